@@ -1,0 +1,53 @@
+# Tandrel: `make run` builds and opens the program, `make test` builds and runs every test.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+BUILD_PACKAGES = qt6-base-dev cmake g++ make
+TEST_PACKAGES = python3
+ARGS ?=
+
+.PHONY: all deps test-deps configure build run test bench format clean
+
+all: build
+
+# Installs whatever build package is missing (as root), or says how to.
+deps:
+	@missing=""; \
+	for p in $(BUILD_PACKAGES) $(EXTRA_PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	if [ -n "$$missing" ]; then \
+	  if [ "$$(id -u)" = 0 ]; then \
+	    echo "Installing:$$missing"; \
+	    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $$missing; \
+	  else \
+	    echo "Missing packages:$$missing"; \
+	    echo "Install them with:  sudo apt-get install -y$$missing"; \
+	    exit 1; \
+	  fi; \
+	fi
+
+test-deps:
+	@$(MAKE) --no-print-directory deps EXTRA_PACKAGES="$(TEST_PACKAGES)"
+
+configure: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	  echo "make run: no display available (DISPLAY is not set): start it from a desktop session, or try  xvfb-run -a make run"; \
+	  exit 1; \
+	fi
+	./$(BUILD)/tandrel $(ARGS)
+
+test: test-deps build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
+
+bench: build
+	./$(BUILD)/compare_bench
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,229 @@
+// One directory pane: drive selector, directory list and the unshown file list.
+#include "app/DirPane.h"
+
+#include "platform/Names.h"
+#include "platform/Paths.h"
+
+#include <algorithm>
+
+DirPane::DirPane(FileSystem& fs, QObject* parent)
+    : QObject(parent)
+    , fs_(fs)
+{
+}
+
+QVector<Volume> DirPane::drives() const
+{
+    return fs_.volumes();
+}
+
+FsError DirPane::set_drive(const QString& volume_root)
+{
+    const QString root = without_final_separator(volume_root);
+    const QVector<Volume> volumes = drives();
+    const bool known = std::any_of(volumes.begin(), volumes.end(),
+                                   [&](const Volume& v) { return without_final_separator(v.root) == root; });
+    if (root.isEmpty() || !known || !fs_.dir_exists(root))
+        return make_error(err_device_unavailable);
+
+    // The directory last shown there; when it has gone since, the nearest ancestor still there.
+    QString target = last_dir_on_volume_.value(root, root);
+    for (;;) {
+        const FsError e = set_path(target);
+        if (!e || target == root || !is_same_or_below(target, root))
+            return e;
+        target = parent_path(target);
+    }
+}
+
+Result<QString> DirPane::existing_dir(const QString& path) const
+{
+    if (path.trimmed().isEmpty())
+        return {{}, make_error(err_path_not_found)};
+    QString dir = clean_path(is_absolute_path(path) ? path : with_final_separator(fs_.current_dir()) + path);
+
+    Result<FileInfo> info = fs_.info(dir);
+    if (!info.ok() && (info.error.number == err_file_not_found || info.error.number == err_path_not_found)) {
+        // Paths reach the pane from history entries and command lines typed in any case.
+        QString resolved(path_separator);
+        for (const QString& part : dir.split(path_separator, Qt::SkipEmptyParts))
+            resolved = with_final_separator(resolved) + fs_.resolve_case(resolved, part);
+        if (resolved != dir) {
+            const Result<FileInfo> other = fs_.info(resolved);
+            if (other.ok()) {
+                dir = resolved;
+                info = other;
+            }
+        }
+    }
+    if (!info.ok()) {
+        // What is missing is a directory, whether or not its parent is there.
+        if (info.error.number == err_file_not_found)
+            return {{}, make_error(err_path_not_found)};
+        return {{}, info.error};
+    }
+    if (!info.value.is_dir)
+        return {{}, make_error(err_path_not_found)};
+    return {dir, {}};
+}
+
+FsError DirPane::set_path(const QString& path)
+{
+    const Result<QString> dir = existing_dir(path);
+    if (!dir.ok())
+        return dir.error;
+    return move_to(dir.value);
+}
+
+FsError DirPane::move_to(const QString& dir)
+{
+    const Result<QVector<DirEntry>> subdirs = fs_.list(dir, EntryKind::Directories, false);
+    if (!subdirs.ok())
+        return subdirs.error;
+
+    const bool moved = dir != path_;
+    const QString keep_highlight = moved ? QString() : highlighted_path();
+
+    QStringList rows;
+    rows << QString(path_separator);
+    QString walked;
+    for (const QString& part : dir.split(path_separator, Qt::SkipEmptyParts)) {
+        walked += path_separator + part;
+        rows << walked;
+    }
+    const int components = int(rows.size());
+    const QString base = with_final_separator(dir);
+    for (const DirEntry& e : subdirs.value)
+        rows << base + e.name;
+
+    path_ = dir;
+    rows_ = rows;
+    component_count_ = components;
+    list_index_ = -1;
+    if (moved)
+        hidden_shown_ = false;
+    else if (hidden_shown_)
+        insert_hidden_rows();
+    if (!keep_highlight.isEmpty())
+        highlight_path(keep_highlight);
+
+    const QString volume = fs_.volume_root(path_);
+    last_dir_on_volume_.insert(without_final_separator(volume), path_);
+    const bool new_drive = volume != drive_;
+    drive_ = volume;
+
+    emit rows_changed();
+    if (new_drive)
+        emit drive_changed();
+    if (moved)
+        emit path_changed();
+    return {};
+}
+
+QString DirPane::row_text(int row) const
+{
+    if (row < 0 || row >= row_count())
+        return {};
+    return row == 0 ? rows_[0] : leaf_name(rows_[row]);
+}
+
+void DirPane::set_ListIndex(int i)
+{
+    if (i < -component_count_ || i >= ListCount())
+        i = -1;
+    if (i == list_index_)
+        return;
+    list_index_ = i;
+    emit rows_changed();
+}
+
+int DirPane::highlighted_row() const
+{
+    return rows_.isEmpty() ? -1 : component_count_ + list_index_;
+}
+
+void DirPane::highlight_row(int row)
+{
+    if (row >= 0 && row < row_count())
+        set_ListIndex(row - component_count_);
+}
+
+QString DirPane::highlighted_path() const
+{
+    return rows_.value(highlighted_row());
+}
+
+void DirPane::highlight_path(const QString& path)
+{
+    const int row = int(rows_.indexOf(path));
+    list_index_ = row >= 0 ? row - component_count_ : -1;
+}
+
+FsError DirPane::open_row(int row)
+{
+    if (row < 0 || row >= row_count())
+        return make_error(err_path_not_found);
+    return set_path(rows_[row]);
+}
+
+void DirPane::refresh()
+{
+    if (path_.isEmpty())
+        return;
+    for (QString dir = path_;; dir = parent_path(dir)) {
+        if (fs_.dir_exists(dir)) {
+            move_to(dir);
+            return;
+        }
+        if (dir.size() <= 1)
+            return;
+    }
+}
+
+void DirPane::add_hidden_folders(bool include_system)
+{
+    // Nothing is "system" on this platform, so there is nothing to leave out.
+    Q_UNUSED(include_system);
+    if (path_.isEmpty())
+        return;
+    hidden_shown_ = true;
+    const QString keep = highlighted_path();
+    if (insert_hidden_rows()) {
+        highlight_path(keep);
+        emit rows_changed();
+    }
+}
+
+bool DirPane::insert_hidden_rows()
+{
+    const Result<QVector<DirEntry>> all = fs_.list(path_, EntryKind::Directories, true);
+    if (!all.ok())
+        return false;
+    const QString base = with_final_separator(path_);
+    bool inserted = false;
+    for (const DirEntry& e : all.value) {
+        if (!e.hidden)
+            continue;
+        // The subdirectory rows are sorted by name; the hidden one goes to its place among them,
+        // unless a row of that exact name is there already.
+        const auto first = rows_.begin() + component_count_;
+        const auto at = std::lower_bound(first, rows_.end(), e.name, [](const QString& row, const QString& name) {
+            return name_less(leaf_name(row), name);
+        });
+        if (at != rows_.end() && leaf_name(*at) == e.name)
+            continue;
+        rows_.insert(at, base + e.name);
+        inserted = true;
+    }
+    return inserted;
+}
+
+void DirPane::refresh_files()
+{
+    files_.clear();
+    if (path_.isEmpty())
+        return;
+    const Result<QVector<DirEntry>> r = fs_.list(path_, EntryKind::Files, false);
+    for (const DirEntry& e : r.value)
+        files_ << e.name;
+}

@@ -1,0 +1,268 @@
+// The directory commands of the panes' context menu, and the refresh command.
+#include "app/DirectoryCommands.h"
+
+#include "app/DirPane.h"
+#include "platform/FileSystem.h"
+#include "platform/Names.h"
+#include "platform/Paths.h"
+#include "platform/UserPort.h"
+
+DirectoryCommands::DirectoryCommands(FileSystem& fs, UserPort& port, DirPane& pane1, DirPane& pane2)
+    : fs_(fs)
+    , port_(port)
+    , pane1_(pane1)
+    , pane2_(pane2)
+{
+}
+
+DirPane& DirectoryCommands::chosen_pane()
+{
+    return popup_dir_pane == 1 ? pane1_ : pane2_;
+}
+
+DirPane& DirectoryCommands::other_pane()
+{
+    return popup_dir_pane == 1 ? pane2_ : pane1_;
+}
+
+void DirectoryCommands::tell(const QString& text)
+{
+    port_.message(text, MsgIcon::Exclamation, app_title());
+}
+
+void DirectoryCommands::report_error(const FsError& error)
+{
+    port_.message(report_error_text(error), MsgIcon::None, app_title());
+}
+
+void DirectoryCommands::reread(DirPane& pane)
+{
+    pane.refresh();
+    pane.add_hidden_folders(false);
+}
+
+// True when some entry other than `self` is already spelled like `path` ignoring case: on a
+// case-sensitive disk it would become a second entry that pairs with the same name elsewhere.
+bool DirectoryCommands::name_taken(const QString& path, const QString& self) const
+{
+    const Result<bool> exact = fs_.exists(path);
+    if (exact.ok() && exact.value)
+        return path != self;
+    const QString dir = parent_path(path);
+    const QString spelled = fs_.resolve_case(dir, leaf_name(path));
+    if (spelled == leaf_name(path))
+        return false;
+    return with_final_separator(dir) + spelled != self;
+}
+
+bool DirectoryCommands::is_volume_root(const QString& dir) const
+{
+    const QString d = without_final_separator(dir);
+    if (d == QString(path_separator) || without_final_separator(fs_.volume_root(d)) == d)
+        return true;
+    for (const Volume& v : fs_.volumes()) {
+        if (without_final_separator(v.root) == d)
+            return true;
+    }
+    return false;
+}
+
+// True when the other pane shows `dir` or a directory inside it, also when it reaches there
+// through a symbolic link.
+bool DirectoryCommands::holds_other_pane(const QString& dir) const
+{
+    const QString other = (popup_dir_pane == 1 ? pane2_ : pane1_).Path();
+    if (other.isEmpty())
+        return false;
+    if (is_same_or_below(other, dir))
+        return true;
+    const Result<FileInfo> target = fs_.info(dir);
+    if (!target.ok())
+        return false;
+    for (QString a = other;; a = parent_path(a)) {
+        const Result<FileInfo> i = fs_.info(a);
+        if (i.ok() && i.value.device == target.value.device && i.value.inode == target.value.inode)
+            return true;
+        if (a.size() <= 1)
+            return false;
+    }
+}
+
+void DirectoryCommands::m_create_dir()
+{
+    DirPane& pane = chosen_pane();
+    const QString dir = pane.Path();
+    const std::optional<QString> answer =
+        port_.input_box(QStringLiteral("Name of subdirectory?"), QStringLiteral("Creating subdirectory of ") + dir, {});
+    if (!answer)
+        return;
+    const QString name = *answer;
+    if (name.trimmed().isEmpty()) {
+        tell(QStringLiteral("Please type a name for the new subdirectory of ") + dir + u'.');
+        return;
+    }
+    if (name.contains(path_separator) || name.contains(QChar(0)) || name == u"." || name == u"..") {
+        tell(QStringLiteral("\"") + name + QStringLiteral("\" cannot be the name of a subdirectory: a name must not be "
+                                                          "\".\" or \"..\" nor contain \"/\"."));
+        return;
+    }
+    const QString path = with_final_separator(dir) + name;
+    if (name_taken(path, {})) {
+        report_error(make_error(err_file_exists));
+        return;
+    }
+    if (const FsError e = fs_.make_dir(path)) {
+        report_error(e);
+        return;
+    }
+    reread(pane1_);
+    reread(pane2_);
+}
+
+void DirectoryCommands::m_rename_dir()
+{
+    DirPane& pane = chosen_pane();
+    const QString dir = pane.Path();
+    const std::optional<QString> answer =
+        port_.input_box(QStringLiteral("New name of directory?"), QStringLiteral("Renaming ") + dir, {});
+    if (!answer)
+        return;
+    if (answer->trimmed().isEmpty()) {
+        tell(QStringLiteral("Please type the new name of directory ") + dir + u'.');
+        return;
+    }
+    if (is_volume_root(dir)) {
+        tell(QStringLiteral("The root of a volume cannot be renamed: ") + dir);
+        return;
+    }
+    // A bare name renames the directory where it stands; a complete path moves it there.
+    const QString target =
+        clean_path(is_absolute_path(*answer) ? *answer : with_final_separator(parent_path(dir)) + *answer);
+    if (target == dir)
+        return;
+    if (is_same_or_below(target, dir)) {
+        tell(QStringLiteral("A directory cannot be moved into itself: ") + target);
+        return;
+    }
+    if (name_taken(target, dir)) {
+        report_error(make_error(err_file_exists));
+        return;
+    }
+    if (const FsError e = fs_.rename(dir, target)) {
+        report_error(e);
+        return;
+    }
+
+    // The other pane may show the renamed directory or one inside it: it follows to the new place.
+    DirPane& other = other_pane();
+    const QString other_path = other.Path();
+    if (is_same_or_below(other_path, dir))
+        other.set_path(target + other_path.mid(dir.size()));
+    if (const FsError e = pane.set_path(target)) {
+        report_error(e);
+        return;
+    }
+    reread(pane);
+    reread(other);
+}
+
+void DirectoryCommands::m_delete_dir()
+{
+    DirPane& pane = chosen_pane();
+    const QString dir = pane.Path();
+    if (dir.isEmpty())
+        return;
+    if (is_volume_root(dir)) {
+        tell(QStringLiteral("The root of a volume cannot be deleted: ") + dir);
+        return;
+    }
+    if (holds_other_pane(dir)) {
+        tell(QStringLiteral("Directory ") + dir
+             + QStringLiteral(" cannot be deleted while the other pane shows it or a directory inside it."));
+        return;
+    }
+    const Answer sure =
+        port_.ask(QStringLiteral("Are you sure you want to delete directory ") + dir + u'?', MsgButtons::YesNo,
+                  Answer::No, MsgIcon::Question, app_title());
+    if (sure != Answer::Yes)
+        return;
+
+    port_.set_busy(true);
+    const FsError e = delete_tree(fs_, dir);
+    port_.set_busy(false);
+    if (e) {
+        report_error(e);
+        // What was deleted stays deleted; the pane shows what is left.
+        reread(pane);
+        return;
+    }
+    if (const FsError moved = pane.set_path(parent_path(dir)))
+        report_error(moved);
+    reread(pane);
+    reread(other_pane());
+}
+
+void DirectoryCommands::m_refresh()
+{
+    port_.set_busy(true);
+    reread(pane1_);
+    reread(pane2_);
+    port_.set_busy(false);
+}
+
+static FsError delete_contents(FileSystem& fs, const QString& dir, quint64 device)
+{
+    const QString base = with_final_separator(dir);
+    const Result<QVector<DirEntry>> subdirs = fs.list(dir, EntryKind::Directories, true);
+    if (!subdirs.ok())
+        return subdirs.error;
+    for (const DirEntry& d : subdirs.value) {
+        const QString child = base + d.name;
+        if (d.is_link) {
+            if (const FsError e = fs.remove_dir(child))
+                return e;
+            continue;
+        }
+        // Another volume mounted inside the tree is not part of it.
+        const Result<FileInfo> info = fs.info(child);
+        if (!info.ok())
+            return info.error;
+        if (info.value.device != device)
+            return make_error(err_permission_denied);
+        if (const FsError e = delete_contents(fs, child, device))
+            return e;
+        if (const FsError e = fs.remove_dir(child))
+            return e;
+    }
+    const Result<QVector<DirEntry>> files = fs.list(dir, EntryKind::Files, true);
+    if (!files.ok())
+        return files.error;
+    for (const DirEntry& f : files.value) {
+        if (const FsError e = fs.remove_file(base + f.name))
+            return e;
+    }
+    return {};
+}
+
+FsError delete_tree(FileSystem& fs, const QString& path)
+{
+    const QString dir = without_final_separator(path);
+    if (dir.isEmpty() || !fs.dir_exists(dir))
+        return {};
+    if (dir == QString(path_separator) || without_final_separator(fs.volume_root(dir)) == dir)
+        return make_error(err_permission_denied);
+    const Result<FileInfo> top = fs.info(dir);
+    if (!top.ok())
+        return top.error;
+    if (top.value.is_link)
+        return fs.remove_dir(dir);
+    if (const FsError e = delete_contents(fs, dir, top.value.device))
+        return e;
+    return fs.remove_dir(dir);
+}
+
+QString directory_flags_text()
+{
+    return QStringLiteral("To avoid mirroring a directory, place an empty text file named \"_no_mirror.flg\" in that "
+                          "directory.");
+}

@@ -1,0 +1,55 @@
+#pragma once
+// The directory commands of the panes' context menu, and the refresh command.
+
+#include "platform/ErrorCodes.h"
+
+#include <QString>
+
+class DirPane;
+class FileSystem;
+class UserPort;
+
+class DirectoryCommands {
+public:
+    DirectoryCommands(FileSystem& fs, UserPort& port, DirPane& pane1, DirPane& pane2);
+
+    // The pane the context menu was last opened on: 1 or 2.
+    int popup_dir_pane = 0;
+
+    // A cancelled input box ends a command without a word; a blank answer, a name that cannot
+    // be one, a name already taken (also in another case) gets a message and changes nothing.
+    void m_create_dir();
+    // A bare name renames the directory in place (next to it in its parent); a complete path
+    // moves it there. The other pane follows when it showed the directory or one inside it.
+    void m_rename_dir();
+    // Refuses a volume root and a directory that is or holds the one shown in the other pane.
+    // After a deletion the pane shows the parent directory.
+    void m_delete_dir();
+    // Re-reads the subdirectories of both panes.
+    void m_refresh();
+
+private:
+    DirPane& chosen_pane();
+    DirPane& other_pane();
+    void tell(const QString& text);
+    void report_error(const FsError& error);
+    // Re-reads a pane's subdirectories, hidden ones included.
+    void reread(DirPane& pane);
+    bool name_taken(const QString& path, const QString& self) const;
+    bool is_volume_root(const QString& dir) const;
+    bool holds_other_pane(const QString& dir) const;
+
+    FileSystem& fs_;
+    UserPort& port_;
+    DirPane& pane1_;
+    DirPane& pane2_;
+};
+
+// Deletes a directory with everything in it, hidden entries included, depth first. A symbolic
+// link (inside the tree, or `path` itself) is removed, never followed; another volume mounted
+// inside is not entered (error 70), nor is a volume root deleted. A missing path is no error.
+// Stops at the first failure; what was deleted stays deleted.
+FsError delete_tree(FileSystem& fs, const QString& path);
+
+// "To avoid mirroring a directory, place an empty text file named "_no_mirror.flg" in that directory."
+QString directory_flags_text();

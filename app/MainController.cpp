@@ -1,0 +1,387 @@
+#include "app/MainController.h"
+
+#include "compare/PairComparison.h"
+#include "platform/FileSystem.h"
+#include "platform/Names.h"
+#include "platform/SettingsStore.h"
+#include "platform/Trace.h"
+#include "platform/UserPort.h"
+
+#include <QDateTime>
+#include <QLocale>
+
+namespace {
+
+QString invalid_format_text(const QString& crlf)
+{
+    // The separator is quoted as a shell needs it: a bare "|" would start a pipe.
+    return QStringLiteral("Invalid call line format.") + crlf + QStringLiteral("Usage: </path 1> '|' </path 2> ");
+}
+
+} // namespace
+
+MainController::MainController(FileSystem& fs, UserPort& port, SettingsStore& settings, Trace& trace, QObject* parent)
+    : QObject(parent)
+    , fs_(fs)
+    , port_(port)
+    , settings_(settings)
+    , trace_(trace)
+    , pane1_(fs)
+    , pane2_(fs)
+    , dir_commands_(fs, port, pane1_, pane2_)
+{
+    connect(&pane1_, &DirPane::path_changed, this, [this] { Dir_Change(1); });
+    connect(&pane2_, &DirPane::path_changed, this, [this] { Dir_Change(2); });
+}
+
+bool MainController::option_value(const QString& stored)
+{
+    // The leading number of the text, as the store's readers have always taken it: optional
+    // blanks, an optional sign, digits. A number too large for 16 bits still means "on".
+    const QString t = stored.trimmed();
+    qsizetype i = 0;
+    if (i < t.size() && (t[i] == u'-' || t[i] == u'+'))
+        ++i;
+    bool non_zero = false;
+    bool any_digit = false;
+    for (; i < t.size() && t[i].isDigit() && t[i].unicode() < 128; ++i) {
+        any_digit = true;
+        non_zero = non_zero || t[i] != u'0';
+    }
+    return any_digit && non_zero;
+}
+
+void MainController::Main(const QString& command_line, const QString& history_file)
+{
+    glb_.GLB_starting_up = true;
+    glb_.GLB_crlf = QStringLiteral("\r\n");
+    glb_.GLB_history_file = history_file;
+    form_load(command_line);
+}
+
+bool MainController::invalid_format_exit()
+{
+    port_.message(invalid_format_text(glb_.GLB_crlf));
+    end_program(2);
+    return false;
+}
+
+void MainController::end_program(int code)
+{
+    ended_ = true;
+    port_.set_busy(false);
+    port_.end_program(code);
+}
+
+bool MainController::pane_readable(const DirPane& pane) const
+{
+    return !pane.Path().isEmpty() && fs_.list(pane.Path(), EntryKind::Files, false).ok();
+}
+
+bool MainController::take_recovery_route()
+{
+    port_.message(
+        QStringLiteral("Directory not found or disk drive not ready (") + glb_.GLB_command_line + QStringLiteral(")"));
+    pane1_.set_drive(current_drive_);
+    pane2_.set_drive(current_drive_);
+    const FsError e1 = pane1_.set_path(current_drive_);
+    const FsError e2 = pane2_.set_path(current_drive_);
+    return !e1.failed() && !e2.failed();
+}
+
+bool MainController::form_load(const QString& command_line)
+{
+    port_.set_busy(true);
+
+    glb_.GLB_ignore_one_hour_diff = option_value(settings_.get_setting(QString::fromLatin1(setting_ignore_one_hour)));
+    state_.set_ignore_one_hour_checked(glb_.GLB_ignore_one_hour_diff);
+    state_.set_cancel_enabled(false);
+
+    current_drive_ = fs_.volume_root(fs_.current_dir());
+    if (hooks_.place_main_window)
+        hooks_.place_main_window();
+
+    glb_.GLB_command_line = command_line.trimmed();
+    const bool pair_from_command_line = !glb_.GLB_command_line.isEmpty();
+    if (!pair_from_command_line) {
+        glb_.GLB_command_line = current_drive_ + QStringLiteral(" | ") + current_drive_;
+        glb_.GLB_dir1 = glb_.GLB_dir2 = current_drive_;
+    }
+
+    const QString& cl = glb_.GLB_command_line;
+    qsizetype sep = cl.indexOf(u'|');
+    if (sep < 0) {
+        sep = cl.indexOf(u'\u00A7');
+        if (sep >= 0)
+            glb_.GLB_tree_walk_active = true;
+    }
+    if (sep < 0)
+        return invalid_format_exit();
+    const QString side1 = cl.left(sep).trimmed();
+    const QString side2 = cl.mid(sep + 1).trimmed();
+    if (side1.isEmpty() || side2.isEmpty() || !is_absolute_path(side1) || !is_absolute_path(side2))
+        return invalid_format_exit();
+    glb_.GLB_dir1 = side1;
+    glb_.GLB_dir2 = side2;
+    ensure_final_backslash_on_paths();
+
+    // From here a failure to set the drives or the panes takes the recovery route, once.
+    bool recovered = false;
+    FsError err = pane1_.set_drive(fs_.volume_root(glb_.GLB_dir1));
+    if (!err.failed())
+        err = pane2_.set_drive(fs_.volume_root(glb_.GLB_dir2));
+    if (!err.failed()) {
+        port_.set_busy(true);
+        glb_.GLB_dir1 = side1;
+        if (!fs_.dir_exists(glb_.GLB_dir1)) {
+            port_.message(QStringLiteral("Path does not exist: ") + glb_.GLB_dir1);
+            end_program(2);
+            return false;
+        }
+        glb_.GLB_dir2 = side2;
+        if (!fs_.dir_exists(glb_.GLB_dir2)) {
+            port_.message(QStringLiteral("Path does not exist: ") + glb_.GLB_dir2);
+            end_program(2);
+            return false;
+        }
+        ensure_final_backslash_on_paths();
+        err = pane1_.set_path(glb_.GLB_dir1);
+        if (!err.failed())
+            err = pane2_.set_path(glb_.GLB_dir2);
+    }
+    if (err.failed()) {
+        take_recovery_route();
+        recovered = true;
+    }
+
+    // The continuation point.
+    bool gave_up = false;
+    for (;;) {
+        port_.set_busy(true);
+        pane1_.refresh_files();
+        pane2_.refresh_files();
+        read_dir_panes();
+        show_file_lists();
+        clear_free_space_labels();
+        if (pane_readable(pane1_) && pane_readable(pane2_))
+            break;
+        if (recovered) {
+            // A second failure: the panes stay at the current drive's root and nothing is compared.
+            gave_up = true;
+            break;
+        }
+        take_recovery_route();
+        recovered = true;
+    }
+
+    if (hooks_.load_history)
+        hooks_.load_history();
+    // A pair named on the command line is what the person asked to see; the newest history
+    // entry is reopened only when the command line is empty.
+    if (!pair_from_command_line && !gave_up && hooks_.newest_history_entry && hooks_.apply_history_entry)
+        hooks_.apply_history_entry(hooks_.newest_history_entry(), false);
+
+    port_.set_busy(false);
+    port_.set_main_window_visible(true);
+
+    if (glb_.GLB_tree_walk_active && hooks_.start_tree_comparison && !gave_up) {
+        port_.process_events();
+        hooks_.start_tree_comparison();
+        glb_.GLB_starting_up = false;
+        return !ended_;
+    }
+    // Until a tree comparison is plugged in, a tree command line compares its two roots.
+    glb_.GLB_tree_walk_active = false;
+    if (!gave_up && !names_equal(glb_.GLB_dir1, glb_.GLB_dir2))
+        compare_directories();
+    glb_.GLB_starting_up = false;
+    if (hooks_.apply_layout)
+        hooks_.apply_layout();
+    return !ended_;
+}
+
+void MainController::ensure_final_backslash_on_paths()
+{
+    glb_.GLB_dir1 = with_final_separator(glb_.GLB_dir1);
+    glb_.GLB_dir2 = with_final_separator(glb_.GLB_dir2);
+}
+
+void MainController::read_dir_panes()
+{
+    glb_.GLB_dir1 = pane1_.Path();
+    glb_.GLB_dir2 = pane2_.Path();
+    ensure_final_backslash_on_paths();
+}
+
+void MainController::clear_free_space_labels()
+{
+    state_.set_bytes_free(1, QString());
+    state_.set_bytes_free(2, QString());
+}
+
+void MainController::Dir_Change(int pane_number)
+{
+    DirPane& pane = this->pane(pane_number);
+    port_.set_busy(true);
+    pane.add_hidden_folders(false);
+    pane.refresh_files();
+    (pane_number == 1 ? glb_.GLB_dir1 : glb_.GLB_dir2) = with_final_separator(pane.Path());
+    show_file_lists();
+    port_.set_busy(false);
+}
+
+void MainController::Drive_Change(int pane_number, const QString& volume_root)
+{
+    DirPane& pane = this->pane(pane_number);
+    port_.set_busy(true);
+    clear_free_space_labels();
+    // Pane 1 empties the lists before it moves, pane 2 after: a failed move of pane 2 leaves the
+    // comparison on screen.
+    if (pane_number == 1)
+        lists_.clear_all();
+    const FsError err = pane.set_drive(volume_root);
+    if (!err.failed() && pane_number == 2)
+        lists_.clear_all();
+    port_.set_busy(false);
+    if (err.failed()) {
+        port_.message(QString::number(err.number) + u' ' + err.description);
+        // Back to the drive of the directory the pane still shows.
+        pane.set_drive(fs_.volume_root(pane.Path()));
+    }
+}
+
+void MainController::show_file_lists()
+{
+    lists_.set_hint(QString());
+    lists_.clear_all();
+    lists_.set_align_buttons_visible(false);
+    state_.set_cancel_enabled(false);
+    lists_.set_plain_captions();
+    lists_.list(1).set_names(pane1_.files());
+    lists_.list(2).set_names(pane2_.files());
+    state_.set_next_alignment_visible(false);
+    if (hooks_.focus_compare_tree)
+        hooks_.focus_compare_tree();
+}
+
+void MainController::bot_compare_Click()
+{
+    port_.set_busy(true);
+    glb_.GLB_tree_report.clear();
+    port_.set_main_window_visible(false);
+    compare_directories();
+    set_default_comment();
+    port_.set_busy(false);
+    port_.set_main_window_visible(true);
+}
+
+void MainController::compare_directories()
+{
+    glb_.GLB_differences_found = false;
+    port_.set_busy(true);
+
+    if (same_directory(fs_, pane1_.Path(), pane2_.Path())) {
+        glb_.GLB_message = equal_directories_message();
+        port_.message(glb_.GLB_message, MsgIcon::Critical);
+    } else {
+        lists_.set_comparison_captions();
+        lists_.set_align_buttons_visible(true);
+        state_.set_cancel_enabled(true);
+
+        port_.process_events();
+        lists_.clear_all();
+        port_.process_events();
+
+        read_dir_panes();
+        if (!glb_.GLB_tree_walk_active && !glb_.GLB_starting_up && hooks_.add_to_history)
+            hooks_.add_to_history();
+        port_.set_busy(true);
+
+        ListingErrors errors;
+        const Classification result = compare_listed_directories(
+            fs_, port_, glb_.GLB_dir1, glb_.GLB_dir2, glb_.GLB_ignore_one_hour_diff, &errors);
+        // A directory that cannot be read is not an empty one: classifying it as such would offer
+        // every file of the other side for copying or deletion.
+        const bool listed = !errors.dir1.failed() && !errors.dir2.failed();
+        if (errors.dir1.failed())
+            port_.message(report_error_text(errors.dir1) + QStringLiteral(" (") + glb_.GLB_dir1 + u')');
+        if (errors.dir2.failed())
+            port_.message(report_error_text(errors.dir2) + QStringLiteral(" (") + glb_.GLB_dir2 + u')');
+        if (listed) {
+            lists_.list(1).set_names(result.only_in_dir1);
+            lists_.list(2).set_names(result.only_in_dir2);
+            lists_.list(3).set_names(result.newer_in_dir1);
+            lists_.list(4).set_names(result.newer_in_dir2);
+            lists_.list(5).set_names(result.aligned);
+        }
+    }
+
+    glb_.GLB_differences_found = lists_.difference_count() != 0;
+    port_.set_busy(false);
+}
+
+QString MainController::file_details(const QString& path) const
+{
+    const Result<FileInfo> info = fs_.info(path);
+    if (!info.ok())
+        return {};
+    const QDateTime when = QDateTime::fromSecsSinceEpoch(info.value.mtime);
+    return QLocale::system().toString(when, QLocale::ShortFormat) + QStringLiteral(", bytes ")
+        + QString::number(info.value.length) + u' ' + path;
+}
+
+void MainController::list_mouse_move(int list_number, int row)
+{
+    const FileListModel& list = lists_.list(list_number);
+    if (row < 0 || row >= list.count()) {
+        set_default_comment();
+        return;
+    }
+    const QString name = list.at(row);
+    QStringList paths;
+    if (list_number != 2)
+        paths << glb_.GLB_dir1 + name;
+    if (list_number != 1) {
+        // Entries of lists 3 to 5 are spelled as in dir 1; the dir-2 file may differ in case.
+        const QString name2 = list_number == 2 ? name : fs_.resolve_case(glb_.GLB_dir2, name);
+        paths << glb_.GLB_dir2 + name2;
+    }
+    QString text;
+    lists_.set_hint(text);
+    for (const QString& path : paths) {
+        const QString line = file_details(path);
+        if (line.isEmpty())
+            break; // a file gone since the comparison: the hint stays as far as it got
+        if (!text.isEmpty())
+            text += u'\n';
+        text += line;
+        lists_.set_hint(text);
+    }
+}
+
+void MainController::exit_Click()
+{
+    end_program(0);
+}
+
+void MainController::m_ignore_one_hour_differences_Click()
+{
+    const bool on = !state_.ignore_one_hour_checked();
+    state_.set_ignore_one_hour_checked(on);
+    glb_.GLB_ignore_one_hour_diff = on;
+    settings_.save_setting(
+        QString::fromLatin1(setting_ignore_one_hour), on ? QStringLiteral("-1") : QStringLiteral("0"));
+}
+
+void MainController::m_skip_delete_confirmations_Click()
+{
+    state_.set_skip_delete_confirmations_checked(!state_.skip_delete_confirmations_checked());
+}
+
+void MainController::m_refresh_Click()
+{
+    port_.set_busy(true);
+    dir_commands_.m_refresh();
+    clear_free_space_labels();
+    port_.set_busy(false);
+}

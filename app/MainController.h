@@ -1,0 +1,106 @@
+#pragma once
+// The logic of the main window: start-up and the command line, the pair comparison, the plain
+// view, the hint line, the option toggles, the panes' change handlers and the exits. It knows no
+// widgets: the window forwards its events here and shows the models.
+
+#include "app/DirPane.h"
+#include "app/DirectoryCommands.h"
+#include "app/Globals.h"
+#include "app/WindowState.h"
+#include "compare/FileListsModel.h"
+
+#include <functional>
+
+class FileSystem;
+class SettingsStore;
+class Trace;
+class UserPort;
+
+// What the window (and, later, other parts of the program) plug into the logic. Every hook may
+// stay empty.
+struct ControllerHooks {
+    std::function<void()> place_main_window;
+    std::function<void()> apply_layout;
+    // Gives the "compare trees" button the focus when it is visible.
+    std::function<void()> focus_compare_tree;
+    // The comparison history: loaded once at start-up, its newest entry, applying an entry,
+    // recording the pair shown in the panes.
+    std::function<void()> load_history;
+    std::function<QString()> newest_history_entry;
+    std::function<void(const QString& entry, bool show_errors)> apply_history_entry;
+    std::function<void()> add_to_history;
+    // Starts a tree comparison of the pair in the panes.
+    std::function<void()> start_tree_comparison;
+};
+
+class MainController final : public QObject {
+    Q_OBJECT
+public:
+    static constexpr const char* setting_ignore_one_hour = "ignore_one_hour_diff";
+
+    MainController(FileSystem& fs, UserPort& port, SettingsStore& settings, Trace& trace, QObject* parent = nullptr);
+
+    Globals& globals() { return glb_; }
+    FileListsModel& lists() { return lists_; }
+    WindowState& state() { return state_; }
+    DirPane& pane(int number) { return number == 1 ? pane1_ : pane2_; }
+    DirectoryCommands& directory_commands() { return dir_commands_; }
+    ControllerHooks& hooks() { return hooks_; }
+
+    // The entry point's part: the global state, then the main window's load with the command line
+    // (the program's arguments joined with single blanks). `history_file` is where the history lives.
+    void Main(const QString& command_line, const QString& history_file);
+    // The main window's load sequence. Returns false when the program ended during it.
+    bool form_load(const QString& command_line);
+
+    // Buttons and menus.
+    void bot_compare_Click();
+    void bot_cancel_Click() { glb_.GLB_cancel = true; }
+    void exit_Click();
+    void m_ignore_one_hour_differences_Click();
+    void m_skip_delete_confirmations_Click();
+    void m_refresh_Click();
+
+    // The comparison of the pair shown in the panes.
+    void compare_directories();
+    // The plain view: the files of dir 1 and dir 2 in lists 1 and 2.
+    void show_file_lists();
+    void set_default_comment() { lists_.set_default_comment(); }
+    // Hover details for the entry at `row` of list `list_number` (1..5); a row outside the list
+    // restores the standing hint.
+    void list_mouse_move(int list_number, int row);
+    // The text list_mouse_move shows for one file; empty when it cannot be read.
+    QString file_details(const QString& path) const;
+
+    void read_dir_panes();
+    void ensure_final_backslash_on_paths();
+    void clear_free_space_labels();
+
+    // A drive chosen in the selector of pane 1 or 2.
+    void Drive_Change(int pane_number, const QString& volume_root);
+
+    // The leading number of a stored option text, as a truth value: "" and "0" are off; any other
+    // number, also one beyond 16 bits, is on.
+    static bool option_value(const QString& stored);
+
+private:
+    void Dir_Change(int pane_number);
+    bool take_recovery_route();
+    bool pane_readable(const DirPane& pane) const;
+    bool invalid_format_exit();
+    void end_program(int code);
+
+    FileSystem& fs_;
+    UserPort& port_;
+    SettingsStore& settings_;
+    Trace& trace_;
+    Globals glb_;
+    FileListsModel lists_;
+    WindowState state_;
+    DirPane pane1_;
+    DirPane pane2_;
+    DirectoryCommands dir_commands_;
+    ControllerHooks hooks_;
+    QString current_drive_;
+    bool ended_ = false;
+};

@@ -1,0 +1,59 @@
+// Tandrel: compares two directories and helps bring them into line.
+
+#include "app/MainController.h"
+#include "platform/AppPaths.h"
+#include "platform/RealFileSystem.h"
+#include "platform/SettingsStore.h"
+#include "platform/Trace.h"
+#include "platform/gui/QtPort.h"
+#include "platform/gui/QtShell.h"
+#include "ui/MainWindow.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Without a display the toolkit would abort with a backtrace; say it in one line instead.
+bool display_available()
+{
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platform.isEmpty() && !platform.startsWith("xcb") && !platform.startsWith("wayland"))
+        return true;
+    return !qgetenv("DISPLAY").isEmpty() || !qgetenv("WAYLAND_DISPLAY").isEmpty();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    if (!display_available()) {
+        std::fprintf(stderr, "tandrel: no display available (DISPLAY is not set); start it from a desktop "
+                             "session or under xvfb-run\n");
+        return 1;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tandrel"));
+    QApplication::setOrganizationName(QStringLiteral("tandrel"));
+
+    // The arguments are joined with single blanks into one command line, then parsed.
+    QStringList args = QApplication::arguments();
+    args.removeFirst();
+    const QString command_line = args.join(u' ');
+
+    RealFileSystem fs;
+    QtPort port;
+    QtShell shell;
+    QtSettingsStore settings;
+    Trace trace(fs, port, program_folder());
+    MainController controller(fs, port, settings, trace);
+    MainWindow window(controller, port, shell);
+    port.set_main_window(&window);
+
+    controller.Main(command_line, history_file_path());
+    if (port.ended())
+        return port.exit_code();
+    return QApplication::exec();
+}

@@ -1,0 +1,163 @@
+// Timing of one comparison of two full directories against the bare cost of listing them.
+//
+// Builds two temporary directories of 3001 files each, holding all five classes, and prints the
+// median over a number of runs of:
+//   (a) listing both directories with lengths and dates (the floor no comparison can beat),
+//   (b) the comparison's own listing plus the classification,
+//   (c) the window's compare_directories end to end, with the five lists filled.
+
+#include "app/MainController.h"
+#include "compare/ConsolePort.h"
+#include "compare/DirectoryListing.h"
+#include "platform/SettingsStore.h"
+#include "platform/Trace.h"
+#include "platform/gui/QtShell.h"
+#include "ui/MainWindow.h"
+#include "platform/RealFileSystem.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+constexpr int files_per_dir = 3001;
+constexpr int runs = 15;
+constexpr int per_class = 600;  // of each of the four difference classes; the rest is aligned
+
+bool make_file(const QString& path, qint64 mtime, int bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(QByteArray(bytes, 'b')) != bytes || !f.flush())
+        return false;
+    return f.setFileTime(QDateTime::fromSecsSinceEpoch(mtime), QFileDevice::FileModificationTime);
+}
+
+struct Expected {
+    int only1 = 0, only2 = 0, newer1 = 0, newer2 = 0, aligned = 0;
+};
+
+// Fills dir1 and dir2; every seventh dir-2 partner is spelled in upper case so that pairing has
+// to fold case.
+bool build_tree(const QString& dir1, const QString& dir2, Expected& e)
+{
+    const qint64 t = 1'700'000'000;
+    for (int i = 0; i < files_per_dir; ++i) {
+        const QString name = QStringLiteral("file_%1.dat").arg(i, 5, 10, QLatin1Char('0'));
+        const QString name2 = i % 7 == 0 ? name.toUpper() : name;
+        bool ok = true;
+        if (i < per_class) {  // only in dir 1, and as many only in dir 2
+            ok = make_file(dir1 + name, t, 10) && make_file(dir2 + QStringLiteral("other_") + name, t, 10);
+            ++e.only1;
+            ++e.only2;
+        } else if (i < 2 * per_class) {
+            ok = make_file(dir1 + name, t + 600, 10) && make_file(dir2 + name2, t, 10);
+            ++e.newer1;
+        } else if (i < 3 * per_class) {
+            ok = make_file(dir1 + name, t, 10) && make_file(dir2 + name2, t + 600, 10);
+            ++e.newer2;
+        } else {
+            ok = make_file(dir1 + name, t + 1, 10) && make_file(dir2 + name2, t, 10);
+            ++e.aligned;
+        }
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+double median_ms(const std::function<void()>& work)
+{
+    work();  // warm the caches once
+    std::vector<double> ms;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        ms.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    return ms[ms.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    QTemporaryDir tmp;
+    const QString dir1 = tmp.filePath(QStringLiteral("one/"));
+    const QString dir2 = tmp.filePath(QStringLiteral("two/"));
+    Expected expected;
+    if (!QDir().mkpath(dir1) || !QDir().mkpath(dir2) || !build_tree(dir1, dir2, expected)) {
+        std::fprintf(stderr, "could not build the test directories in %s\n", qPrintable(tmp.path()));
+        return 2;
+    }
+
+    RealFileSystem fs;
+
+    // The result must be the intended one, or the timings say nothing.
+    const Classification check =
+        classify(list_directory(fs, dir1).records, list_directory(fs, dir2).records, false);
+    if (check.only_in_dir1.size() != expected.only1 || check.only_in_dir2.size() != expected.only2
+        || check.newer_in_dir1.size() != expected.newer1 || check.newer_in_dir2.size() != expected.newer2
+        || check.aligned.size() != expected.aligned || !check.warnings.isEmpty()) {
+        std::fprintf(stderr, "unexpected classification of the test directories\n");
+        return 2;
+    }
+
+    qsizetype sink = 0;  // keeps the work from being optimised away
+    const double a = median_ms([&] {
+        sink += fs.list(dir1, EntryKind::Files, false).value.size();
+        sink += fs.list(dir2, EntryKind::Files, false).value.size();
+    });
+    const double b = median_ms([&] {
+        const Listing l1 = list_directory(fs, dir1);
+        const Listing l2 = list_directory(fs, dir2);
+        sink += classify(l1.records, l2.records, false).aligned.size();
+    });
+
+    // (c) the window's comparison, with the five lists shown in a real (offscreen) window.
+    ConsolePort port;
+    QtShell shell;
+    QtSettingsStore settings(tmp.filePath(QStringLiteral("settings.ini")));
+    Trace trace(fs, port, tmp.path());
+    MainController controller(fs, port, settings, trace);
+    MainWindow window(controller, port, shell);
+    window.show();
+    if (controller.pane(1).set_path(dir1).failed() || controller.pane(2).set_path(dir2).failed()) {
+        std::fprintf(stderr, "could not open the test directories in the panes\n");
+        return 2;
+    }
+    bool lists_as_expected = true;
+    const std::function<void()> end_to_end = [&] {
+        controller.compare_directories();
+        QCoreApplication::processEvents();
+        FileListsModel& lists = controller.lists();
+        lists_as_expected = lists_as_expected && lists.list(1).count() == expected.only1 &&
+                            lists.list(2).count() == expected.only2 && lists.list(3).count() == expected.newer1 &&
+                            lists.list(4).count() == expected.newer2 && lists.list(5).count() == expected.aligned;
+    };
+
+    std::printf("files per directory: %d, runs: %d (median)\n", files_per_dir, runs);
+    std::printf("(a) listing both directories:         %8.2f ms\n", a);
+    std::printf("(b) listing + classification:         %8.2f ms   b/a = %.2f (target <= 1.5)\n", b, b / a);
+    const double c = median_ms(end_to_end);
+    std::printf("(c) compare_directories end to end:   %8.2f ms   c/a = %.2f (target <= 2.0)\n", c, c / a);
+    if (!lists_as_expected) {
+        std::fprintf(stderr, "the window's lists do not hold the expected classification\n");
+        return 2;
+    }
+    return sink > 0 ? 0 : 2;
+}

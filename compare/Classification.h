@@ -1,0 +1,49 @@
+#pragma once
+// The classification of two directory listings into the five classes, free of any window.
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+// One listed file: its name as listed, its length and its modification time (seconds since the
+// epoch). `readable` is false when the name was listed but its length and date could not be read.
+struct FileRecord {
+    QString name;
+    qint64 length = 0;
+    qint64 mtime = 0;
+    bool readable = true;
+};
+
+enum class PairClass { NewerInDir1, NewerInDir2, Aligned };
+
+// Two files of a pair with the same date but different lengths: the larger counts as newer.
+struct SizeWarning {
+    QString name2;  // the dir-2 spelling
+    qint64 bytes_dir1 = 0;
+    qint64 bytes_dir2 = 0;
+};
+
+struct Classification {
+    QStringList only_in_dir1;   // dir-1 spelling
+    QStringList newer_in_dir1;  // dir-1 spelling
+    QStringList aligned;        // dir-1 spelling
+    QStringList newer_in_dir2;  // dir-1 spelling
+    QStringList only_in_dir2;   // dir-2 spelling
+    QVector<SizeWarning> warnings;  // in the order the pairs were met
+
+    bool differences_found() const;
+};
+
+// The date and length rules for one pair. Sets `size_warning` when the dates count as the same
+// and the lengths differ.
+PairClass classify_pair(qint64 length1, qint64 mtime1, qint64 length2, qint64 mtime2, bool ignore_one_hour_diff,
+                        bool* size_warning = nullptr);
+
+// Pairs the names of the two listings ignoring case and classifies every name. Each dir-1 name, in
+// listing order, takes the first dir-2 name not yet taken that equals it ignoring case, in the
+// order of the sorted "only in dir 2" list. A name whose file cannot be read counts as present only
+// on the side that could be read.
+Classification classify(const QVector<FileRecord>& dir1, const QVector<FileRecord>& dir2, bool ignore_one_hour_diff);
+
+// "Warning! files NAME have same date/time and different lengths! ..."
+QString size_warning_text(const SizeWarning& warning);

@@ -1,0 +1,17 @@
+#include "compare/ConsolePort.h"
+
+Answer ConsolePort::message_box(const QString& text, MsgButtons, MsgIcon, Answer default_button, const QString&)
+{
+    // Message texts break lines with a bare line feed, which is what a terminal wants too.
+    QByteArray bytes = text.toUtf8();
+    if (!bytes.endsWith('\n'))
+        bytes += '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), out_);
+    std::fflush(out_);
+    return default_button;
+}
+
+std::optional<QString> ConsolePort::input_box(const QString&, const QString&, const QString&)
+{
+    return std::nullopt;
+}

@@ -1,0 +1,21 @@
+#pragma once
+// Listing one directory for a comparison: its plain files, sorted ignoring case, at most
+// max_listed_files of them.
+
+#include "compare/Classification.h"
+#include "platform/ErrorCodes.h"
+
+class FileSystem;
+
+inline constexpr int max_listed_files = 3001;
+
+struct Listing {
+    QVector<FileRecord> records;
+    bool overflow = false;  // the directory holds more plain files than are listed
+    FsError error;          // the directory could not be listed: no records
+};
+
+Listing list_directory(const FileSystem& fs, const QString& dir);
+
+// "max number of files per directory reached (3000); some files will not be checked."
+QString listing_limit_message();

@@ -1,0 +1,85 @@
+#pragma once
+// The file system as the program sees it: every read and change of files and directories goes
+// through this interface, so tests can run against a real temporary tree or a failing one.
+
+#include "platform/ErrorCodes.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+
+// What one lookup of a path says. Times are seconds since the epoch, truncated to whole seconds.
+struct FileInfo {
+    bool is_dir = false;
+    bool is_file = false;   // a plain file, or a link to one
+    bool is_link = false;   // the path itself is a symbolic link
+    bool hidden = false;
+    qint64 length = 0;
+    qint64 mtime = 0;
+    quint64 device = 0;
+    quint64 inode = 0;
+};
+
+// One entry of a directory listing. For files, length and mtime are those of the file (of the
+// target for a link); `readable` is false when the name was listed but its length and date could
+// not be read (removed or locked since).
+struct DirEntry {
+    QString name;
+    bool is_link = false;
+    bool hidden = false;
+    bool readable = true;
+    qint64 length = 0;
+    qint64 mtime = 0;
+};
+
+enum class EntryKind {
+    Files,        // plain files and links to plain files; broken links are left out
+    Directories,  // subdirectories, links to directories included (is_link set); never "." or ".."
+};
+
+// A mounted volume: the program's "drive".
+struct Volume {
+    QString root;          // "/", "/media/usb"
+    QString display_name;  // what the drive selector shows
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // The entries of one kind in `dir`, sorted with name_less. Hidden entries (a name beginning
+    // with ".") only when asked for.
+    virtual Result<QVector<DirEntry>> list(const QString& dir, EntryKind kind, bool include_hidden) const = 0;
+    // Looks `path` up following links; a broken link or a missing path is an error.
+    virtual Result<FileInfo> info(const QString& path) const = 0;
+    // True when an entry of any kind stands at `path` (a broken link too). The error is set only
+    // when the question itself could not be answered (a malformed name, a device gone).
+    virtual Result<bool> exists(const QString& path) const = 0;
+    virtual bool dir_exists(const QString& path) const = 0;
+    // The spelling of `name` that exists in `dir`, ignoring case; `name` itself when none does
+    // (or when it exists exactly as given).
+    virtual QString resolve_case(const QString& dir, const QString& name) const = 0;
+
+    // Copies `from` over `to` through a hidden temporary file in the destination directory,
+    // keeping the source's modification time. On any failure the temporary file is removed and
+    // an existing destination is left untouched.
+    virtual FsError copy_file(const QString& from, const QString& to) = 0;
+    // Removes a file, or a symbolic link (never its target).
+    virtual FsError remove_file(const QString& path) = 0;
+    virtual FsError make_dir(const QString& path) = 0;
+    // Removes an empty directory, or a symbolic link to a directory (never its target).
+    virtual FsError remove_dir(const QString& path) = 0;
+    virtual FsError rename(const QString& from, const QString& to) = 0;
+
+    virtual Result<QByteArray> read_file(const QString& path) const = 0;
+    // Replaces the whole file through a temporary file, so a failure leaves the old content.
+    virtual FsError write_file(const QString& path, const QByteArray& data) = 0;
+    virtual FsError append_file(const QString& path, const QByteArray& data) = 0;
+
+    // The ready, real volumes (no pseudo file systems), sorted by root.
+    virtual QVector<Volume> volumes() const = 0;
+    // The root of the volume that holds `path`.
+    virtual QString volume_root(const QString& path) const = 0;
+    // The process's working directory, with a final separator.
+    virtual QString current_dir() const = 0;
+};

@@ -1,0 +1,577 @@
+#include "platform/RealFileSystem.h"
+
+#include "platform/Names.h"
+
+#include <QFile>
+#include <QStorageInfo>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Every name crosses to the system as bytes. A name on disk that is not valid in the user's
+// encoding decodes to replacement characters, and encoding those back gives other bytes, which may
+// name another file. So a path is used only when its text and bytes convert into each other
+// exactly, and a listed name only when its bytes do; other names are left out of listings, so no
+// operation can reach the wrong file through them.
+bool native_path(const QString& path, QByteArray& out)
+{
+    out = QFile::encodeName(path);
+    return !out.contains('\0') && QFile::decodeName(out) == path;
+}
+
+bool round_trips(const QByteArray& raw, QString& name)
+{
+    name = QFile::decodeName(raw);
+    return QFile::encodeName(name) == raw;
+}
+
+FsError bad_name()
+{
+    return make_error(err_bad_file_name);
+}
+
+QString leaf_of(const QString& path)
+{
+    const QString p = without_final_separator(path);
+    return p.mid(p.lastIndexOf(path_separator) + 1);
+}
+
+QByteArray dir_of(const QByteArray& path)
+{
+    const qsizetype cut = path.lastIndexOf('/');
+    return cut < 0 ? QByteArray(".") : path.left(cut);
+}
+
+int open_retry(const char* path, int flags, mode_t mode = 0)
+{
+    int fd;
+    do
+        fd = ::open(path, flags, mode);
+    while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+// Closes the descriptor on every way out of a function.
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd() { close(); }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    // The result of close(2), which can carry a late write error.
+    int close()
+    {
+        const int rc = fd_ >= 0 ? ::close(fd_) : 0;
+        fd_ = -1;
+        return rc;
+    }
+
+private:
+    int fd_;
+};
+
+struct DirCloser {
+    void operator()(DIR* d) const { ::closedir(d); }
+};
+using DirHandle = std::unique_ptr<DIR, DirCloser>;
+
+void sort_entries(QVector<DirEntry>& entries)
+{
+    std::vector<std::pair<QString, DirEntry>> keyed;
+    keyed.reserve(size_t(entries.size()));
+    for (DirEntry& e : entries)
+        keyed.emplace_back(fold_name(e.name), std::move(e));
+    std::sort(keyed.begin(), keyed.end(), [](const auto& x, const auto& y) {
+        const int c = QString::compare(x.first, y.first, Qt::CaseSensitive);
+        return c != 0 ? c < 0 : QString::compare(x.second.name, y.second.name, Qt::CaseSensitive) < 0;
+    });
+    for (qsizetype i = 0; i < entries.size(); ++i)
+        entries[i] = std::move(keyed[size_t(i)].second);
+}
+
+// The names in `dir` whose bytes round-trip; errno is set when the directory cannot be read.
+bool read_names(const QByteArray& dir, QStringList& names)
+{
+    DirHandle d(::opendir(dir.constData()));
+    if (!d)
+        return false;
+    for (;;) {
+        errno = 0;
+        const dirent* e = ::readdir(d.get());
+        if (!e)
+            return errno == 0;
+        const QByteArray raw(e->d_name);
+        QString name;
+        if (raw != "." && raw != ".." && round_trips(raw, name))
+            names << name;
+    }
+}
+
+// The file a write to `path` replaces: the path itself, or the file a symbolic link points to, so
+// the link stays a link (it takes part as that file).
+QByteArray write_target(const QByteArray& path)
+{
+    struct stat st {};
+    if (::lstat(path.constData(), &st) == 0 && S_ISLNK(st.st_mode) && ::stat(path.constData(), &st) == 0
+        && S_ISREG(st.st_mode)) {
+        if (char* real = ::realpath(path.constData(), nullptr)) {
+            QByteArray r(real);
+            std::free(real);
+            return r;
+        }
+    }
+    return path;
+}
+
+mode_t new_file_mode()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// So that the rename itself survives a power cut; some file systems cannot, which is harmless.
+void sync_dir(const QByteArray& dir)
+{
+    const int fd = open_retry(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// Writes a new hidden file beside `target` with `fill`, flushes it, gives it `times` (when set), and
+// renames it over `target`. Any failure removes the new file and leaves `target` as it was.
+// `shown` is the path errors are reported for.
+FsError replace_file(const QString& shown, const QByteArray& target, mode_t mode, const timespec* times,
+                     const std::function<FsError(int)>& fill)
+{
+    // Renaming over a link to a directory would replace the link; a directory is never a file's
+    // destination.
+    struct stat st {};
+    if (::stat(target.constData(), &st) == 0 && S_ISDIR(st.st_mode))
+        return make_error(err_path_file_access);
+    const QByteArray dir = dir_of(target);
+    QByteArray temp = dir + "/.tandrel-tmp-XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+        return error_from_errno(errno, shown);
+    Fd out(fd);
+    auto fail = [&](const FsError& e) {
+        out.close();
+        ::unlink(temp.constData());
+        return e;
+    };
+    // Best effort: some volumes (FAT) have no modes to set.
+    ::fchmod(fd, mode);
+    if (FsError e = fill(fd))
+        return fail(e);
+    // Volumes without a flush of their own report EINVAL or ENOTSUP; there is nothing more to do.
+    if (::fsync(fd) != 0 && errno != EINVAL && errno != ENOTSUP && errno != ENOSYS)
+        return fail(error_from_errno(errno, shown));
+    if (times && ::futimens(fd, times) != 0)
+        return fail(error_from_errno(errno, shown));
+    if (out.close() != 0)
+        return fail(error_from_errno(errno, shown));
+    if (::rename(temp.constData(), target.constData()) != 0)
+        return fail(error_from_errno(errno, shown));
+    sync_dir(dir);
+    return {};
+}
+
+bool same_file(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+}  // namespace
+
+Result<QVector<DirEntry>> RealFileSystem::list(const QString& dir, EntryKind kind, bool include_hidden) const
+{
+    Result<QVector<DirEntry>> r;
+    // With the final separator a missing directory reports "Path not found".
+    const QString dir_path = with_final_separator(dir);
+    QByteArray native;
+    if (!native_path(dir_path, native)) {
+        r.error = bad_name();
+        return r;
+    }
+    DirHandle d(::opendir(native.constData()));
+    if (!d) {
+        r.error = error_from_errno(errno, dir_path);
+        return r;
+    }
+    const int dfd = ::dirfd(d.get());
+    for (;;) {
+        errno = 0;
+        const dirent* e = ::readdir(d.get());
+        if (!e) {
+            // A listing cut short would look like missing files and invite wrong copies or deletes.
+            if (errno != 0) {
+                r.value.clear();
+                r.error = error_from_errno(errno, dir_path);
+                return r;
+            }
+            break;
+        }
+        const QByteArray raw(e->d_name);
+        DirEntry entry;
+        if (raw == "." || raw == ".." || !round_trips(raw, entry.name))
+            continue;
+        entry.hidden = entry.name.startsWith(u'.');
+        if (entry.hidden && !include_hidden)
+            continue;
+        struct stat st {};
+        if (::fstatat(dfd, raw.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            // Removed or out of reach since the directory was read: a plain file stays in, marked,
+            // so the caller can say that it could not be read.
+            if (kind == EntryKind::Files && e->d_type == DT_REG) {
+                entry.readable = false;
+                r.value.push_back(entry);
+            }
+            continue;
+        }
+        if (S_ISLNK(st.st_mode)) {
+            entry.is_link = true;
+            if (::fstatat(dfd, raw.constData(), &st, 0) != 0)
+                continue;  // a broken link takes part in nothing
+        }
+        if (kind == EntryKind::Files ? !S_ISREG(st.st_mode) : !S_ISDIR(st.st_mode))
+            continue;
+        if (kind == EntryKind::Files)
+            entry.length = st.st_size;
+        entry.mtime = st.st_mtim.tv_sec;
+        r.value.push_back(entry);
+    }
+    sort_entries(r.value);
+    return r;
+}
+
+Result<FileInfo> RealFileSystem::info(const QString& path) const
+{
+    Result<FileInfo> r;
+    QByteArray native;
+    if (!native_path(without_final_separator(path), native)) {
+        r.error = bad_name();
+        return r;
+    }
+    struct stat st {};
+    if (::lstat(native.constData(), &st) != 0) {
+        r.error = error_from_errno(errno, path);
+        return r;
+    }
+    r.value.is_link = S_ISLNK(st.st_mode);
+    if (r.value.is_link && ::stat(native.constData(), &st) != 0) {
+        r.error = error_from_errno(errno, path);
+        return r;
+    }
+    r.value.is_dir = S_ISDIR(st.st_mode);
+    r.value.is_file = S_ISREG(st.st_mode);
+    r.value.hidden = leaf_of(path).startsWith(u'.');
+    r.value.length = r.value.is_file ? qint64(st.st_size) : 0;
+    r.value.mtime = st.st_mtim.tv_sec;
+    r.value.device = st.st_dev;
+    r.value.inode = st.st_ino;
+    return r;
+}
+
+Result<bool> RealFileSystem::exists(const QString& path) const
+{
+    Result<bool> r;
+    QByteArray native;
+    if (!native_path(without_final_separator(path), native)) {
+        r.error = bad_name();
+        return r;
+    }
+    struct stat st {};
+    if (::lstat(native.constData(), &st) == 0)
+        r.value = true;
+    else if (errno != ENOENT && errno != ENOTDIR)
+        r.error = error_from_errno(errno, path);
+    return r;
+}
+
+bool RealFileSystem::dir_exists(const QString& path) const
+{
+    QByteArray native;
+    struct stat st {};
+    return native_path(path, native) && ::stat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+QString RealFileSystem::resolve_case(const QString& dir, const QString& name) const
+{
+    const QString dir_path = with_final_separator(dir);
+    QByteArray native_dir, native;
+    if (name.isEmpty() || !native_path(dir_path, native_dir) || !native_path(dir_path + name, native))
+        return name;
+    struct stat st {};
+    if (::lstat(native.constData(), &st) == 0)
+        return name;
+    QStringList names;
+    if (!read_names(native_dir, names))
+        return name;
+    QString best;
+    for (const QString& n : std::as_const(names))
+        if (names_equal(n, name) && (best.isEmpty() || name_less(n, best)))
+            best = n;
+    return best.isEmpty() ? name : best;
+}
+
+FsError RealFileSystem::copy_file(const QString& from, const QString& to)
+{
+    QByteArray src_path, dst_path;
+    if (!native_path(from, src_path) || !native_path(to, dst_path))
+        return bad_name();
+    // Non-blocking so that a pipe standing where a file was expected cannot hang the program.
+    const int src_fd = open_retry(src_path.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (src_fd < 0)
+        return error_from_errno(errno, from);
+    Fd src(src_fd);
+    struct stat src_st {};
+    if (::fstat(src_fd, &src_st) != 0)
+        return error_from_errno(errno, from);
+    if (!S_ISREG(src_st.st_mode))
+        return make_error(err_path_file_access);
+    // A file copied onto itself (the same file under two paths, a link, a case-blind volume) would
+    // be rewritten from itself at best; refuse it rather than risk the only copy.
+    struct stat dst_st {};
+    if (::stat(dst_path.constData(), &dst_st) == 0 && same_file(src_st, dst_st))
+        return make_error(err_path_file_access);
+
+    const timespec times[2] = {src_st.st_atim, src_st.st_mtim};
+    return replace_file(to, write_target(dst_path), src_st.st_mode & 0777, times, [&](int out) -> FsError {
+        std::vector<char> buffer(1 << 20);
+        qint64 offset = 0;
+        for (;;) {
+            const ssize_t n = ::read(src_fd, buffer.data(), buffer.size());
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return error_from_errno(errno, from);
+            if (n == 0)
+                return {};
+            if (const int err = write_bytes(out, buffer.data(), size_t(n), offset))
+                return error_from_errno(err, to);
+            offset += n;
+        }
+    });
+}
+
+FsError RealFileSystem::remove_file(const QString& path)
+{
+    QByteArray native;
+    // Without a final separator, so that a link is removed and never followed.
+    if (!native_path(without_final_separator(path), native))
+        return bad_name();
+    return ::unlink(native.constData()) == 0 ? FsError{} : error_from_errno(errno, path);
+}
+
+FsError RealFileSystem::make_dir(const QString& path)
+{
+    QByteArray native;
+    if (!native_path(path, native))
+        return bad_name();
+    return ::mkdir(native.constData(), 0777) == 0 ? FsError{} : error_from_errno(errno, path);
+}
+
+FsError RealFileSystem::remove_dir(const QString& path)
+{
+    QByteArray native;
+    if (!native_path(without_final_separator(path), native))
+        return bad_name();
+    struct stat st {};
+    if (::lstat(native.constData(), &st) != 0)
+        return error_from_errno(errno, with_final_separator(path));
+    if (S_ISLNK(st.st_mode)) {
+        if (::stat(native.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+            return error_from_errno(ENOTDIR, path);
+        return ::unlink(native.constData()) == 0 ? FsError{} : error_from_errno(errno, path);
+    }
+    return ::rmdir(native.constData()) == 0 ? FsError{} : error_from_errno(errno, path);
+}
+
+FsError RealFileSystem::rename(const QString& from, const QString& to)
+{
+    QByteArray a, b;
+    if (!native_path(without_final_separator(from), a) || !native_path(without_final_separator(to), b))
+        return bad_name();
+    struct stat sa {}, sb {};
+    if (::lstat(a.constData(), &sa) != 0)
+        return error_from_errno(errno, from);
+    // Never over an existing entry: a rename that silently replaced a file would lose it.
+    if (::renameat2(AT_FDCWD, a.constData(), AT_FDCWD, b.constData(), RENAME_NOREPLACE) == 0)
+        return {};
+    int err = errno;
+    if (err == EEXIST || err == EINVAL || err == ENOSYS || err == ENOTSUP) {
+        const bool b_exists = ::lstat(b.constData(), &sb) == 0;
+        // On a volume that ignores case, the "existing" destination of a change of case is the
+        // source itself.
+        const bool case_change = b_exists && same_file(sa, sb) && dir_of(a) == dir_of(b)
+                                 && names_equal(leaf_of(from), leaf_of(to));
+        if (!b_exists || case_change)
+            err = ::rename(a.constData(), b.constData()) == 0 ? 0 : errno;
+        else
+            err = EEXIST;
+    }
+    return err == 0 ? FsError{} : error_from_errno(err, to);
+}
+
+Result<QByteArray> RealFileSystem::read_file(const QString& path) const
+{
+    Result<QByteArray> r;
+    QByteArray native;
+    if (!native_path(path, native)) {
+        r.error = bad_name();
+        return r;
+    }
+    const int fd = open_retry(native.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        r.error = error_from_errno(errno, path);
+        return r;
+    }
+    Fd in(fd);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        r.error = error_from_errno(errno, path);
+        return r;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        r.error = make_error(err_path_file_access);
+        return r;
+    }
+    r.value.reserve(qsizetype(st.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            r.value.clear();
+            r.error = error_from_errno(errno, path);
+            return r;
+        }
+        if (n == 0)
+            return r;
+        r.value.append(buffer, qsizetype(n));
+    }
+}
+
+FsError RealFileSystem::write_file(const QString& path, const QByteArray& data)
+{
+    QByteArray native;
+    if (!native_path(path, native))
+        return bad_name();
+    const QByteArray target = write_target(native);
+    struct stat st {};
+    const mode_t mode = ::stat(target.constData(), &st) == 0 ? st.st_mode & 0777 : new_file_mode();
+    return replace_file(path, target, mode, nullptr, [&](int out) -> FsError {
+        const int err = write_bytes(out, data.constData(), size_t(data.size()), 0);
+        return err ? error_from_errno(err, path) : FsError{};
+    });
+}
+
+FsError RealFileSystem::append_file(const QString& path, const QByteArray& data)
+{
+    QByteArray native;
+    if (!native_path(path, native))
+        return bad_name();
+    const int fd = open_retry(native.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0)
+        return error_from_errno(errno, path);
+    Fd out(fd);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return error_from_errno(errno, path);
+    if (const int err = write_bytes(fd, data.constData(), size_t(data.size()), st.st_size))
+        return error_from_errno(err, path);
+    return out.close() == 0 ? FsError{} : error_from_errno(errno, path);
+}
+
+QVector<Volume> RealFileSystem::volumes() const
+{
+    static const QList<QByteArray> pseudo = {
+        "proc",      "sysfs",    "cgroup",  "cgroup2",     "devpts",     "mqueue",   "debugfs",
+        "tracefs",   "securityfs", "pstore", "bpf",        "configfs",   "fusectl",  "hugetlbfs",
+        "autofs",    "binfmt_misc", "squashfs", "devtmpfs", "nsfs",      "rpc_pipefs", "efivarfs",
+        "selinuxfs",
+    };
+    QVector<Volume> result;
+    for (const QStorageInfo& v : QStorageInfo::mountedVolumes()) {
+        if (!v.isValid() || !v.isReady())
+            continue;
+        const QString root = v.rootPath();
+        const QByteArray type = v.fileSystemType();
+        if (pseudo.contains(type))
+            continue;
+        if (type == "tmpfs"
+            && (root.startsWith(QStringLiteral("/run")) || root.startsWith(QStringLiteral("/sys"))
+                || root.startsWith(QStringLiteral("/dev"))))
+            continue;
+        // Containers bind single files (/etc/hosts) as mounts; only directories can be drives.
+        if (!dir_exists(root))
+            continue;
+        if (std::any_of(result.cbegin(), result.cend(), [&](const Volume& x) { return x.root == root; }))
+            continue;
+        const QString label = v.name();
+        result.push_back({root, label.isEmpty() ? root : root + QStringLiteral(" [") + label + u']'});
+    }
+    std::sort(result.begin(), result.end(), [](const Volume& a, const Volume& b) { return a.root < b.root; });
+    return result;
+}
+
+QString RealFileSystem::volume_root(const QString& path) const
+{
+    QString p = is_absolute_path(path) ? path : current_dir() + path;
+    // A path that does not exist (yet) lies on the volume of its nearest existing parent.
+    for (;;) {
+        const QStorageInfo v(p);
+        if (v.isValid())
+            return v.rootPath();
+        p = without_final_separator(p);
+        const qsizetype cut = p.lastIndexOf(path_separator);
+        if (cut <= 0)
+            return QStringLiteral("/");
+        p.truncate(cut);
+    }
+}
+
+QString RealFileSystem::current_dir() const
+{
+    char* cwd = ::getcwd(nullptr, 0);
+    if (!cwd)
+        return QStringLiteral("/");
+    const QString dir = QFile::decodeName(cwd);
+    std::free(cwd);
+    return with_final_separator(dir);
+}
+
+int RealFileSystem::write_bytes(int fd, const char* data, std::size_t size, qint64 offset)
+{
+    Q_UNUSED(offset);
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return errno;
+        if (n == 0)
+            return ENOSPC;
+        data += n;
+        size -= size_t(n);
+    }
+    return 0;
+}

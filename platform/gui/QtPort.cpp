@@ -1,0 +1,158 @@
+#include "platform/gui/QtPort.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QWidget>
+
+class QtPort::BusyPause {
+public:
+    explicit BusyPause(bool busy) : busy_(busy)
+    {
+        if (busy_)
+            QApplication::restoreOverrideCursor();
+    }
+    ~BusyPause()
+    {
+        if (busy_)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    BusyPause(const BusyPause&) = delete;
+    BusyPause& operator=(const BusyPause&) = delete;
+
+private:
+    bool busy_;
+};
+
+namespace {
+
+QMessageBox::Icon to_qt(MsgIcon icon)
+{
+    switch (icon) {
+    case MsgIcon::None: break;
+    case MsgIcon::Critical: return QMessageBox::Critical;
+    case MsgIcon::Exclamation: return QMessageBox::Warning;
+    case MsgIcon::Question: return QMessageBox::Question;
+    case MsgIcon::Information: return QMessageBox::Information;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons to_qt(MsgButtons buttons)
+{
+    switch (buttons) {
+    case MsgButtons::Ok: break;
+    case MsgButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+    case MsgButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
+    case MsgButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+QMessageBox::StandardButton to_qt(Answer answer)
+{
+    switch (answer) {
+    case Answer::Ok: break;
+    case Answer::Cancel: return QMessageBox::Cancel;
+    case Answer::Yes: return QMessageBox::Yes;
+    case Answer::No: return QMessageBox::No;
+    }
+    return QMessageBox::Ok;
+}
+
+}  // namespace
+
+QWidget* QtPort::dialog_parent() const
+{
+    // A hidden window cannot carry a box (it would be placed off its invisible parent).
+    return main_window_ && main_window_->isVisible() ? main_window_.data() : nullptr;
+}
+
+Answer QtPort::message_box(const QString& text, MsgButtons buttons, MsgIcon icon, Answer default_button,
+                           const QString& title)
+{
+    QMessageBox box(to_qt(icon), title.isEmpty() ? app_title() : title, text, to_qt(buttons), dialog_parent());
+    if (QAbstractButton* def = box.button(to_qt(default_button)))
+        box.setDefaultButton(qobject_cast<QPushButton*>(def));
+    {
+        const BusyPause pause(busy_);
+        box.exec();
+    }
+    switch (box.standardButton(box.clickedButton())) {
+    case QMessageBox::Ok: return Answer::Ok;
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    case QMessageBox::Cancel: return Answer::Cancel;
+    default: break;
+    }
+    // Closed without a button (the program ending under it): the answer that changes nothing.
+    switch (buttons) {
+    case MsgButtons::Ok: return Answer::Ok;
+    case MsgButtons::YesNo: return Answer::No;
+    default: return Answer::Cancel;
+    }
+}
+
+std::optional<QString> QtPort::input_box(const QString& prompt, const QString& title, const QString& default_text)
+{
+    bool ok = false;
+    QString text;
+    {
+        const BusyPause pause(busy_);
+        text = QInputDialog::getText(dialog_parent(), title.isEmpty() ? app_title() : title, prompt, QLineEdit::Normal,
+                                     default_text, &ok);
+    }
+    if (!ok)
+        return std::nullopt;
+    return text;
+}
+
+void QtPort::set_busy(bool on)
+{
+    if (on == busy_)
+        return;
+    busy_ = on;
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void QtPort::process_events()
+{
+    QCoreApplication::processEvents();
+}
+
+void QtPort::set_main_window_visible(bool visible)
+{
+    if (main_window_)
+        main_window_->setVisible(visible);
+    else
+        visible_without_window_ = visible;
+}
+
+bool QtPort::main_window_visible() const
+{
+    return main_window_ ? main_window_->isVisible() : visible_without_window_;
+}
+
+void QtPort::end_program(int exit_code)
+{
+    // Closing the main window may come back here through its close handler.
+    if (ended_)
+        return;
+    ended_ = true;
+    exit_code_ = exit_code;
+    set_busy(false);
+    QList<QPointer<QWidget>> windows;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        windows << w;
+    for (const QPointer<QWidget>& w : std::as_const(windows))
+        if (w)
+            w->close();
+    QCoreApplication::exit(exit_code);
+    // exit() does nothing while no event loop runs; this ends the loop once it starts.
+    QMetaObject::invokeMethod(
+        qApp, [exit_code] { QCoreApplication::exit(exit_code); }, Qt::QueuedConnection);
+}

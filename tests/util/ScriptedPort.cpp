@@ -1,0 +1,58 @@
+#include "tests/util/ScriptedPort.h"
+
+#include <QTest>
+
+Answer ScriptedPort::message_box(const QString& text, MsgButtons buttons, MsgIcon icon, Answer default_button,
+                                 const QString& title)
+{
+    shown.push_back({text, title.isEmpty() ? app_title() : title, buttons, icon, default_button});
+    if (buttons == MsgButtons::Ok)
+        return Answer::Ok;
+    if (answers_.empty()) {
+        ++unexpected_questions;
+        QTest::qFail(qPrintable(QStringLiteral("unexpected question: ") + text), __FILE__, __LINE__);
+        return default_button;
+    }
+    const Answer a = answers_.front();
+    answers_.pop_front();
+    return a;
+}
+
+std::optional<QString> ScriptedPort::input_box(const QString& prompt, const QString& title, const QString&)
+{
+    prompts.push_back(prompt + u'|' + title);
+    if (inputs_.empty()) {
+        ++unexpected_questions;
+        QTest::qFail(qPrintable(QStringLiteral("unexpected input box: ") + prompt), __FILE__, __LINE__);
+        return std::nullopt;
+    }
+    auto a = inputs_.front();
+    inputs_.pop_front();
+    return a;
+}
+
+void ScriptedPort::set_busy(bool on)
+{
+    busy = on;
+    busy_changes.push_back(on);
+}
+
+void ScriptedPort::set_main_window_visible(bool visible)
+{
+    visible_ = visible;
+    visibility_changes.push_back(visible);
+}
+
+void ScriptedPort::end_program(int code)
+{
+    ended = true;
+    exit_code = code;
+}
+
+QStringList ScriptedPort::texts() const
+{
+    QStringList t;
+    for (const Shown& s : shown)
+        t << s.text;
+    return t;
+}

@@ -1,0 +1,186 @@
+// What the person sees of one directory pane: its drive selector and its directory list.
+#include "ui/DirPaneWidget.h"
+
+#include "app/DirPane.h"
+
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QStyledItemDelegate>
+
+#include <functional>
+
+namespace {
+
+constexpr int path_role = Qt::UserRole;
+constexpr int depth_role = Qt::UserRole + 1;
+
+// Indents each row by its depth, so the path components read as a tree down to the current
+// directory and its subdirectories stand one step further in.
+class PaneRowDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem indented = option;
+        indented.rect.adjust(indent(index), 0, 0, 0);
+        QStyledItemDelegate::paint(painter, indented, index);
+    }
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        return QStyledItemDelegate::sizeHint(option, index) + QSize(indent(index), 0);
+    }
+
+private:
+    static int indent(const QModelIndex& index) { return 12 * index.data(depth_role).toInt(); }
+};
+
+// A drive selector that reads the volumes again whenever it opens.
+class DriveBox final : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+    std::function<void()> before_popup;
+
+    void showPopup() override
+    {
+        if (before_popup)
+            before_popup();
+        QComboBox::showPopup();
+    }
+};
+
+}  // namespace
+
+DirPaneWidget::DirPaneWidget(DirPane& pane, int number, QWidget* parent)
+    : QObject(parent)
+    , pane_(pane)
+    , number_(number)
+{
+    const QString n = QString::number(number);
+
+    auto* box = new DriveBox(parent);
+    box->before_popup = [this] { reload_drives(); };
+    drive_box_ = box;
+    drive_box_->setObjectName(QStringLiteral("Drive") + n);
+    drive_box_->setAccessibleName(QStringLiteral("Drive ") + n);
+    drive_box_->setAccessibleDescription(QStringLiteral("Drive ") + n
+                                         + QStringLiteral(": the volume of directory ") + n
+                                         + QStringLiteral("; choosing one shows the directory last shown there"));
+
+    dir_list_ = new QListWidget(parent);
+    dir_list_->setObjectName(QStringLiteral("Dir") + n);
+    dir_list_->setAccessibleName(QStringLiteral("Directory ") + n);
+    dir_list_->setAccessibleDescription(QStringLiteral("Directory ") + n
+                                        + QStringLiteral(": folders of the current directory; double-click or "
+                                                         "Enter opens one"));
+    dir_list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    dir_list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    dir_list_->setUniformItemSizes(true);
+    dir_list_->setItemDelegate(new PaneRowDelegate(dir_list_));
+    dir_list_->setContextMenuPolicy(Qt::CustomContextMenu);
+    // Opening is ours alone: a style that activates items on a single click must not move the pane.
+    dir_list_->installEventFilter(this);
+    dir_list_->viewport()->installEventFilter(this);
+
+    connect(dir_list_, &QListWidget::currentRowChanged, this, [this](int row) { pane_.highlight_row(row); });
+    connect(dir_list_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { emit context_menu_requested(dir_list_->viewport()->mapToGlobal(pos)); });
+    connect(drive_box_, &QComboBox::activated, this, [this](int index) {
+        const QString root = drive_box_->itemData(index).toString();
+        emit drive_chosen(root);
+        // The handler ran in the meantime: show where the pane is now, which undoes a refused choice.
+        show_drive();
+    });
+    connect(&pane_, &DirPane::rows_changed, this, &DirPaneWidget::show_rows);
+    connect(&pane_, &DirPane::drive_changed, this, &DirPaneWidget::show_drive);
+
+    reload_drives();
+    show_rows();
+}
+
+void DirPaneWidget::reload_drives()
+{
+    const QSignalBlocker block(drive_box_);
+    drive_box_->clear();
+    const QIcon icon = drive_box_->style()->standardIcon(QStyle::SP_DriveHDIcon);
+    for (const Volume& v : pane_.drives()) {
+        QString text = v.display_name.isEmpty() ? v.root : v.display_name;
+        if (!text.contains(v.root))
+            text += QStringLiteral("  (") + v.root + u')';
+        drive_box_->addItem(icon, text, v.root);
+    }
+    drive_box_->setCurrentIndex(drive_box_->findData(pane_.drive()));
+}
+
+void DirPaneWidget::show_drive()
+{
+    int index = drive_box_->findData(pane_.drive());
+    if (index < 0 && !pane_.drive().isEmpty()) {
+        reload_drives();
+        return;
+    }
+    const QSignalBlocker block(drive_box_);
+    drive_box_->setCurrentIndex(index);
+}
+
+void DirPaneWidget::show_rows()
+{
+    const QSignalBlocker block(dir_list_);
+    bool same = dir_list_->count() == pane_.row_count();
+    for (int i = 0; same && i < pane_.row_count(); ++i)
+        same = dir_list_->item(i)->data(path_role).toString() == pane_.row_path(i);
+    if (!same) {
+        dir_list_->clear();
+        QStyle* style = dir_list_->style();
+        const QIcon open_icon = style->standardIcon(QStyle::SP_DirOpenIcon);
+        const QIcon folder_icon = style->standardIcon(QStyle::SP_DirIcon);
+        const int components = pane_.component_count();
+        for (int i = 0; i < pane_.row_count(); ++i) {
+            const bool component = i < components;
+            auto* item = new QListWidgetItem(component ? open_icon : folder_icon, pane_.row_text(i));
+            item->setData(path_role, pane_.row_path(i));
+            item->setData(depth_role, component ? i : components);
+            item->setToolTip(pane_.row_path(i));
+            dir_list_->addItem(item);
+        }
+    }
+    const int row = pane_.highlighted_row();
+    dir_list_->setCurrentRow(row);
+    if (row >= 0)
+        dir_list_->scrollToItem(dir_list_->item(row));
+}
+
+void DirPaneWidget::open(int row)
+{
+    if (row < 0)
+        return;
+    if (const FsError e = pane_.open_row(row))
+        emit open_failed(report_error_text(e));
+}
+
+bool DirPaneWidget::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == dir_list_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            open(dir_list_->currentRow());
+            return true;
+        }
+    }
+    if (watched == dir_list_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton) {
+            const QModelIndex index = dir_list_->indexAt(mouse->position().toPoint());
+            if (index.isValid()) {
+                // The rows are rebuilt by the move: the view must not go on with this event.
+                open(index.row());
+                return true;
+            }
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}

@@ -1,0 +1,290 @@
+#include "ui/MainWindow.h"
+
+#include "app/MainController.h"
+#include "ui/DirPaneWidget.h"
+#include "ui/FileListView.h"
+#include "ui/HelpTexts.h"
+#include "ui/MainLayout.h"
+#include "ui/Placement.h"
+#include "platform/Shell.h"
+#include "platform/UserPort.h"
+
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QFrame>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStyle>
+
+namespace {
+
+QLabel* make_label(const QString& name, const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+QPushButton* make_button(const QString& name, const QString& text, QWidget* parent)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    return button;
+}
+
+// A drop target: a framed box the person drops list entries on.
+QLabel* make_drop_target(const QString& name, const QString& description, QWidget* parent)
+{
+    auto* box = new QLabel(parent);
+    box->setObjectName(name);
+    box->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    box->setAutoFillBackground(true);
+    box->setBackgroundRole(QPalette::Base);
+    box->setAccessibleName(description);
+    box->setAccessibleDescription(description);
+    box->setMouseTracking(true);
+    return box;
+}
+
+QLabel* make_picture(const QString& name, QStyle::StandardPixmap pixmap, QWidget* parent)
+{
+    auto* picture = new QLabel(parent);
+    picture->setObjectName(name);
+    picture->setPixmap(parent->style()->standardIcon(pixmap).pixmap(24, 24));
+    picture->setAlignment(Qt::AlignCenter);
+    picture->setAttribute(Qt::WA_TransparentForMouseEvents);
+    return picture;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(MainController& controller, UserPort& port, Shell& shell)
+    : controller_(controller)
+    , port_(port)
+    , shell_(shell)
+{
+    setObjectName(QStringLiteral("form_mirror"));
+    setWindowTitle(app_title());
+    client_ = new QWidget(this);
+    client_->setObjectName(QStringLiteral("client"));
+    client_->setMouseTracking(true);
+    client_->installEventFilter(this);
+    setCentralWidget(client_);
+    build_menus();
+    build_controls();
+    connect_models();
+    sync_state();
+    place_designed(this);
+
+    ControllerHooks& hooks = controller_.hooks();
+    hooks.place_main_window = [this] { place_main_window(this); };
+    hooks.apply_layout = [this] { apply_layout(); };
+    // A hidden window remembers the focus and gives it when it is shown again.
+    hooks.focus_compare_tree = [this] {
+        if (bot_compare_tree_->isVisibleTo(this))
+            bot_compare_tree_->setFocus();
+    };
+}
+
+MainWindow::~MainWindow()
+{
+    controller_.hooks() = ControllerHooks{};
+}
+
+void MainWindow::build_menus()
+{
+    QMenu* m_file = menuBar()->addMenu(QStringLiteral("&File"));
+    m_file->setObjectName(QStringLiteral("m_file"));
+    m_ignore_one_hour_differences_ = m_file->addAction(QStringLiteral("Ignore 1-hour differences on/off"));
+    m_ignore_one_hour_differences_->setObjectName(QStringLiteral("m_ignore_one_hour_differences"));
+    m_ignore_one_hour_differences_->setCheckable(true);
+    connect(m_ignore_one_hour_differences_, &QAction::triggered, this,
+            [this] { controller_.m_ignore_one_hour_differences_Click(); });
+    m_skip_delete_confirmations_ = m_file->addAction(QStringLiteral("Skip &delete confirmations on/off"));
+    m_skip_delete_confirmations_->setObjectName(QStringLiteral("m_skip_delete_confirmations"));
+    m_skip_delete_confirmations_->setCheckable(true);
+    connect(m_skip_delete_confirmations_, &QAction::triggered, this,
+            [this] { controller_.m_skip_delete_confirmations_Click(); });
+    QAction* m_refresh = m_file->addAction(QStringLiteral("&Refresh directories"));
+    m_refresh->setObjectName(QStringLiteral("m_refresh"));
+    connect(m_refresh, &QAction::triggered, this, [this] { controller_.m_refresh_Click(); });
+    QAction* exit = m_file->addAction(QStringLiteral("&Exit program (you can also use the ESC key)"));
+    exit->setObjectName(QStringLiteral("exit"));
+    connect(exit, &QAction::triggered, this, [this] { controller_.exit_Click(); });
+
+    QMenu* m_help = menuBar()->addMenu(QStringLiteral("&Help"));
+    m_help->setObjectName(QStringLiteral("m_help"));
+    auto add_help = [&](const char* name, const QString& caption, auto handler) {
+        QAction* a = m_help->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        connect(a, &QAction::triggered, this, handler);
+    };
+    add_help("m_comman_line", QStringLiteral("&Command line"), [this] { show_command_line_help(port_); });
+    add_help("m_directory_flags", QStringLiteral("&Directory flags"),
+             [this] { port_.message(directory_flags_text()); });
+    add_help("m_version_history", QStringLiteral("Version history"), [] { show_version_history(); });
+    add_help("m_web_site", QStringLiteral("Author's web site"), [this] { open_web_site(shell_); });
+    add_help("m_about", QStringLiteral("A&bout Tandrel"), [this] { show_about(port_); });
+
+    m_popup_dir_ = new QMenu(QStringLiteral("Popup_dir"), this);
+    m_popup_dir_->setObjectName(QStringLiteral("m_popup_dir"));
+    DirectoryCommands& commands = controller_.directory_commands();
+    QAction* rename = m_popup_dir_->addAction(QStringLiteral("Rename directory"));
+    rename->setObjectName(QStringLiteral("m_rename_dir"));
+    connect(rename, &QAction::triggered, this, [&commands] { commands.m_rename_dir(); });
+    QAction* remove = m_popup_dir_->addAction(QStringLiteral("Delete directory"));
+    remove->setObjectName(QStringLiteral("m_delete_dir"));
+    connect(remove, &QAction::triggered, this, [&commands] { commands.m_delete_dir(); });
+    QAction* create = m_popup_dir_->addAction(QStringLiteral("Create subdirectory"));
+    create->setObjectName(QStringLiteral("m_create_dir"));
+    connect(create, &QAction::triggered, this, [&commands] { commands.m_create_dir(); });
+
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, [this] { controller_.exit_Click(); });
+}
+
+void MainWindow::build_controls()
+{
+    for (int n = 1; n <= 2; ++n) {
+        bytes_free_[size_t(n - 1)] = make_label(QStringLiteral("lab_bytes_dir%1").arg(n), QStringLiteral("bytes free:"), client_);
+        make_label(QStringLiteral("lab_dir%1").arg(n), QStringLiteral("dir %1").arg(n), client_);
+        auto* pane = new DirPaneWidget(controller_.pane(n), n, client_);
+        panes_[size_t(n - 1)] = pane;
+        pane->dir_list()->installEventFilter(this);
+        pane->dir_list()->setMouseTracking(true);
+        connect(pane, &DirPaneWidget::drive_chosen, this,
+                [this, n](const QString& root) { controller_.Drive_Change(n, root); });
+        connect(pane, &DirPaneWidget::context_menu_requested, this,
+                [this, n](const QPoint& pos) { show_dir_popup(n, pos); });
+        connect(pane, &DirPaneWidget::open_failed, this, [this](const QString& text) { port_.message(text); });
+    }
+
+    make_label(QStringLiteral("lab_drop_to_see"), QStringLiteral("drop here to open/run file"), client_);
+    text1_ = make_drop_target(QStringLiteral("Text1"), QStringLiteral("Drop a file entry here to open or run the file"), client_);
+    text1_->installEventFilter(this);
+    make_label(QStringLiteral("lab_drop_to_delete"), QStringLiteral("drop here to delete file"), client_);
+    text2_ = make_drop_target(QStringLiteral("Text2"), QStringLiteral("Drop a file entry here to delete the file"), client_);
+    text2_->installEventFilter(this);
+    make_picture(QStringLiteral("Picture1"), QStyle::SP_FileIcon, client_);
+    make_picture(QStringLiteral("Picture2"), QStyle::SP_TrashIcon, client_);
+    next_alignment_ = make_button(QStringLiteral("b_next_alignment"), QStringLiteral("next subdir"), client_);
+    next_alignment_->setMouseTracking(true);
+    next_alignment_->installEventFilter(this);
+    next_alignment_->hide();
+
+    FileListsModel& model = controller_.lists();
+    for (int n = 1; n <= 5; ++n) {
+        auto* caption = make_label(QStringLiteral("lab_list%1").arg(n), model.caption(n), client_);
+        list_captions_[size_t(n - 1)] = caption;
+        auto* view = new FileListView(model.list(n), n, client_);
+        caption->setBuddy(view);
+        lists_[size_t(n - 1)] = view;
+        connect(view, &FileListView::hovered, this, [this](int list, int row) { controller_.list_mouse_move(list, row); });
+        if (n <= 4) {
+            connect(view, &FileListView::clicked_list, this, [&model](int list) { model.set_align_caption(list); });
+            auto* button = make_button(QStringLiteral("bot_list%1").arg(n), model.align_caption(n), client_);
+            // Copying the lists across comes with the transfer commands; until then the button
+            // only shows what it will do.
+            button->setEnabled(false);
+            align_buttons_[size_t(n - 1)] = button;
+        }
+    }
+
+    hint_ = make_label(QStringLiteral("lab_drag_drop"), QString(), client_);
+    hint_->setWordWrap(true);
+    hint_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    hint_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    hint_->setAccessibleName(QStringLiteral("Hint line"));
+
+    frame_ = new QFrame(client_);
+    frame_->setObjectName(QStringLiteral("Frame_bottoni"));
+    frame_->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    bot_compare_tree_ = make_button(QStringLiteral("bot_compare_tree"), QStringLiteral("compare &trees"), frame_);
+    bot_compare_tree_->setEnabled(false);  // the tree comparison is not part of this version yet
+    bot_compare_ = make_button(QStringLiteral("bot_compare"), QStringLiteral("&compare dir's"), frame_);
+    connect(bot_compare_, &QPushButton::clicked, this, [this] { controller_.bot_compare_Click(); });
+    bot_delete_ = make_button(QStringLiteral("bot_delete"), QStringLiteral("&delete selected files"), frame_);
+    bot_delete_->setEnabled(false);  // deletion comes with the transfer commands
+    bot_cancel_ = make_button(QStringLiteral("bot_cancel"), QStringLiteral("ca&ncel"), frame_);
+    connect(bot_cancel_, &QPushButton::clicked, this, [this] { controller_.bot_cancel_Click(); });
+    bot_exit_ = make_button(QStringLiteral("bot_exit"), QStringLiteral("&exit"), frame_);
+    connect(bot_exit_, &QPushButton::clicked, this, [this] { controller_.exit_Click(); });
+
+    history_ = new QListWidget(client_);
+    history_->setObjectName(QStringLiteral("history"));
+    history_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    history_->hide();
+}
+
+void MainWindow::connect_models()
+{
+    FileListsModel& model = controller_.lists();
+    connect(&model, &FileListsModel::caption_changed, this,
+            [this, &model](int n) { list_captions_[size_t(n - 1)]->setText(model.caption(n)); });
+    connect(&model, &FileListsModel::align_button_changed, this, [this, &model](int n) {
+        align_buttons_[size_t(n - 1)]->setVisible(model.align_button_visible(n));
+        align_buttons_[size_t(n - 1)]->setText(model.align_caption(n));
+    });
+    connect(&model, &FileListsModel::hint_changed, this, [this, &model] { hint_->setText(model.hint()); });
+    connect(&controller_.state(), &WindowState::changed, this, [this] { sync_state(); });
+}
+
+void MainWindow::sync_state()
+{
+    const WindowState& state = controller_.state();
+    bot_cancel_->setEnabled(state.cancel_enabled());
+    next_alignment_->setVisible(state.next_alignment_visible());
+    m_ignore_one_hour_differences_->setChecked(state.ignore_one_hour_checked());
+    m_skip_delete_confirmations_->setChecked(state.skip_delete_confirmations_checked());
+    bytes_free_[0]->setText(state.bytes_free(1));
+    bytes_free_[1]->setText(state.bytes_free(2));
+    FileListsModel& model = controller_.lists();
+    for (int n = 1; n <= 4; ++n) {
+        align_buttons_[size_t(n - 1)]->setVisible(model.align_button_visible(n));
+        align_buttons_[size_t(n - 1)]->setText(model.align_caption(n));
+    }
+    for (int n = 1; n <= 5; ++n)
+        list_captions_[size_t(n - 1)]->setText(model.caption(n));
+    hint_->setText(model.hint());
+}
+
+void MainWindow::show_dir_popup(int pane, const QPoint& global_pos)
+{
+    controller_.directory_commands().popup_dir_pane = pane;
+    m_popup_dir_->popup(global_pos);
+}
+
+void MainWindow::apply_layout()
+{
+    ::apply_layout(this, controller_.globals().GLB_starting_up);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    apply_layout();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    // Closing the main window ends the program; nothing is saved at exit.
+    event->accept();
+    if (!closing_) {
+        closing_ = true;
+        controller_.exit_Click();
+    }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseMove) {
+        if (watched == text1_)
+            controller_.lists().set_hint(QString());
+        else
+            controller_.set_default_comment();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

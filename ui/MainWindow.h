@@ -1,0 +1,66 @@
+#pragma once
+// The main window: panes, drop targets, the five lists, the hint line and the command buttons.
+// It forwards every event to the MainController and shows its models.
+
+#include <QMainWindow>
+
+#include <array>
+
+class DirPaneWidget;
+class FileListView;
+class MainController;
+class QAction;
+class QFrame;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class Shell;
+class UserPort;
+
+class MainWindow final : public QMainWindow {
+    Q_OBJECT
+public:
+    MainWindow(MainController& controller, UserPort& port, Shell& shell);
+    ~MainWindow() override;
+
+    // Places every control by the layout rules for the current size.
+    void apply_layout();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void build_menus();
+    void build_controls();
+    void connect_models();
+    void sync_state();
+    void show_dir_popup(int pane, const QPoint& global_pos);
+
+    MainController& controller_;
+    UserPort& port_;
+    Shell& shell_;
+    QWidget* client_ = nullptr;
+    std::array<DirPaneWidget*, 2> panes_{};
+    std::array<FileListView*, 5> lists_{};
+    std::array<QLabel*, 5> list_captions_{};
+    std::array<QPushButton*, 4> align_buttons_{};
+    QLabel* hint_ = nullptr;
+    std::array<QLabel*, 2> bytes_free_{};
+    QLabel* text1_ = nullptr;
+    QLabel* text2_ = nullptr;
+    QPushButton* next_alignment_ = nullptr;
+    QFrame* frame_ = nullptr;
+    QPushButton* bot_compare_tree_ = nullptr;
+    QPushButton* bot_compare_ = nullptr;
+    QPushButton* bot_delete_ = nullptr;
+    QPushButton* bot_cancel_ = nullptr;
+    QPushButton* bot_exit_ = nullptr;
+    QListWidget* history_ = nullptr;
+    QAction* m_ignore_one_hour_differences_ = nullptr;
+    QAction* m_skip_delete_confirmations_ = nullptr;
+    QMenu* m_popup_dir_ = nullptr;
+    bool closing_ = false;
+};
