@@ -21,8 +21,8 @@ FsError DirPane::set_drive(const QString& volume_root)
 {
     const QString root = without_final_separator(volume_root);
     const QVector<Volume> volumes = drives();
-    const bool known = std::any_of(volumes.begin(), volumes.end(),
-                                   [&](const Volume& v) { return without_final_separator(v.root) == root; });
+    const bool known = std::any_of(
+        volumes.begin(), volumes.end(), [&](const Volume& v) { return without_final_separator(v.root) == root; });
     if (root.isEmpty() || !known || !fs_.dir_exists(root))
         return make_error(err_device_unavailable);
 
@@ -39,7 +39,7 @@ FsError DirPane::set_drive(const QString& volume_root)
 Result<QString> DirPane::existing_dir(const QString& path) const
 {
     if (path.trimmed().isEmpty())
-        return {{}, make_error(err_path_not_found)};
+        return { {}, make_error(err_path_not_found) };
     QString dir = clean_path(is_absolute_path(path) ? path : with_final_separator(fs_.current_dir()) + path);
 
     Result<FileInfo> info = fs_.info(dir);
@@ -59,12 +59,12 @@ Result<QString> DirPane::existing_dir(const QString& path) const
     if (!info.ok()) {
         // What is missing is a directory, whether or not its parent is there.
         if (info.error.number == err_file_not_found)
-            return {{}, make_error(err_path_not_found)};
-        return {{}, info.error};
+            return { {}, make_error(err_path_not_found) };
+        return { {}, info.error };
     }
     if (!info.value.is_dir)
-        return {{}, make_error(err_path_not_found)};
-    return {dir, {}};
+        return { {}, make_error(err_path_not_found) };
+    return { dir, {} };
 }
 
 FsError DirPane::set_path(const QString& path)
@@ -207,9 +207,8 @@ bool DirPane::insert_hidden_rows()
         // The subdirectory rows are sorted by name; the hidden one goes to its place among them,
         // unless a row of that exact name is there already.
         const auto first = rows_.begin() + component_count_;
-        const auto at = std::lower_bound(first, rows_.end(), e.name, [](const QString& row, const QString& name) {
-            return name_less(leaf_name(row), name);
-        });
+        const auto at = std::lower_bound(first, rows_.end(), e.name,
+            [](const QString& row, const QString& name) { return name_less(leaf_name(row), name); });
         if (at != rows_.end() && leaf_name(*at) == e.name)
             continue;
         rows_.insert(at, base + e.name);

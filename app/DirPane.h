@@ -25,8 +25,9 @@ public:
     // The current directory: no final separator, except for the root "/".
     QString Path() const { return path_; }
     // Moves the pane to `path` (made absolute and cleaned). On success the rows are re-read and
-    // path_changed is emitted when the path is new. On failure (missing, unreadable) the pane
-    // stays and the error says why.
+    // path_changed is emitted when the path is new. On failure (missing or not a directory: 76;
+    // unreadable: the listing's error) the pane stays. A path that does not exist as spelled
+    // but does in another case, component by component, is taken in the case that exists.
     FsError set_path(const QString& path);
     // All rows: first one row per path component from the root down to Path(), then one per
     // subdirectory of Path() (sorted ignoring case).
@@ -35,14 +36,16 @@ public:
     QString row_path(int row) const { return rows_.value(row); }
     // The text a row shows: the root's path, or a component's or subdirectory's own name.
     QString row_text(int row) const;
-    // Subdirectory rows, as the design's list control counts them: List(i) is the full path of
-    // subdirectory row i, ListCount() their number, ListIndex() the highlighted one (-1 the current
-    // directory itself).
+    // Subdirectory rows, counted as a directory list control counts them: List(i) is the full path
+    // of subdirectory row i, ListCount() their number, ListIndex() the highlighted one. The path
+    // rows have negative numbers: -1 is the current directory itself (highlighted after every
+    // move), -2 its parent, and so on up to the root; List() accepts them too.
     int ListCount() const { return row_count() - component_count_; }
     QString List(int i) const { return row_path(component_count_ + i); }
     int ListIndex() const { return list_index_; }
     void set_ListIndex(int i);
-    // The highlighted row as an absolute row number (component rows included), -1 when none.
+    // The highlighted row as an absolute row number (component rows included), -1 when the pane
+    // shows nothing yet.
     int highlighted_row() const;
     void highlight_row(int row);
     // Double click or Enter on a row: that row becomes the current directory.
@@ -63,7 +66,7 @@ public:
     void refresh_files();
 
 signals:
-    void path_changed();  // the design's Dir_Change
+    void path_changed();  // `Dir_Change`: the pane shows another directory
     void rows_changed();  // the rows or the highlighted row changed
     void drive_changed();
 

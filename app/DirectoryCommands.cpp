@@ -92,8 +92,8 @@ void DirectoryCommands::m_create_dir()
 {
     DirPane& pane = chosen_pane();
     const QString dir = pane.Path();
-    const std::optional<QString> answer =
-        port_.input_box(QStringLiteral("Name of subdirectory?"), QStringLiteral("Creating subdirectory of ") + dir, {});
+    const std::optional<QString> answer = port_.input_box(
+        QStringLiteral("Name of subdirectory?"), QStringLiteral("Creating subdirectory of ") + dir, {});
     if (!answer)
         return;
     const QString name = *answer;
@@ -102,8 +102,9 @@ void DirectoryCommands::m_create_dir()
         return;
     }
     if (name.contains(path_separator) || name.contains(QChar(0)) || name == u"." || name == u"..") {
-        tell(QStringLiteral("\"") + name + QStringLiteral("\" cannot be the name of a subdirectory: a name must not be "
-                                                          "\".\" or \"..\" nor contain \"/\"."));
+        tell(QStringLiteral("\"") + name
+            + QStringLiteral("\" cannot be the name of a subdirectory: a name must not be "
+                             "\".\" or \"..\" nor contain \"/\"."));
         return;
     }
     const QString path = with_final_separator(dir) + name;
@@ -123,8 +124,8 @@ void DirectoryCommands::m_rename_dir()
 {
     DirPane& pane = chosen_pane();
     const QString dir = pane.Path();
-    const std::optional<QString> answer =
-        port_.input_box(QStringLiteral("New name of directory?"), QStringLiteral("Renaming ") + dir, {});
+    const std::optional<QString> answer
+        = port_.input_box(QStringLiteral("New name of directory?"), QStringLiteral("Renaming ") + dir, {});
     if (!answer)
         return;
     if (answer->trimmed().isEmpty()) {
@@ -136,8 +137,8 @@ void DirectoryCommands::m_rename_dir()
         return;
     }
     // A bare name renames the directory where it stands; a complete path moves it there.
-    const QString target =
-        clean_path(is_absolute_path(*answer) ? *answer : with_final_separator(parent_path(dir)) + *answer);
+    const QString target
+        = clean_path(is_absolute_path(*answer) ? *answer : with_final_separator(parent_path(dir)) + *answer);
     if (target == dir)
         return;
     if (is_same_or_below(target, dir)) {
@@ -178,12 +179,11 @@ void DirectoryCommands::m_delete_dir()
     }
     if (holds_other_pane(dir)) {
         tell(QStringLiteral("Directory ") + dir
-             + QStringLiteral(" cannot be deleted while the other pane shows it or a directory inside it."));
+            + QStringLiteral(" cannot be deleted while the other pane shows it or a directory inside it."));
         return;
     }
-    const Answer sure =
-        port_.ask(QStringLiteral("Are you sure you want to delete directory ") + dir + u'?', MsgButtons::YesNo,
-                  Answer::No, MsgIcon::Question, app_title());
+    const Answer sure = port_.ask(QStringLiteral("Are you sure you want to delete directory ") + dir + u'?',
+        MsgButtons::YesNo, Answer::No, MsgIcon::Question, app_title());
     if (sure != Answer::Yes)
         return;
 
@@ -234,12 +234,16 @@ static FsError delete_contents(FileSystem& fs, const QString& dir, quint64 devic
         if (const FsError e = fs.remove_dir(child))
             return e;
     }
-    const Result<QVector<DirEntry>> files = fs.list(dir, EntryKind::Files, true);
-    if (!files.ok())
-        return files.error;
-    for (const DirEntry& f : files.value) {
-        if (const FsError e = fs.remove_file(base + f.name))
-            return e;
+    // Files, then whatever else stands in the directory (a broken link, a pipe): a directory
+    // that is not empty cannot be removed.
+    for (const EntryKind kind : {EntryKind::Files, EntryKind::Others}) {
+        const Result<QVector<DirEntry>> entries = fs.list(dir, kind, true);
+        if (!entries.ok())
+            return entries.error;
+        for (const DirEntry& f : entries.value) {
+            if (const FsError e = fs.remove_file(base + f.name))
+                return e;
+        }
     }
     return {};
 }

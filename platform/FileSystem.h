@@ -35,6 +35,7 @@ struct DirEntry {
 enum class EntryKind {
     Files,        // plain files and links to plain files; broken links are left out
     Directories,  // subdirectories, links to directories included (is_link set); never "." or ".."
+    Others,       // everything else: broken links, pipes, sockets, devices (only a deletion wants them)
 };
 
 // A mounted volume: the program's "drive".

@@ -60,7 +60,7 @@ QString clean_path(const QString& path)
             if (!parts.isEmpty() && parts.last() != u"..")
                 parts.removeLast();
             else if (!absolute)
-                parts << part;  // above the root is still the root; a relative text keeps its ".."
+                parts << part; // above the root is still the root; a relative text keeps its ".."
             continue;
         }
         parts << part;
@@ -86,7 +86,7 @@ bool wildcard_match(const QString& pattern, const QString& name)
     const QString n = fold_name(name);
     qsizetype pi = 0;
     qsizetype ni = 0;
-    qsizetype star = -1;  // position of the last "*" seen in the pattern
+    qsizetype star = -1; // position of the last "*" seen in the pattern
     qsizetype star_n = 0; // where in the name that "*" started matching
     while (ni < n.size()) {
         if (pi < p.size() && (p[pi] == u'?' || (p[pi] != u'*' && p[pi] == n[ni]))) {
@@ -119,7 +119,7 @@ bool Path_exist(const FileSystem& fs, Trace* trace, const QString& path)
     auto failed = [&](const FsError& e) {
         if (trace)
             trace->write_trace(QStringLiteral("Path_exist(filepath$) - err = ") + QString::number(e.number) + u' '
-                               + e.description + QStringLiteral(" - ") + path);
+                + e.description + QStringLiteral(" - ") + path);
         return false;
     };
 
@@ -134,7 +134,7 @@ bool Path_exist(const FileSystem& fs, Trace* trace, const QString& path)
     QString dir = cut < 0 ? fs.current_dir() : path.left(cut);
     if (dir.isEmpty())
         dir = QString(path_separator);
-    for (const EntryKind kind : {EntryKind::Directories, EntryKind::Files}) {
+    for (const EntryKind kind : { EntryKind::Directories, EntryKind::Files }) {
         const Result<QVector<DirEntry>> r = fs.list(dir, kind, true);
         if (!r.ok()) {
             // A pattern in a folder that is not there matches nothing, as an exact path that is

@@ -52,7 +52,7 @@ QString leaf_of(const QString& path)
 QByteArray dir_of(const QByteArray& path)
 {
     const qsizetype cut = path.lastIndexOf('/');
-    return cut < 0 ? QByteArray(".") : path.left(cut);
+    return cut < 0 ? QByteArray(".") : cut == 0 ? QByteArray("/") : path.left(cut);
 }
 
 int open_retry(const char* path, int flags, mode_t mode = 0)
@@ -247,8 +247,16 @@ Result<QVector<DirEntry>> RealFileSystem::list(const QString& dir, EntryKind kin
         }
         if (S_ISLNK(st.st_mode)) {
             entry.is_link = true;
-            if (::fstatat(dfd, raw.constData(), &st, 0) != 0)
-                continue;  // a broken link takes part in nothing
+            if (::fstatat(dfd, raw.constData(), &st, 0) != 0) {
+                if (kind == EntryKind::Others)
+                    r.value.push_back(entry);
+                continue;  // a broken link takes part in nothing else
+            }
+        }
+        if (kind == EntryKind::Others) {
+            if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+                r.value.push_back(entry);
+            continue;
         }
         if (kind == EntryKind::Files ? !S_ISREG(st.st_mode) : !S_ISDIR(st.st_mode))
             continue;

@@ -53,7 +53,7 @@ public:
     }
 };
 
-}  // namespace
+} // namespace
 
 DirPaneWidget::DirPaneWidget(DirPane& pane, int number, QWidget* parent)
     : QObject(parent)
@@ -67,16 +67,15 @@ DirPaneWidget::DirPaneWidget(DirPane& pane, int number, QWidget* parent)
     drive_box_ = box;
     drive_box_->setObjectName(QStringLiteral("Drive") + n);
     drive_box_->setAccessibleName(QStringLiteral("Drive ") + n);
-    drive_box_->setAccessibleDescription(QStringLiteral("Drive ") + n
-                                         + QStringLiteral(": the volume of directory ") + n
-                                         + QStringLiteral("; choosing one shows the directory last shown there"));
+    drive_box_->setAccessibleDescription(QStringLiteral("Drive ") + n + QStringLiteral(": the volume of directory ") + n
+        + QStringLiteral("; choosing one shows the directory last shown there"));
 
     dir_list_ = new QListWidget(parent);
     dir_list_->setObjectName(QStringLiteral("Dir") + n);
     dir_list_->setAccessibleName(QStringLiteral("Directory ") + n);
     dir_list_->setAccessibleDescription(QStringLiteral("Directory ") + n
-                                        + QStringLiteral(": folders of the current directory; double-click or "
-                                                         "Enter opens one"));
+        + QStringLiteral(": folders of the current directory; double-click or "
+                         "Enter opens one"));
     dir_list_->setSelectionMode(QAbstractItemView::SingleSelection);
     dir_list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     dir_list_->setUniformItemSizes(true);
@@ -88,7 +87,7 @@ DirPaneWidget::DirPaneWidget(DirPane& pane, int number, QWidget* parent)
 
     connect(dir_list_, &QListWidget::currentRowChanged, this, [this](int row) { pane_.highlight_row(row); });
     connect(dir_list_, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { emit context_menu_requested(dir_list_->viewport()->mapToGlobal(pos)); });
+        [this](const QPoint& pos) { emit context_menu_requested(dir_list_->viewport()->mapToGlobal(pos)); });
     connect(drive_box_, &QComboBox::activated, this, [this](int index) {
         const QString root = drive_box_->itemData(index).toString();
         emit drive_chosen(root);

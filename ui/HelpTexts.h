@@ -39,4 +39,5 @@ QString command_line_help_text();
 void show_version_history();
 void show_about(UserPort& port);
 void show_command_line_help(UserPort& port);
+// Opens the maker's web site in the browser.
 void open_web_site(Shell& shell);

@@ -10,7 +10,8 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QShortcut>
+#include <QKeyEvent>
+#include <QSignalBlocker>
 
 namespace {
 
@@ -71,10 +72,10 @@ MsgBoxWindow::MsgBoxWindow()
     ok_->setObjectName(QStringLiteral("b_ok"));
     connect(ok_, &QPushButton::clicked, this, &QWidget::close);
 
-    // Escape closes the window whichever control has the focus.
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    escape->setContext(Qt::WindowShortcut);
-    connect(escape, &QShortcut::activated, this, &QWidget::close);
+    // Escape closes the window whichever control has the focus: the window sees the keys of
+    // its controls before they do.
+    text_->installEventFilter(this);
+    ok_->installEventFilter(this);
 
     resize(to_pixels(first_width), to_pixels(first_height));
 }
@@ -82,16 +83,21 @@ MsgBoxWindow::MsgBoxWindow()
 void MsgBoxWindow::set_box_text(const QString& text)
 {
     box_text_ = text;
-    text_->setPlainText(text);
+    show_box_text();
+}
+
+void MsgBoxWindow::show_box_text()
+{
+    // Our own change must not look like an edit to put back.
+    const QSignalBlocker quiet(text_);
+    text_->setPlainText(box_text_);
     shown_ = text_->toPlainText();
 }
 
 void MsgBoxWindow::put_text_back()
 {
-    if (text_->toPlainText() == shown_)
-        return;
-    text_->setPlainText(box_text_);
-    shown_ = text_->toPlainText();
+    if (text_->toPlainText() != shown_)
+        show_box_text();
 }
 
 void MsgBoxWindow::set_layout()
@@ -122,6 +128,23 @@ void MsgBoxWindow::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     set_layout();
+}
+
+bool MsgBoxWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        close();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MsgBoxWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape)
+        close();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void MsgBoxWindow::showEvent(QShowEvent* event)

@@ -29,9 +29,12 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     MsgBoxWindow();
+    void show_box_text();
     void put_text_back();
 
     QPlainTextEdit* text_;

@@ -256,6 +256,20 @@ private slots:
         QCOMPARE(f.controller.lists().list(2).names(), QStringList{QStringLiteral("x")});
     }
 
+    void an_unreadable_directory_is_reported_not_taken_as_empty()
+    {
+        Fixture f;
+        write_file(f.dir1 + QStringLiteral("/a"), "1", t0);
+        QVERIFY(f.controller.form_load(f.pair()));
+        QCOMPARE(f.controller.lists().list(1).count(), 1);
+        f.fs.broken.insert(f.dir2);
+        f.controller.compare_directories();
+        QCOMPARE(f.port.texts(), QStringList{QStringLiteral("Error 71 - Disk not ready (") + f.dir2 + QStringLiteral("/)")});
+        for (int n = 1; n <= 5; ++n)
+            QCOMPARE(f.controller.lists().list(n).count(), 0);
+        QVERIFY(!f.port.busy);
+    }
+
     void pane_moves_show_the_plain_view()
     {
         Fixture f;

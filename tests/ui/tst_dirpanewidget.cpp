@@ -19,135 +19,99 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The machine's disk, with chosen folders standing in as the only volumes.
-class FakeVolumes : public FaultyFileSystem {
+// Two folders standing in as the only volumes.
+class TwoVolumes : public FaultyFileSystem {
 public:
-    QVector<Volume> volumes() const override
-    {
-        QVector<Volume> v;
-        for (const QString& r : roots)
-            v.push_back({r, r});
-        return v;
-    }
-    QString volume_root(const QString& path) const override
-    {
-        for (const QString& r : roots)
-            if (is_same_or_below(path, r))
-                return r;
-        return u"/"_s;
-    }
-    QStringList roots;
+    QVector<Volume> volumes() const override { return { { a, a }, { b, b } }; }
+    QString volume_root(const QString& path) const override { return is_same_or_below(path, b) ? b : a; }
+    QString a, b;
 };
 
-struct Fixture {
-    Fixture()
-        : pane(fs)
+} // namespace
+
+class TestDirPaneWidget : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
     {
-        a = tmp.path() + u"/volA"_s;
-        b = tmp.path() + u"/volB"_s;
-        for (const QString& d : {u"/volA/alpha"_s, u"/volA/beta"_s, u"/volB"_s})
-            QDir().mkpath(tmp.path() + d);
-        fs.roots = QStringList{a, b};
-        pane.set_path(a);
-        window.resize(400, 300);
-        view = new DirPaneWidget(pane, 2, &window);
-        list = window.findChild<QListWidget*>(u"Dir2"_s);
-        box = window.findChild<QComboBox*>(u"Drive2"_s);
+        tmp = std::make_unique<QTemporaryDir>();
+        for (const QString& d : { u"/volA/alpha"_s, u"/volA/beta"_s, u"/volB"_s })
+            QVERIFY(QDir().mkpath(tmp->path() + d));
+        fs.a = tmp->path() + u"/volA"_s;
+        fs.b = tmp->path() + u"/volB"_s;
+        pane = std::make_unique<DirPane>(fs);
+        QVERIFY(!pane->set_path(fs.a));
+        window = std::make_unique<QWidget>();
+        view = new DirPaneWidget(*pane, 2, window.get());
+        list = window->findChild<QListWidget*>(u"Dir2"_s);
+        box = window->findChild<QComboBox*>(u"Drive2"_s);
+        QVERIFY(list && box);
         list->setGeometry(0, 40, 400, 260);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window->resize(400, 300);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     }
+    void cleanup()
+    {
+        window.reset();
+        pane.reset();
+    }
+
+    void click_highlights_double_click_and_enter_open()
+    {
+        QSignalSpy moved(pane.get(), &DirPane::path_changed);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre_of(u"beta"_s));
+        QCOMPARE(pane->Path(), fs.a);
+        QCOMPARE(pane->row_text(pane->highlighted_row()), u"beta"_s);
+
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre_of(u"alpha"_s));
+        QCOMPARE(pane->Path(), fs.a + u"/alpha"_s);
+        QCOMPARE(list->currentItem()->text(), u"alpha"_s); // the new current directory
+
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Up); // the parent's row
+        QCOMPARE(moved.size(), 1);
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(pane->Path(), fs.a);
+        QCOMPARE(moved.size(), 2);
+
+        QSignalSpy menu(view, &DirPaneWidget::context_menu_requested);
+        const QPoint at = centre_of(u"beta"_s);
+        QContextMenuEvent right_click(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list->viewport(), &right_click);
+        QCOMPARE(menu.size(), 1);
+        QCOMPARE(menu.first().first().toPoint(), list->viewport()->mapToGlobal(at));
+    }
+
+    void drive_selector_follows_the_pane()
+    {
+        QCOMPARE(box->currentData().toString(), fs.a);
+        QSignalSpy chosen(view, &DirPaneWidget::drive_chosen);
+        // Nothing moves the pane: the selector shows its drive again.
+        box->setCurrentIndex(1);
+        emit box->activated(1);
+        QCOMPARE(chosen.size(), 1);
+        QCOMPARE(chosen.first().first().toString(), fs.b);
+        QCOMPARE(box->currentData().toString(), fs.a);
+
+        QVERIFY(!pane->set_path(fs.b)); // a move by code
+        QCOMPARE(box->currentData().toString(), fs.b);
+    }
+
+private:
     QPoint centre_of(const QString& name) const
     {
         const QList<QListWidgetItem*> found = list->findItems(name, Qt::MatchExactly);
         return found.isEmpty() ? QPoint(-1, -1) : list->visualItemRect(found.first()).center();
     }
 
-    QTemporaryDir tmp;
-    QString a, b;
-    FakeVolumes fs;
-    DirPane pane;
-    QWidget window;
+    std::unique_ptr<QTemporaryDir> tmp;
+    TwoVolumes fs;
+    std::unique_ptr<DirPane> pane;
+    std::unique_ptr<QWidget> window;
     DirPaneWidget* view = nullptr;
     QListWidget* list = nullptr;
     QComboBox* box = nullptr;
-};
-
-}  // namespace
-
-class TestDirPaneWidget : public QObject {
-    Q_OBJECT
-private slots:
-    void click_highlights_double_click_and_enter_open()
-    {
-        Fixture f;
-        QVERIFY(f.list && f.box);
-        QCOMPARE(f.list->count(), f.pane.row_count());
-        QCOMPARE(f.list->item(0)->text(), u"/"_s);
-        QSignalSpy moved(&f.pane, &DirPane::path_changed);
-
-        QTest::mouseClick(f.list->viewport(), Qt::LeftButton, {}, f.centre_of(u"beta"_s));
-        QCOMPARE(f.pane.Path(), f.a);
-        QCOMPARE(f.pane.row_text(f.pane.highlighted_row()), u"beta"_s);
-        QCOMPARE(moved.size(), 0);
-
-        QTest::mouseDClick(f.list->viewport(), Qt::LeftButton, {}, f.centre_of(u"alpha"_s));
-        QCOMPARE(f.pane.Path(), f.a + u"/alpha"_s);
-        QCOMPARE(f.list->currentItem()->text(), u"alpha"_s);  // the new current directory
-
-        // Back up with the keyboard: highlight the parent's row, then Enter.
-        f.list->setFocus();
-        QTest::keyClick(f.list, Qt::Key_Up);
-        QCOMPARE(f.pane.Path(), f.a + u"/alpha"_s);
-        QTest::keyClick(f.list, Qt::Key_Return);
-        QCOMPARE(f.pane.Path(), f.a);
-        QCOMPARE(moved.size(), 2);
-
-        QSignalSpy menu(f.view, &DirPaneWidget::context_menu_requested);
-        const QPoint at = f.centre_of(u"beta"_s);
-        QTest::mouseClick(f.list->viewport(), Qt::RightButton, {}, at);
-        QContextMenuEvent right_click(QContextMenuEvent::Mouse, at, f.list->viewport()->mapToGlobal(at));
-        QApplication::sendEvent(f.list->viewport(), &right_click);
-        QCOMPARE(f.pane.Path(), f.a);
-        QCOMPARE(menu.size(), 1);
-        QCOMPARE(menu.first().first().toPoint(), f.list->viewport()->mapToGlobal(at));
-    }
-
-    void failed_open_is_reported()
-    {
-        Fixture f;
-        QSignalSpy failed(f.view, &DirPaneWidget::open_failed);
-        f.fs.fail_path(f.a + u"/beta"_s, err_permission_denied);
-        QTest::mouseDClick(f.list->viewport(), Qt::LeftButton, {}, f.centre_of(u"beta"_s));
-        QCOMPARE(f.pane.Path(), f.a);
-        QCOMPARE(failed.size(), 1);
-        QCOMPARE(failed.first().first().toString(), u"Error 70 - Permission denied"_s);
-    }
-
-    void drive_selector_follows_the_pane()
-    {
-        Fixture f;
-        QCOMPARE(f.box->count(), 2);
-        QCOMPARE(f.box->currentData().toString(), f.a);
-        QSignalSpy chosen(f.view, &DirPaneWidget::drive_chosen);
-
-        // Nothing handles the choice: the pane stays, so the selector goes back.
-        f.box->setCurrentIndex(1);
-        emit f.box->activated(1);
-        QCOMPARE(chosen.size(), 1);
-        QCOMPARE(chosen.first().first().toString(), f.b);
-        QCOMPARE(f.box->currentData().toString(), f.a);
-
-        QObject::connect(f.view, &DirPaneWidget::drive_chosen, &f.pane,
-                         [&f](const QString& root) { f.pane.set_drive(root); });
-        f.box->setCurrentIndex(1);
-        emit f.box->activated(1);
-        QCOMPARE(f.pane.Path(), f.b);
-        QCOMPARE(f.box->currentData().toString(), f.b);
-
-        QVERIFY(!f.pane.set_path(f.a + u"/alpha"_s));  // a move by code
-        QCOMPARE(f.box->currentData().toString(), f.a);
-    }
 };
 
 QTEST_MAIN(TestDirPaneWidget)
