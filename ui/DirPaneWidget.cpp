@@ -11,6 +11,7 @@
 #include <QStyle>
 #include <QStyledItemDelegate>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -32,7 +33,10 @@ public:
     }
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
-        return QStyledItemDelegate::sizeHint(option, index) + QSize(indent(index), 0);
+        // One fixed row height for every row, whatever the style makes of a long or indented one.
+        const QSize base = QStyledItemDelegate::sizeHint(option, index);
+        const int height = std::max(option.fontMetrics.height(), option.decorationSize.height()) + 4;
+        return QSize(base.width() + indent(index), height);
     }
 
 private:
@@ -79,6 +83,9 @@ DirPaneWidget::DirPaneWidget(DirPane& pane, int number, QWidget* parent)
     dir_list_->setSelectionMode(QAbstractItemView::SingleSelection);
     dir_list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     dir_list_->setUniformItemSizes(true);
+    // Small icons keep as many rows in sight as the pane's few lines allow.
+    const int icon = dir_list_->style()->pixelMetric(QStyle::PM_SmallIconSize);
+    dir_list_->setIconSize(QSize(icon, icon));
     dir_list_->setItemDelegate(new PaneRowDelegate(dir_list_));
     dir_list_->setContextMenuPolicy(Qt::CustomContextMenu);
     // Opening is ours alone: a style that activates items on a single click must not move the pane.

@@ -162,10 +162,15 @@ void MainWindow::build_controls()
         connect(pane, &DirPaneWidget::open_failed, this, [this](const QString& text) { port_.message(text); });
     }
 
-    make_label(QStringLiteral("lab_drop_to_see"), QStringLiteral("drop here to open/run file"), client_);
+    // The drop targets are narrow: their captions take two lines.
+    for (auto [name, caption] : {std::pair{"lab_drop_to_see", "drop here to open/run file"},
+                                 std::pair{"lab_drop_to_delete", "drop here to delete file"}}) {
+        QLabel* label = make_label(QString::fromLatin1(name), QString::fromLatin1(caption), client_);
+        label->setWordWrap(true);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+    }
     text1_ = make_drop_target(QStringLiteral("Text1"), QStringLiteral("Drop a file entry here to open or run the file"), client_);
     text1_->installEventFilter(this);
-    make_label(QStringLiteral("lab_drop_to_delete"), QStringLiteral("drop here to delete file"), client_);
     text2_ = make_drop_target(QStringLiteral("Text2"), QStringLiteral("Drop a file entry here to delete the file"), client_);
     text2_->installEventFilter(this);
     make_picture(QStringLiteral("Picture1"), QStyle::SP_FileIcon, client_);
