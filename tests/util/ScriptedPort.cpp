@@ -26,9 +26,11 @@ std::optional<QString> ScriptedPort::input_box(const QString& prompt, const QStr
         QTest::qFail(qPrintable(QStringLiteral("unexpected input box: ") + prompt), __FILE__, __LINE__);
         return std::nullopt;
     }
-    auto a = inputs_.front();
+    const Typed typed = inputs_.front();
     inputs_.pop_front();
-    return a;
+    if (typed.cancel)
+        return std::nullopt;
+    return typed.text;
 }
 
 void ScriptedPort::set_busy(bool on)

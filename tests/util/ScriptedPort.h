@@ -22,7 +22,7 @@ public:
     // Answers for the next questions (boxes with more than an OK button), in order.
     void answer(Answer a) { answers_.push_back(a); }
     // Answers for the next input boxes, in order; nullopt is a cancel.
-    void type(std::optional<QString> text) { inputs_.push_back(std::move(text)); }
+    void type(const std::optional<QString>& text) { inputs_.push_back({!text.has_value(), text.value_or(QString())}); }
 
     Answer message_box(const QString& text, MsgButtons buttons, MsgIcon icon, Answer default_button,
                        const QString& title) override;
@@ -50,6 +50,10 @@ public:
 
 private:
     std::deque<Answer> answers_;
-    std::deque<std::optional<QString>> inputs_;
+    struct Typed {
+        bool cancel;
+        QString text;
+    };
+    std::deque<Typed> inputs_;
     bool visible_ = true;
 };
