@@ -1,7 +1,6 @@
 #include "platform/AppPaths.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -12,9 +11,11 @@ QString program_folder()
 
 QString history_file_path()
 {
-    const QString beside = program_folder() + QStringLiteral("/tmp");
-    if ((QFileInfo(beside).isDir() || QDir().mkpath(beside)) && QFileInfo(beside).isWritable())
-        return beside + QStringLiteral("/tandrel_his.tmp");
+    // The folder is made by the first save, not here.
+    const QFileInfo beside(program_folder() + QStringLiteral("/tmp"));
+    const bool usable = beside.isDir() ? beside.isWritable() : QFileInfo(program_folder()).isWritable();
+    if (usable)
+        return beside.filePath() + QStringLiteral("/tandrel_his.tmp");
     return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) +
            QStringLiteral("/tmp/tandrel_his.tmp");
 }

@@ -7,6 +7,7 @@
 #include "platform/Shell.h"
 #include "platform/Trace.h"
 #include "tests/util/ScriptedPort.h"
+#include "tests/util/TestFiles.h"
 #include "ui/MainWindow.h"
 
 #include <QDir>
@@ -27,22 +28,11 @@ public:
 
 class NoShell : public Shell {
 public:
-    bool open_url(const QString& url) override { urls << url; return true; }
+    bool open_url(const QString&) override { return true; }
     bool open_path(const QString&) override { return true; }
     bool start_detached(const QString&, const QStringList&) override { return true; }
     void beep() override {}
-    QStringList urls;
 };
-
-void touch(const QString& path, const QByteArray& content, qint64 mtime)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(content);
-    f.close();
-    QVERIFY(f.open(QIODevice::ReadWrite));
-    QVERIFY(f.setFileTime(QDateTime::fromSecsSinceEpoch(mtime), QFileDevice::FileModificationTime));
-}
 
 }  // namespace
 
@@ -54,13 +44,10 @@ private slots:
         tmp = std::make_unique<QTemporaryDir>();
         dir1 = tmp->path() + QStringLiteral("/one");
         dir2 = tmp->path() + QStringLiteral("/two");
-        QDir().mkpath(dir1);
-        QDir().mkpath(dir2);
-        touch(dir1 + QStringLiteral("/newer.txt"), "new", 1700000100);
-        touch(dir2 + QStringLiteral("/newer.txt"), "old", 1700000000);
-        touch(dir1 + QStringLiteral("/same.txt"), "same", 1700000000);
-        touch(dir2 + QStringLiteral("/same.txt"), "same", 1700000000);
-        touch(dir2 + QStringLiteral("/only2.txt"), "2", 1700000000);
+        QVERIFY(make_tree(tmp->path(), {QStringLiteral("one"), QStringLiteral("two")}));
+        QVERIFY(make_file(dir1 + QStringLiteral("/newer.txt"), "new", 1700000100));
+        QVERIFY(make_file(dir2 + QStringLiteral("/newer.txt"), "old", 1700000000));
+        QVERIFY(make_file(dir2 + QStringLiteral("/only2.txt"), "2", 1700000000));
         trace = std::make_unique<Trace>(fs, port, tmp->path());
         controller = std::make_unique<MainController>(fs, port, settings, *trace);
         window = std::make_unique<MainWindow>(*controller, port, shell);
