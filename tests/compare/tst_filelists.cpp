@@ -6,156 +6,108 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class TestFileLists : public QObject {
     Q_OBJECT
 private slots:
-    void entries_stay_sorted_and_unique();
-    void set_names_sorts_and_clears_selection();
-    void selection_follows_row_changes();
+    void a_list_stays_sorted_and_unique_and_keeps_its_selection();
     void captions_and_buttons();
     void hint_follows_lists_one_to_four();
-    void count_beyond_16_bits();
 };
 
-void TestFileLists::entries_stay_sorted_and_unique()
+void TestFileLists::a_list_stays_sorted_and_unique_and_keeps_its_selection()
 {
     FileListModel m;
     QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
-
     for (const char16_t* n : {u"zeta.txt", u"Alpha.doc", u"beta", u"alpha.doc", u"BETA", u"beta", u"\u00e9t\u00e9"})
         m.add(QString::fromUtf16(n));
     // Ignoring case first; a case twin sorts by its exact spelling; "beta" was added only once.
-    const QStringList expected{QStringLiteral("Alpha.doc"), QStringLiteral("alpha.doc"), QStringLiteral("BETA"),
-                               QStringLiteral("beta"), QStringLiteral("zeta.txt"), QStringLiteral("\u00e9t\u00e9")};
-    QCOMPARE(m.names(), expected);
-    QCOMPARE(m.rowCount(), 6);
-    QCOMPARE(m.data(m.index(2), Qt::DisplayRole).toString(), QStringLiteral("BETA"));
-
-    QCOMPARE(m.index_of(QStringLiteral("beta")), 3);
-    QCOMPARE(m.index_of(QStringLiteral("Beta")), -1);  // exact spelling only
-    QVERIFY(!m.remove(QStringLiteral("Zeta.txt")));
-    QVERIFY(m.remove(QStringLiteral("zeta.txt")));
+    QCOMPARE(m.names(),
+             (QStringList{u"Alpha.doc"_s, u"alpha.doc"_s, u"BETA"_s, u"beta"_s, u"zeta.txt"_s, u"\u00e9t\u00e9"_s}));
+    QCOMPARE(m.data(m.index(2), Qt::DisplayRole).toString(), u"BETA"_s);
+    QCOMPARE(m.index_of(u"beta"_s), 3);
+    QCOMPARE(m.index_of(u"Beta"_s), -1);  // exact spelling only
+    QVERIFY(!m.remove(u"Zeta.txt"_s));
+    QVERIFY(m.remove(u"zeta.txt"_s));
     m.remove_at(0);
     m.remove_at(99);  // out of range: nothing happens
-    QCOMPARE(m.names(), (QStringList{QStringLiteral("alpha.doc"), QStringLiteral("BETA"), QStringLiteral("beta"),
-                                     QStringLiteral("\u00e9t\u00e9")}));
-    m.clear();
-    QCOMPARE(m.count(), 0);
-}
+    QCOMPARE(m.names(), (QStringList{u"alpha.doc"_s, u"BETA"_s, u"beta"_s, u"\u00e9t\u00e9"_s}));
 
-void TestFileLists::set_names_sorts_and_clears_selection()
-{
-    FileListModel m;
-    QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    m.set_names({QStringLiteral("b"), QStringLiteral("a")});
-    m.select_row(1, true);
-    QVERIFY(m.any_selected());
-
-    m.set_names({QStringLiteral("c"), QStringLiteral("B"), QStringLiteral("a"), QStringLiteral("c")});
-    QCOMPARE(m.names(), (QStringList{QStringLiteral("a"), QStringLiteral("B"), QStringLiteral("c")}));
-    QVERIFY(!m.any_selected());
-    QVERIFY(m.selected_names().isEmpty());
-}
-
-void TestFileLists::selection_follows_row_changes()
-{
-    FileListModel m;
-    QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    m.set_names({QStringLiteral("a"), QStringLiteral("c"), QStringLiteral("e")});
+    m.set_names({u"e"_s, u"c"_s, u"A"_s, u"c"_s});
+    QCOMPARE(m.names(), (QStringList{u"A"_s, u"c"_s, u"e"_s}));
     m.select_row(2, true);
     m.select_row(0, true);
-    QCOMPARE(m.selected_names(), (QStringList{QStringLiteral("a"), QStringLiteral("e")}));
-
-    // Inserting before and removing a selected row keep the selection on the same names.
-    m.add(QStringLiteral("b"));
-    m.add(QStringLiteral("d"));
-    QCOMPARE(m.selected_names(), (QStringList{QStringLiteral("a"), QStringLiteral("e")}));
-    QVERIFY(m.remove(QStringLiteral("a")));
-    QCOMPARE(m.selected_names(), QStringList{QStringLiteral("e")});
-    m.select_row(m.index_of(QStringLiteral("e")), false);
+    m.select_row(-1, true);  // out of range: nothing happens
+    // Rows inserted before and a selected row removed keep the selection on the same names.
+    m.add(u"b"_s);
+    m.add(u"d"_s);
+    QCOMPARE(m.selected_names(), (QStringList{u"A"_s, u"e"_s}));
+    QVERIFY(m.remove(u"A"_s));
+    QCOMPARE(m.selected_names(), QStringList{u"e"_s});
+    m.select_row(m.index_of(u"e"_s), false);
     QVERIFY(!m.any_selected());
-    m.select_row(-1, true);
-    QVERIFY(!m.any_selected());
+    m.select_row(1, true);
+    m.set_names({u"x"_s, u"y"_s});  // a new content comes with nothing selected
+    QVERIFY(!m.any_selected() && m.selected_names().isEmpty());
 }
 
 void TestFileLists::captions_and_buttons()
 {
     FileListsModel lists;
-    const QStringList initial{QStringLiteral("only in dir1"), QStringLiteral("only in dir 2"),
-                             QStringLiteral("newer in dir1"), QStringLiteral("newer in dir 2"),
-                             QStringLiteral("aligned")};
-    for (int n = 1; n <= 5; ++n)
-        QCOMPARE(lists.caption(n), initial[n - 1]);
-    for (int n = 1; n <= 4; ++n) {
-        QCOMPARE(lists.align_caption(n), QStringLiteral("align these files"));
-        QVERIFY(lists.align_button_visible(n));
-    }
-
-    QSignalSpy captions(&lists, &FileListsModel::caption_changed);
+    auto captions = [&] {
+        return QStringList{lists.caption(1), lists.caption(2), lists.caption(3), lists.caption(4), lists.caption(5)}
+            .join(u'|');
+    };
+    QCOMPARE(captions(), u"only in dir1|only in dir 2|newer in dir1|newer in dir 2|aligned"_s);
+    const QString comparison = u"only in dir 1|only in dir 2|newer in dir 1|newer in dir 2|aligned"_s;
+    QSignalSpy caption_changes(&lists, &FileListsModel::caption_changed);
     lists.set_comparison_captions();
-    const QStringList comparison{QStringLiteral("only in dir 1"), QStringLiteral("only in dir 2"),
-                                 QStringLiteral("newer in dir 1"), QStringLiteral("newer in dir 2"),
-                                 QStringLiteral("aligned")};
-    for (int n = 1; n <= 5; ++n)
-        QCOMPARE(lists.caption(n), comparison[n - 1]);
-    QCOMPARE(captions.size(), 2);  // "only in dir 2" and "aligned" were already shown
-
+    QCOMPARE(captions(), comparison);
+    QCOMPARE(caption_changes.size(), 2);  // only the captions of lists 1 and 3 change
     lists.set_plain_captions();
-    QCOMPARE(lists.caption(1), QStringLiteral("files in dir 1"));
-    QCOMPARE(lists.caption(2), QStringLiteral("files in dir 2"));
-    for (int n = 3; n <= 5; ++n)
-        QVERIFY(lists.caption(n).isEmpty());
+    QCOMPARE(captions(), u"files in dir 1|files in dir 2|||"_s);
+    lists.set_comparison_captions();
+    QCOMPARE(captions(), comparison);
 
-    QSignalSpy buttons(&lists, &FileListsModel::align_button_changed);
+    QSignalSpy button_changes(&lists, &FileListsModel::align_button_changed);
     lists.set_align_buttons_visible(false);
-    QCOMPARE(buttons.size(), 4);
-    for (int n = 1; n <= 4; ++n)
-        QVERIFY(!lists.align_button_visible(n));
+    QCOMPARE(button_changes.size(), 4);
+    QVERIFY(!lists.align_button_visible(1) && !lists.align_button_visible(4));
 
-    lists.list(3).set_names({QStringLiteral("x"), QStringLiteral("y")});
-    lists.set_align_caption(3);
-    QCOMPARE(lists.align_caption(3), QStringLiteral("align all files"));
+    lists.list(3).set_names({u"x"_s, u"y"_s});
     lists.list(3).select_row(1, true);
     lists.set_align_caption(3);
-    QCOMPARE(lists.align_caption(3), QStringLiteral("align selected files"));
-    QCOMPARE(lists.align_caption(4), QStringLiteral("align these files"));  // other buttons untouched
-    lists.list(3).select_row(1, false);
-    lists.set_align_caption(3);
-    QCOMPARE(lists.align_caption(3), QStringLiteral("align all files"));
+    QCOMPARE(lists.align_caption(3), u"align selected files"_s);
+    QCOMPARE(lists.align_caption(4), u"align these files"_s);  // other buttons untouched
 }
 
 void TestFileLists::hint_follows_lists_one_to_four()
 {
     FileListsModel lists;
     QSignalSpy hints(&lists, &FileListsModel::hint_changed);
-    lists.list(5).add(QStringLiteral("same.txt"));
+    lists.list(5).add(u"same.txt"_s);
     lists.set_default_comment();
     QVERIFY(lists.hint().isEmpty());  // aligned files are no differences
-
     for (int n = 1; n <= 4; ++n) {
         lists.clear_all();
-        lists.list(n).add(QStringLiteral("f"));
+        lists.list(n).add(u"f"_s);
         lists.set_default_comment();
-        QCOMPARE(lists.hint(),
-                 QStringLiteral("Drag/drop file names over file boxes to align or move files between the directories"));
+        QCOMPARE(lists.hint(), FileListsModel::standing_hint());
     }
     lists.clear_all();
     QCOMPARE(lists.list(5).count(), 0);
     lists.set_default_comment();
     QVERIFY(lists.hint().isEmpty());
     QCOMPARE(hints.size(), 3);  // to empty, to the hint, back to empty
-}
+    QCOMPARE(FileListsModel::standing_hint(),
+             u"Drag/drop file names over file boxes to align or move files between the directories"_s);
 
-void TestFileLists::count_beyond_16_bits()
-{
-    FileListsModel lists;
     QStringList names;
-    for (int i = 0; i < 20000; ++i)
-        names.push_back(QStringLiteral("f%1").arg(i));
-    lists.list(1).set_names(names);
-    lists.list(2).set_names(names);
-    lists.list(5).set_names(names);
-    QCOMPARE(lists.difference_count(), qint64(40000));
+    for (int i = 0; i < 65536; ++i)
+        names.push_back(QString::number(i));
+    lists.list(4).set_names(names);  // a 16-bit count would wrap to 0 and hide the hint
+    QCOMPARE(lists.difference_count(), qint64(65536));
     lists.set_default_comment();
     QCOMPARE(lists.hint(), FileListsModel::standing_hint());
 }

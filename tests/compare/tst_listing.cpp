@@ -3,43 +3,17 @@
 
 #include "compare/DirectoryListing.h"
 #include "compare/PairComparison.h"
-#include "platform/Names.h"
 #include "platform/RealFileSystem.h"
 #include "tests/util/ScriptedPort.h"
+#include "tests/util/TestFiles.h"
 
-#include <QDateTime>
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
+using namespace Qt::StringLiterals;
 
-const qint64 base_time = 1'600'000'000;
-
-void make_file(const QString& path, int bytes, qint64 mtime = base_time)
-{
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(path));
-    f.write(QByteArray(bytes, 'x'));
-    QVERIFY(f.flush());  // a write still buffered at close would set the date to now
-    QVERIFY(f.setFileTime(QDateTime::fromSecsSinceEpoch(mtime), QFileDevice::FileModificationTime));
-}
-
-QString make_dir(const QTemporaryDir& tmp, const QString& name)
-{
-    const QString path = tmp.filePath(name) + u'/';
-    QDir().mkpath(path);
-    return path;
-}
-
-void fill(const QString& dir, int count)
-{
-    for (int i = 0; i < count; ++i)
-        make_file(dir + QStringLiteral("f%1.txt").arg(i, 5, 10, QLatin1Char('0')), 0);
-}
-
-}  // namespace
+static const qint64 t = 1'600'000'000;
 
 class TestListing : public QObject {
     Q_OBJECT
@@ -48,7 +22,6 @@ private slots:
     void only_plain_visible_files_take_part();
     void same_directory_by_name_or_inode();
     void unlistable_directory_lists_nothing();
-    void unreadable_directory_lists_nothing();
 
 private:
     RealFileSystem fs_;
@@ -57,118 +30,83 @@ private:
 void TestListing::limit_and_its_message()
 {
     QTemporaryDir tmp;
-    const QString full = make_dir(tmp, QStringLiteral("full"));
-    const QString over1 = make_dir(tmp, QStringLiteral("over1"));
-    const QString over2 = make_dir(tmp, QStringLiteral("over2"));
-    fill(full, 3001);
-    fill(over1, 3002);
-    fill(over2, 3002);
-    // A pair with the same date and different lengths, inside the listed part.
-    make_file(over1 + QStringLiteral("a.txt"), 1);
-    make_file(over2 + QStringLiteral("A.TXT"), 2);
+    const QString d1 = tmp.filePath(u"one/"_s), d2 = tmp.filePath(u"two/"_s);
+    QVERIFY(make_tree(tmp.path(), {u"one"_s, u"two"_s}) && make_file(d2 + u"A.TXT"_s, "xx", t));
+    for (int i = 0; i < 3002; ++i) {  // dir 1 just at the limit, dir 2 one beyond
+        const QString name = u"f%1.txt"_s.arg(i, 5, 10, QChar(u'0'));
+        QVERIFY((i == 3001 || make_file(d1 + name, {}, t)) && make_file(d2 + name, {}, t));
+    }
+    QVERIFY(!list_directory(fs_, d1).overflow);
 
-    const Listing at_limit = list_directory(fs_, full);
-    QVERIFY(!at_limit.overflow);
-    QCOMPARE(at_limit.records.size(), 3001);
+    // Only dir 2 over the limit: the message comes; f03000 lost its partner, which was cut off.
+    ScriptedPort port;
+    Classification c = compare_listed_directories(fs_, port, d1, d2, false);
+    QCOMPARE(port.texts(), QStringList{listing_limit_message()});
+    QCOMPARE(listing_limit_message(),
+             u"max number of files per directory reached (3000); some files will not be checked."_s);
+    QCOMPARE(c.only_in_dir1, QStringList{u"f03000.txt"_s});
+    QCOMPARE(c.only_in_dir2, QStringList{u"A.TXT"_s});
 
-    const Listing beyond = list_directory(fs_, over1);
+    // Both over the limit: the message once, then the size warning of a pair inside the listed part.
+    QVERIFY(make_file(d1 + u"f03001.txt"_s, {}, t) && make_file(d1 + u"a.txt"_s, "x", t));
+    const Listing beyond = list_directory(fs_, d1);
     QVERIFY(beyond.overflow);
     QCOMPARE(beyond.records.size(), 3001);
-    // The names that fit are the first ones in sorted order.
-    QCOMPARE(beyond.records.first().name, QStringLiteral("a.txt"));
-    QCOMPARE(beyond.records.last().name, QStringLiteral("f02999.txt"));
-
-    ScriptedPort port;
-    Classification c = compare_listed_directories(fs_, port, over1, over2, false);
-    QCOMPARE(port.texts(), (QStringList{listing_limit_message(), size_warning_text({QStringLiteral("A.TXT"), 1, 2})}));
-    QCOMPARE(port.shown[0].icon, MsgIcon::None);
-    QCOMPARE(port.shown[1].icon, MsgIcon::Exclamation);
-    QCOMPARE(listing_limit_message(),
-             QStringLiteral("max number of files per directory reached (3000); some files will not be checked."));
-    QCOMPARE(c.newer_in_dir2, QStringList{QStringLiteral("a.txt")});
-    QCOMPARE(c.aligned.size(), 3000);
-
-    // Only dir 2 over the limit: the message still comes, once.
+    QCOMPARE(beyond.records.first().name, u"a.txt"_s);  // the names that fit come first in sorted order
+    QCOMPARE(beyond.records.last().name, u"f02999.txt"_s);
     ScriptedPort port2;
-    c = compare_listed_directories(fs_, port2, full, over2, false);
-    QCOMPARE(port2.texts(), QStringList{listing_limit_message()});
-    QCOMPARE(c.only_in_dir1, QStringList{QStringLiteral("f03000.txt")});  // its partner was cut off
-    QCOMPARE(c.only_in_dir2, QStringList{QStringLiteral("A.TXT")});
+    c = compare_listed_directories(fs_, port2, d1, d2, false);
+    QCOMPARE(port2.texts(), (QStringList{listing_limit_message(), size_warning_text({u"A.TXT"_s, 1, 2})}));
+    QVERIFY(port2.shown[0].icon == MsgIcon::None && port2.shown[1].icon == MsgIcon::Exclamation);
+    QCOMPARE(c.newer_in_dir2, QStringList{u"a.txt"_s});
+    QCOMPARE(c.aligned.size(), 3000);
 }
 
 void TestListing::only_plain_visible_files_take_part()
 {
     QTemporaryDir tmp;
-    const QString d1 = make_dir(tmp, QStringLiteral("one"));
-    const QString d2 = make_dir(tmp, QStringLiteral("two"));
-    make_file(d1 + QStringLiteral(".hidden"), 1);
-    make_file(d2 + QStringLiteral(".hidden"), 5);
-    QDir().mkpath(d1 + QStringLiteral("sub"));
-    QDir().mkpath(d2 + QStringLiteral("Sub"));
-    make_file(d2 + QStringLiteral("sub2"), 1);
-    QDir().mkpath(d1 + QStringLiteral("sub2"));  // a directory in dir 1, a file in dir 2
-    make_file(tmp.filePath(QStringLiteral("target")), 3, base_time + 60);
-    QVERIFY(QFile::link(tmp.filePath(QStringLiteral("target")), d1 + QStringLiteral("link")));
-    make_file(d2 + QStringLiteral("link"), 3, base_time);
-    QVERIFY(QFile::link(tmp.filePath(QStringLiteral("missing")), d1 + QStringLiteral("broken")));
+    const QString d1 = tmp.filePath(u"one/"_s), d2 = tmp.filePath(u"two/"_s), target = tmp.filePath(u"target"_s);
+    QVERIFY(make_tree(tmp.path(), {u"one/sub"_s, u"one/sub2"_s, u"two/Sub"_s}));  // sub2: a file in dir 2
+    QVERIFY(make_file(d1 + u".hidden"_s, "x", t) && make_file(d2 + u".hidden"_s, "xxxxx", t));
+    QVERIFY(make_file(d2 + u"sub2"_s, "x", t) && make_file(d2 + u"link"_s, "xyz", t));
+    QVERIFY(make_file(target, "xyz", t + 60) && QFile::link(target, d1 + u"link"_s));
+    QVERIFY(QFile::link(tmp.filePath(u"missing"_s), d1 + u"broken"_s));
 
     ScriptedPort port;
     const Classification c = compare_listed_directories(fs_, port, d1, d2, false);
-    QVERIFY(port.shown.isEmpty());
-    QVERIFY(c.only_in_dir1.isEmpty());
-    QCOMPARE(c.only_in_dir2, QStringList{QStringLiteral("sub2")});
-    // A link takes part as the file it points to, with that file's date.
-    QCOMPARE(c.newer_in_dir1, QStringList{QStringLiteral("link")});
-    QVERIFY(c.aligned.isEmpty() && c.newer_in_dir2.isEmpty());
+    QVERIFY(port.shown.isEmpty() && c.only_in_dir1.isEmpty() && c.aligned.isEmpty() && c.newer_in_dir2.isEmpty());
+    QCOMPARE(c.only_in_dir2, QStringList{u"sub2"_s});
+    QCOMPARE(c.newer_in_dir1, QStringList{u"link"_s});  // a link takes part as its target, with the target's date
 }
 
 void TestListing::same_directory_by_name_or_inode()
 {
     QTemporaryDir tmp;
-    const QString real = make_dir(tmp, QStringLiteral("Data"));
-    const QString other = make_dir(tmp, QStringLiteral("other"));
-    const QString via_link = tmp.filePath(QStringLiteral("alias"));
-    QVERIFY(QFile::link(without_final_separator(real), via_link));
-
-    QVERIFY(same_directory(fs_, real, via_link));
-    QVERIFY(same_directory(fs_, via_link + u'/', real));
-    QVERIFY(same_directory(fs_, real, tmp.filePath(QStringLiteral("data"))));  // case only; need not exist
-    QVERIFY(same_directory(fs_, without_final_separator(other), other));
+    const QString real = tmp.filePath(u"Data"_s), other = tmp.filePath(u"other"_s), alias = tmp.filePath(u"alias"_s);
+    QVERIFY(make_tree(tmp.path(), {u"Data"_s, u"other"_s}) && QFile::link(real, alias));
+    QVERIFY(same_directory(fs_, real + u'/', alias));
+    QVERIFY(same_directory(fs_, alias + u'/', real));
+    QVERIFY(same_directory(fs_, real, tmp.filePath(u"data"_s)));  // case only; need not exist
     QVERIFY(!same_directory(fs_, real, other));
-    QVERIFY(!same_directory(fs_, tmp.filePath(QStringLiteral("gone1")), tmp.filePath(QStringLiteral("gone2"))));
-    QCOMPARE(equal_directories_message(),
-             QStringLiteral("dir1 and dir2 are equal and in the same drive; please select a different drive or path "
-                            "for one of the two directories"));
+    QVERIFY(!same_directory(fs_, tmp.filePath(u"gone1"_s), tmp.filePath(u"gone2"_s)));
 }
 
 void TestListing::unlistable_directory_lists_nothing()
 {
     QTemporaryDir tmp;
-    const QString d1 = make_dir(tmp, QStringLiteral("one"));
-    make_file(d1 + QStringLiteral("kept.txt"), 4);
-    const QString missing = tmp.filePath(QStringLiteral("missing/"));
-
-    const Listing l = list_directory(fs_, missing);
-    QVERIFY(l.error.failed());
-    QVERIFY(l.records.isEmpty());
+    const QString d1 = tmp.filePath(u"one/"_s), locked = tmp.filePath(u"locked/"_s);
+    QVERIFY(make_tree(tmp.path(), {u"one"_s, u"locked"_s}, {u"one/kept.txt"_s, u"locked/secret"_s}));
 
     ScriptedPort port;
     ListingErrors errors;
-    const Classification c = compare_listed_directories(fs_, port, d1, missing, false, &errors);
-    QVERIFY(port.shown.isEmpty());  // passed over without a message
-    QVERIFY(!errors.dir1.failed());
+    const Classification c = compare_listed_directories(fs_, port, d1, tmp.filePath(u"missing/"_s), false, &errors);
+    QVERIFY(port.shown.isEmpty() && !errors.dir1.failed());  // passed over without a message
     QCOMPARE(errors.dir2.number, int(err_path_not_found));
-    QCOMPARE(c.only_in_dir1, QStringList{QStringLiteral("kept.txt")});
-}
+    QCOMPARE(c.only_in_dir1, QStringList{u"kept.txt"_s});
 
-void TestListing::unreadable_directory_lists_nothing()
-{
-    QTemporaryDir tmp;
-    const QString d = make_dir(tmp, QStringLiteral("locked"));
-    make_file(d + QStringLiteral("secret"), 1);
-    QVERIFY(QFile::setPermissions(d, QFileDevice::Permissions()));
-    const Listing l = list_directory(fs_, d);
-    QFile::setPermissions(d, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QVERIFY(QFile::setPermissions(locked, QFileDevice::Permissions()));
+    const Listing l = list_directory(fs_, locked);
+    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     if (!l.error.failed())
         QSKIP("this user reads every directory regardless of its permissions");
     QCOMPARE(l.error.number, int(err_permission_denied));
