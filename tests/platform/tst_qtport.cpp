@@ -1,5 +1,5 @@
 // The program's own port: the hourglass switch, boxes answered by a timer standing in for the
-// person, and ending the program before and inside the event loop.
+// person, and ending the program before the event loop runs.
 
 #include "platform/gui/QtPort.h"
 
@@ -10,77 +10,49 @@
 #include <QTest>
 #include <QTimer>
 
-#include <functional>
-
-namespace {
-
-// Runs `act` on the next modal box once it is up.
-void when_box_is_up(std::function<void(QWidget*)> act)
-{
-    QTimer::singleShot(0, qApp, [act = std::move(act)] {
-        QWidget* box = QApplication::activeModalWidget();
-        QVERIFY(box);
-        act(box);
-    });
-}
-
-}  // namespace
-
 class TestQtPort : public QObject {
     Q_OBJECT
 
-private slots:
-    void busy_is_a_switch()
+    // Runs `act` on the next modal box once it is up.
+    template <typename Box, typename Act> static void when_up(Act act)
     {
-        QtPort port;
-        port.set_busy(true);
-        port.set_busy(true);
-        QVERIFY(QApplication::overrideCursor());
-        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
-        port.set_busy(false);
-        QVERIFY(!QApplication::overrideCursor());
-    }
-
-    void message_box_pauses_the_hourglass_and_answers()
-    {
-        QtPort port;
-        port.set_busy(true);
-        QString title;
-        bool default_is_no = false;
-        bool cursor_during = true;
-        when_box_is_up([&](QWidget* w) {
-            auto* box = qobject_cast<QMessageBox*>(w);
+        QTimer::singleShot(0, qApp, [act] {
+            auto* box = qobject_cast<Box*>(QApplication::activeModalWidget());
             QVERIFY(box);
-            title = box->windowTitle();
-            default_is_no = box->defaultButton() == box->button(QMessageBox::No);
-            cursor_during = QApplication::overrideCursor() != nullptr;
-            box->button(QMessageBox::No)->click();
+            act(box);
         });
-        const Answer a = port.message_box(u"Delete?"_qs, MsgButtons::YesNoCancel, MsgIcon::Question, Answer::No, {});
-        QCOMPARE(a, Answer::No);
-        QCOMPARE(title, app_title());
-        QVERIFY(default_is_no);
-        QVERIFY(!cursor_during);
-        QVERIFY(QApplication::overrideCursor());
-        port.set_busy(false);
-
-        when_box_is_up([](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); });
-        QCOMPARE(port.message_box(u"Go on?"_qs, MsgButtons::OkCancel, MsgIcon::None, Answer::Ok, u"Other"_qs),
-                 Answer::Cancel);
     }
 
-    void input_box_gives_text_or_nothing()
+private slots:
+    void boxes_answer_and_pause_the_hourglass_switch()
     {
         QtPort port;
-        when_box_is_up([](QWidget* w) {
-            auto* dialog = qobject_cast<QInputDialog*>(w);
-            QVERIFY(dialog);
-            QCOMPARE(dialog->textValue(), u"old"_qs);
+        port.set_busy(true);
+        port.set_busy(true);
+        QVERIFY(QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor);
+        when_up<QMessageBox>([](QMessageBox* box) {
+            box->button(QMessageBox::No)->click(); // the box closes once this returns
+            QVERIFY(box->defaultButton() == box->button(QMessageBox::No) && !QApplication::overrideCursor());
+            QCOMPARE(box->windowTitle(), app_title());
+        });
+        QCOMPARE(
+            port.message_box(u"Delete?"_qs, MsgButtons::YesNoCancel, MsgIcon::Question, Answer::No, {}), Answer::No);
+        QVERIFY(QApplication::overrideCursor()); // back after the box
+        port.set_busy(false);
+        QVERIFY(!QApplication::overrideCursor()); // one switch off, however often it was on
+
+        when_up<QMessageBox>([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+        QCOMPARE(port.message_box(u"Go on?"_qs, MsgButtons::OkCancel, MsgIcon::None, Answer::Ok, u"Other"_qs),
+            Answer::Cancel);
+
+        when_up<QInputDialog>([](QInputDialog* dialog) {
+            const QString shown = dialog->textValue();
             dialog->setTextValue(u"new name"_qs);
             dialog->accept();
+            QCOMPARE(shown, u"old"_qs);
         });
         QCOMPARE(port.input_box(u"Name:"_qs, {}, u"old"_qs), std::optional<QString>(u"new name"_qs));
-        when_box_is_up([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
+        when_up<QInputDialog>([](QInputDialog* dialog) { dialog->reject(); });
         QCOMPARE(port.input_box(u"Name:"_qs, {}, u"old"_qs), std::nullopt);
     }
 
@@ -92,12 +64,9 @@ private slots:
         port.set_main_window_visible(true);
         QVERIFY(window.isVisible() && port.main_window_visible());
         port.end_program(3);
-        QVERIFY(!window.isVisible());
-        QVERIFY(port.ended());
+        QVERIFY(!window.isVisible() && port.ended());
         QCOMPARE(port.exit_code(), 3);
-        QTimer guard;  // ends a loop that would otherwise never end; not the answer
-        guard.callOnTimeout(qApp, [] { QCoreApplication::exit(99); });
-        guard.start(5000);
+        QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(99); }); // a loop that never ended
         QCOMPARE(QCoreApplication::exec(), 3);
     }
 };

@@ -9,60 +9,79 @@
 #include <array>
 
 class FaultyFileSystem : public RealFileSystem {
+    using Real = RealFileSystem;
+
 public:
     enum class Op {
-        List, Info, Exists, ReadFile,                                          // reading
-        CopyFile, RemoveFile, MakeDir, RemoveDir, Rename, WriteFile, AppendFile,  // changing
-        AnyMutating,  // every changing operation counted together
+        List, Info, Exists, ReadFile,                                             // reading
+        CopyFile, RemoveFile, MakeDir, RemoveDir, Rename, WriteFile, AppendFile, // changing
+        AnyMutating, // every changing call counted together
         Count_
     };
 
     // The `nth` call of `op` from now on (1 = the next one) does nothing and fails with the
-    // program's error `error_number` (err_permission_denied...). One such fault per `op`; arming
-    // it again replaces it.
-    void fail_call(Op op, int nth, int error_number);
+    // program's error `error_number`. One such fault per `op`; arming it again replaces it.
+    void fail_call(Op op, int nth, int error_number) { faults_[size_t(op)] = { nth, error_number }; }
     // Every write into a file stops at byte `offset` of that file: the bytes before it are written,
-    // then the write fails with the errno value `errnum` (ENOSPC: "Disk full"). It happens to the
-    // next `times` files that reach that byte; -1 means every one.
-    void fail_write_at(qint64 offset, int errnum, int times = -1);
+    // then the write fails with the errno value `errnum`. It happens to the next `times` files that
+    // reach that byte; -1 means every one.
+    void fail_write_at(qint64 offset, int errnum, int times = -1) { write_fault_ = { offset, errnum, times }; }
     // info(), exists() and list() of `path` (with or without a final separator) fail with the
     // program's error `error_number`; dir_exists() of it is false.
     void fail_path(const QString& path, int error_number);
-    void clear_faults();
-    // The calls of `op` made so far (AnyMutating: all changing calls together).
     int calls(Op op) const { return calls_[size_t(op)]; }
 
-    Result<QVector<DirEntry>> list(const QString& dir, EntryKind kind, bool include_hidden) const override;
-    Result<FileInfo> info(const QString& path) const override;
-    Result<bool> exists(const QString& path) const override;
-    bool dir_exists(const QString& path) const override;
-    FsError copy_file(const QString& from, const QString& to) override;
-    FsError remove_file(const QString& path) override;
-    FsError make_dir(const QString& path) override;
-    FsError remove_dir(const QString& path) override;
-    FsError rename(const QString& from, const QString& to) override;
-    Result<QByteArray> read_file(const QString& path) const override;
-    FsError write_file(const QString& path, const QByteArray& data) override;
-    FsError append_file(const QString& path, const QByteArray& data) override;
+    Result<QVector<DirEntry>> list(const QString& d, EntryKind k, bool h) const override
+    {
+        return failed(Op::List, d) ? Result<QVector<DirEntry>> { {}, due_ } : Real::list(d, k, h);
+    }
+    Result<FileInfo> info(const QString& p) const override
+    {
+        return failed(Op::Info, p) ? Result<FileInfo> { {}, due_ } : Real::info(p);
+    }
+    Result<bool> exists(const QString& p) const override
+    {
+        return failed(Op::Exists, p) ? Result<bool> { false, due_ } : Real::exists(p);
+    }
+    bool dir_exists(const QString& p) const override { return !path_fault(p) && Real::dir_exists(p); }
+    Result<QByteArray> read_file(const QString& p) const override
+    {
+        return failed(Op::ReadFile) ? Result<QByteArray> { {}, due_ } : Real::read_file(p);
+    }
+    FsError copy_file(const QString& a, const QString& b) override
+    {
+        return failed(Op::CopyFile) ? due_ : Real::copy_file(a, b);
+    }
+    FsError remove_file(const QString& p) override { return failed(Op::RemoveFile) ? due_ : Real::remove_file(p); }
+    FsError make_dir(const QString& p) override { return failed(Op::MakeDir) ? due_ : Real::make_dir(p); }
+    FsError remove_dir(const QString& p) override { return failed(Op::RemoveDir) ? due_ : Real::remove_dir(p); }
+    FsError rename(const QString& a, const QString& b) override
+    {
+        return failed(Op::Rename) ? due_ : Real::rename(a, b);
+    }
+    FsError write_file(const QString& p, const QByteArray& data) override
+    {
+        return failed(Op::WriteFile) ? due_ : Real::write_file(p, data);
+    }
+    FsError append_file(const QString& p, const QByteArray& data) override
+    {
+        return failed(Op::AppendFile) ? due_ : Real::append_file(p, data);
+    }
 
 protected:
     int write_bytes(int fd, const char* data, std::size_t size, qint64 offset) override;
 
 private:
-    struct CallFault {
-        int countdown = 0;  // 0: not armed
-        int error_number = 0;
-    };
-    static constexpr size_t op_count = size_t(Op::Count_);
-
-    // Counts the call and gives the fault when it is due.
-    FsError enter(Op op) const;
+    // Counts the call of `op`; true when it is to fail: by its own fault when due, else by the fault
+    // of `path`. The error is then in `due_`.
+    bool failed(Op op, const QString& path = {}) const;
     FsError path_fault(const QString& path) const;
 
-    mutable std::array<int, op_count> calls_{};
-    mutable std::array<CallFault, op_count> faults_{};
+    struct CallFault { int countdown = 0, error_number = 0; }; // countdown 0: not armed
+    struct WriteFault { qint64 offset = -1; int errnum = 0, times = 0; };
+    mutable std::array<int, size_t(Op::Count_)> calls_ {};
+    mutable std::array<CallFault, size_t(Op::Count_)> faults_ {};
+    mutable FsError due_;
     QHash<QString, int> path_faults_;
-    qint64 write_fail_offset_ = -1;
-    int write_errno_ = 0;
-    int write_fail_times_ = 0;
+    WriteFault write_fault_;
 };
