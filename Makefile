@@ -33,18 +33,19 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j$(JOBS)
 
-run: build
+run: configure
+	@cmake --build $(BUILD) --target tandrel -j$(JOBS)
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
 	  echo "make run: no display available (DISPLAY is not set): start it from a desktop session, or try  xvfb-run -a make run"; \
 	  exit 1; \
 	fi
-	./$(BUILD)/tandrel $(ARGS)
+	$(BUILD)/tandrel $(ARGS)
 
 test: test-deps build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 
 bench: build
-	./$(BUILD)/compare_bench
+	$(BUILD)/compare_bench
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

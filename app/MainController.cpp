@@ -257,11 +257,16 @@ void MainController::show_file_lists()
     lists_.set_align_buttons_visible(false);
     state_.set_cancel_enabled(false);
     lists_.set_plain_captions();
-    lists_.list(1).set_names(pane1_.files());
-    lists_.list(2).set_names(pane2_.files());
+    fill_list_from_files(pane1_, lists_.list(1));
+    fill_list_from_files(pane2_, lists_.list(2));
     state_.set_next_alignment_visible(false);
     if (hooks_.focus_compare_tree)
         hooks_.focus_compare_tree();
+}
+
+void MainController::fill_list_from_files(const DirPane& pane, FileListModel& list)
+{
+    list.set_names(pane.files());
 }
 
 void MainController::bot_compare_Click()

@@ -65,6 +65,8 @@ public:
     void compare_directories();
     // The plain view: the files of dir 1 and dir 2 in lists 1 and 2.
     void show_file_lists();
+    // Fills `list` with the names of the files of the pane's directory.
+    static void fill_list_from_files(const DirPane& pane, FileListModel& list);
     void set_default_comment() { lists_.set_default_comment(); }
     // Hover details for the entry at `row` of list `list_number` (1..5); a row outside the list
     // restores the standing hint.

@@ -177,6 +177,12 @@ bool DirPaneWidget::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
+    // The context menu acts on the directory the pane shows: a right click must not highlight
+    // another row and suggest otherwise.
+    if (watched == dir_list_->viewport()
+        && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease)
+        && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton)
+        return true;
     if (watched == dir_list_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton) {
