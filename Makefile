@@ -45,7 +45,7 @@ test: test-deps build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 
 bench: build
-	$(BUILD)/compare_bench
+	$(BUILD)/bench/compare_bench
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
