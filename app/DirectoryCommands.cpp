@@ -159,10 +159,9 @@ void DirectoryCommands::m_rename_dir()
     const QString other_path = other.Path();
     if (is_same_or_below(other_path, dir))
         other.set_path(target + other_path.mid(dir.size()));
-    if (const FsError e = pane.set_path(target)) {
+    // The rename is done: the panes show what is there now, even when the pane cannot follow.
+    if (const FsError e = pane.set_path(target))
         report_error(e);
-        return;
-    }
     reread(pane);
     reread(other);
 }
@@ -223,11 +222,12 @@ static FsError delete_contents(FileSystem& fs, const QString& dir, quint64 devic
                 return e;
             continue;
         }
-        // Another volume mounted inside the tree is not part of it.
+        // Another volume mounted inside the tree is not part of it; a mount of a folder of the same
+        // disk elsewhere keeps the device number, so the mount point itself is asked for too.
         const Result<FileInfo> info = fs.info(child);
         if (!info.ok())
             return info.error;
-        if (info.value.device != device)
+        if (info.value.device != device || without_final_separator(fs.volume_root(child)) == child)
             return make_error(err_permission_denied);
         if (const FsError e = delete_contents(fs, child, device))
             return e;

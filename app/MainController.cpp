@@ -283,6 +283,7 @@ void MainController::bot_compare_Click()
 void MainController::compare_directories()
 {
     glb_.GLB_differences_found = false;
+    bool listed = true;
     port_.set_busy(true);
 
     if (same_directory(fs_, pane1_.Path(), pane2_.Path())) {
@@ -307,7 +308,7 @@ void MainController::compare_directories()
             fs_, port_, glb_.GLB_dir1, glb_.GLB_dir2, glb_.GLB_ignore_one_hour_diff, &errors);
         // A directory that cannot be read is not an empty one: classifying it as such would offer
         // every file of the other side for copying or deletion.
-        const bool listed = !errors.dir1.failed() && !errors.dir2.failed();
+        listed = !errors.dir1.failed() && !errors.dir2.failed();
         if (errors.dir1.failed())
             port_.message(report_error_text(errors.dir1) + QStringLiteral(" (") + glb_.GLB_dir1 + u')');
         if (errors.dir2.failed())
@@ -321,7 +322,8 @@ void MainController::compare_directories()
         }
     }
 
-    glb_.GLB_differences_found = lists_.difference_count() != 0;
+    // A pair that could not be listed is not an aligned one.
+    glb_.GLB_differences_found = lists_.difference_count() != 0 || !listed;
     port_.set_busy(false);
 }
 

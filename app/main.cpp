@@ -37,6 +37,9 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tandrel"));
     QApplication::setOrganizationName(QStringLiteral("tandrel"));
+    // The program ends through its own exit paths only: while a long operation keeps the main
+    // window hidden, closing a message box must not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
 
     // The arguments are joined with single blanks into one command line, then parsed.
     QStringList args = QApplication::arguments();

@@ -21,12 +21,25 @@ bool same_directory(const FileSystem& fs, const QString& dir1, const QString& di
     return a.ok() && b.ok() && a.value.device == b.value.device && a.value.inode == b.value.inode;
 }
 
+namespace {
+
+// Drops the records whose names sort after `last`, ignoring case (the records are sorted).
+void cut_after(QVector<FileRecord>& records, const QString& last)
+{
+    const QString limit = fold_name(last);
+    while (!records.isEmpty() && QString::compare(fold_name(records.last().name), limit, Qt::CaseSensitive) > 0)
+        records.removeLast();
+}
+
+}  // namespace
+
 Classification compare_listed_directories(const FileSystem& fs, UserPort& port, const QString& dir1,
                                           const QString& dir2, bool ignore_one_hour_diff, ListingErrors* errors)
 {
     bool limit_shown = false;
-    auto list_one = [&](const QString& dir, FsError* error) {
+    auto list_one = [&](const QString& dir, FsError* error, bool& overflow) {
         Listing listing = list_directory(fs, dir);
+        overflow = listing.overflow;
         if (error)
             *error = listing.error;
         if (listing.overflow && !limit_shown) {
@@ -36,8 +49,17 @@ Classification compare_listed_directories(const FileSystem& fs, UserPort& port, 
         return std::move(listing.records);
     };
 
-    const QVector<FileRecord> records1 = list_one(dir1, errors ? &errors->dir1 : nullptr);
-    const QVector<FileRecord> records2 = list_one(dir2, errors ? &errors->dir2 : nullptr);
+    bool overflow1 = false;
+    bool overflow2 = false;
+    QVector<FileRecord> records1 = list_one(dir1, errors ? &errors->dir1 : nullptr, overflow1);
+    QVector<FileRecord> records2 = list_one(dir2, errors ? &errors->dir2 : nullptr, overflow2);
+    // A side cut at the limit does not say what lies beyond its last name: the other side's
+    // names past it take part in nothing, or they would show as "only in" one directory while
+    // their partners exist in the other.
+    if (overflow1 && !records1.isEmpty())
+        cut_after(records2, records1.last().name);
+    if (overflow2 && !records2.isEmpty())
+        cut_after(records1, records2.last().name);
 
     Classification result = classify(records1, records2, ignore_one_hour_diff);
     for (const SizeWarning& w : result.warnings)

@@ -148,6 +148,15 @@ private slots:
         QCOMPARE(f.pane1.Path(), victim);
         QCOMPARE(entries(victim), QStringList { u"2.txt"_s });
         QCOMPARE(f.pane1.ListCount(), 0);
+
+        // A volume mounted inside the tree (a mount of another folder of the same disk keeps the
+        // device number) is not entered: what it shows lives elsewhere.
+        QVERIFY(make_tree(victim, { u"mnt"_s }, { u"mnt/elsewhere.txt"_s }));
+        f.fs.roots = QStringList { victim + u"/mnt"_s };
+        f.port.answer(Answer::Yes);
+        f.commands.m_delete_dir();
+        QCOMPARE(f.port.shown.last().text, u"Error 70 - Permission denied"_s);
+        QVERIFY(QFile::exists(victim + u"/mnt/elsewhere.txt"_s));
     }
 };
 

@@ -221,6 +221,7 @@ private slots:
         g.controller.compare_directories();
         QCOMPARE(g.port.texts(), QStringList{u"Error 71 - Disk not ready ("_s + g.dir2 + u"/)"_s});
         QCOMPARE(g.lists.difference_count(), 0);
+        QVERIFY(g.controller.globals().GLB_differences_found);  // not an aligned pair
         QVERIFY(!g.port.busy);
     }
 
