@@ -217,12 +217,13 @@ bool DirPane::insert_hidden_rows()
     return inserted;
 }
 
-void DirPane::refresh_files()
+FsError DirPane::refresh_files()
 {
     files_.clear();
     if (path_.isEmpty())
-        return;
+        return make_error(err_path_not_found);
     const Result<QVector<DirEntry>> r = fs_.list(path_, EntryKind::Files, false);
     for (const DirEntry& e : r.value)
         files_ << e.name;
+    return r.error;
 }

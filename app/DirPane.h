@@ -63,7 +63,9 @@ public:
     // The names of the plain files of Path(), sorted ignoring case (hidden files left out), as
     // read by the last refresh_files().
     const QStringList& files() const { return files_; }
-    void refresh_files();
+    // Reads the file list again; the error when the directory could not be listed (files() is
+    // then empty).
+    FsError refresh_files();
 
 signals:
     void path_changed();  // `Dir_Change`: the pane shows another directory

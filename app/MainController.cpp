@@ -73,11 +73,6 @@ void MainController::end_program(int code)
     port_.end_program(code);
 }
 
-bool MainController::pane_readable(const DirPane& pane) const
-{
-    return !pane.Path().isEmpty() && fs_.list(pane.Path(), EntryKind::Files, false).ok();
-}
-
 bool MainController::take_recovery_route()
 {
     port_.message(
@@ -158,12 +153,12 @@ bool MainController::form_load(const QString& command_line)
     bool gave_up = false;
     for (;;) {
         port_.set_busy(true);
-        pane1_.refresh_files();
-        pane2_.refresh_files();
+        const FsError files1 = pane1_.refresh_files();
+        const FsError files2 = pane2_.refresh_files();
         read_dir_panes();
         show_file_lists();
         clear_free_space_labels();
-        if (pane_readable(pane1_) && pane_readable(pane2_))
+        if (!files1.failed() && !files2.failed())
             break;
         if (recovered) {
             // A second failure: the panes stay at the current drive's root and nothing is compared.

@@ -88,7 +88,6 @@ public:
 private:
     void Dir_Change(int pane_number);
     bool take_recovery_route();
-    bool pane_readable(const DirPane& pane) const;
     bool invalid_format_exit();
     void end_program(int code);
 
