@@ -1,5 +1,6 @@
 #include "platform/RealFileSystem.h"
 
+#include "platform/Fd.h"
 #include "platform/Names.h"
 
 #include <QFile>
@@ -63,26 +64,6 @@ int open_retry(const char* path, int flags, mode_t mode = 0)
     while (fd < 0 && errno == EINTR);
     return fd;
 }
-
-// Closes the descriptor on every way out of a function.
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() { close(); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    // The result of close(2), which can carry a late write error.
-    int close()
-    {
-        const int rc = fd_ >= 0 ? ::close(fd_) : 0;
-        fd_ = -1;
-        return rc;
-    }
-
-private:
-    int fd_;
-};
 
 struct DirCloser {
     void operator()(DIR* d) const { ::closedir(d); }
