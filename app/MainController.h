@@ -31,6 +31,9 @@ struct ControllerHooks {
     std::function<void()> add_to_history;
     // Starts a tree comparison of the pair in the panes.
     std::function<void()> start_tree_comparison;
+    // Goes on with a waiting tree walk once the pair shown no longer differs; the align and
+    // delete-all commands call it.
+    std::function<void()> auto_next;
 };
 
 class MainController final : public QObject {
