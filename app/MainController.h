@@ -8,11 +8,13 @@
 #include "app/Globals.h"
 #include "app/WindowState.h"
 #include "compare/FileListsModel.h"
+#include "transfer/TransferContext.h"
 
 #include <functional>
 
 class FileSystem;
 class SettingsStore;
+class Shell;
 class Trace;
 class UserPort;
 
@@ -49,6 +51,9 @@ public:
     DirPane& pane(int number) { return number == 1 ? pane1_ : pane2_; }
     DirectoryCommands& directory_commands() { return dir_commands_; }
     ControllerHooks& hooks() { return hooks_; }
+    TransferContext& transfers() { return transfers_; }
+    // The outside copy of a copy's last attempts goes through `shell`.
+    void set_shell(Shell* shell) { transfers_.shell = shell; }
 
     // The entry point's part: the global state, then the main window's load with the command line
     // (the program's arguments joined with single blanks). `history_file` is where the history lives.
@@ -59,6 +64,12 @@ public:
     // Buttons and menus.
     void bot_compare_Click();
     void bot_cancel_Click() { glb_.GLB_cancel = true; }
+    // "align these files" under list 1 to 4.
+    void bot_list_Click(int list_number);
+    // A drag began on list `list_number` (1..5).
+    void list_drag_start(int list_number);
+    // The entry `name` of list `source` was dropped on list `target`.
+    void list_drag_drop(int source, int target, const QString& name);
     void exit_Click();
     void m_ignore_one_hour_differences_Click();
     void m_skip_delete_confirmations_Click();
@@ -105,6 +116,7 @@ private:
     DirPane pane2_;
     DirectoryCommands dir_commands_;
     ControllerHooks hooks_;
+    TransferContext transfers_;
     QString current_drive_;
     bool ended_ = false;
 };

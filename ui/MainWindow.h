@@ -14,7 +14,9 @@ class QFrame;
 class QLabel;
 class QListWidget;
 class QMenu;
+class QProgressBar;
 class QPushButton;
+struct AlignProgress;
 class Shell;
 class UserPort;
 
@@ -38,6 +40,8 @@ private:
     void connect_models();
     void sync_state();
     void show_dir_popup(int pane, const QPoint& global_pos);
+    void show_progress(const AlignProgress& progress);
+    void place_progress();
 
     MainController& controller_;
     UserPort& port_;
@@ -58,6 +62,8 @@ private:
     QPushButton* bot_delete_ = nullptr;
     QPushButton* bot_cancel_ = nullptr;
     QPushButton* bot_exit_ = nullptr;
+    // Files and bytes of a bulk alignment, over the first command buttons while it runs.
+    QProgressBar* progress_ = nullptr;
     QListWidget* history_ = nullptr;
     QAction* m_ignore_one_hour_differences_ = nullptr;
     QAction* m_skip_delete_confirmations_ = nullptr;
