@@ -6,22 +6,10 @@
 #include <QtTest>
 
 struct RecordingShell : Shell {
-    bool open_url(const QString& url) override
-    {
-        urls << url;
-        return false;
-    } // the browser's answer must not count
-    bool open_path(const QString& path) override
-    {
-        others << path;
-        return true;
-    }
-    bool start_detached(const QString& program, const QStringList&) override
-    {
-        others << program;
-        return true;
-    }
-    void beep() override { }
+    bool open_url(const QString& url) override { urls << url; return false; }  // the browser's answer must not count
+    bool open_path(const QString& path) override { others << path; return true; }
+    bool start_detached(const QString& program, const QStringList&) override { others << program; return true; }
+    void beep() override {}
     QStringList urls, others;
 };
 
@@ -35,12 +23,10 @@ private slots:
 void TestOpenRun::first_line_url_goes_to_the_browser_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("handed"); // empty: not an address, nothing opened
+    QTest::addColumn<QString>("handed");  // empty: not an address, nothing opened
     QTest::newRow("HTTPS") << QStringLiteral("HTTPS://A.example/x") << QStringLiteral("HTTPS://A.example/x");
-    QTest::newRow("ftp, LF") << QStringLiteral("ftp://files.example/f\nnext")
-                             << QStringLiteral("ftp://files.example/f");
-    QTest::newRow("http, CR LF") << QStringLiteral("http://a.example/p\r\nmore")
-                                 << QStringLiteral("http://a.example/p");
+    QTest::newRow("ftp, LF") << QStringLiteral("ftp://files.example/f\nnext") << QStringLiteral("ftp://files.example/f");
+    QTest::newRow("http, CR LF") << QStringLiteral("http://a.example/p\r\nmore") << QStringLiteral("http://a.example/p");
     // A bare "www." address gets a scheme, so the browser does not take it for a file.
     QTest::newRow("mixed www") << QStringLiteral("WwW.a.example") << QStringLiteral("https://WwW.a.example");
     QTest::newRow("leading blank") << QStringLiteral(" http://a.example") << QString();
@@ -58,7 +44,7 @@ void TestOpenRun::first_line_url_goes_to_the_browser()
     RecordingShell shell;
     QCOMPARE(Is_url(text), !handed.isEmpty());
     QCOMPARE(Open_url(shell, text), !handed.isEmpty());
-    QCOMPARE(shell.urls, handed.isEmpty() ? QStringList() : QStringList { handed });
+    QCOMPARE(shell.urls, handed.isEmpty() ? QStringList() : QStringList{handed});
     QVERIFY(shell.others.isEmpty());
 }
 
