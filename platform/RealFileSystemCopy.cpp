@@ -16,7 +16,8 @@
 
 namespace {
 
-constexpr qint64 chunk_size = qint64(8) << 20;
+constexpr qint64 chunk_size = qint64(64) << 20;
+constexpr qint64 buffer_size = qint64(1) << 20; // when the bytes pass through the program
 constexpr char temp_prefix[] = ".tandrel-tmp-";
 
 bool to_native(const QString& text, QByteArray& out)
@@ -222,6 +223,7 @@ struct CopyInto {
         int in, int out, qint64 size, const QString& shown_from, const QString& shown_to, const CopyOptions& options)
     {
         CopyResult r;
+        ::posix_fadvise(in, 0, 0, POSIX_FADV_SEQUENTIAL);
         bool kernel = fs.kernel_copy();
         std::vector<char> buffer;
         qint64 done = 0;
@@ -244,8 +246,8 @@ struct CopyInto {
                 got = n;
             } else {
                 if (buffer.empty())
-                    buffer.resize(size_t(std::min<qint64>(chunk_size, std::max<qint64>(size, 1))));
-                const ssize_t n = ::pread(in, buffer.data(), size_t(want), done);
+                    buffer.resize(size_t(std::min<qint64>(buffer_size, size)));
+                const ssize_t n = ::pread(in, buffer.data(), size_t(std::min<qint64>(want, buffer_size)), done);
                 if (n < 0 && errno == EINTR)
                     continue;
                 if (n < 0)
@@ -257,6 +259,10 @@ struct CopyInto {
             }
             if (got == 0)
                 return failure(make_error(err_path_file_access)); // the source shrank under us
+            // Start writing the chunk out now: the flush at the end then has little left to wait
+            // for, and a large copy does not pile up unwritten memory.
+            if (got == chunk_size)
+                ::sync_file_range(out, done, got, SYNC_FILE_RANGE_WRITE);
             done += got;
             r.bytes = done;
             if (options.progress && !options.progress(done)) {
