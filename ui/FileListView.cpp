@@ -60,14 +60,17 @@ void FileListView::mousePressEvent(QMouseEvent* event)
 
 void FileListView::mouseMoveEvent(QMouseEvent* event)
 {
-    QListView::mouseMoveEvent(event);
-    emit hovered(number_, indexAt(event->position().toPoint()).row());
+    const QPoint pos = event->position().toPoint();
+    emit hovered(number_, indexAt(pos).row());
     if (press_row_ >= 0 && (event->buttons() & Qt::LeftButton)
-        && (event->position().toPoint() - press_pos_).manhattanLength() >= QApplication::startDragDistance()) {
+        && (pos - press_pos_).manhattanLength() >= QApplication::startDragDistance()) {
+        // The drag takes the pressed entry alone; the move must not stretch the selection first.
         const int row = press_row_;
         press_row_ = -1;
         start_drag(row);
+        return;
     }
+    QListView::mouseMoveEvent(event);
 }
 
 void FileListView::mouseReleaseEvent(QMouseEvent* event)

@@ -200,8 +200,11 @@ void MainWindow::build_controls()
         lists_[size_t(n - 1)] = view;
         connect(view, &FileListView::hovered, this, [this](int list, int row) { controller_.list_mouse_move(list, row); });
         connect(view, &FileListView::drag_started, this, [this](int list) { controller_.list_drag_start(list); });
-        connect(view, &FileListView::dropped, this, [this](int source, int target, const QString& name) {
+        connect(view, &FileListView::dropped, this, [this, &model](int source, int target, const QString& name) {
             controller_.list_drag_drop(source, target, name);
+            // The pressed entry may have left its list: the buttons say what they would align now.
+            for (int list = 1; list <= 4; ++list)
+                model.set_align_caption(list);
         });
         if (n <= 4) {
             connect(view, &FileListView::clicked_list, this, [&model](int list) { model.set_align_caption(list); });
