@@ -145,38 +145,24 @@ void TestAlignment::failure_goes_on_cancel_stops()
 
 void TestAlignment::auto_next_after_the_buttons()
 {
-    struct Case {
-        int list;
-        bool copy_ok_before;
-        bool fails;
-        bool next;
-    };
     // The first button goes on only after a good copy (an empty list keeps the earlier result);
-    // the others always.
-    const QList<Case> cases { { 1, false, false, true }, { 1, false, true, false }, { 2, false, true, true },
-        { 3, false, true, true }, { 4, false, true, true } };
-    for (const Case& c : cases) {
+    // the others always. {list, entry to copy ("" for none), copy_ok before, goes on}
+    const QList<std::tuple<int, QString, bool, bool>> cases{
+        {1, u"a.txt"_qs, false, true}, {1, u"gone"_qs, true, false}, {1, {}, false, false}, {1, {}, true, true},
+        {2, u"gone"_qs, true, true},   {3, u"gone"_qs, true, true},  {4, u"gone"_qs, true, true}};
+    for (const auto& [list, entry, before, goes_on] : cases) {
         TransferPair p;
         fill(p);
-        if (c.fails)
-            p.lists.list(c.list).set_names({ u"gone"_qs }); // no such file: refused outside copy
-        p.shell.on_start = [](const QString&, const QStringList&) { return true; };
-        p.copy_ok = c.copy_ok_before;
+        p.lists.list(list).set_names(entry.isEmpty() ? QStringList() : QStringList{entry});
+        p.copy_ok = before;
         int next = 0;
         p.ctx.hooks.auto_next = [&] { ++next; };
-        p.fs.fail_call(FaultyFileSystem::Op::CopyFile, 1, err_path_file_access);
-        p.fs.fail_call(FaultyFileSystem::Op::AnyMutating, 2, err_path_file_access);
-        bot_list_Click(p.ctx, c.list);
-        QCOMPARE(next, c.next ? 1 : 0);
+        p.shell.on_start = [](const QString&, const QStringList&) { return true; }; // and copies nothing
+        p.fs.fail_path(p.path(1, u"gone"_qs), err_path_file_access);
+        p.fs.fail_path(p.path(2, u"gone"_qs), err_path_file_access);
+        bot_list_Click(p.ctx, list);
+        QCOMPARE(next, int(goes_on));
     }
-    TransferPair empty;
-    int next = 0;
-    empty.ctx.hooks.auto_next = [&] { ++next; };
-    for (const bool before : { false, true }) {
-        empty.copy_ok = before;
-        bot_list_Click(empty.ctx, 1);
-    }
-    QCOMPARE(next, 1);
 }
 
 void TestAlignment::error_messages()
