@@ -7,6 +7,7 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <chrono>
 #include <vector>
 
 #include <dirent.h>
@@ -16,7 +17,11 @@
 
 namespace {
 
-constexpr qint64 chunk_size = qint64(64) << 20;
+// A chunk of a large copy takes about a tenth of a second, so the window answers between chunks on
+// a slow stick as on a fast disk; its size stays within these bounds.
+constexpr qint64 min_chunk = qint64(1) << 20;
+constexpr qint64 max_chunk = qint64(64) << 20;
+constexpr qint64 chunk_target_ns = 100'000'000;
 constexpr qint64 buffer_size = qint64(1) << 20; // when the bytes pass through the program
 constexpr char temp_prefix[] = ".tandrel-tmp-";
 
@@ -225,10 +230,12 @@ struct CopyInto {
         CopyResult r;
         ::posix_fadvise(in, 0, 0, POSIX_FADV_SEQUENTIAL);
         bool kernel = fs.kernel_copy();
+        qint64 chunk = qint64(8) << 20;
         std::vector<char> buffer;
         qint64 done = 0;
         while (done < size) {
-            const qint64 want = std::min(chunk_size, size - done);
+            const qint64 want = std::min(chunk, size - done);
+            const auto started = std::chrono::steady_clock::now();
             qint64 got = 0;
             if (kernel) {
                 loff_t in_off = done, out_off = done;
@@ -261,9 +268,14 @@ struct CopyInto {
                 return failure(make_error(err_path_file_access)); // the source shrank under us
             // Start writing the chunk out now: the flush at the end then has little left to wait
             // for, and a large copy does not pile up unwritten memory.
-            if (got == chunk_size)
+            if (got >= min_chunk)
                 ::sync_file_range(out, done, got, SYNC_FILE_RANGE_WRITE);
             done += got;
+            const qint64 took = std::chrono::nanoseconds(std::chrono::steady_clock::now() - started).count();
+            if (took < chunk_target_ns / 2 && got == chunk)
+                chunk = std::min(chunk * 2, max_chunk);
+            else if (took > chunk_target_ns * 2)
+                chunk = std::max(chunk / 2, min_chunk);
             r.bytes = done;
             if (options.progress && !options.progress(done)) {
                 r.abandoned = true;
