@@ -363,7 +363,9 @@ CopyResult RealFileSystem::copy_into(
     struct stat written { };
     if (::fstat(out.get(), &written) != 0)
         return fail(failure(error_from_errno(errno, shown_to)));
-    if (written.st_size != src_st.st_size || written.st_mtim.tv_sec != src_st.st_mtim.tv_sec)
+    // FAT keeps dates to two seconds: a date rounded there is the same date for the comparison.
+    const qint64 date_shift = qint64(written.st_mtim.tv_sec) - qint64(src_st.st_mtim.tv_sec);
+    if (written.st_size != src_st.st_size || date_shift < -2 || date_shift > 2)
         return fail(failure(make_error(err_device_io)));
     if (out.close() != 0)
         return fail(failure(error_from_errno(errno, shown_to)));
