@@ -6,9 +6,12 @@
 #include "platform/SettingsStore.h"
 #include "platform/Trace.h"
 #include "platform/UserPort.h"
+#include "transfer/OpenRun.h"
 
 #include <QDateTime>
+#include <QEventLoop>
 #include <QLocale>
+#include <QTimer>
 
 namespace {
 
@@ -29,7 +32,24 @@ MainController::MainController(FileSystem& fs, UserPort& port, SettingsStore& se
     , pane1_(fs)
     , pane2_(fs)
     , dir_commands_(fs, port, pane1_, pane2_)
+    , deletion_(fs, port, lists_)
 {
+    DeletionHooks& del = deletion_.hooks;
+    del.context = [this] {
+        return DeletionContext{glb_.GLB_dir1, glb_.GLB_dir2, state_.skip_delete_confirmations_checked(),
+                               state_.delete_to_trash_checked()};
+    };
+    del.clear_free_space_labels = [this] { clear_free_space_labels(); };
+    del.refill = [this] {
+        pane2_.refresh_files();
+        fill_list_from_files(pane2_, lists_.list(2));
+        pane1_.refresh_files();
+        fill_list_from_files(pane1_, lists_.list(1));
+    };
+    del.auto_next = [this] {
+        if (hooks_.auto_next)
+            hooks_.auto_next();
+    };
     connect(&pane1_, &DirPane::path_changed, this, [this] { Dir_Change(1); });
     connect(&pane2_, &DirPane::path_changed, this, [this] { Dir_Change(2); });
 }
@@ -90,6 +110,9 @@ bool MainController::form_load(const QString& command_line)
 
     glb_.GLB_ignore_one_hour_diff = option_value(settings_.get_setting(QString::fromLatin1(setting_ignore_one_hour)));
     state_.set_ignore_one_hour_checked(glb_.GLB_ignore_one_hour_diff);
+    // On unless turned off.
+    const QString trash = settings_.get_setting(QString::fromLatin1(setting_delete_to_trash));
+    state_.set_delete_to_trash_checked(trash.trimmed().isEmpty() || option_value(trash));
     state_.set_cancel_enabled(false);
 
     current_drive_ = fs_.volume_root(fs_.current_dir());
@@ -386,4 +409,30 @@ void MainController::m_refresh_Click()
     dir_commands_.m_refresh();
     clear_free_space_labels();
     port_.set_busy(false);
+}
+
+void MainController::m_delete_to_trash_Click()
+{
+    const bool on = !state_.delete_to_trash_checked();
+    state_.set_delete_to_trash_checked(on);
+    settings_.save_setting(
+        QString::fromLatin1(setting_delete_to_trash), on ? QStringLiteral("-1") : QStringLiteral("0"));
+}
+
+void MainController::wait_seconds(int seconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+QString MainController::Text1_DragDrop(Shell& shell, int list, const QString& name)
+{
+    return open_list_entry(fs_, &trace_, shell, list, name, glb_.GLB_dir1, glb_.GLB_dir2,
+                           [this](int seconds) { wait_seconds(seconds); });
+}
+
+void MainController::Text1_drop_text(Shell& shell, const QString& text)
+{
+    Shell_open(fs_, &trace_, shell, text);
 }

@@ -4,12 +4,17 @@
 #include "ui/DirPaneWidget.h"
 #include "ui/FileListView.h"
 #include "ui/HelpTexts.h"
+#include "ui/ListDrag.h"
 #include "ui/MainLayout.h"
 #include "ui/Placement.h"
 #include "platform/Shell.h"
 #include "platform/UserPort.h"
 
 #include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QLabel>
@@ -18,6 +23,10 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QStyle>
+#include <QTimer>
+#include <QUrl>
+
+#include <functional>
 
 namespace {
 
@@ -58,6 +67,20 @@ QLabel* make_picture(const QString& name, QStyle::StandardPixmap pixmap, QWidget
     picture->setAttribute(Qt::WA_TransparentForMouseEvents);
     return picture;
 }
+
+// Hands the events of the widgets it watches to a function; true from it ends an event there.
+class EventHook final : public QObject {
+public:
+    EventHook(QObject* parent, std::function<bool(QObject*, QEvent*)> handler)
+        : QObject(parent)
+        , handler_(std::move(handler))
+    {
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override { return handler_(watched, event); }
+
+private:
+    std::function<bool(QObject*, QEvent*)> handler_;
+};
 
 }  // namespace
 
@@ -108,6 +131,11 @@ void MainWindow::build_menus()
     m_skip_delete_confirmations_->setCheckable(true);
     connect(m_skip_delete_confirmations_, &QAction::triggered, this,
             [this] { controller_.m_skip_delete_confirmations_Click(); });
+    m_delete_to_trash_ = m_file->addAction(QStringLiteral("delete to &trash"));
+    m_delete_to_trash_->setObjectName(QStringLiteral("m_delete_to_trash"));
+    m_delete_to_trash_->setCheckable(true);
+    m_delete_to_trash_->setStatusTip(QStringLiteral("Deleted files go to the desktop trash, where they can be restored"));
+    connect(m_delete_to_trash_, &QAction::triggered, this, [this] { controller_.m_delete_to_trash_Click(); });
     QAction* m_refresh = m_file->addAction(QStringLiteral("&Refresh directories"));
     m_refresh->setObjectName(QStringLiteral("m_refresh"));
     connect(m_refresh, &QAction::triggered, this, [this] { controller_.m_refresh_Click(); });
@@ -142,6 +170,8 @@ void MainWindow::build_menus()
     create->setObjectName(QStringLiteral("m_create_dir"));
     connect(create, &QAction::triggered, this, [&commands] { commands.m_create_dir(); });
 
+    build_list_popup();
+
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, [this] { controller_.exit_Click(); });
 }
@@ -173,6 +203,13 @@ void MainWindow::build_controls()
     text1_->installEventFilter(this);
     text2_ = make_drop_target(QStringLiteral("Text2"), QStringLiteral("Drop a file entry here to delete the file"), client_);
     text2_->installEventFilter(this);
+    auto* drops = new EventHook(this, [this](QObject* watched, QEvent* event) {
+        return drop_target_event(watched == text1_ ? text1_ : text2_, event);
+    });
+    for (QLabel* target : {text1_, text2_}) {
+        target->setAcceptDrops(true);
+        target->installEventFilter(drops);
+    }
     make_picture(QStringLiteral("Picture1"), QStyle::SP_FileIcon, client_);
     make_picture(QStringLiteral("Picture2"), QStyle::SP_TrashIcon, client_);
     next_alignment_ = make_button(QStringLiteral("b_next_alignment"), QStringLiteral("next subdir"), client_);
@@ -187,6 +224,25 @@ void MainWindow::build_controls()
         auto* view = new FileListView(model.list(n), n, client_);
         caption->setBuddy(view);
         lists_[size_t(n - 1)] = view;
+        // A right click opens the lists' menu and leaves the selection alone: it is what the
+        // menu's "delete selected" acts on. The menu key opens it too.
+        auto* popup = new EventHook(view, [this, view, n](QObject*, QEvent* event) {
+            if (event->type() == QEvent::MouseButtonPress
+                && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+                show_list_popup(n, static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+                return true;
+            }
+            if (event->type() == QEvent::ContextMenu) {
+                auto* menu_event = static_cast<QContextMenuEvent*>(event);
+                if (menu_event->reason() != QContextMenuEvent::Mouse) {
+                    const QRect row = view->visualRect(view->currentIndex());
+                    show_list_popup(n, view->viewport()->mapToGlobal(row.isValid() ? row.center() : QPoint()));
+                }
+                return true;
+            }
+            return false;
+        });
+        view->viewport()->installEventFilter(popup);
         connect(view, &FileListView::hovered, this, [this](int list, int row) { controller_.list_mouse_move(list, row); });
         if (n <= 4) {
             connect(view, &FileListView::clicked_list, this, [&model](int list) { model.set_align_caption(list); });
@@ -212,7 +268,7 @@ void MainWindow::build_controls()
     bot_compare_ = make_button(QStringLiteral("bot_compare"), QStringLiteral("&compare dir's"), frame_);
     connect(bot_compare_, &QPushButton::clicked, this, [this] { controller_.bot_compare_Click(); });
     bot_delete_ = make_button(QStringLiteral("bot_delete"), QStringLiteral("&delete selected files"), frame_);
-    bot_delete_->setEnabled(false);  // deletion comes with the transfer commands
+    connect(bot_delete_, &QPushButton::clicked, this, [this] { controller_.deletion().bot_delete_Click(); });
     bot_cancel_ = make_button(QStringLiteral("bot_cancel"), QStringLiteral("ca&ncel"), frame_);
     connect(bot_cancel_, &QPushButton::clicked, this, [this] { controller_.bot_cancel_Click(); });
     bot_exit_ = make_button(QStringLiteral("bot_exit"), QStringLiteral("&exit"), frame_);
@@ -244,6 +300,7 @@ void MainWindow::sync_state()
     next_alignment_->setVisible(state.next_alignment_visible());
     m_ignore_one_hour_differences_->setChecked(state.ignore_one_hour_checked());
     m_skip_delete_confirmations_->setChecked(state.skip_delete_confirmations_checked());
+    m_delete_to_trash_->setChecked(state.delete_to_trash_checked());
     bytes_free_[0]->setText(state.bytes_free(1));
     bytes_free_[1]->setText(state.bytes_free(2));
     FileListsModel& model = controller_.lists();
@@ -260,6 +317,67 @@ void MainWindow::show_dir_popup(int pane, const QPoint& global_pos)
 {
     controller_.directory_commands().popup_dir_pane = pane;
     m_popup_dir_->popup(global_pos);
+}
+
+void MainWindow::build_list_popup()
+{
+    m_popup_ = new QMenu(QStringLiteral("popup"), this);
+    m_popup_->setObjectName(QStringLiteral("m_popup"));
+    Deletion& deletion = controller_.deletion();
+    auto add = [&](const char* name, const QString& caption, auto handler) {
+        QAction* a = m_popup_->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        connect(a, &QAction::triggered, this, handler);
+    };
+    add("m_select_all", QStringLiteral("Select all files in list"), [this, &deletion] {
+        deletion.m_select_all_Click();
+        if (deletion.popup_list >= 1 && deletion.popup_list <= 5)
+            lists_[size_t(deletion.popup_list - 1)]->scrollToTop();
+    });
+    add("m_delete_selected_files", QStringLiteral("Delete selected files in list"),
+        [&deletion] { deletion.m_delete_selected_files_Click(); });
+    add("m_delete_all_files", QStringLiteral("Delete all files in list"),
+        [&deletion] { deletion.m_delete_all_files_Click(); });
+}
+
+void MainWindow::show_list_popup(int list, const QPoint& global_pos)
+{
+    controller_.deletion().popup_list = list;
+    m_popup_->popup(global_pos);
+}
+
+bool MainWindow::drop_target_event(QLabel* target, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+        return false;
+    auto* drop = static_cast<QDropEvent*>(event);
+    const QMimeData* mime = drop->mimeData();
+    const std::optional<ListDrag> entry = ListDrag::from_mime(mime);
+    // The open/run target also takes a text or a file dropped from elsewhere.
+    const bool text = target == text1_ && mime && (mime->hasUrls() || mime->hasText());
+    if (!entry && !text) {
+        drop->ignore();
+        return true;
+    }
+    drop->acceptProposedAction();
+    if (type != QEvent::Drop)
+        return true;
+    // The drop's work asks questions and waits; it runs once the drag has ended.
+    QString dropped;
+    if (!entry) {
+        const QUrl url = mime->hasUrls() ? mime->urls().value(0) : QUrl();
+        dropped = url.isLocalFile() ? url.toLocalFile() : url.isValid() ? url.toString() : mime->text();
+    }
+    QTimer::singleShot(0, this, [this, target, entry, dropped] {
+        if (target == text2_)
+            controller_.deletion().Text2_DragDrop(entry->list, entry->name);
+        else if (entry)
+            text1_->setToolTip(controller_.Text1_DragDrop(shell_, entry->list, entry->name));
+        else
+            controller_.Text1_drop_text(shell_, dropped);
+    });
+    return true;
 }
 
 void MainWindow::apply_layout()
