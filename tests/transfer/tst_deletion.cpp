@@ -83,7 +83,7 @@ private slots:
                           {QStringLiteral("one/only1.txt"), QStringLiteral("one/New3.txt"),
                            QStringLiteral("one/old4.txt"), QStringLiteral("one/same5.txt"),
                            QStringLiteral("two/only2.txt"), QStringLiteral("two/new3.TXT"),
-                           QStringLiteral("two/old4.txt"), QStringLiteral("two/same5.txt"),
+                           QStringLiteral("two/OLD4.txt"), QStringLiteral("two/same5.txt"),
                            QStringLiteral("outside.txt")}));
         QCOMPARE(::symlink("../outside.txt", QFile::encodeName(d2_ + QStringLiteral("link2")).constData()), 0);
         fill({QStringLiteral("only1.txt"), QStringLiteral("link2,only2.txt"), QStringLiteral("New3.txt"),
@@ -103,24 +103,24 @@ private slots:
         QTest::addColumn<QString>("disk");      // dir 1 | dir 2 afterwards
         QTest::addColumn<QString>("lists");     // lists 1 to 5 afterwards
         QTest::newRow("only in dir 1") << 1 << "only1.txt" << "do you want to delete ONLY1.TXT from dir 1?"
-                                       << "New3.txt,old4.txt,same5.txt|link2,new3.TXT,old4.txt,only2.txt,same5.txt"
+                                       << "New3.txt,old4.txt,same5.txt|OLD4.txt,link2,new3.TXT,only2.txt,same5.txt"
                                        << "|link2,only2.txt|New3.txt|old4.txt|same5.txt";
         QTest::newRow("only in dir 2") << 2 << "only2.txt" << "do you want to delete ONLY2.TXT from dir 2?"
-                                       << "New3.txt,old4.txt,only1.txt,same5.txt|link2,new3.TXT,old4.txt,same5.txt"
+                                       << "New3.txt,old4.txt,only1.txt,same5.txt|OLD4.txt,link2,new3.TXT,same5.txt"
                                        << "only1.txt|link2|New3.txt|old4.txt|same5.txt";
         // The link goes, its target stays.
         QTest::newRow("a link") << 2 << "link2" << "do you want to delete LINK2 from dir 2?"
-                                << "New3.txt,old4.txt,only1.txt,same5.txt|new3.TXT,old4.txt,only2.txt,same5.txt"
+                                << "New3.txt,old4.txt,only1.txt,same5.txt|OLD4.txt,new3.TXT,only2.txt,same5.txt"
                                 << "only1.txt|only2.txt|New3.txt|old4.txt|same5.txt";
         // The older copy stays, in its own spelling.
         QTest::newRow("newer in dir 1") << 3 << "New3.txt" << "do you want to delete NEW3.TXT from dir 1?"
-                                        << "old4.txt,only1.txt,same5.txt|link2,new3.TXT,old4.txt,only2.txt,same5.txt"
+                                        << "old4.txt,only1.txt,same5.txt|OLD4.txt,link2,new3.TXT,only2.txt,same5.txt"
                                         << "only1.txt|link2,new3.TXT,only2.txt||old4.txt|same5.txt";
         QTest::newRow("newer in dir 2") << 4 << "old4.txt" << "do you want to delete OLD4.TXT from dir 2?"
                                         << "New3.txt,old4.txt,only1.txt,same5.txt|link2,new3.TXT,only2.txt,same5.txt"
                                         << "old4.txt,only1.txt|link2,only2.txt|New3.txt||same5.txt";
         QTest::newRow("aligned") << 5 << "same5.txt" << "do you want to delete SAME5.TXTfrom both directories?"
-                                 << "New3.txt,old4.txt,only1.txt|link2,new3.TXT,old4.txt,only2.txt"
+                                 << "New3.txt,old4.txt,only1.txt|OLD4.txt,link2,new3.TXT,only2.txt"
                                  << "only1.txt|link2,only2.txt|New3.txt|old4.txt|";
     }
     void table_row_by_row()
@@ -267,7 +267,7 @@ private slots:
         port_.answer(Answer::Cancel);  // list 4
         deletion.bot_delete_Click();
         QCOMPARE(port_.texts().size(), 4);
-        QCOMPARE(disk(), QStringLiteral("old4.txt,only1.txt,same5.txt|link2,new3.TXT,old4.txt,same5.txt"));
+        QCOMPARE(disk(), QStringLiteral("old4.txt,only1.txt,same5.txt|OLD4.txt,link2,new3.TXT,same5.txt"));
 
         // Deleting all of an empty list: nothing, said so, and the tree walk goes on.
         port_ = ScriptedPort();
@@ -281,7 +281,7 @@ private slots:
         deletion.popup_list = 2;
         deletion.m_delete_all_files_Click();
         QCOMPARE(joined(lists_.list(2)), QString());
-        QCOMPARE(entries(d2_), (QStringList{QStringLiteral("new3.TXT"), QStringLiteral("old4.txt"),
+        QCOMPARE(entries(d2_), (QStringList{QStringLiteral("OLD4.txt"), QStringLiteral("new3.TXT"),
                                             QStringLiteral("same5.txt")}));
         QCOMPARE(auto_nexts_, 2);
         deletion.popup_list = 0;  // the menu was opened on no list
@@ -317,14 +317,16 @@ private slots:
         QCOMPARE(joined(lists_.list(5)), QString());
         QCOMPARE(joined(lists_.list(2)), QStringLiteral("link2,same5.txt"));
 
-        // A file gone since the comparison, and a drop whose entry the list no longer shows.
+        // A file gone since the comparison (its case twin is not taken for it), and a drop whose
+        // entry the list no longer shows.
         port_ = ScriptedPort();
-        QVERIFY(QFile::remove(d1_ + QStringLiteral("New3.txt")));
+        QVERIFY(QFile::rename(d1_ + QStringLiteral("New3.txt"), d1_ + QStringLiteral("NEW3.txt")));
         port_.answer(Answer::Yes);
         deletion.Text2_DragDrop(3, QStringLiteral("New3.txt"));
         deletion.Text2_DragDrop(3, QStringLiteral("nothere.txt"));
         QCOMPARE(port_.texts().last(), QStringLiteral("ERROR 53 File not found"));
         QCOMPARE(joined(lists_.list(3)), QStringLiteral("New3.txt"));
+        QVERIFY(QFile::exists(d1_ + QStringLiteral("NEW3.txt")));
 
         const QList<std::pair<int, const char*>> drop_texts = {
             {err_disk_full, "ERROR 61: Disk full"},
