@@ -47,6 +47,9 @@ void Deletion::clear_free_space_labels()
 {
     if (hooks.clear_free_space_labels)
         hooks.clear_free_space_labels();
+    // Deleted entries take their selection with them: "align selected files" may no longer hold.
+    for (int n = 1; n <= 4; ++n)
+        lists_.set_align_caption(n);
 }
 
 bool Deletion::same_directory_state(const DeletionContext& ctx) const

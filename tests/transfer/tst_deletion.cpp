@@ -147,8 +147,11 @@ private slots:
                 QVERIFY(port_.shown[0].icon == MsgIcon::None && port_.shown[0].default_button == Answer::Yes);
             } else {
                 select(list, {name});
+                lists_.set_align_caption(list);
                 deletion.bot_delete_Click();
                 QVERIFY(port_.shown.isEmpty());
+                if (list <= 4)  // nothing is selected any more
+                    QCOMPARE(lists_.align_caption(list), QStringLiteral("align all files"));
             }
             QCOMPARE(this->disk(), disk);
             QCOMPARE(all_lists(), lists);
