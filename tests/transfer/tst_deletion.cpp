@@ -331,6 +331,15 @@ private slots:
         QCOMPARE(joined(lists_.list(3)), QStringLiteral("New3.txt"));
         QVERIFY(QFile::exists(d1_ + QStringLiteral("NEW3.txt")));
 
+        // A directory that took a file's name since is never deleted for it.
+        port_ = ScriptedPort();
+        QVERIFY(QFile::remove(d1_ + QStringLiteral("only1.txt")));
+        QVERIFY(make_tree(d1_, {QStringLiteral("only1.txt")}, {QStringLiteral("only1.txt/inside")}));
+        deletion.bot_delete_Click();
+        QCOMPARE(port_.texts(), (QStringList{QStringLiteral("Error: 75 - Path/File access error\r\nCurrent file: only1.txt"),
+                                             QStringLiteral("No file deleted.")}));
+        QVERIFY(QFile::exists(d1_ + QStringLiteral("only1.txt/inside")));
+
         const QList<std::pair<int, const char*>> drop_texts = {
             {err_disk_full, "ERROR 61: Disk full"},
             {err_device_unavailable, "ERROR 68: Drive A not available."},
