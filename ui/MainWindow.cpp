@@ -242,6 +242,7 @@ void MainWindow::build_controls()
             }
             return false;
         });
+        view->installEventFilter(popup);  // the menu key reaches the view, a click its viewport
         view->viewport()->installEventFilter(popup);
         connect(view, &FileListView::hovered, this, [this](int list, int row) { controller_.list_mouse_move(list, row); });
         if (n <= 4) {
