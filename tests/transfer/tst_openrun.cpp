@@ -94,10 +94,8 @@ void TestOpenRun::dropped_entry_opens_its_copies_data()
     QTest::addColumn<int>("detail_lines");
     QTest::newRow("only in dir 1") << 1 << "One.txt" << "1/One.txt,wait 2" << 1;
     QTest::newRow("only in dir 2") << 2 << "Two.txt" << "wait 2" << 0;  // not there: not opened
-    QTest::newRow("newer in dir 1") << 3 << "Both.txt" << "1/Both.txt,wait 2,2/BOTH.txt" << 2;
     QTest::newRow("newer in dir 2") << 4 << "Both.txt" << "1/Both.txt,wait 2,2/BOTH.txt" << 2;
     QTest::newRow("aligned") << 5 << "Both.txt" << "1/Both.txt,wait 2" << 1;
-    QTest::newRow("no second copy") << 4 << "One.txt" << "1/One.txt,wait 2" << 1;
 }
 
 void TestOpenRun::dropped_entry_opens_its_copies()
