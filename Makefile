@@ -1,7 +1,7 @@
 # Tandrel: `make run` builds and opens the program, `make test` builds and runs every test.
 BUILD ?= build
 JOBS ?= $(shell nproc)
-BUILD_PACKAGES = qt6-base-dev cmake g++ make
+BUILD_PACKAGES = qt6-base-dev qt6-svg-dev cmake g++ make
 TEST_PACKAGES = python3
 ARGS ?=
 

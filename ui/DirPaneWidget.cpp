@@ -70,8 +70,9 @@ DirPaneWidget::DirPaneWidget(DirPane& pane, int number, QWidget* parent)
     box->before_popup = [this] { reload_drives(); };
     drive_box_ = box;
     drive_box_->setObjectName(QStringLiteral("Drive") + n);
-    drive_box_->setAccessibleName(QStringLiteral("Drive ") + n);
-    drive_box_->setAccessibleDescription(QStringLiteral("Drive ") + n + QStringLiteral(": the volume of directory ") + n
+    // Named for its pane, not for the volume it shows, which a screen reader reads as its value.
+    drive_box_->setAccessibleName(QStringLiteral("dir ") + n + QStringLiteral(" drive"));
+    drive_box_->setAccessibleDescription(QStringLiteral("The volume of directory ") + n
         + QStringLiteral("; choosing one shows the directory last shown there"));
 
     dir_list_ = new QListWidget(parent);
@@ -156,8 +157,13 @@ void DirPaneWidget::show_rows()
     }
     const int row = pane_.highlighted_row();
     dir_list_->setCurrentRow(row);
-    if (row >= 0)
-        dir_list_->scrollToItem(dir_list_->item(row));
+    if (row < 0)
+        return;
+    // The current directory goes to the top, so that its subdirectories below it are in view;
+    // a highlighted subdirectory only needs to be visible.
+    const bool current_dir = row == pane_.component_count() - 1;
+    dir_list_->scrollToItem(dir_list_->item(row),
+        current_dir ? QAbstractItemView::PositionAtTop : QAbstractItemView::EnsureVisible);
 }
 
 void DirPaneWidget::open(int row)

@@ -235,28 +235,28 @@ LayoutState designed_geometry()
     };
     // Top band: pane labels, drive selectors, directory lists and free-space labels on both
     // sides; the drop targets with their labels and "next subdir" in the middle. The directory
-    // lists end above the heading of List5 (top 1985), which rises into the middle column, so
-    // that no width brings a pane across it.
+    // lists and "next subdir" end above the heading of List5 (top 1805), which rises into the
+    // middle column, so that no width brings a pane across it.
     set(u"lab_dir1", 40, 195);
     set(u"lab_dir2", 40, 195);
     set(u"Drive1", 240, 360);
     set(u"Drive2", 240, 360);
-    set(u"Dir1", 615, 1365);
-    set(u"Dir2", 615, 1365);
-    set(u"lab_bytes_dir1", 1995, 790);
-    set(u"lab_bytes_dir2", 1995, 790);
+    set(u"Dir1", 615, 1185);
+    set(u"Dir2", 615, 1185);
+    set(u"lab_bytes_dir1", 1815, 790);
+    set(u"lab_bytes_dir2", 1815, 790);
     set(u"lab_drop_to_see", 40, 420, 1350);
     set(u"lab_drop_to_delete", 40, 420, 1350);
-    set(u"Text1", 480, 960, 1350);
-    set(u"Text2", 480, 960, 1350);
+    set(u"Text1", 480, 900, 1350);
+    set(u"Text2", 480, 900, 1350);
     set(u"Picture1", 720, 480, 480);
     set(u"Picture2", 720, 480, 480);
-    set(u"b_next_alignment", 1580, 250, 1000);
+    set(u"b_next_alignment", 1520, 250, 1000);
 
     // Lists band at the client height 6480, already settled: List1 and List2 start 200 below
     // the free-space labels, List3 and List4 300 above them and List5 ends level with bot_list1.
     const double list_height = 6480 - 4500;
-    const double list1_top = 2985;
+    const double list1_top = 2805;
     const double align_height = 330;
     set(u"List1", list1_top, list_height);
     set(u"List2", list1_top, list_height);
@@ -270,7 +270,8 @@ LayoutState designed_geometry()
         const TwipRect above = s[QStringLiteral("List%1").arg(n)];
         set(QStringLiteral("bot_list%1").arg(n), above.bottom() + 30, align_height);
     }
-    set(u"lab_drag_drop", 0, 225);
+    // Two lines: the details of a pair, dir 1's file above dir 2's, down to the command frame.
+    set(u"lab_drag_drop", 0, 450);
     set(u"Frame_bottoni", 0, frame_height);
     for (const QString& name : frame_controls())
         set(name, 0, command_button_height);

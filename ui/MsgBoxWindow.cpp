@@ -50,6 +50,8 @@ MsgBoxWindow::MsgBoxWindow()
     , ok_(new QPushButton(QStringLiteral("OK"), this))
 {
     setObjectName(QStringLiteral("f_msgbox"));
+    // A dialog beside the main window, as window managers and screen readers should treat it.
+    setWindowFlag(Qt::Dialog);
     setAttribute(Qt::WA_DeleteOnClose);
     // An open message window does not keep the program running once the main window is closed.
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -57,6 +59,7 @@ MsgBoxWindow::MsgBoxWindow()
     setWindowIcon(QApplication::windowIcon());
 
     text_->setObjectName(QStringLiteral("Text1"));
+    text_->setAccessibleName(QStringLiteral("Message text"));
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     font.setPointSize(9);
     text_->setFont(font);

@@ -2,9 +2,13 @@
 
 #include <QApplication>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QWidget>
+
+#include <algorithm>
 
 class QtPort::BusyPause {
 public:
@@ -63,6 +67,12 @@ QMessageBox::StandardButton to_qt(Answer answer)
 
 }  // namespace
 
+QString QtPort::shown_text(const QString& text)
+{
+    // The texts carry the program's CR LF line ends; a label breaks lines at LF alone.
+    return QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
 QWidget* QtPort::dialog_parent() const
 {
     // A hidden window cannot carry a box (it would be placed off its invisible parent).
@@ -72,7 +82,9 @@ QWidget* QtPort::dialog_parent() const
 Answer QtPort::message_box(const QString& text, MsgButtons buttons, MsgIcon icon, Answer default_button,
                            const QString& title)
 {
-    QMessageBox box(to_qt(icon), title.isEmpty() ? app_title() : title, text, to_qt(buttons), dialog_parent());
+    QMessageBox box(to_qt(icon), title.isEmpty() ? app_title() : title, shown_text(text), to_qt(buttons),
+                    dialog_parent());
+    box.setTextFormat(Qt::PlainText);
     if (QAbstractButton* def = box.button(to_qt(default_button)))
         box.setDefaultButton(qobject_cast<QPushButton*>(def));
     {
@@ -96,16 +108,29 @@ Answer QtPort::message_box(const QString& text, MsgButtons buttons, MsgIcon icon
 
 std::optional<QString> QtPort::input_box(const QString& prompt, const QString& title, const QString& default_text)
 {
-    bool ok = false;
-    QString text;
+    QInputDialog dialog(dialog_parent());
+    const QString caption = title.isEmpty() ? app_title() : title;
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(shown_text(prompt));
+    for (QLabel* label : dialog.findChildren<QLabel*>())
+        label->setTextFormat(Qt::PlainText);
+    dialog.setTextValue(default_text);
+    // Wide enough for the prompt and the caption, which name the directory the answer is for.
+    const QFontMetrics metrics(dialog.font());
+    int needed = metrics.horizontalAdvance(caption) + 120;
+    for (const QString& line : shown_text(prompt).split(u'\n'))
+        needed = std::max(needed, metrics.horizontalAdvance(line) + 60);
+    const QScreen* screen = dialog.screen();
+    const int most = screen ? screen->availableGeometry().width() * 9 / 10 : needed;
+    dialog.setMinimumWidth(std::min(needed, most));
+    int result = QDialog::Rejected;
     {
         const BusyPause pause(busy_);
-        text = QInputDialog::getText(dialog_parent(), title.isEmpty() ? app_title() : title, prompt, QLineEdit::Normal,
-                                     default_text, &ok);
+        result = dialog.exec();
     }
-    if (!ok)
+    if (result != QDialog::Accepted)
         return std::nullopt;
-    return text;
+    return dialog.textValue();
 }
 
 void QtPort::set_busy(bool on)

@@ -37,6 +37,7 @@ private:
     class BusyPause;
 
     QWidget* dialog_parent() const;
+    static QString shown_text(const QString& text);
 
     QPointer<QWidget> main_window_;
     bool busy_ = false;
