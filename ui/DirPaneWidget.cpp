@@ -3,6 +3,7 @@
 
 #include "app/DirPane.h"
 
+#include <QAccessibleWidget>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QListWidget>
@@ -57,6 +58,41 @@ public:
     }
 };
 
+// What a screen reader learns of a drive selector. On this platform a combo box takes its
+// current text as its name; ours keeps the name of its pane ("dir 1 drive"), and the chosen
+// volume is its value.
+class DriveBoxAccessible final : public QAccessibleWidget {
+public:
+    explicit DriveBoxAccessible(DriveBox* box)
+        : QAccessibleWidget(box, QAccessible::ComboBox)
+    {
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Value)
+            return box()->currentText();
+        return QAccessibleWidget::text(t);
+    }
+    QStringList actionNames() const override { return {showMenuAction()}; }
+    void doAction(const QString& name) override
+    {
+        if (name == showMenuAction() || name == pressAction())
+            box()->showPopup();
+        else
+            QAccessibleWidget::doAction(name);
+    }
+
+private:
+    DriveBox* box() const { return static_cast<DriveBox*>(widget()); }
+};
+
+QAccessibleInterface* drive_box_accessible(const QString&, QObject* object)
+{
+    if (auto* box = dynamic_cast<DriveBox*>(object))
+        return new DriveBoxAccessible(box);
+    return nullptr;
+}
+
 } // namespace
 
 DirPaneWidget::DirPaneWidget(DirPane& pane, int number, QWidget* parent)
@@ -66,6 +102,11 @@ DirPaneWidget::DirPaneWidget(DirPane& pane, int number, QWidget* parent)
 {
     const QString n = QString::number(number);
 
+    static const bool factory_installed = [] {
+        QAccessible::installFactory(drive_box_accessible);
+        return true;
+    }();
+    Q_UNUSED(factory_installed);
     auto* box = new DriveBox(parent);
     box->before_popup = [this] { reload_drives(); };
     drive_box_ = box;

@@ -151,17 +151,17 @@ QString command_line_help_text()
 {
     const QString where = QStringLiteral("where dir1spec and dir2spec (optional parameters) are the complete path names\n"
                                          "of the two directories, separated by one space and including drive specifier.\n");
-    // "|" and "§" are quoted as a shell needs them.
+    // "|" and "§" are quoted as a shell needs them, so the lines themselves are not quoted.
     return QStringLiteral("Format of optional command line for single directory comparison: \n"
-                          "              'tandrel dir1spec '|' dir2spec' \n")
+                          "              tandrel dir1spec '|' dir2spec \n")
         + where
         + QStringLiteral("Example:\n"
-                         "              'tandrel /home/me/work '|' /media/usb/work').\n\n\n"
+                         "              tandrel /home/me/work '|' /media/usb/work).\n\n\n"
                          "Format of optional command line for directory tree comparison: \n"
-                         "              'tandrel dir1spec '\u00a7' dir2spec' \n")
+                         "              tandrel dir1spec '\u00a7' dir2spec \n")
         + where
         + QStringLiteral("  Example:\n"
-                         "              'tandrel /home/me/work '\u00a7' /media/usb/work').\n\n\n");
+                         "              tandrel /home/me/work '\u00a7' /media/usb/work).\n\n\n");
 }
 
 void show_version_history()

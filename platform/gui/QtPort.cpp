@@ -73,6 +73,16 @@ QString QtPort::shown_text(const QString& text)
     return QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
+namespace {
+
+// The widest a box may grow: most of the screen.
+int usable_width(const QScreen* screen)
+{
+    return screen ? screen->availableGeometry().width() * 9 / 10 : 1000;
+}
+
+}  // namespace
+
 QWidget* QtPort::dialog_parent() const
 {
     // A hidden window cannot carry a box (it would be placed off its invisible parent).
@@ -85,6 +95,11 @@ Answer QtPort::message_box(const QString& text, MsgButtons buttons, MsgIcon icon
     QMessageBox box(to_qt(icon), title.isEmpty() ? app_title() : title, shown_text(text), to_qt(buttons),
                     dialog_parent());
     box.setTextFormat(Qt::PlainText);
+    // A line breaks where the text breaks it, not where the box would like to be narrower.
+    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+        const int text_width = QFontMetrics(label->font()).size(0, shown_text(text)).width();
+        label->setMinimumWidth(std::min(text_width, usable_width(box.screen())));
+    }
     if (QAbstractButton* def = box.button(to_qt(default_button)))
         box.setDefaultButton(qobject_cast<QPushButton*>(def));
     {
@@ -120,9 +135,7 @@ std::optional<QString> QtPort::input_box(const QString& prompt, const QString& t
     int needed = metrics.horizontalAdvance(caption) + 120;
     for (const QString& line : shown_text(prompt).split(u'\n'))
         needed = std::max(needed, metrics.horizontalAdvance(line) + 60);
-    const QScreen* screen = dialog.screen();
-    const int most = screen ? screen->availableGeometry().width() * 9 / 10 : needed;
-    dialog.setMinimumWidth(std::min(needed, most));
+    dialog.setMinimumWidth(std::min(needed, usable_width(dialog.screen())));
     int result = QDialog::Rejected;
     {
         const BusyPause pause(busy_);
