@@ -39,7 +39,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("tandrel"));
     QApplication::setOrganizationName(QStringLiteral("tandrel"));
     QApplication::setWindowIcon(app_icon());
-    QGuiApplication::setDesktopFileName(QStringLiteral("tandrel"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.tandrel.Tandrel"));
     // The program ends through its own exit paths only: while a long operation keeps the main
     // window hidden, closing a message box must not end it.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -6,7 +6,7 @@
 
 QIcon app_icon()
 {
-    QSvgRenderer svg(QStringLiteral(":/tandrel.svg"));
+    QSvgRenderer svg(QStringLiteral(":/example.tandrel.Tandrel.svg"));
     QIcon icon;
     if (!svg.isValid())
         return icon;
