@@ -38,7 +38,7 @@ void DirectoryCommands::report_error(const FsError& error)
 void DirectoryCommands::reread(DirPane& pane)
 {
     pane.refresh();
-    pane.add_hidden_folders(false);
+    pane.add_hidden_folders();
 }
 
 // True when some entry other than `self` is already spelled like `path` ignoring case: on a

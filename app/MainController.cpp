@@ -200,7 +200,7 @@ void MainController::Dir_Change(int pane_number)
 {
     DirPane& pane = this->pane(pane_number);
     port_.set_busy(true);
-    pane.add_hidden_folders(false);
+    pane.add_hidden_folders();
     pane.refresh_files();
     (pane_number == 1 ? glb_.GLB_dir1 : glb_.GLB_dir2) = with_final_separator(pane.Path());
     show_file_lists();

@@ -67,13 +67,13 @@ const QStringList& frame_controls()
 
 void form_resize(LayoutState& s)
 {
-    // 1. Minimum size.
+    // Never smaller than the minimum size.
     if (s.minimised)
         return;
     raise_to_minimum(s.outer_height, s.client_area_height, min_outer_height);
     raise_to_minimum(s.outer_width, s.client_area_width, min_outer_width);
 
-    // 2. The rules below never change the visibility of "next subdir"; it is carried through.
+    // The rules below never change the visibility of "next subdir"; it is carried through.
     const bool next_visible = s.next_alignment_visible;
 
     TwipRect& lab_dir1 = s[u"lab_dir1"];
@@ -94,15 +94,15 @@ void form_resize(LayoutState& s)
     TwipRect& hint = s[u"lab_drag_drop"];
     TwipRect& frame = s[u"Frame_bottoni"];
 
-    // 3. Pane tops.
+    // Pane tops.
     drive1.top = drive2.top = 240;
     lab_dir1.top = lab_dir2.top = 40;
 
-    // 4.
+    // The first list and the first pane start at the left margin.
     list[1]->left = outer_margin;
     drive1.left = list[1]->left;
 
-    // 5. At start-up the button keeps its designed size.
+    // At start-up the button keeps its designed size.
     if (!s.starting_up) {
         next.width = 1000;
         next.height = 250;
@@ -111,27 +111,27 @@ void form_resize(LayoutState& s)
     const double cw = client_width(s);
     const double ch = client_height(s);
 
-    // 6. Pane width.
+    // Pane width.
     drive1.width = std::min((cw - text1.width - text2.width - 5 * outer_margin) / 2, max_pane_width);
 
-    // 7. List width.
+    // List width.
     const double list_width = (cw - 6 * outer_margin) / 5;
     for (int n = 1; n <= 5; ++n)
         list[n]->width = list_width;
 
-    // 8. Left to right: List1, List3, List5, List4, List2.
+    // Left to right: List1, List3, List5, List4, List2.
     list[3]->left = list[1]->right() + outer_margin;
     list[5]->left = list[3]->right() + outer_margin;
     list[4]->left = list[5]->right() + outer_margin;
     list[2]->left = list[4]->right() + outer_margin;
 
-    // 9. List tops, partly from the previous layout.
+    // List tops, partly from the previous layout.
     const double previous_list1_top = list[1]->top;
     list[3]->top = list[4]->top = previous_list1_top - 300;
     list[1]->top = list[2]->top = bytes1.bottom() + 200;
     list[5]->top = align[1]->bottom() - list[5]->height;
 
-    // 10. Headings.
+    // Headings.
     heading[1]->top = heading[2]->top = list[1]->top - heading_gap;
     heading[5]->top = list[5]->top - heading_gap;
     heading[3]->top = heading[4]->top = list[3]->top - heading_gap;
@@ -140,7 +140,7 @@ void form_resize(LayoutState& s)
         heading[n]->left = list[n]->left;
     }
 
-    // 11. Align buttons.
+    // Align buttons.
     for (int n = 1; n <= 4; ++n) {
         align[n]->width = list_width;
         align[n]->left = list[n]->left;
@@ -153,7 +153,7 @@ void form_resize(LayoutState& s)
     bytes2.left = list[2]->left;
     bytes2.width = list_width;
 
-    // 12. Heights.
+    // Heights.
     const double list_height = ch - 4500;
     list[1]->height = list[2]->height = list_height;
     list[3]->height = list[4]->height = list_height + 200;
@@ -162,7 +162,7 @@ void form_resize(LayoutState& s)
     for (int n = 1; n <= 4; ++n)
         align[n]->top = list[n]->bottom() + 30;
 
-    // 13. Command frame along the bottom.
+    // Command frame along the bottom.
     frame.height = frame_height;
     frame.top = ch - frame_height - 100;
     frame.width = cw - outer_margin;
@@ -170,7 +170,7 @@ void form_resize(LayoutState& s)
     hint.width = frame.width;
     hint.left = frame.left;
 
-    // 14. Command buttons, inside the frame.
+    // Command buttons, inside the frame.
     const double button_width = (frame.width - 6 * command_button_gap) / 5;
     double left = command_button_gap;
     for (const QString& name : frame_controls()) {
@@ -181,17 +181,17 @@ void form_resize(LayoutState& s)
         left = button.right() + command_button_gap;
     }
 
-    // 15. Drop targets, centred on the outer width.
+    // Drop targets, centred on the outer width.
     text1.left = (s.outer_width - text1.width - text2.width - outer_margin) / 2;
     next.left = (s.outer_width - next.width) / 2;
     next.top = text1.bottom() + 140;
     text2.left = text1.right() + outer_margin;
 
-    // 16. Pane 2 against the right edge.
+    // Pane 2 against the right edge.
     drive2.width = drive1.width;
     drive2.left = s.outer_width - drive2.width - outer_margin;
 
-    // 17. Labels and directory lists of the panes.
+    // Labels and directory lists of the panes.
     lab_dir1.left = drive1.left;
     lab_dir1.width = drive1.width;
     lab_dir2.left = drive2.left;
@@ -203,18 +203,17 @@ void form_resize(LayoutState& s)
     dir2.left = drive2.left + pane_gap;
     dir2.width = drive2.width - 2 * pane_gap;
 
-    // 18. Pictures on the drop targets.
+    // Pictures on the drop targets.
     TwipRect& picture1 = s[u"Picture1"];
     TwipRect& picture2 = s[u"Picture2"];
     picture1.left = text1.left + (text1.width - picture1.width) / 2;
     picture2.left = text2.left + (text2.width - picture2.width) / 2;
 
-    // 19. History list.
+    // History list.
     TwipRect& history = s[u"history"];
     history.width = cw - 120;
     history.height = s.outer_height - 690;
 
-    // 20.
     s.next_alignment_visible = next_visible;
 }
 

@@ -65,16 +65,6 @@ double client_height(QWidget* form)
     return client_height(to_twips(client_area(form).height()), outer_height(form));
 }
 
-double right_of(const QWidget* control)
-{
-    return to_twips(control->x() + control->width());
-}
-
-double bottom_of(const QWidget* control)
-{
-    return to_twips(control->y() + control->height());
-}
-
 TwipRect usable_screen_area(const QWidget* window)
 {
     QScreen* screen = window->screen();
