@@ -200,11 +200,11 @@ void DirPaneWidget::show_rows()
     dir_list_->setCurrentRow(row);
     if (row < 0)
         return;
-    // The current directory goes to the top, so that its subdirectories below it are in view;
-    // a highlighted subdirectory only needs to be visible.
-    const bool current_dir = row == pane_.component_count() - 1;
-    dir_list_->scrollToItem(dir_list_->item(row),
-        current_dir ? QAbstractItemView::PositionAtTop : QAbstractItemView::EnsureVisible);
+    // The current directory's subdirectories come into view, as many as fit below it, and the
+    // path above it takes what room is left; a highlighted subdirectory only needs to be visible.
+    if (row == pane_.component_count() - 1 && dir_list_->count() > row + 1)
+        dir_list_->scrollToItem(dir_list_->item(dir_list_->count() - 1), QAbstractItemView::EnsureVisible);
+    dir_list_->scrollToItem(dir_list_->item(row), QAbstractItemView::EnsureVisible);
 }
 
 void DirPaneWidget::open(int row)

@@ -72,6 +72,13 @@ private slots:
         QCOMPARE(box->currentData().toString(), a);
         QVERIFY(!pane.set_path(b));
         QCOMPARE(box->currentData().toString(), b);
+
+        // Deep down, the list scrolls to the current directory's subdirectories, not to the root.
+        const QString deep = a + u"/1/2/3/4/5/6/7/8/9/10/11/12"_s;
+        QVERIFY(make_tree(deep, { u"sub1"_s, u"sub2"_s, u"sub3"_s }));
+        QVERIFY(!pane.set_path(deep));
+        for (const QString& row : { u"12"_s, u"sub1"_s, u"sub3"_s })
+            QVERIFY2(list->viewport()->rect().contains(centre_of(row)), qPrintable(row));
     }
 };
 
