@@ -189,11 +189,6 @@ private slots:
         QCOMPARE(f.lists.list(5).count(), 1);
         f.controller.compare_directories();
         QCOMPARE(f.lists.list(3).names(), QStringList{u"x"_s});
-        f.controller.m_ignore_one_hour_differences_Click();
-        QCOMPARE(f.settings.values[u"ignore_one_hour_diff"_s], u"-1"_s);
-        f.controller.m_skip_delete_confirmations_Click();
-        QVERIFY(f.controller.state().skip_delete_confirmations_checked());
-        QCOMPARE(f.settings.values.size(), 1);
     }
 
     void directories_that_must_not_be_compared()

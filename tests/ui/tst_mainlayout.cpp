@@ -35,7 +35,7 @@ private slots:
     void rows_fill_the_width_at_every_size_data();
     void rows_fill_the_width_at_every_size();
     void designed_places_settle_and_come_back_after_a_resize();
-    void size_limits_and_next_subdir_button();
+    void size_limits();
     void real_window_is_laid_out_in_pixels();
 };
 
@@ -101,7 +101,6 @@ void TestMainLayout::designed_places_settle_and_come_back_after_a_resize()
         QCOMPARE(s[name].bottom(), s[u"List1"].bottom() - 100);
     }
     QCOMPARE(s[u"lab_drag_drop"].top, s[u"List5"].bottom() + 90);
-    QCOMPARE(QSizeF(s[u"history"].width, s[u"history"].height), QSizeF(28800 - 120, 16200 - 690));
 
     // Back at the minimum size with the designed label, the designed places come back.
     s = {s.controls, 9615, 7230, 9615, 6480};
@@ -111,7 +110,7 @@ void TestMainLayout::designed_places_settle_and_come_back_after_a_resize()
     QVERIFY(s.controls == designed_geometry().controls);
 }
 
-void TestMainLayout::size_limits_and_next_subdir_button()
+void TestMainLayout::size_limits()
 {
     // Too small: raised to the minimum, the lists laid out for the client area that grew with it.
     // Minimised: left alone.
@@ -121,18 +120,6 @@ void TestMainLayout::size_limits_and_next_subdir_button()
         QCOMPARE(QSizeF(s.outer_width, s.outer_height), minimised ? QSizeF(6000, 4000) : QSizeF(9615, 7230));
         QCOMPARE(s[u"List1"].height, minimised ? 6480.0 - 4500 : 6330.0 - 4500);
     }
-
-    // During start-up "next subdir" keeps its size; afterwards it gets 1000 × 250, centred under
-    // the drop targets. The rules never change its visibility.
-    LayoutState s{designed_geometry().controls, 20000, 9000, 20000, 8000};
-    s[u"b_next_alignment"].width = 1600;
-    s.starting_up = s.next_alignment_visible = true;
-    form_resize(s);
-    QCOMPARE(s[u"b_next_alignment"].width, 1600.0);
-    s.starting_up = false;
-    form_resize(s);
-    QCOMPARE(s[u"b_next_alignment"], (TwipRect{10000 - 500, s[u"Text1"].bottom() + 140, 1000, 250}));
-    QVERIFY(s.next_alignment_visible);
 }
 
 void TestMainLayout::real_window_is_laid_out_in_pixels()
