@@ -17,7 +17,7 @@ CommandLine parse_command_line(const QString& joined)
     const QString side1 = sep < 0 ? QString() : text.left(sep).trimmed();
     const QString side2 = sep < 0 ? QString() : text.mid(sep + 1).trimmed();
     if (side1.isEmpty() || side2.isEmpty() || !is_absolute_path(side1) || !is_absolute_path(side2))
-        return {CommandLine::Kind::Invalid, {}, {}};
+        return { CommandLine::Kind::Invalid, {}, {} };
     result.dir1 = side1;
     result.dir2 = side2;
     return result;

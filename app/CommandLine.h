@@ -6,10 +6,10 @@
 
 struct CommandLine {
     enum class Kind {
-        Empty,    // nothing given: the panes start at the current volume's root
-        Pair,     // dir 1 "|" dir 2: compared at once
+        Empty, // nothing given: the panes start at the current volume's root
+        Pair, // dir 1 "|" dir 2: compared at once
         TreePair, // dir 1 "§" dir 2: the roots of a tree comparison
-        Invalid,  // no separator, an empty side, or a side that is not an absolute path
+        Invalid, // no separator, an empty side, or a side that is not an absolute path
     };
     Kind kind = Kind::Empty;
     // The two sides as given, trimmed of blanks; empty unless the kind is Pair or TreePair.

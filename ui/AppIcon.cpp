@@ -10,7 +10,7 @@ QIcon app_icon()
     QIcon icon;
     if (!svg.isValid())
         return icon;
-    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+    for (const int size : { 16, 22, 24, 32, 48, 64, 128, 256 }) {
         QPixmap pixmap(size, size);
         pixmap.fill(Qt::transparent);
         QPainter painter(&pixmap);

@@ -73,7 +73,7 @@ public:
             return box()->currentText();
         return QAccessibleWidget::text(t);
     }
-    QStringList actionNames() const override { return {showMenuAction()}; }
+    QStringList actionNames() const override { return { showMenuAction() }; }
     void doAction(const QString& name) override
     {
         if (name == showMenuAction() || name == pressAction())

@@ -11,8 +11,8 @@
 
 namespace {
 
-constexpr double pane_gap = 15;        // a directory list stands this far inside its drive selector
-constexpr double heading_gap = 200;    // a heading stands this far above its list
+constexpr double pane_gap = 15; // a directory list stands this far inside its drive selector
+constexpr double heading_gap = 200; // a heading stands this far above its list
 constexpr double frame_height = 650;
 constexpr double command_button_height = 300;
 
@@ -25,7 +25,7 @@ void raise_to_minimum(double& outer, double& client_area, double minimum)
     }
 }
 
-}  // namespace
+} // namespace
 
 double client_width(const LayoutState& state)
 {
@@ -40,18 +40,43 @@ double client_height(const LayoutState& state)
 const QStringList& laid_out_controls()
 {
     static const QStringList names = {
-        QStringLiteral("lab_dir1"), QStringLiteral("Drive1"), QStringLiteral("Dir1"),
-        QStringLiteral("lab_bytes_dir1"), QStringLiteral("lab_dir2"), QStringLiteral("Drive2"),
-        QStringLiteral("Dir2"), QStringLiteral("lab_bytes_dir2"), QStringLiteral("lab_drop_to_see"),
-        QStringLiteral("Text1"), QStringLiteral("lab_drop_to_delete"), QStringLiteral("Text2"),
-        QStringLiteral("Picture1"), QStringLiteral("Picture2"), QStringLiteral("b_next_alignment"),
-        QStringLiteral("List1"), QStringLiteral("List2"), QStringLiteral("List3"), QStringLiteral("List4"),
-        QStringLiteral("List5"), QStringLiteral("lab_list1"), QStringLiteral("lab_list2"),
-        QStringLiteral("lab_list3"), QStringLiteral("lab_list4"), QStringLiteral("lab_list5"),
-        QStringLiteral("bot_list1"), QStringLiteral("bot_list2"), QStringLiteral("bot_list3"),
-        QStringLiteral("bot_list4"), QStringLiteral("lab_drag_drop"), QStringLiteral("Frame_bottoni"),
-        QStringLiteral("bot_compare_tree"), QStringLiteral("bot_compare"), QStringLiteral("bot_delete"),
-        QStringLiteral("bot_cancel"), QStringLiteral("bot_exit"), QStringLiteral("history"),
+        QStringLiteral("lab_dir1"),
+        QStringLiteral("Drive1"),
+        QStringLiteral("Dir1"),
+        QStringLiteral("lab_bytes_dir1"),
+        QStringLiteral("lab_dir2"),
+        QStringLiteral("Drive2"),
+        QStringLiteral("Dir2"),
+        QStringLiteral("lab_bytes_dir2"),
+        QStringLiteral("lab_drop_to_see"),
+        QStringLiteral("Text1"),
+        QStringLiteral("lab_drop_to_delete"),
+        QStringLiteral("Text2"),
+        QStringLiteral("Picture1"),
+        QStringLiteral("Picture2"),
+        QStringLiteral("b_next_alignment"),
+        QStringLiteral("List1"),
+        QStringLiteral("List2"),
+        QStringLiteral("List3"),
+        QStringLiteral("List4"),
+        QStringLiteral("List5"),
+        QStringLiteral("lab_list1"),
+        QStringLiteral("lab_list2"),
+        QStringLiteral("lab_list3"),
+        QStringLiteral("lab_list4"),
+        QStringLiteral("lab_list5"),
+        QStringLiteral("bot_list1"),
+        QStringLiteral("bot_list2"),
+        QStringLiteral("bot_list3"),
+        QStringLiteral("bot_list4"),
+        QStringLiteral("lab_drag_drop"),
+        QStringLiteral("Frame_bottoni"),
+        QStringLiteral("bot_compare_tree"),
+        QStringLiteral("bot_compare"),
+        QStringLiteral("bot_delete"),
+        QStringLiteral("bot_cancel"),
+        QStringLiteral("bot_exit"),
+        QStringLiteral("history"),
     };
     return names;
 }
@@ -59,8 +84,11 @@ const QStringList& laid_out_controls()
 const QStringList& frame_controls()
 {
     static const QStringList names = {
-        QStringLiteral("bot_compare_tree"), QStringLiteral("bot_compare"), QStringLiteral("bot_delete"),
-        QStringLiteral("bot_cancel"), QStringLiteral("bot_exit"),
+        QStringLiteral("bot_compare_tree"),
+        QStringLiteral("bot_compare"),
+        QStringLiteral("bot_delete"),
+        QStringLiteral("bot_cancel"),
+        QStringLiteral("bot_exit"),
     };
     return names;
 }
@@ -87,10 +115,10 @@ void form_resize(LayoutState& s)
     TwipRect& text1 = s[u"Text1"];
     TwipRect& text2 = s[u"Text2"];
     TwipRect& next = s[u"b_next_alignment"];
-    TwipRect* list[6] = {nullptr, &s[u"List1"], &s[u"List2"], &s[u"List3"], &s[u"List4"], &s[u"List5"]};
-    TwipRect* heading[6] = {nullptr, &s[u"lab_list1"], &s[u"lab_list2"], &s[u"lab_list3"], &s[u"lab_list4"],
-                            &s[u"lab_list5"]};
-    TwipRect* align[5] = {nullptr, &s[u"bot_list1"], &s[u"bot_list2"], &s[u"bot_list3"], &s[u"bot_list4"]};
+    TwipRect* list[6] = { nullptr, &s[u"List1"], &s[u"List2"], &s[u"List3"], &s[u"List4"], &s[u"List5"] };
+    TwipRect* heading[6]
+        = { nullptr, &s[u"lab_list1"], &s[u"lab_list2"], &s[u"lab_list3"], &s[u"lab_list4"], &s[u"lab_list5"] };
+    TwipRect* align[5] = { nullptr, &s[u"bot_list1"], &s[u"bot_list2"], &s[u"bot_list3"], &s[u"bot_list4"] };
     TwipRect& hint = s[u"lab_drag_drop"];
     TwipRect& frame = s[u"Frame_bottoni"];
 
@@ -352,7 +380,7 @@ void write_back(QWidget* window, const LayoutState& s)
     }
 }
 
-}  // namespace
+} // namespace
 
 void place_designed(QWidget* window)
 {

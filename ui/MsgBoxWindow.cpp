@@ -7,10 +7,10 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QKeyEvent>
 #include <QSignalBlocker>
 
 namespace {
@@ -29,7 +29,7 @@ constexpr double below_text = 650 + 200;
 constexpr double first_width = 10500;
 constexpr double first_height = 6750;
 
-}  // namespace
+} // namespace
 
 MsgBoxWindow* MsgBoxWindow::current()
 {

@@ -2,8 +2,8 @@
 // The message window: a long text in a resizable window with a fixed-pitch font and an OK button,
 // shown beside the main window without blocking it.
 
-#include <QString>
 #include <QDialog>
+#include <QString>
 
 class QPlainTextEdit;
 class QPushButton;

@@ -17,7 +17,7 @@ void move_to(QWidget* form, const QPointF& top_left)
     form->move(to_pixels(top_left.x()), to_pixels(top_left.y()));
 }
 
-}  // namespace
+} // namespace
 
 QRect client_area(QWidget* window)
 {
@@ -79,7 +79,7 @@ QPointF centred_position(double outer_width, double outer_height, const TwipRect
 {
     const double left = usable.left + (usable.width - outer_width) / 2;
     const double top = usable.top + (usable.height - outer_height) / 2;
-    return {std::max(left, usable.left), std::max(top, usable.top)};
+    return { std::max(left, usable.left), std::max(top, usable.top) };
 }
 
 void place_main_window(QWidget* form)

@@ -12,7 +12,8 @@
 
 class QtPort::BusyPause {
 public:
-    explicit BusyPause(bool busy) : busy_(busy)
+    explicit BusyPause(bool busy)
+        : busy_(busy)
     {
         if (busy_)
             QApplication::restoreOverrideCursor();
@@ -34,11 +35,16 @@ namespace {
 QMessageBox::Icon to_qt(MsgIcon icon)
 {
     switch (icon) {
-    case MsgIcon::None: break;
-    case MsgIcon::Critical: return QMessageBox::Critical;
-    case MsgIcon::Exclamation: return QMessageBox::Warning;
-    case MsgIcon::Question: return QMessageBox::Question;
-    case MsgIcon::Information: return QMessageBox::Information;
+    case MsgIcon::None:
+        break;
+    case MsgIcon::Critical:
+        return QMessageBox::Critical;
+    case MsgIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MsgIcon::Question:
+        return QMessageBox::Question;
+    case MsgIcon::Information:
+        return QMessageBox::Information;
     }
     return QMessageBox::NoIcon;
 }
@@ -46,10 +52,14 @@ QMessageBox::Icon to_qt(MsgIcon icon)
 QMessageBox::StandardButtons to_qt(MsgButtons buttons)
 {
     switch (buttons) {
-    case MsgButtons::Ok: break;
-    case MsgButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
-    case MsgButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
-    case MsgButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case MsgButtons::Ok:
+        break;
+    case MsgButtons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case MsgButtons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case MsgButtons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     }
     return QMessageBox::Ok;
 }
@@ -57,15 +67,19 @@ QMessageBox::StandardButtons to_qt(MsgButtons buttons)
 QMessageBox::StandardButton to_qt(Answer answer)
 {
     switch (answer) {
-    case Answer::Ok: break;
-    case Answer::Cancel: return QMessageBox::Cancel;
-    case Answer::Yes: return QMessageBox::Yes;
-    case Answer::No: return QMessageBox::No;
+    case Answer::Ok:
+        break;
+    case Answer::Cancel:
+        return QMessageBox::Cancel;
+    case Answer::Yes:
+        return QMessageBox::Yes;
+    case Answer::No:
+        return QMessageBox::No;
     }
     return QMessageBox::Ok;
 }
 
-}  // namespace
+} // namespace
 
 QString QtPort::shown_text(const QString& text)
 {
@@ -81,7 +95,7 @@ int usable_width(const QScreen* screen)
     return screen ? screen->availableGeometry().width() * 9 / 10 : 1000;
 }
 
-}  // namespace
+} // namespace
 
 QWidget* QtPort::dialog_parent() const
 {
@@ -89,11 +103,11 @@ QWidget* QtPort::dialog_parent() const
     return main_window_ && main_window_->isVisible() ? main_window_.data() : nullptr;
 }
 
-Answer QtPort::message_box(const QString& text, MsgButtons buttons, MsgIcon icon, Answer default_button,
-                           const QString& title)
+Answer QtPort::message_box(
+    const QString& text, MsgButtons buttons, MsgIcon icon, Answer default_button, const QString& title)
 {
-    QMessageBox box(to_qt(icon), title.isEmpty() ? app_title() : title, shown_text(text), to_qt(buttons),
-                    dialog_parent());
+    QMessageBox box(
+        to_qt(icon), title.isEmpty() ? app_title() : title, shown_text(text), to_qt(buttons), dialog_parent());
     box.setTextFormat(Qt::PlainText);
     // A line breaks where the text breaks it, not where the box would like to be narrower.
     if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
@@ -107,17 +121,25 @@ Answer QtPort::message_box(const QString& text, MsgButtons buttons, MsgIcon icon
         box.exec();
     }
     switch (box.standardButton(box.clickedButton())) {
-    case QMessageBox::Ok: return Answer::Ok;
-    case QMessageBox::Yes: return Answer::Yes;
-    case QMessageBox::No: return Answer::No;
-    case QMessageBox::Cancel: return Answer::Cancel;
-    default: break;
+    case QMessageBox::Ok:
+        return Answer::Ok;
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    case QMessageBox::Cancel:
+        return Answer::Cancel;
+    default:
+        break;
     }
     // Closed without a button (the program ending under it): the answer that changes nothing.
     switch (buttons) {
-    case MsgButtons::Ok: return Answer::Ok;
-    case MsgButtons::YesNo: return Answer::No;
-    default: return Answer::Cancel;
+    case MsgButtons::Ok:
+        return Answer::Ok;
+    case MsgButtons::YesNo:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
     }
 }
 

@@ -24,8 +24,8 @@ private slots:
         QTest::newRow("blanks only") << u"   "_s << CommandLine {};
         QTest::newRow("pair") << u"/a | /b"_s << pair(Kind::Pair, "/a", "/b");
         QTest::newRow("no blanks, outer blanks") << u"  /a|/b  "_s << pair(Kind::Pair, "/a", "/b");
-        QTest::newRow("blanks inside a side") << u"/my work | /usb stick/my work"_s
-                                              << pair(Kind::Pair, "/my work", "/usb stick/my work");
+        QTest::newRow("blanks inside a side")
+            << u"/my work | /usb stick/my work"_s << pair(Kind::Pair, "/my work", "/usb stick/my work");
         QTest::newRow("tree") << u"/a \u00A7 /b"_s << pair(Kind::TreePair, "/a", "/b");
         // The first "|" wins over an earlier "§"; the second side keeps what follows.
         QTest::newRow("§ before |") << u"/a\u00A7x | /b"_s << pair(Kind::Pair, "/a\u00A7x", "/b");

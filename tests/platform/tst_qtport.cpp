@@ -66,7 +66,8 @@ private slots:
             dialog->accept();
             QCOMPARE(shown, u"old"_qs);
         });
-        QCOMPARE(port.input_box(u"Name:\n(in "_qs + long_line + u')', {}, u"old"_qs), std::optional<QString>(u"new name"_qs));
+        QCOMPARE(port.input_box(u"Name:\n(in "_qs + long_line + u')', {}, u"old"_qs),
+            std::optional<QString>(u"new name"_qs));
         when_up<QInputDialog>([](QInputDialog* dialog) { dialog->reject(); });
         QCOMPARE(port.input_box(u"Name:"_qs, {}, u"old"_qs), std::nullopt);
     }

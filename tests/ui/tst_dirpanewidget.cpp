@@ -57,7 +57,7 @@ private slots:
         const QPoint at = centre_of(u"beta"_s);
         const int highlighted = pane.highlighted_row();
         QTest::mouseClick(list->viewport(), Qt::RightButton, {}, at);
-        QCOMPARE(pane.highlighted_row(), highlighted);  // the menu acts on the pane's own directory
+        QCOMPARE(pane.highlighted_row(), highlighted); // the menu acts on the pane's own directory
         QContextMenuEvent right_click(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
         QApplication::sendEvent(list->viewport(), &right_click);
         QCOMPARE(menu.size(), 1);

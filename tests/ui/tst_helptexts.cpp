@@ -20,14 +20,16 @@ void TestHelpTexts::history_entries_are_numbered_newest_first()
     // The version string is read from the first entry: the numbers and dates must descend.
     const QStringList entries = version_history_entries();
     QCOMPARE(entries.size(), 22);
-    const QRegularExpression form(QStringLiteral("^(\\d\\d)\\^(\\d\\d)(\\d\\d)(\\d\\d)\\.(\\d{1,2})\\) [FIN]: \\S.*[.]$"));
-    std::tuple<QDate, int> previous{QDate(9999, 1, 1), 0};
+    const QRegularExpression form(
+        QStringLiteral("^(\\d\\d)\\^(\\d\\d)(\\d\\d)(\\d\\d)\\.(\\d{1,2})\\) [FIN]: \\S.*[.]$"));
+    std::tuple<QDate, int> previous { QDate(9999, 1, 1), 0 };
     for (int i = 0; i < entries.size(); ++i) {
         const QRegularExpressionMatch m = form.match(entries[i]);
         QVERIFY2(m.hasMatch(), qPrintable(entries[i]));
         QCOMPARE(m.captured(1).toInt(), 21 - i);
-        const std::tuple<QDate, int> now{QDate(2000 + m.captured(2).toInt(), m.captured(3).toInt(), m.captured(4).toInt()),
-                                         m.captured(5).toInt()};
+        const std::tuple<QDate, int> now {
+            QDate(2000 + m.captured(2).toInt(), m.captured(3).toInt(), m.captured(4).toInt()), m.captured(5).toInt()
+        };
         QVERIFY2(std::get<0>(now).isValid() && std::get<1>(now) >= 1 && now < previous, qPrintable(entries[i]));
         previous = now;
     }

@@ -11,11 +11,11 @@
 #include "ui/MainWindow.h"
 
 #include <QAccessible>
-#include <QStyle>
-#include <QStyleOptionButton>
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -24,7 +24,7 @@ namespace {
 class NoSettings : public SettingsStore {
 public:
     QString get_setting(const QString&) const override { return {}; }
-    void save_setting(const QString&, const QString&) override {}
+    void save_setting(const QString&, const QString&) override { }
 };
 
 class NoShell : public Shell {
@@ -32,10 +32,10 @@ public:
     bool open_url(const QString&) override { return true; }
     bool open_path(const QString&) override { return true; }
     bool start_detached(const QString&, const QStringList&) override { return true; }
-    void beep() override {}
+    void beep() override { }
 };
 
-}  // namespace
+} // namespace
 
 class TestMainWindow : public QObject {
     Q_OBJECT
@@ -45,7 +45,7 @@ private slots:
         tmp = std::make_unique<QTemporaryDir>();
         dir1 = tmp->path() + QStringLiteral("/one");
         dir2 = tmp->path() + QStringLiteral("/two");
-        QVERIFY(make_tree(tmp->path(), {QStringLiteral("one"), QStringLiteral("two")}));
+        QVERIFY(make_tree(tmp->path(), { QStringLiteral("one"), QStringLiteral("two") }));
         QVERIFY(make_file(dir1 + QStringLiteral("/newer.txt"), "new", 1700000100));
         QVERIFY(make_file(dir2 + QStringLiteral("/newer.txt"), "old", 1700000000));
         QVERIFY(make_file(dir2 + QStringLiteral("/only2.txt"), "2", 1700000000));
@@ -87,7 +87,7 @@ private slots:
         QCOMPARE(hint->accessibleDescription(), hint->text());
         // A name is text, never markup.
         QCOMPARE(hint->textFormat(), Qt::PlainText);
-        for (const char* pane : {"Dir1", "Dir2"}) {
+        for (const char* pane : { "Dir1", "Dir2" }) {
             QTest::mouseMove(list2->viewport(), row.center());
             QTRY_VERIFY(hint->text() != FileListsModel::standing_hint());
             auto* dirs = window->findChild<QAbstractItemView*>(QString::fromLatin1(pane));
@@ -107,9 +107,9 @@ private slots:
             order << w->objectName();
         }
         QCOMPARE(order.join(u' '),
-                 QStringLiteral("Drive1 Dir1 b_next_alignment Drive2 Dir2 List1 List3 List5 List4 List2 bot_list1 "
-                                "bot_list3 bot_list4 bot_list2 bot_compare_tree bot_compare bot_delete bot_cancel "
-                                "bot_exit"));
+            QStringLiteral("Drive1 Dir1 b_next_alignment Drive2 Dir2 List1 List3 List5 List4 List2 bot_list1 "
+                           "bot_list3 bot_list4 bot_list2 bot_compare_tree bot_compare bot_delete bot_cancel "
+                           "bot_exit"));
 
         // Drive selectors are named for their pane, not for the volume they show.
         for (int n = 1; n <= 2; ++n) {
@@ -129,7 +129,7 @@ private slots:
         window->resize(100, 100);
         window->apply_layout();
         controller->lists().list(3).select_row(0, true);
-        controller->lists().set_align_caption(3);  // the longest caption, "align selected files"
+        controller->lists().set_align_caption(3); // the longest caption, "align selected files"
         for (QPushButton* button : window->findChildren<QPushButton*>()) {
             QStyleOptionButton option;
             option.initFrom(button);
