@@ -192,7 +192,9 @@ void DirPaneWidget::show_rows()
             auto* item = new QListWidgetItem(component ? open_icon : folder_icon, pane_.row_text(i));
             item->setData(path_role, pane_.row_path(i));
             item->setData(depth_role, component ? i : components);
-            item->setToolTip(pane_.row_path(i));
+            // A tool tip that looks like markup is shown as markup: spell the path out as text.
+            item->setToolTip(QStringLiteral("<p style=\"white-space:pre\">") + pane_.row_path(i).toHtmlEscaped()
+                             + QStringLiteral("</p>"));
             dir_list_->addItem(item);
         }
     }

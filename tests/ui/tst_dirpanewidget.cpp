@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -79,6 +80,13 @@ private slots:
         QVERIFY(!pane.set_path(deep));
         for (const QString& row : { u"12"_s, u"sub1"_s, u"sub3"_s })
             QVERIFY2(list->viewport()->rect().contains(centre_of(row)), qPrintable(row));
+
+        // A folder named like markup is shown as its name, also in its tool tip.
+        QVERIFY(make_tree(deep, { u"<b>bold"_s }));
+        pane.refresh();
+        QTextDocument tip;
+        tip.setHtml(list->findItems(u"<b>bold"_s, Qt::MatchExactly).value(0)->toolTip());
+        QCOMPARE(tip.toPlainText(), deep + u"/<b>bold"_s);
     }
 };
 
