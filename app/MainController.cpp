@@ -1,5 +1,7 @@
 #include "app/MainController.h"
 
+#include "app/CommandLine.h"
+#include "app/DateText.h"
 #include "compare/PairComparison.h"
 #include "platform/FileSystem.h"
 #include "platform/Names.h"
@@ -8,20 +10,8 @@
 #include "platform/UserPort.h"
 #include "transfer/OpenRun.h"
 
-#include <QDateTime>
 #include <QEventLoop>
-#include <QLocale>
 #include <QTimer>
-
-namespace {
-
-QString invalid_format_text(const QString& crlf)
-{
-    // The separator is quoted as a shell needs it: a bare "|" would start a pipe.
-    return QStringLiteral("Invalid call line format.") + crlf + QStringLiteral("Usage: </path 1> '|' </path 2> ");
-}
-
-} // namespace
 
 MainController::MainController(FileSystem& fs, UserPort& port, SettingsStore& settings, Trace& trace, QObject* parent)
     : QObject(parent)
@@ -81,7 +71,7 @@ void MainController::Main(const QString& command_line, const QString& history_fi
 
 bool MainController::invalid_format_exit()
 {
-    port_.message(invalid_format_text(glb_.GLB_crlf));
+    port_.message(invalid_command_line_text(glb_.GLB_crlf));
     end_program(2);
     return false;
 }
@@ -120,25 +110,17 @@ bool MainController::form_load(const QString& command_line)
         hooks_.place_main_window();
 
     glb_.GLB_command_line = command_line.trimmed();
-    const bool pair_from_command_line = !glb_.GLB_command_line.isEmpty();
+    CommandLine parsed = parse_command_line(glb_.GLB_command_line);
+    const bool pair_from_command_line = parsed.kind != CommandLine::Kind::Empty;
     if (!pair_from_command_line) {
         glb_.GLB_command_line = current_drive_ + QStringLiteral(" | ") + current_drive_;
-        glb_.GLB_dir1 = glb_.GLB_dir2 = current_drive_;
+        parsed = {CommandLine::Kind::Pair, current_drive_, current_drive_};
     }
-
-    const QString& cl = glb_.GLB_command_line;
-    qsizetype sep = cl.indexOf(u'|');
-    if (sep < 0) {
-        sep = cl.indexOf(u'\u00A7');
-        if (sep >= 0)
-            glb_.GLB_tree_walk_active = true;
-    }
-    if (sep < 0)
+    if (parsed.kind == CommandLine::Kind::Invalid)
         return invalid_format_exit();
-    const QString side1 = cl.left(sep).trimmed();
-    const QString side2 = cl.mid(sep + 1).trimmed();
-    if (side1.isEmpty() || side2.isEmpty() || !is_absolute_path(side1) || !is_absolute_path(side2))
-        return invalid_format_exit();
+    glb_.GLB_tree_walk_active = parsed.kind == CommandLine::Kind::TreePair;
+    const QString& side1 = parsed.dir1;
+    const QString& side2 = parsed.dir2;
     glb_.GLB_dir1 = side1;
     glb_.GLB_dir2 = side2;
     ensure_final_backslash_on_paths();
@@ -241,7 +223,7 @@ void MainController::Dir_Change(int pane_number)
 {
     DirPane& pane = this->pane(pane_number);
     port_.set_busy(true);
-    pane.add_hidden_folders(false);
+    pane.add_hidden_folders();
     pane.refresh_files();
     (pane_number == 1 ? glb_.GLB_dir1 : glb_.GLB_dir2) = with_final_separator(pane.Path());
     show_file_lists();
@@ -351,7 +333,7 @@ QString MainController::file_details(const QString& path) const
     if (!info.ok())
         return {};
     const QDateTime when = QDateTime::fromSecsSinceEpoch(info.value.mtime);
-    return QLocale::system().toString(when, QLocale::ShortFormat) + QStringLiteral(", bytes ")
+    return date_time_text(when) + QStringLiteral(", bytes ")
         + QString::number(info.value.length) + u' ' + path;
 }
 

@@ -11,18 +11,20 @@
 #include "platform/UserPort.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDropEvent>
-#include <QMimeData>
-#include <QMouseEvent>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStyle>
+#include <QStyleOptionButton>
 #include <QTimer>
 #include <QUrl>
 
@@ -34,6 +36,8 @@ QLabel* make_label(const QString& name, const QString& text, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
+    // Names of files and folders reach labels: they are text, never markup.
+    label->setTextFormat(Qt::PlainText);
     return label;
 }
 
@@ -66,6 +70,27 @@ QLabel* make_picture(const QString& name, QStyle::StandardPixmap pixmap, QWidget
     picture->setAlignment(Qt::AlignCenter);
     picture->setAttribute(Qt::WA_TransparentForMouseEvents);
     return picture;
+}
+
+// A caption too long for its button at the window's size is drawn in a smaller font, never clipped.
+void fit_caption(QPushButton* button)
+{
+    const QFont normal = button->parentWidget()->font();
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    const auto fits = [&](const QFont& font) {
+        const QSize text = QFontMetrics(font).size(Qt::TextShowMnemonic, button->text());
+        return button->style()->sizeFromContents(QStyle::CT_PushButton, &option, text, button).width()
+            <= button->width();
+    };
+    QFont font = normal;
+    while (!fits(font) && font.pointSizeF() > 6)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    if (font == normal)
+        button->setFont(QFont());  // back to the window's font
+    else
+        button->setFont(font);
 }
 
 // Hands the events of the widgets it watches to a function; true from it ends an event there.
@@ -183,8 +208,9 @@ void MainWindow::build_controls()
         make_label(QStringLiteral("lab_dir%1").arg(n), QStringLiteral("dir %1").arg(n), client_);
         auto* pane = new DirPaneWidget(controller_.pane(n), n, client_);
         panes_[size_t(n - 1)] = pane;
-        pane->dir_list()->installEventFilter(this);
-        pane->dir_list()->setMouseTracking(true);
+        // The pointer's moves reach the list's viewport, not the list itself.
+        pane->dir_list()->viewport()->installEventFilter(this);
+        pane->dir_list()->viewport()->setMouseTracking(true);
         connect(pane, &DirPaneWidget::drive_chosen, this,
                 [this, n](const QString& root) { controller_.Drive_Change(n, root); });
         connect(pane, &DirPaneWidget::context_menu_requested, this,
@@ -248,6 +274,9 @@ void MainWindow::build_controls()
         if (n <= 4) {
             connect(view, &FileListView::clicked_list, this, [&model](int list) { model.set_align_caption(list); });
             auto* button = make_button(QStringLiteral("bot_list%1").arg(n), model.align_caption(n), client_);
+            button->setAccessibleDescription(QStringLiteral("Copies the selected files of list %1, or all of them when "
+                                                            "none is selected, to the other directory")
+                                                 .arg(n));
             // Copying the lists across comes with the transfer commands; until then the button
             // only shows what it will do.
             button->setEnabled(false);
@@ -255,8 +284,8 @@ void MainWindow::build_controls()
         }
     }
 
+    // The hint holds two lines at most (the details of a pair): a path is not wrapped into more.
     hint_ = make_label(QStringLiteral("lab_drag_drop"), QString(), client_);
-    hint_->setWordWrap(true);
     hint_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     hint_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     hint_->setAccessibleName(QStringLiteral("Hint line"));
@@ -279,6 +308,20 @@ void MainWindow::build_controls()
     history_->setObjectName(QStringLiteral("history"));
     history_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     history_->hide();
+    set_tab_order();
+}
+
+void MainWindow::set_tab_order()
+{
+    QList<QWidget*> order = {panes_[0]->drive_box(), panes_[0]->dir_list(), next_alignment_, panes_[1]->drive_box(),
+                             panes_[1]->dir_list()};
+    for (int n : {1, 3, 5, 4, 2})
+        order << lists_[size_t(n - 1)];
+    for (int n : {1, 3, 4, 2})
+        order << align_buttons_[size_t(n - 1)];
+    order << bot_compare_tree_ << bot_compare_ << bot_delete_ << bot_cancel_ << bot_exit_;
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 void MainWindow::connect_models()
@@ -289,8 +332,9 @@ void MainWindow::connect_models()
     connect(&model, &FileListsModel::align_button_changed, this, [this, &model](int n) {
         align_buttons_[size_t(n - 1)]->setVisible(model.align_button_visible(n));
         align_buttons_[size_t(n - 1)]->setText(model.align_caption(n));
+        fit_caption(align_buttons_[size_t(n - 1)]);
     });
-    connect(&model, &FileListsModel::hint_changed, this, [this, &model] { hint_->setText(model.hint()); });
+    connect(&model, &FileListsModel::hint_changed, this, [this] { show_hint(); });
     connect(&controller_.state(), &WindowState::changed, this, [this] { sync_state(); });
 }
 
@@ -308,10 +352,19 @@ void MainWindow::sync_state()
     for (int n = 1; n <= 4; ++n) {
         align_buttons_[size_t(n - 1)]->setVisible(model.align_button_visible(n));
         align_buttons_[size_t(n - 1)]->setText(model.align_caption(n));
+        fit_caption(align_buttons_[size_t(n - 1)]);
     }
     for (int n = 1; n <= 5; ++n)
         list_captions_[size_t(n - 1)]->setText(model.caption(n));
-    hint_->setText(model.hint());
+    show_hint();
+}
+
+void MainWindow::show_hint()
+{
+    const QString text = controller_.lists().hint();
+    hint_->setText(text);
+    // A screen reader reads the label's name; the text it shows follows as its description.
+    hint_->setAccessibleDescription(text);
 }
 
 void MainWindow::show_dir_popup(int pane, const QPoint& global_pos)
@@ -384,6 +437,8 @@ bool MainWindow::drop_target_event(QLabel* target, QEvent* event)
 void MainWindow::apply_layout()
 {
     ::apply_layout(this, controller_.globals().GLB_starting_up);
+    for (QPushButton* button : client_->findChildren<QPushButton*>())
+        fit_caption(button);
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event)

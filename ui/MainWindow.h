@@ -37,6 +37,9 @@ private:
     void build_controls();
     void connect_models();
     void sync_state();
+    void show_hint();
+    // Keyboard order as the screen reads: panes, lists left to right, then the buttons.
+    void set_tab_order();
     void show_dir_popup(int pane, const QPoint& global_pos);
     // The lists' context menu, and the two drop targets that take list entries.
     void build_list_popup();
