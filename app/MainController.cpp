@@ -410,6 +410,9 @@ void MainController::wait_seconds(int seconds)
 
 QString MainController::Text1_DragDrop(Shell& shell, int list, const QString& name)
 {
+    // Only an entry the list shows: a drag may carry a name from another window.
+    if (list < 1 || list > FileListsModel::list_count || lists_.list(list).index_of(name) < 0)
+        return {};
     return open_list_entry(fs_, &trace_, shell, list, name, glb_.GLB_dir1, glb_.GLB_dir2,
                            [this](int seconds) { wait_seconds(seconds); });
 }

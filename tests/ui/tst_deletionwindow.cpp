@@ -91,6 +91,8 @@ private slots:
         auto* text = new QMimeData;
         text->setText(u"www.example.org"_s);
         QVERIFY(drop("Text1", text));
+        QVERIFY(make_file(dir1 + u"/late.txt"_s)); // on disk, not in the list: not opened
+        QVERIFY(drop("Text1", ListDrag { 1, u"late.txt"_s }.to_mime()));
         QCOMPARE(shell.opened, QStringList { u"https://www.example.org"_s });
 
         auto* toggle = window->findChild<QAction*>(u"m_delete_to_trash"_s);
