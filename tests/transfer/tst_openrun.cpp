@@ -9,10 +9,22 @@
 #include <QtTest>
 
 struct RecordingShell : Shell {
-    bool open_url(const QString& url) override { urls << url; return false; }  // the browser's answer must not count
-    bool open_path(const QString& path) override { others << path; return true; }
-    bool start_detached(const QString& program, const QStringList&) override { others << program; return true; }
-    void beep() override {}
+    bool open_url(const QString& url) override
+    {
+        urls << url;
+        return false;
+    } // the browser's answer must not count
+    bool open_path(const QString& path) override
+    {
+        others << path;
+        return true;
+    }
+    bool start_detached(const QString& program, const QStringList&) override
+    {
+        others << program;
+        return true;
+    }
+    void beep() override { }
     QStringList urls, others;
 };
 
@@ -30,10 +42,12 @@ private slots:
 void TestOpenRun::first_line_url_goes_to_the_browser_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("handed");  // empty: not an address, nothing opened
+    QTest::addColumn<QString>("handed"); // empty: not an address, nothing opened
     QTest::newRow("HTTPS") << QStringLiteral("HTTPS://A.example/x") << QStringLiteral("HTTPS://A.example/x");
-    QTest::newRow("ftp, LF") << QStringLiteral("ftp://files.example/f\nnext") << QStringLiteral("ftp://files.example/f");
-    QTest::newRow("http, CR LF") << QStringLiteral("http://a.example/p\r\nmore") << QStringLiteral("http://a.example/p");
+    QTest::newRow("ftp, LF") << QStringLiteral("ftp://files.example/f\nnext")
+                             << QStringLiteral("ftp://files.example/f");
+    QTest::newRow("http, CR LF") << QStringLiteral("http://a.example/p\r\nmore")
+                                 << QStringLiteral("http://a.example/p");
     // A bare "www." address gets a scheme, so the browser does not take it for a file.
     QTest::newRow("mixed www") << QStringLiteral("WwW.a.example") << QStringLiteral("https://WwW.a.example");
     QTest::newRow("leading blank") << QStringLiteral(" http://a.example") << QString();
@@ -51,23 +65,34 @@ void TestOpenRun::first_line_url_goes_to_the_browser()
     RecordingShell shell;
     QCOMPARE(Is_url(text), !handed.isEmpty());
     QCOMPARE(Open_url(shell, text), !handed.isEmpty());
-    QCOMPARE(shell.urls, handed.isEmpty() ? QStringList() : QStringList{handed});
+    QCOMPARE(shell.urls, handed.isEmpty() ? QStringList() : QStringList { handed });
     QVERIFY(shell.others.isEmpty());
 }
 
 void TestOpenRun::shell_open_data()
 {
-    QTest::addColumn<QString>("text");    // "@" stands for the temporary folder
-    QTest::addColumn<QString>("opened");  // the path opened
-    QTest::addColumn<QString>("url");     // the address handed to the browser
-    QTest::newRow("file") << "@/a b.txt" << "@/a b.txt" << "";
-    QTest::newRow("folder, first line only") << "@/sub\r\n@/a b.txt" << "@/sub" << "";
-    QTest::newRow("pattern that matches") << "@/*.txt" << "" << "";
-    QTest::newRow("address") << "www.example.org" << "" << "https://www.example.org";
-    QTest::newRow("search") << "caf\u00e9 & 100%?" << ""
+    QTest::addColumn<QString>("text"); // "@" stands for the temporary folder
+    QTest::addColumn<QString>("opened"); // the path opened
+    QTest::addColumn<QString>("url"); // the address handed to the browser
+    QTest::newRow("file") << "@/a b.txt"
+                          << "@/a b.txt"
+                          << "";
+    QTest::newRow("folder, first line only") << "@/sub\r\n@/a b.txt"
+                                             << "@/sub"
+                                             << "";
+    QTest::newRow("pattern that matches") << "@/*.txt"
+                                          << ""
+                                          << "";
+    QTest::newRow("address") << "www.example.org"
+                             << ""
+                             << "https://www.example.org";
+    QTest::newRow("search") << "caf\u00e9 & 100%?"
+                            << ""
                             << "https://duckduckgo.com/?q=caf%C3%A9%20%26%20100%25%3F&ia=web";
     QTest::newRow("missing path is searched for")
-        << "/nonexistent-tandrel/gone.txt" << "" << "https://duckduckgo.com/?q=%2Fnonexistent-tandrel%2Fgone.txt&ia=web";
+        << "/nonexistent-tandrel/gone.txt"
+        << ""
+        << "https://duckduckgo.com/?q=%2Fnonexistent-tandrel%2Fgone.txt&ia=web";
 }
 
 void TestOpenRun::shell_open()
@@ -76,26 +101,30 @@ void TestOpenRun::shell_open()
     QFETCH(QString, opened);
     QFETCH(QString, url);
     QTemporaryDir tmp;
-    QVERIFY(make_tree(tmp.path(), {QStringLiteral("sub")}, {QStringLiteral("a b.txt")}));
+    QVERIFY(make_tree(tmp.path(), { QStringLiteral("sub") }, { QStringLiteral("a b.txt") }));
     text.replace(u'@', tmp.path());
     opened.replace(u'@', tmp.path());
     RealFileSystem fs;
     RecordingShell shell;
     Shell_open(fs, nullptr, shell, text);
-    QCOMPARE(shell.others, opened.isEmpty() ? QStringList() : QStringList{opened});
-    QCOMPARE(shell.urls, url.isEmpty() ? QStringList() : QStringList{url});
+    QCOMPARE(shell.others, opened.isEmpty() ? QStringList() : QStringList { opened });
+    QCOMPARE(shell.urls, url.isEmpty() ? QStringList() : QStringList { url });
 }
 
 void TestOpenRun::dropped_entry_opens_its_copies_data()
 {
     QTest::addColumn<int>("list");
     QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("events");  // what was opened and the waits, in order
+    QTest::addColumn<QString>("events"); // what was opened and the waits, in order
     QTest::addColumn<int>("detail_lines");
-    QTest::newRow("only in dir 1") << 1 << "One.txt" << "1/One.txt,wait 2" << 1;
-    QTest::newRow("only in dir 2") << 2 << "Two.txt" << "wait 2" << 0;  // not there: not opened
-    QTest::newRow("newer in dir 2") << 4 << "Both.txt" << "1/Both.txt,wait 2,2/BOTH.txt" << 2;
-    QTest::newRow("aligned") << 5 << "Both.txt" << "1/Both.txt,wait 2" << 1;
+    QTest::newRow("only in dir 1") << 1 << "One.txt"
+                                   << "1/One.txt,wait 2" << 1;
+    QTest::newRow("only in dir 2") << 2 << "Two.txt"
+                                   << "wait 2" << 0; // not there: not opened
+    QTest::newRow("newer in dir 2") << 4 << "Both.txt"
+                                    << "1/Both.txt,wait 2,2/BOTH.txt" << 2;
+    QTest::newRow("aligned") << 5 << "Both.txt"
+                             << "1/Both.txt,wait 2" << 1;
 }
 
 void TestOpenRun::dropped_entry_opens_its_copies()
@@ -106,12 +135,12 @@ void TestOpenRun::dropped_entry_opens_its_copies()
     QFETCH(int, detail_lines);
     QTemporaryDir tmp;
     const QString d = tmp.path() + u'/';
-    QVERIFY(make_tree(tmp.path(), {QStringLiteral("1"), QStringLiteral("2")},
-                      {QStringLiteral("1/One.txt"), QStringLiteral("1/Both.txt"), QStringLiteral("2/BOTH.txt")}));
+    QVERIFY(make_tree(tmp.path(), { QStringLiteral("1"), QStringLiteral("2") },
+        { QStringLiteral("1/One.txt"), QStringLiteral("1/Both.txt"), QStringLiteral("2/BOTH.txt") }));
     RealFileSystem fs;
     RecordingShell shell;
     const QString details = open_list_entry(fs, nullptr, shell, list, name, d + u"1/", d + u"2/",
-                                            [&shell](int s) { shell.others << QStringLiteral("wait %1").arg(s); });
+        [&shell](int s) { shell.others << QStringLiteral("wait %1").arg(s); });
     QCOMPARE(shell.others.join(u',').remove(d), events);
     QCOMPARE(details.isEmpty() ? 0 : int(details.count(u'\n')) + 1, detail_lines);
     if (detail_lines > 0)
