@@ -23,6 +23,7 @@ public:
     QString temp_name() const override;
     FsError sync_volume(const QString& dir) override;
     FsError remove_file(const QString& path) override;
+    FsError remove_entry(const QString& dir, const QString& name, bool any_case, bool to_trash) override;
     FsError make_dir(const QString& path) override;
     FsError remove_dir(const QString& path) override;
     FsError rename(const QString& from, const QString& to) override;
