@@ -11,9 +11,8 @@
 
 namespace {
 
-// New files wait for one flush of the volume, at the latest after these, before their entries
+// New files wait for one flush of the volume, at the latest after this long, before their entries
 // count as aligned.
-constexpr qint64 flush_after_bytes = qint64(256) << 20;
 constexpr qint64 flush_after_ms = 3000;
 
 void show(const TransferContext& ctx, const AlignProgress& progress)
@@ -165,7 +164,7 @@ void align_list(TransferContext& ctx, int list_number, const QString& from_dir, 
                 pending_names.insert(name);
                 pending_bytes += copied.value.length;
                 ++i;
-                if (pending_bytes >= flush_after_bytes || since_flush.elapsed() >= flush_after_ms)
+                if (pending_bytes >= ctx.flush_after_bytes || since_flush.elapsed() >= flush_after_ms)
                     flush();
             } else {
                 list.remove_at(i);

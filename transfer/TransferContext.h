@@ -48,6 +48,10 @@ struct TransferContext {
     Shell* shell = nullptr;
     TransferHooks hooks {};
 
+    // New files copied by an alignment are flushed to their volume, and their entries move to the
+    // aligned list, at the latest after this many bytes.
+    qint64 flush_after_bytes = qint64(256) << 20;
+
     // An alignment or a drop is under way: a second one started from the events it lets run
     // would work on lists that are changing under the first.
     bool running = false;

@@ -44,20 +44,25 @@ void TestAlignment::selected_or_all_entries_data()
     QTest::addColumn<QList<int>>("selected");
     QTest::addColumn<QStringList>("left"); // in the list afterwards
     QTest::addColumn<QStringList>("aligned"); // list 5 afterwards
+    QTest::addColumn<bool>("flush_each"); // new files reach the device one by one
     QTest::newRow("list 1, none selected: all")
         << 1 << QList<int> {} << QStringList {}
-        << QStringList { u"a.txt"_qs, u"b.txt"_qs, u"c.txt"_qs, u"d.txt"_qs, u"e.txt"_qs, u"s.txt"_qs };
+        << QStringList { u"a.txt"_qs, u"b.txt"_qs, u"c.txt"_qs, u"d.txt"_qs, u"e.txt"_qs, u"s.txt"_qs } << false;
     QTest::newRow("list 1, one selected")
         << 1 << QList<int> { 2 } << QStringList { u"a.txt"_qs, u"b.txt"_qs, u"d.txt"_qs, u"e.txt"_qs }
-        << QStringList { u"c.txt"_qs, u"s.txt"_qs };
+        << QStringList { u"c.txt"_qs, u"s.txt"_qs } << false;
     // The entry sliding into a freed place is not skipped.
     QTest::newRow("list 1, adjacent and apart")
         << 1 << QList<int> { 1, 2, 4 } << QStringList { u"a.txt"_qs, u"d.txt"_qs }
-        << QStringList { u"b.txt"_qs, u"c.txt"_qs, u"e.txt"_qs, u"s.txt"_qs };
-    QTest::newRow("list 2") << 2 << QList<int> {} << QStringList {} << QStringList { u"s.txt"_qs, u"x.txt"_qs };
+        << QStringList { u"b.txt"_qs, u"c.txt"_qs, u"e.txt"_qs, u"s.txt"_qs } << false;
+    QTest::newRow("list 1, adjacent and apart, flushed one by one")
+        << 1 << QList<int> { 1, 2, 4 } << QStringList { u"a.txt"_qs, u"d.txt"_qs }
+        << QStringList { u"b.txt"_qs, u"c.txt"_qs, u"e.txt"_qs, u"s.txt"_qs } << true;
+    QTest::newRow("list 2") << 2 << QList<int> {} << QStringList {} << QStringList { u"s.txt"_qs, u"x.txt"_qs }
+                            << false;
     QTest::newRow("list 3, other spelling in dir 2")
-        << 3 << QList<int> {} << QStringList {} << QStringList { u"n1"_qs, u"n2"_qs, u"s.txt"_qs };
-    QTest::newRow("list 4") << 4 << QList<int> {} << QStringList {} << QStringList { u"o1"_qs, u"s.txt"_qs };
+        << 3 << QList<int> {} << QStringList {} << QStringList { u"n1"_qs, u"n2"_qs, u"s.txt"_qs } << false;
+    QTest::newRow("list 4") << 4 << QList<int> {} << QStringList {} << QStringList { u"o1"_qs, u"s.txt"_qs } << false;
 }
 
 void TestAlignment::selected_or_all_entries()
@@ -66,8 +71,11 @@ void TestAlignment::selected_or_all_entries()
     QFETCH(QList<int>, selected);
     QFETCH(QStringList, left);
     QFETCH(QStringList, aligned);
+    QFETCH(bool, flush_each);
     TransferPair p;
     fill(p);
+    if (flush_each)
+        p.ctx.flush_after_bytes = 1;
     for (int row : selected)
         p.lists.list(list).select_row(row, true);
     QList<bool> cancel_enabled;
@@ -147,13 +155,13 @@ void TestAlignment::auto_next_after_the_buttons()
 {
     // The first button goes on only after a good copy (an empty list keeps the earlier result);
     // the others always. {list, entry to copy ("" for none), copy_ok before, goes on}
-    const QList<std::tuple<int, QString, bool, bool>> cases{
-        {1, u"a.txt"_qs, false, true}, {1, u"gone"_qs, true, false}, {1, {}, false, false}, {1, {}, true, true},
-        {2, u"gone"_qs, true, true},   {3, u"gone"_qs, true, true},  {4, u"gone"_qs, true, true}};
+    const QList<std::tuple<int, QString, bool, bool>> cases { { 1, u"a.txt"_qs, false, true },
+        { 1, u"gone"_qs, true, false }, { 1, {}, false, false }, { 1, {}, true, true }, { 2, u"gone"_qs, true, true },
+        { 3, u"gone"_qs, true, true }, { 4, u"gone"_qs, true, true } };
     for (const auto& [list, entry, before, goes_on] : cases) {
         TransferPair p;
         fill(p);
-        p.lists.list(list).set_names(entry.isEmpty() ? QStringList() : QStringList{entry});
+        p.lists.list(list).set_names(entry.isEmpty() ? QStringList() : QStringList { entry });
         p.copy_ok = before;
         int next = 0;
         p.ctx.hooks.auto_next = [&] { ++next; };
