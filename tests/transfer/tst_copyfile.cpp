@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include <cerrno>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -171,6 +172,24 @@ private slots:
         QVERIFY(p.copy_ok && p.read(2, u"README.txt"_qs) == "new");
         QCOMPARE(p.on_disk(2).size(), names.size() + 1);
         QVERIFY(p.port.texts().isEmpty());
+    }
+
+    void destination_directory_read_only_or_gone()
+    {
+        TransferPair p;
+        QVERIFY(p.put(1, u"f"_qs, "newer", 1600000000) && p.put(2, u"f"_qs, "older", 1500000000));
+        p.shell.on_start = [](const QString&, const QStringList&) { return true; }; // and copies nothing
+        for (const auto& [dir, mode] : { std::pair { p.tmp.path(), 0711 }, { p.dir2, 0555 } })
+            QCOMPARE(::chmod(QFile::encodeName(dir).constData(), mode), 0);
+        {
+            const AsNobody nobody;
+            Copy_file(p.ctx, request(p, u"f"_qs, CopyKind::Replacing));
+        }
+        QVERIFY(!p.copy_ok && p.port.texts().value(0).endsWith(u" may be open)"));
+        QVERIFY(p.on_disk(2) == QStringList { u"f"_qs } && p.read(2, u"f"_qs) == "older");
+        QVERIFY(QDir(p.dir2).removeRecursively());
+        Copy_file(p.ctx, request(p, u"f"_qs, CopyKind::OnlyIn));
+        QVERIFY(!p.copy_ok && !p.port.ended && p.port.texts().value(1).startsWith(u"Unable to copy file"));
     }
 
     void fallback_attempts()

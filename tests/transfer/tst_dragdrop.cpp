@@ -10,13 +10,6 @@
 
 namespace {
 
-// Root ignores permissions; the permission case runs as "nobody" while one of these lives.
-struct AsNobody {
-    const bool root = ::geteuid() == 0;
-    AsNobody() { QVERIFY(!root || ::seteuid(65534) == 0); }
-    ~AsNobody() { QVERIFY(!root || ::seteuid(0) == 0); }
-};
-
 // The pair for an entry "f.txt" of list `list`; dir 2 spells a pair's file "F.TXT".
 void entry_of(TransferPair& p, int list)
 {

@@ -13,8 +13,18 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <functional>
+
+#include <unistd.h>
+
+// Root ignores permissions; permission cases run as "nobody" while one of these lives.
+struct AsNobody {
+    const bool root = ::geteuid() == 0;
+    AsNobody() { QVERIFY(!root || ::seteuid(65534) == 0); }
+    ~AsNobody() { QVERIFY(!root || ::seteuid(0) == 0); }
+};
 
 struct FakeShell : Shell {
     // Called for every program started; its answer says whether it could be started.
