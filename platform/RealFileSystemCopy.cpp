@@ -121,8 +121,10 @@ struct CopyInto {
         RealFileSystem::NameCache& c = fs.names_;
         if (c.device != st.st_dev || c.inode != st.st_ino || c.ctime_sec != st.st_ctim.tv_sec
             || c.ctime_nsec != st.st_ctim.tv_nsec) {
-            if (FsError e = read_folded(c.folded))
+            if (FsError e = read_folded(c.folded)) {
+                c.ctime_sec = -1; // a names list cut short is no list
                 return e;
+            }
             remember(st);
         }
         if (!c.folded.contains(fold_name(name)))
