@@ -34,6 +34,7 @@ private slots:
     void selected_or_all_entries_data();
     void selected_or_all_entries();
     void failure_goes_on_cancel_stops();
+    void a_fatal_copy_error_ends_everything();
     void auto_next_after_the_buttons();
     void error_messages();
 };
@@ -149,6 +150,22 @@ void TestAlignment::failure_goes_on_cancel_stops()
     bot_list_Click(p.ctx, 1);
     QVERIFY(QFile::exists(p.path(2, u"b.txt"_qs)) && !QFile::exists(p.path(2, u"d.txt"_qs)));
     QCOMPARE(p.lists.list(1).count(), 3);
+}
+
+void TestAlignment::a_fatal_copy_error_ends_everything()
+{
+    TransferPair p;
+    fill(p);
+    p.fs.fail_call(FaultyFileSystem::Op::CopyFile, 1, err_disk_full);
+    p.fs.fail_call(FaultyFileSystem::Op::AnyMutating, 2, err_disk_full);
+    int next = 0;
+    p.ctx.hooks.auto_next = [&] { ++next; };
+    bot_list_Click(p.ctx, 1);
+    QVERIFY(p.port.ended && p.ctx.ended && next == 0);
+    QCOMPARE(p.port.texts(), QStringList { u"Error 61 - Disk full\r\nFile: "_qs + p.path(1, u"a.txt"_qs) });
+    QCOMPARE(p.lists.list(1).count(), 5); // no list changes, no further file
+    QCOMPARE(p.lists.list(5).names(), QStringList { u"s.txt"_qs });
+    QVERIFY(!p.on_disk(2).contains(u"b.txt"_qs));
 }
 
 void TestAlignment::auto_next_after_the_buttons()

@@ -194,22 +194,26 @@ private slots:
 
     void fallback_attempts()
     {
+        // What the outside copy has written when it is checked.
+        enum Outside { Nothing, Whole, CutWithItsDate, StillWriting };
         struct Case {
             int first_error, second_error;
-            bool cp_starts, bin_cp_starts, outside_copies;
+            bool cp_starts, bin_cp_starts;
+            Outside outside;
             QString message; // "" for a good copy
         };
         const QString may_be_open = u" (Error 70 - Permission denied\r\nFile: %1 may be open)"_qs;
         const QList<Case> cases {
-            { err_permission_denied, 0, false, false, false, {} }, // the second attempt works
-            { err_permission_denied, err_permission_denied, true, false, true, {} },
-            { err_path_file_access, err_path_not_found, false, true, true, {} }, // by /bin/cp
-            { err_permission_denied, err_path_file_access, true, false, false,
+            { err_permission_denied, 0, false, false, Nothing, {} }, // the second attempt works
+            { err_permission_denied, err_permission_denied, true, false, Whole, {} },
+            { err_path_file_access, err_path_not_found, false, true, Whole, {} }, // by /bin/cp
+            { err_permission_denied, err_path_file_access, true, false, Nothing,
                 u"Unable to copy file \"%1\""_qs + may_be_open },
-            { err_bad_file_name, err_bad_file_name, true, false, false, u"Unable to copy file \"%1\""_qs },
-            { err_permission_denied, err_permission_denied, false, false, false,
+            { err_bad_file_name, err_bad_file_name, true, false, CutWithItsDate, u"Unable to copy file \"%1\""_qs },
+            { err_bad_file_name, err_bad_file_name, true, false, StillWriting, u"Unable to copy file \"%1\""_qs },
+            { err_permission_denied, err_permission_denied, false, false, Nothing,
                 u"Error 53 - File not found\r\nFile: %1"_qs },
-            { err_permission_denied, err_disk_full, true, true, true, u"Error 61 - Disk full\r\nFile: %1"_qs },
+            { err_permission_denied, err_disk_full, true, true, Whole, u"Error 61 - Disk full\r\nFile: %1"_qs },
         };
         for (const Case& c : cases) {
             TransferPair p;
@@ -220,8 +224,10 @@ private slots:
             // The outside copy, when it works, does what cp -p does, at once.
             p.shell.on_start = [&](const QString& program, const QStringList& args) {
                 const bool starts = program == u"cp" ? c.cp_starts : c.bin_cp_starts;
-                if (starts && c.outside_copies)
-                    make_file(args.last(), p.read(1, u"f.txt"_qs), p.mtime(1, u"f.txt"_qs));
+                const QByteArray data = p.read(1, u"f.txt"_qs);
+                if (starts && c.outside != Nothing)
+                    make_file(args.last(), c.outside == CutWithItsDate ? data.left(2) : data,
+                        c.outside == StillWriting ? 0 : p.mtime(1, u"f.txt"_qs));
                 return starts;
             };
             Copy_file(p.ctx, request(p, u"f.txt"_qs, CopyKind::Replacing));
