@@ -253,14 +253,15 @@ private slots:
             p_->lists.list(n).set_names({ u"New3.txt"_s, u"old4.txt"_s, u"only1.txt"_s });
         select(1, { u"only1.txt"_s });
         select(2, { u"only1.txt"_s, u"old4.txt"_s });
+        select(5, { u"same5.txt"_s }); // its one file goes once, without a complaint
         del_->bot_delete_Click();
         QVERIFY(p_->port.shown.isEmpty());
-        QCOMPARE(all_lists(), u"New3.txt|New3.txt|New3.txt|old4.txt|same5.txt"_s);
+        QCOMPARE(all_lists(), u"New3.txt|New3.txt|New3.txt|old4.txt|"_s);
         QCOMPARE(refills_, 1);
         p_->port.answer(Answer::Yes);
         del_->Text2_DragDrop(2, u"New3.txt"_s);
         QCOMPARE(refills_, 2);
-        QCOMPARE(p_->on_disk(1), QStringList { u"same5.txt"_s });
+        QCOMPARE(p_->on_disk(1), QStringList());
     }
 };
 
