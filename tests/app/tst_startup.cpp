@@ -34,6 +34,12 @@ public:
             return {{}, make_error(err_disk_not_ready)};
         return RealFileSystem::list(dir, kind, hidden);
     }
+    Result<FileListing> list_files(const QString& dir, qsizetype limit) const override
+    {
+        if (broken.contains(QDir::cleanPath(dir)))
+            return {{}, make_error(err_disk_not_ready)};
+        return RealFileSystem::list_files(dir, limit);
+    }
     QSet<QString> broken;
 };
 
