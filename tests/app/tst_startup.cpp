@@ -111,6 +111,9 @@ private slots:
         QTest::newRow("network") << u"\\\\server\\x | /"_s << usage;
         QTest::newRow("missing dir 1") << u"@/missing | @/two"_s << u"Path does not exist: @/missing"_s;
         QTest::newRow("missing dir 2") << u"@/one|@/missing"_s << u"Path does not exist: @/missing"_s;
+        QTest::newRow("relative dir 2") << u"@/one | two"_s << usage;
+        const QString long_name = u"@/one/"_s + QString(300, u'x');
+        QTest::newRow("too long") << u"@/one | "_s + long_name << u"Path is too long for this system: "_s + long_name;
     }
     void bad_command_lines_end_the_program()
     {
