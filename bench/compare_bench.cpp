@@ -4,22 +4,28 @@
 // median over a number of runs of:
 //   (a) listing both directories with lengths and dates (the floor no comparison can beat),
 //   (b) the comparison's own listing plus the classification,
-//   (c) the window's compare_directories end to end, with the five lists filled.
+//   (c) the window's compare_directories end to end, with the five lists filled,
+//   (d) the tandrel-compare program on the same pair.
+// Then builds two directories of 100000 files each and prints the median time of
+//   (e) the tandrel-compare program, which lists, sorts and cuts at the limit, and
+//   (f) `rsync -n -i -d` on the same pair, which looks at every file once,
+// and their ratio (target <= 0.3).
 
 #include "app/MainController.h"
 #include "compare/ConsolePort.h"
 #include "compare/DirectoryListing.h"
+#include "platform/RealFileSystem.h"
 #include "platform/SettingsStore.h"
 #include "platform/Trace.h"
 #include "platform/gui/QtShell.h"
 #include "ui/MainWindow.h"
-#include "platform/RealFileSystem.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -27,11 +33,14 @@
 #include <functional>
 #include <vector>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 
 constexpr int files_per_dir = 3001;
 constexpr int runs = 15;
-constexpr int per_class = 600;  // of each of the four difference classes; the rest is aligned
+constexpr int per_class = 600; // of each of the four difference classes; the rest is aligned
 
 bool make_file(const QString& path, qint64 mtime, int bytes)
 {
@@ -54,7 +63,7 @@ bool build_tree(const QString& dir1, const QString& dir2, Expected& e)
         const QString name = QStringLiteral("file_%1.dat").arg(i, 5, 10, QLatin1Char('0'));
         const QString name2 = i % 7 == 0 ? name.toUpper() : name;
         bool ok = true;
-        if (i < per_class) {  // only in dir 1, and as many only in dir 2
+        if (i < per_class) { // only in dir 1, and as many only in dir 2
             ok = make_file(dir1 + name, t, 10) && make_file(dir2 + QStringLiteral("other_") + name, t, 10);
             ++e.only1;
             ++e.only2;
@@ -74,9 +83,43 @@ bool build_tree(const QString& dir1, const QString& dir2, Expected& e)
     return true;
 }
 
-double median_ms(const std::function<void()>& work)
+// Plain files for the large case, made with the system calls themselves: 200000 files through
+// Qt's classes would take longer than the timings.
+bool build_large(const QString& dir1, const QString& dir2, int files)
 {
-    work();  // warm the caches once
+    const QByteArray base1 = QFile::encodeName(dir1), base2 = QFile::encodeName(dir2);
+    for (int i = 0; i < files; ++i) {
+        const QByteArray name = QByteArray("file_") + QByteArray::number(i).rightJustified(6, '0') + QByteArray(".dat");
+        QByteArray name2 = name;
+        if (i % 10 == 0)
+            name2.prepend("other_");
+        else if (i % 7 == 0)
+            name2 = name2.toUpper();
+        for (const QByteArray& path : { QByteArray(base1 + name), QByteArray(base2 + name2) }) {
+            const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (fd < 0)
+                return false;
+            const bool written = ::write(fd, "0123456789", 10) == 10;
+            if (::close(fd) != 0 || !written)
+                return false;
+        }
+    }
+    return true;
+}
+
+// Runs `program` with `args` to its end, its output thrown away; false when it could not run.
+bool run_program(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.setStandardOutputFile(QProcess::nullDevice());
+    p.setStandardErrorFile(QProcess::nullDevice());
+    p.start(program, args);
+    return p.waitForFinished(-1) && p.exitStatus() == QProcess::NormalExit && p.exitCode() <= 1;
+}
+
+double median_ms(const std::function<void()>& work, int runs = ::runs)
+{
+    work(); // warm the caches once
     std::vector<double> ms;
     for (int i = 0; i < runs; ++i) {
         QElapsedTimer timer;
@@ -88,7 +131,7 @@ double median_ms(const std::function<void()>& work)
     return ms[ms.size() / 2];
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -108,8 +151,7 @@ int main(int argc, char* argv[])
     RealFileSystem fs;
 
     // The result must be the intended one, or the timings say nothing.
-    const Classification check =
-        classify(list_directory(fs, dir1).records, list_directory(fs, dir2).records, false);
+    const Classification check = classify(list_directory(fs, dir1).records, list_directory(fs, dir2).records, false);
     if (check.only_in_dir1.size() != expected.only1 || check.only_in_dir2.size() != expected.only2
         || check.newer_in_dir1.size() != expected.newer1 || check.newer_in_dir2.size() != expected.newer2
         || check.aligned.size() != expected.aligned || !check.warnings.isEmpty()) {
@@ -117,7 +159,7 @@ int main(int argc, char* argv[])
         return 2;
     }
 
-    qsizetype sink = 0;  // keeps the work from being optimised away
+    qsizetype sink = 0; // keeps the work from being optimised away
     const double a = median_ms([&] {
         sink += fs.list(dir1, EntryKind::Files, false).value.size();
         sink += fs.list(dir2, EntryKind::Files, false).value.size();
@@ -145,9 +187,9 @@ int main(int argc, char* argv[])
         controller.compare_directories();
         QCoreApplication::processEvents();
         FileListsModel& lists = controller.lists();
-        lists_as_expected = lists_as_expected && lists.list(1).count() == expected.only1 &&
-                            lists.list(2).count() == expected.only2 && lists.list(3).count() == expected.newer1 &&
-                            lists.list(4).count() == expected.newer2 && lists.list(5).count() == expected.aligned;
+        lists_as_expected = lists_as_expected && lists.list(1).count() == expected.only1
+            && lists.list(2).count() == expected.only2 && lists.list(3).count() == expected.newer1
+            && lists.list(4).count() == expected.newer2 && lists.list(5).count() == expected.aligned;
     };
 
     std::printf("files per directory: %d, runs: %d (median)\n", files_per_dir, runs);
@@ -159,5 +201,33 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "the window's lists do not hold the expected classification\n");
         return 2;
     }
+    const QString program = QStringLiteral(TANDREL_COMPARE_PROGRAM);
+    bool ran = true;
+    const double d = median_ms([&] { ran = run_program(program, { dir1, dir2 }) && ran; });
+    std::printf("(d) tandrel-compare:                  %8.2f ms\n", d);
+
+    constexpr int large_files = 100000;
+    constexpr int large_runs = 7;
+    const QString big1 = tmp.filePath(QStringLiteral("big1/"));
+    const QString big2 = tmp.filePath(QStringLiteral("big2/"));
+    if (!QDir().mkpath(big1) || !QDir().mkpath(big2) || !build_large(big1, big2, large_files)) {
+        std::fprintf(stderr, "could not build the large test directories in %s\n", qPrintable(tmp.path()));
+        return 2;
+    }
+    const double e = median_ms([&] { ran = run_program(program, { big1, big2 }) && ran; }, large_runs);
+    const double f = median_ms(
+        [&] {
+            ran = run_program(QStringLiteral("rsync"),
+                      { QStringLiteral("-n"), QStringLiteral("-i"), QStringLiteral("-d"), big1, big2 })
+                && ran;
+        },
+        large_runs);
+    if (!ran) {
+        std::fprintf(stderr, "tandrel-compare or rsync could not be run\n");
+        return 2;
+    }
+    std::printf("files per directory: %d, runs: %d (median)\n", large_files, large_runs);
+    std::printf("(e) tandrel-compare:                  %8.2f ms\n", e);
+    std::printf("(f) rsync -n -i -d:                   %8.2f ms   e/f = %.2f (target <= 0.3)\n", f, e / f);
     return sink > 0 ? 0 : 2;
 }

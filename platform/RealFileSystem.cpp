@@ -35,6 +35,10 @@ bool native_path(const QString& path, QByteArray& out)
 
 bool round_trips(const QByteArray& raw, QString& name)
 {
+    if (std::all_of(raw.cbegin(), raw.cend(), [](char c) { return uchar(c) < 0x80; })) {
+        name = QString::fromLatin1(raw); // ASCII is the same in every encoding
+        return true;
+    }
     name = QFile::decodeName(raw);
     return QFile::encodeName(name) == raw;
 }
