@@ -65,6 +65,14 @@ QString escaped_name(const QString& name)
     return out;
 }
 
+QString terminal_safe(const QString& text)
+{
+    QString out;
+    for (const uint c : text.toUcs4())
+        out += is_control(c) && c != u'\n' ? escape(c) : QString::fromUcs4(reinterpret_cast<const char32_t*>(&c), 1);
+    return out;
+}
+
 QByteArray pair_text(const Classification& c)
 {
     const std::pair<const char16_t*, const QStringList*> classes[]

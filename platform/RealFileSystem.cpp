@@ -178,19 +178,16 @@ bool read_raw_entries(int fd, std::vector<RawEntry>& out)
 // The names in `dir` whose bytes round-trip; errno is set when the directory cannot be read.
 bool read_names(const QByteArray& dir, QStringList& names)
 {
-    DirHandle d(::opendir(dir.constData()));
-    if (!d)
+    const Fd fd(open_retry(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    std::vector<RawEntry> raw;
+    if (!fd.valid() || !read_raw_entries(fd.get(), raw))
         return false;
-    for (;;) {
-        errno = 0;
-        const dirent* e = ::readdir(d.get());
-        if (!e)
-            return errno == 0;
-        const QByteArray raw(e->d_name);
+    for (const RawEntry& e : raw) {
         QString name;
-        if (raw != "." && raw != ".." && round_trips(raw, name))
+        if (round_trips(e.name, name))
             names << name;
     }
+    return true;
 }
 
 // The file a write to `path` replaces: the path itself, or the file a symbolic link points to, so

@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstdio>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -232,6 +234,17 @@ private slots:
         QCOMPARE(g.lists.difference_count(), 0);
         QVERIFY(g.controller.globals().GLB_differences_found);  // not an aligned pair
         QVERIFY(!g.port.busy);
+
+        // Nor is a pair with a file whose name the encoding cannot hold: it is counted, in a message.
+        g.fs.broken.clear();
+        QVERIFY(make_file(g.dir2 + u"/a"_s, "1", t0));
+        const QByteArray odd = QFile::encodeName(g.dir2) + "/odd\xff";
+        QVERIFY(std::fclose(std::fopen(odd.constData(), "w")) == 0);
+        g.controller.compare_directories();
+        QCOMPARE(g.lists.list(5).names(), QStringList{u"a"_s});
+        QVERIFY(g.port.texts().last().startsWith(u"1 file of dir 2 could not be read"_s));
+        QVERIFY(g.controller.globals().GLB_differences_found);
+        QCOMPARE(std::remove(odd.constData()), 0);
     }
 
     void pane_moves_show_the_plain_view()

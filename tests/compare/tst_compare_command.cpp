@@ -88,6 +88,7 @@ void TestCompareCommand::names_that_could_forge_a_line()
     };
     for (const auto& [name, shown] : rows)
         QCOMPARE(escaped_name(name), shown);
+    QCOMPARE(terminal_safe(u"files A\\B\x1b[2J\r have\nlines"_s), u"files A\\B\\e[2J\\r have\nlines"_s);
 
     Classification c;
     c.only_in_dir1 = QStringList { u"b"_s, u"x\ny"_s, u"a"_s };
