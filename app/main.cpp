@@ -7,6 +7,7 @@
 #include "platform/Trace.h"
 #include "platform/gui/QtPort.h"
 #include "platform/gui/QtShell.h"
+#include "ui/AppIcon.h"
 #include "ui/MainWindow.h"
 
 #include <QApplication>
@@ -37,6 +38,8 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tandrel"));
     QApplication::setOrganizationName(QStringLiteral("tandrel"));
+    QApplication::setWindowIcon(app_icon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.tandrel.Tandrel"));
     // The program ends through its own exit paths only: while a long operation keeps the main
     // window hidden, closing a message box must not end it.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -2,6 +2,7 @@
 
 #include "platform/Fd.h"
 #include "platform/Names.h"
+#include "platform/Trash.h"
 
 #include <QFile>
 #include <QStorageInfo>
@@ -136,8 +137,8 @@ bool on_mount_of(int fd, const struct stat& st, dev_t top_dev, const MountId& to
 // its parent cannot be opened the answer is yes, the safe one for every caller.
 bool is_mount_root(int fd)
 {
-    struct stat st {
-    }, up_st {};
+    struct stat st {};
+    struct stat up_st {};
     const Fd up(::openat(fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!up.valid() || ::fstat(fd, &st) != 0 || ::fstat(up.get(), &up_st) != 0)
         return true;
@@ -175,12 +176,11 @@ bool read_raw_entries(int fd, std::vector<RawEntry>& out)
     }
 }
 
-// The names in `dir` whose bytes round-trip; errno is set when the directory cannot be read.
-bool read_names(const QByteArray& dir, QStringList& names)
+// The names of the open directory `fd` whose bytes round-trip; errno is set when it cannot be read.
+bool names_at(int fd, QStringList& names)
 {
-    const Fd fd(open_retry(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     std::vector<RawEntry> raw;
-    if (!fd.valid() || !read_raw_entries(fd.get(), raw))
+    if (!read_raw_entries(fd, raw))
         return false;
     for (const RawEntry& e : raw) {
         QString name;
@@ -188,6 +188,26 @@ bool read_names(const QByteArray& dir, QStringList& names)
             names << name;
     }
     return true;
+}
+
+bool read_names(const QByteArray& dir, QStringList& names)
+{
+    const Fd fd(open_retry(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return fd.valid() && names_at(fd.get(), names);
+}
+
+// The spelling of `name` that exists in the open directory `dfd` ignoring case, the first in name
+// order; empty when none does.
+QString spelling_at(int dfd, const QString& name)
+{
+    QStringList names;
+    QString best;
+    if (names_at(dfd, names)) {
+        for (const QString& n : std::as_const(names))
+            if (names_equal(n, name) && (best.isEmpty() || name_less(n, best)))
+                best = n;
+    }
+    return best;
 }
 
 // The file a write to `path` replaces: the path itself, or the file a symbolic link points to, so
@@ -555,6 +575,42 @@ FsError RealFileSystem::remove_file(const QString& path)
     if (!native_path(without_final_separator(path), native))
         return bad_name();
     return ::unlink(native.constData()) == 0 ? FsError {} : error_from_errno(errno, path);
+}
+
+FsError RealFileSystem::remove_entry(const QString& dir, const QString& name, bool any_case, bool to_trash)
+{
+    const QString dir_path = with_final_separator(dir);
+    QByteArray native_dir, leaf;
+    if (name.isEmpty() || name.contains(path_separator) || name == u"." || name == u".."
+        || !native_path(dir_path, native_dir) || !native_path(name, leaf))
+        return bad_name();
+    const int dfd = open_retry(native_dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd < 0)
+        return error_from_errno(errno, dir_path);
+    const Fd dir_fd(dfd);
+    QString spelled = name;
+    struct stat st {};
+    if (::fstatat(dfd, leaf.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        const int err = errno;
+        const QString other = err == ENOENT && any_case ? spelling_at(dfd, name) : QString();
+        if (other.isEmpty())
+            return error_from_errno(err, dir_path + name);
+        spelled = other;
+        leaf = QFile::encodeName(other);
+        if (::fstatat(dfd, leaf.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return error_from_errno(errno, dir_path + name);
+    }
+    if (S_ISDIR(st.st_mode))
+        return error_from_errno(EISDIR, dir_path + name);
+    if (to_trash) {
+        // The trash takes a path, not a descriptor: it is used only while it still names the
+        // entry just looked at. Whatever it moves stays in the trash, so nothing is lost even then.
+        const QString path = dir_path + spelled;
+        struct stat now {};
+        if (::lstat(QFile::encodeName(path).constData(), &now) == 0 && same_file(now, st) && move_to_trash(path))
+            return {};
+    }
+    return ::unlinkat(dfd, leaf.constData(), 0) == 0 ? FsError{} : error_from_errno(errno, dir_path + name);
 }
 
 FsError RealFileSystem::make_dir(const QString& path)
