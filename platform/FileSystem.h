@@ -11,8 +11,8 @@
 // What one lookup of a path says. Times are seconds since the epoch, truncated to whole seconds.
 struct FileInfo {
     bool is_dir = false;
-    bool is_file = false; // a plain file, or a link to one
-    bool is_link = false; // the path itself is a symbolic link
+    bool is_file = false;   // a plain file, or a link to one
+    bool is_link = false;   // the path itself is a symbolic link
     bool hidden = false;
     qint64 length = 0;
     qint64 mtime = 0;
@@ -43,15 +43,15 @@ struct FileListing {
 };
 
 enum class EntryKind {
-    Files, // plain files and links to plain files; broken links are left out
-    Directories, // subdirectories, links to directories included (is_link set); never "." or ".."
-    Others, // everything else: broken links, pipes, sockets, devices (only a deletion wants them)
+    Files,        // plain files and links to plain files; broken links are left out
+    Directories,  // subdirectories, links to directories included (is_link set); never "." or ".."
+    Others,       // everything else: broken links, pipes, sockets, devices (only a deletion wants them)
 };
 
 // A mounted volume: the program's "drive".
 struct Volume {
-    QString root; // "/", "/media/usb"
-    QString display_name; // what the drive selector shows
+    QString root;          // "/", "/media/usb"
+    QString display_name;  // what the drive selector shows
 };
 
 class FileSystem {

@@ -214,7 +214,7 @@ QString spelling_at(int dfd, const QString& name)
 // the link stays a link (it takes part as that file).
 QByteArray write_target(const QByteArray& path)
 {
-    struct stat st { };
+    struct stat st {};
     if (::lstat(path.constData(), &st) == 0 && S_ISLNK(st.st_mode) && ::stat(path.constData(), &st) == 0
         && S_ISREG(st.st_mode)) {
         if (char* real = ::realpath(path.constData(), nullptr)) {
@@ -247,11 +247,11 @@ void sync_dir(const QByteArray& dir)
 // renames it over `target`. Any failure removes the new file and leaves `target` as it was.
 // `shown` is the path errors are reported for.
 FsError replace_file(const QString& shown, const QByteArray& target, mode_t mode, const timespec* times,
-    const std::function<FsError(int)>& fill)
+                     const std::function<FsError(int)>& fill)
 {
     // Renaming over a link to a directory would replace the link; a directory is never a file's
     // destination.
-    struct stat st { };
+    struct stat st {};
     if (::stat(target.constData(), &st) == 0 && S_ISDIR(st.st_mode))
         return make_error(err_path_file_access);
     const QByteArray dir = dir_of(target);
@@ -282,7 +282,7 @@ FsError replace_file(const QString& shown, const QByteArray& target, mode_t mode
     return {};
 }
 
-} // namespace
+}  // namespace
 
 Result<QVector<DirEntry>> RealFileSystem::list(const QString& dir, EntryKind kind, bool include_hidden) const
 {
@@ -319,7 +319,7 @@ Result<QVector<DirEntry>> RealFileSystem::list(const QString& dir, EntryKind kin
         entry.hidden = entry.name.startsWith(u'.');
         if (entry.hidden && !include_hidden)
             continue;
-        struct stat st { };
+        struct stat st {};
         if (::fstatat(dfd, raw.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
             // Removed or out of reach since the directory was read: a plain file stays in, marked,
             // so the caller can say that it could not be read.
@@ -334,7 +334,7 @@ Result<QVector<DirEntry>> RealFileSystem::list(const QString& dir, EntryKind kin
             if (::fstatat(dfd, raw.constData(), &st, 0) != 0) {
                 if (kind == EntryKind::Others)
                     r.value.push_back(entry);
-                continue; // a broken link takes part in nothing else
+                continue;  // a broken link takes part in nothing else
             }
         }
         if (kind == EntryKind::Others) {
@@ -381,7 +381,7 @@ Result<FileListing> RealFileSystem::list_files(const QString& dir, qsizetype lim
         if (e.name.startsWith('.'))
             continue;
         Candidate c;
-        struct stat st { };
+        struct stat st {};
         // The directory tells plain files apart; only a link, or a volume that does not say,
         // needs a look at the entry itself to know whether it takes part.
         if (e.type == DT_LNK || e.type == DT_UNKNOWN) {
@@ -418,7 +418,7 @@ Result<FileListing> RealFileSystem::list_files(const QString& dir, qsizetype lim
     for (Candidate& c : found) {
         c.entry.name = std::move(c.name);
         if (!c.looked_up) {
-            struct stat st { };
+            struct stat st {};
             if (::fstatat(dfd.get(), c.raw.constData(), &st, 0) == 0 && S_ISREG(st.st_mode)) {
                 c.entry.length = st.st_size;
                 c.entry.mtime = st.st_mtim.tv_sec;
@@ -439,7 +439,7 @@ Result<FileInfo> RealFileSystem::info(const QString& path) const
         r.error = bad_name();
         return r;
     }
-    struct stat st { };
+    struct stat st {};
     if (::lstat(native.constData(), &st) != 0) {
         r.error = error_from_errno(errno, path);
         return r;
@@ -467,7 +467,7 @@ Result<bool> RealFileSystem::exists(const QString& path) const
         r.error = bad_name();
         return r;
     }
-    struct stat st { };
+    struct stat st {};
     if (::lstat(native.constData(), &st) == 0)
         r.value = true;
     else if (errno != ENOENT && errno != ENOTDIR)
@@ -478,7 +478,7 @@ Result<bool> RealFileSystem::exists(const QString& path) const
 bool RealFileSystem::dir_exists(const QString& path) const
 {
     QByteArray native;
-    struct stat st { };
+    struct stat st {};
     return native_path(path, native) && ::stat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
@@ -515,7 +515,7 @@ QString RealFileSystem::resolve_case(const QString& dir, const QString& name) co
     QByteArray native_dir, native;
     if (name.isEmpty() || !native_path(dir_path, native_dir) || !native_path(dir_path + name, native))
         return name;
-    struct stat st { };
+    struct stat st {};
     if (::lstat(native.constData(), &st) == 0)
         return name;
     QStringList names;
@@ -538,18 +538,18 @@ FsError RealFileSystem::copy_file(const QString& from, const QString& to)
     if (src_fd < 0)
         return error_from_errno(errno, from);
     Fd src(src_fd);
-    struct stat src_st { };
+    struct stat src_st {};
     if (::fstat(src_fd, &src_st) != 0)
         return error_from_errno(errno, from);
     if (!S_ISREG(src_st.st_mode))
         return make_error(err_path_file_access);
     // A file copied onto itself (the same file under two paths, a link, a case-blind volume) would
     // be rewritten from itself at best; refuse it rather than risk the only copy.
-    struct stat dst_st { };
+    struct stat dst_st {};
     if (::stat(dst_path.constData(), &dst_st) == 0 && same_file(src_st, dst_st))
         return make_error(err_path_file_access);
 
-    const timespec times[2] = { src_st.st_atim, src_st.st_mtim };
+    const timespec times[2] = {src_st.st_atim, src_st.st_mtim};
     return replace_file(to, write_target(dst_path), src_st.st_mode & 0777, times, [&](int out) -> FsError {
         std::vector<char> buffer(1 << 20);
         qint64 offset = 0;
@@ -574,7 +574,7 @@ FsError RealFileSystem::remove_file(const QString& path)
     // Without a final separator, so that a link is removed and never followed.
     if (!native_path(without_final_separator(path), native))
         return bad_name();
-    return ::unlink(native.constData()) == 0 ? FsError {} : error_from_errno(errno, path);
+    return ::unlink(native.constData()) == 0 ? FsError{} : error_from_errno(errno, path);
 }
 
 FsError RealFileSystem::remove_entry(const QString& dir, const QString& name, bool any_case, bool to_trash)
@@ -618,7 +618,7 @@ FsError RealFileSystem::make_dir(const QString& path)
     QByteArray native;
     if (!native_path(path, native))
         return bad_name();
-    return ::mkdir(native.constData(), 0777) == 0 ? FsError {} : error_from_errno(errno, path);
+    return ::mkdir(native.constData(), 0777) == 0 ? FsError{} : error_from_errno(errno, path);
 }
 
 FsError RealFileSystem::remove_dir(const QString& path)
@@ -626,15 +626,15 @@ FsError RealFileSystem::remove_dir(const QString& path)
     QByteArray native;
     if (!native_path(without_final_separator(path), native))
         return bad_name();
-    struct stat st { };
+    struct stat st {};
     if (::lstat(native.constData(), &st) != 0)
         return error_from_errno(errno, with_final_separator(path));
     if (S_ISLNK(st.st_mode)) {
         if (::stat(native.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
             return error_from_errno(ENOTDIR, path);
-        return ::unlink(native.constData()) == 0 ? FsError {} : error_from_errno(errno, path);
+        return ::unlink(native.constData()) == 0 ? FsError{} : error_from_errno(errno, path);
     }
-    return ::rmdir(native.constData()) == 0 ? FsError {} : error_from_errno(errno, path);
+    return ::rmdir(native.constData()) == 0 ? FsError{} : error_from_errno(errno, path);
 }
 
 FsError RealFileSystem::rename(const QString& from, const QString& to)
@@ -661,7 +661,7 @@ FsError RealFileSystem::rename(const QString& from, const QString& to)
         else
             err = EEXIST;
     }
-    return err == 0 ? FsError {} : error_from_errno(err, to);
+    return err == 0 ? FsError{} : error_from_errno(err, to);
 }
 
 FsError RealFileSystem::delete_tree(const QString& path)
@@ -684,11 +684,11 @@ FsError RealFileSystem::delete_tree(const QString& path)
         return e;
     };
 
-    struct stat st { };
+    struct stat st {};
     if (::lstat(native.constData(), &st) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? FsError {} : failure(errno, top_path);
+        return errno == ENOENT || errno == ENOTDIR ? FsError{} : failure(errno, top_path);
     if (S_ISLNK(st.st_mode))
-        return ::unlink(native.constData()) == 0 ? FsError {} : failure(errno, top_path);
+        return ::unlink(native.constData()) == 0 ? FsError{} : failure(errno, top_path);
     if (!S_ISDIR(st.st_mode))
         return {};
 
@@ -696,7 +696,7 @@ FsError RealFileSystem::delete_tree(const QString& path)
     // way is ever looked up again as a path: a directory swapped for a link after it was listed is
     // opened with O_NOFOLLOW and refused, and then removed as the link it has become.
     Fd cur(open_retry(native.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    struct stat top { };
+    struct stat top {};
     if (!cur.valid() || ::fstat(cur.get(), &top) != 0)
         return failure(errno, top_path);
     if (is_mount_root(cur.get()))
@@ -764,7 +764,7 @@ FsError RealFileSystem::delete_tree(const QString& path)
                     continue;
                 return failure(errno, shown(depth, e.name));
             }
-            struct stat child_st { };
+            struct stat child_st {};
             if (::fstat(child.get(), &child_st) != 0)
                 return failure(errno, shown(depth, e.name));
             if (!on_mount_of(child.get(), child_st, top.st_dev, top_mount))
@@ -779,18 +779,18 @@ FsError RealFileSystem::delete_tree(const QString& path)
         if (depth == 0) {
             cur.close();
             stack.pop_back();
-            struct stat now { };
+            struct stat now {};
             if (::fstatat(parent.get(), leaf.constData(), &now, AT_SYMLINK_NOFOLLOW) != 0)
-                return errno == ENOENT ? FsError {} : failure(errno, top_path);
+                return errno == ENOENT ? FsError{} : failure(errno, top_path);
             if (!same_file(now, top))
                 return failure(EXDEV, top_path);
             return ::unlinkat(parent.get(), leaf.constData(), AT_REMOVEDIR) == 0 || errno == ENOENT
-                ? FsError {}
+                ? FsError{}
                 : failure(errno, top_path);
         }
         const Frame& up = stack[depth - 1];
         Fd up_fd(::openat(cur.get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        struct stat up_st { };
+        struct stat up_st {};
         if (!up_fd.valid() || ::fstat(up_fd.get(), &up_st) != 0)
             return failure(errno, shown(depth - 1));
         if (up_st.st_dev != up.dev || up_st.st_ino != up.ino)
@@ -818,7 +818,7 @@ Result<QByteArray> RealFileSystem::read_file(const QString& path) const
         return r;
     }
     Fd in(fd);
-    struct stat st { };
+    struct stat st {};
     if (::fstat(fd, &st) != 0) {
         r.error = error_from_errno(errno, path);
         return r;
@@ -850,11 +850,11 @@ FsError RealFileSystem::write_file(const QString& path, const QByteArray& data)
     if (!native_path(path, native))
         return bad_name();
     const QByteArray target = write_target(native);
-    struct stat st { };
+    struct stat st {};
     const mode_t mode = ::stat(target.constData(), &st) == 0 ? st.st_mode & 0777 : new_file_mode();
     return replace_file(path, target, mode, nullptr, [&](int out) -> FsError {
         const int err = write_bytes(out, data.constData(), size_t(data.size()), 0);
-        return err ? error_from_errno(err, path) : FsError {};
+        return err ? error_from_errno(err, path) : FsError{};
     });
 }
 
@@ -869,14 +869,14 @@ FsError RealFileSystem::append_file(const QString& path, const QByteArray& data)
     if (fd < 0)
         return errno == ENXIO ? make_error(err_path_file_access) : error_from_errno(errno, path);
     Fd out(fd);
-    struct stat st { };
+    struct stat st {};
     if (::fstat(fd, &st) != 0)
         return error_from_errno(errno, path);
     if (!S_ISREG(st.st_mode) || st.st_nlink != 1)
         return make_error(err_path_file_access);
     if (const int err = write_bytes(fd, data.constData(), size_t(data.size()), st.st_size))
         return error_from_errno(err, path);
-    return out.close() == 0 ? FsError {} : error_from_errno(errno, path);
+    return out.close() == 0 ? FsError{} : error_from_errno(errno, path);
 }
 
 QVector<Volume> RealFileSystem::volumes() const
@@ -923,7 +923,7 @@ QVector<Volume> RealFileSystem::volumes() const
         if (std::any_of(result.cbegin(), result.cend(), [&](const Volume& x) { return x.root == root; }))
             continue;
         const QString label = v.name();
-        result.push_back({ root, label.isEmpty() ? root : root + QStringLiteral(" [") + label + u']' });
+        result.push_back({root, label.isEmpty() ? root : root + QStringLiteral(" [") + label + u']'});
     }
     std::sort(result.begin(), result.end(), [](const Volume& a, const Volume& b) { return a.root < b.root; });
     return result;
