@@ -228,7 +228,8 @@ private slots:
                 u"real/tree/.hidden/h"_qs }));
         const QByteArray odd = native(d_) + "real/tree/odd\xff"; // bytes no name can stand for
         QVERIFY(::close(::open(odd.constData(), O_CREAT | O_WRONLY, 0644)) == 0);
-        link("outside", u"real/tree/dirlink"_qs);
+        const QByteArray outside = native(d_ + u"outside");
+        link(outside.constData(), u"real/tree/dirlink"_qs);
         link("real", u"via"_qs);
 
         // A directory swapped for a link to another one between the listing and the descent: the
@@ -236,7 +237,7 @@ private slots:
         FaultyFileSystem racing;
         racing.on_tree_entry([&](const QString&, const QString& name) {
             if (name == u"sub" && QDir(d_).rename(u"real/tree/sub"_qs, u"moved"_qs))
-                link("outside", u"real/tree/sub"_qs);
+                link(outside.constData(), u"real/tree/sub"_qs);
         });
         QVERIFY(!racing.delete_tree(d_ + u"via/tree/").failed());
         QCOMPARE(entries(d_ + u"real"), QStringList());
