@@ -190,12 +190,6 @@ bool names_at(int fd, QStringList& names)
     return true;
 }
 
-bool read_names(const QByteArray& dir, QStringList& names)
-{
-    const Fd fd(open_retry(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    return fd.valid() && names_at(fd.get(), names);
-}
-
 // The spelling of `name` that exists in the open directory `dfd` ignoring case, the first in name
 // order; empty when none does.
 QString spelling_at(int dfd, const QString& name)
@@ -518,13 +512,8 @@ QString RealFileSystem::resolve_case(const QString& dir, const QString& name) co
     struct stat st {};
     if (::lstat(native.constData(), &st) == 0)
         return name;
-    QStringList names;
-    if (!read_names(native_dir, names))
-        return name;
-    QString best;
-    for (const QString& n : std::as_const(names))
-        if (names_equal(n, name) && (best.isEmpty() || name_less(n, best)))
-            best = n;
+    const Fd dfd(open_retry(native_dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const QString best = dfd.valid() ? spelling_at(dfd.get(), name) : QString();
     return best.isEmpty() ? name : best;
 }
 
