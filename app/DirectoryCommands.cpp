@@ -63,7 +63,7 @@ bool DirectoryCommands::is_volume_root(const QString& dir) const
 {
     const Result<QString> real = fs_.canonical_path(dir);
     if (!real.ok())
-    return false;
+        return false;
     if (real.value == QString(path_separator) || fs_.is_mount_point(real.value))
         return true;
     QStringList roots { fs_.volume_root(dir) };

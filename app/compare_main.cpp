@@ -37,10 +37,10 @@ int main(int argc, char* argv[])
     switch (command.action) {
     case CompareCommand::Action::Help:
         write_to(stdout, compare_usage_text().toUtf8());
-                return exit_no_differences;
+        return exit_no_differences;
     case CompareCommand::Action::Version:
         write_to(stdout, "tandrel-compare 1.21\n");
-                return exit_no_differences;
+        return exit_no_differences;
     case CompareCommand::Action::Invalid:
         return trouble(command.error + QStringLiteral("\n\n") + compare_usage_text().trimmed());
     case CompareCommand::Action::Compare:

@@ -70,7 +70,7 @@ Classification classify(const QVector<FileRecord>& dir1, const QVector<FileRecor
     QVector<const FileRecord*> sorted2;
     sorted2.reserve(dir2.size());
     for (const FileRecord& r : dir2)
-            sorted2.push_back(&r);
+        sorted2.push_back(&r);
     std::vector<QString> all_keys2;
     sort_by_name(
         sorted2, [](const FileRecord* r) -> const QString& { return r->name; }, &all_keys2);
@@ -81,7 +81,7 @@ Classification classify(const QVector<FileRecord>& dir1, const QVector<FileRecor
             if (sorted2[i]->readable && known(all_keys2[size_t(i)])) {
                 kept.push_back(sorted2[i]);
                 keys2.push_back(std::move(all_keys2[size_t(i)]));
-    }
+            }
         }
         sorted2 = std::move(kept);
     }

@@ -14,7 +14,7 @@ Listing list_directory(const FileSystem& fs, const QString& dir)
     listing.undecodable = std::move(listed.value.undecodable);
     listing.records.reserve(listed.value.files.size());
     for (const DirEntry& e : std::as_const(listed.value.files))
-        listing.records.push_back({e.name, e.length, e.mtime, e.readable});
+        listing.records.push_back({ e.name, e.length, e.mtime, e.readable });
     return listing;
 }
 

@@ -6,7 +6,7 @@ QString fold_name(const QString& name)
 {
     // Plain ASCII has one form only; most names are such, and a listing folds every name.
     if (std::all_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() < 0x80; }))
-    return name.toCaseFolded();
+        return name.toCaseFolded();
     // Folding case can leave a decomposed sequence behind, so the form is settled after it too.
     return name.normalized(QString::NormalizationForm_C).toCaseFolded().normalized(QString::NormalizationForm_C);
 }

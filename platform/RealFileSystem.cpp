@@ -137,8 +137,8 @@ bool on_mount_of(int fd, const struct stat& st, dev_t top_dev, const MountId& to
 // its parent cannot be opened the answer is yes, the safe one for every caller.
 bool is_mount_root(int fd)
 {
-    struct stat st {};
-    struct stat up_st {};
+    struct stat st { };
+    struct stat up_st { };
     const Fd up(::openat(fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!up.valid() || ::fstat(fd, &st) != 0 || ::fstat(up.get(), &up_st) != 0)
         return true;
@@ -375,7 +375,7 @@ Result<FileListing> RealFileSystem::list_files(const QString& dir, qsizetype lim
         if (e.name.startsWith('.'))
             continue;
         Candidate c;
-        struct stat st {};
+        struct stat st { };
         // The directory tells plain files apart; only a link, or a volume that does not say,
         // needs a look at the entry itself to know whether it takes part.
         if (e.type == DT_LNK || e.type == DT_UNKNOWN) {
@@ -412,7 +412,7 @@ Result<FileListing> RealFileSystem::list_files(const QString& dir, qsizetype lim
     for (Candidate& c : found) {
         c.entry.name = std::move(c.name);
         if (!c.looked_up) {
-            struct stat st {};
+            struct stat st { };
             if (::fstatat(dfd.get(), c.raw.constData(), &st, 0) == 0 && S_ISREG(st.st_mode)) {
                 c.entry.length = st.st_size;
                 c.entry.mtime = st.st_mtim.tv_sec;
@@ -673,11 +673,11 @@ FsError RealFileSystem::delete_tree(const QString& path)
         return e;
     };
 
-    struct stat st {};
+    struct stat st { };
     if (::lstat(native.constData(), &st) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? FsError{} : failure(errno, top_path);
+        return errno == ENOENT || errno == ENOTDIR ? FsError {} : failure(errno, top_path);
     if (S_ISLNK(st.st_mode))
-        return ::unlink(native.constData()) == 0 ? FsError{} : failure(errno, top_path);
+        return ::unlink(native.constData()) == 0 ? FsError {} : failure(errno, top_path);
     if (!S_ISDIR(st.st_mode))
         return {};
 
@@ -685,7 +685,7 @@ FsError RealFileSystem::delete_tree(const QString& path)
     // way is ever looked up again as a path: a directory swapped for a link after it was listed is
     // opened with O_NOFOLLOW and refused, and then removed as the link it has become.
     Fd cur(open_retry(native.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    struct stat top {};
+    struct stat top { };
     if (!cur.valid() || ::fstat(cur.get(), &top) != 0)
         return failure(errno, top_path);
     if (is_mount_root(cur.get()))
@@ -753,7 +753,7 @@ FsError RealFileSystem::delete_tree(const QString& path)
                     continue;
                 return failure(errno, shown(depth, e.name));
             }
-            struct stat child_st {};
+            struct stat child_st { };
             if (::fstat(child.get(), &child_st) != 0)
                 return failure(errno, shown(depth, e.name));
             if (!on_mount_of(child.get(), child_st, top.st_dev, top_mount))
@@ -768,18 +768,18 @@ FsError RealFileSystem::delete_tree(const QString& path)
         if (depth == 0) {
             cur.close();
             stack.pop_back();
-            struct stat now {};
+            struct stat now { };
             if (::fstatat(parent.get(), leaf.constData(), &now, AT_SYMLINK_NOFOLLOW) != 0)
-                return errno == ENOENT ? FsError{} : failure(errno, top_path);
+                return errno == ENOENT ? FsError {} : failure(errno, top_path);
             if (!same_file(now, top))
                 return failure(EXDEV, top_path);
             return ::unlinkat(parent.get(), leaf.constData(), AT_REMOVEDIR) == 0 || errno == ENOENT
-                ? FsError{}
+                ? FsError {}
                 : failure(errno, top_path);
         }
         const Frame& up = stack[depth - 1];
         Fd up_fd(::openat(cur.get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        struct stat up_st {};
+        struct stat up_st { };
         if (!up_fd.valid() || ::fstat(up_fd.get(), &up_st) != 0)
             return failure(errno, shown(depth - 1));
         if (up_st.st_dev != up.dev || up_st.st_ino != up.ino)

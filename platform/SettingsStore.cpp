@@ -11,7 +11,7 @@ namespace {
 std::unique_ptr<QSettings> open_store(const QString& ini_file)
 {
     auto s = ini_file.isEmpty() ? std::make_unique<QSettings>(QStringLiteral("tandrel"), QStringLiteral("tandrel"))
-                 : std::make_unique<QSettings>(ini_file, QSettings::IniFormat);
+                                : std::make_unique<QSettings>(ini_file, QSettings::IniFormat);
     // In an ini file (the store's form here) Qt keeps a section named "general" only for one run:
     // it writes "[%General]" and reads that back as "General", so the next start would find
     // nothing. Its own top-level section, written "[General]", is the general section there.
@@ -75,8 +75,8 @@ QString QtSettingsStore::get_setting(const QString& key) const
 void QtSettingsStore::save_setting(const QString& key, const QString& value)
 {
     if (QSettings* s = store()) {
-    s->setValue(key, value);
-    s->sync();
+        s->setValue(key, value);
+        s->sync();
     }
 }
 

@@ -39,7 +39,7 @@ public:
     Result<FileListing> list_files(const QString& dir, qsizetype limit) const override
     {
         if (broken.contains(QDir::cleanPath(dir)))
-            return {{}, make_error(err_disk_not_ready)};
+            return { {}, make_error(err_disk_not_ready) };
         return RealFileSystem::list_files(dir, limit);
     }
     QSet<QString> broken;
@@ -232,7 +232,7 @@ private slots:
         const QByteArray odd = QFile::encodeName(g.dir2) + "/odd\xff";
         QVERIFY(std::fclose(std::fopen(odd.constData(), "w")) == 0);
         g.controller.compare_directories();
-        QCOMPARE(g.lists.list(5).names(), QStringList{u"a"_s});
+        QCOMPARE(g.lists.list(5).names(), QStringList { u"a"_s });
         QVERIFY(g.port.texts().last().startsWith(u"1 file of dir 2 could not be read"_s));
         QVERIFY(g.controller.globals().GLB_differences_found);
         QCOMPARE(std::remove(odd.constData()), 0);

@@ -11,7 +11,8 @@
 
 class BindMount {
 public:
-    BindMount(const QString& source, const QString& target) : target_(QFile::encodeName(target))
+    BindMount(const QString& source, const QString& target)
+        : target_(QFile::encodeName(target))
     {
         static const QByteArray own_namespace = []() -> QByteArray {
             if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
