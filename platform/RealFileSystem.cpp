@@ -156,23 +156,23 @@ struct RawEntry {
 
 bool read_raw_entries(int fd, std::vector<RawEntry>& out)
 {
-    const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
-    if (copy < 0)
+    // Straight from the descriptor, from its start: no second descriptor or stream per directory,
+    // which a deep tree would pay for at every level.
+    if (::lseek(fd, 0, SEEK_SET) != 0)
         return false;
-    DirHandle d(::fdopendir(copy));
-    if (!d) {
-        const int err = errno;
-        ::close(copy);
-        errno = err;
-        return false;
-    }
+    alignas(dirent64) char buffer[32768];
     for (;;) {
-        errno = 0;
-        const dirent* e = ::readdir(d.get());
-        if (!e)
-            return errno == 0;
-        if (!is_dot_or_dotdot(e->d_name))
-            out.push_back({ QByteArray(e->d_name), e->d_type });
+        const ssize_t n = ::getdents64(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n == 0;
+        for (ssize_t at = 0; at < n;) {
+            const auto* e = reinterpret_cast<const dirent64*>(buffer + at);
+            if (!is_dot_or_dotdot(e->d_name))
+                out.push_back({ QByteArray(e->d_name), e->d_type });
+            at += e->d_reclen;
+        }
     }
 }
 
@@ -784,11 +784,10 @@ FsError RealFileSystem::delete_tree(const QString& path)
             return failure(errno, shown(depth - 1));
         if (up_st.st_dev != up.dev || up_st.st_ino != up.ino)
             return failure(EXDEV, shown(depth)); // moved away while it was being emptied
-        const QString here = shown(depth);
-        stack.pop_back();
         cur = std::move(up_fd);
         if (::unlinkat(cur.get(), name.constData(), AT_REMOVEDIR) != 0 && errno != ENOENT)
-            return failure(errno, here);
+            return failure(errno, shown(depth));
+        stack.pop_back();
     }
     return {};
 }

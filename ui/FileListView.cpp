@@ -9,15 +9,20 @@ namespace {
 QString list_description(int number)
 {
     switch (number) {
-    case 1: return QStringLiteral("Files only in directory 1, or all files of directory 1 before a comparison");
-    case 2: return QStringLiteral("Files only in directory 2, or all files of directory 2 before a comparison");
-    case 3: return QStringLiteral("Files newer in directory 1 than in directory 2");
-    case 4: return QStringLiteral("Files newer in directory 2 than in directory 1");
-    default: return QStringLiteral("Files that are the same in both directories");
+    case 1:
+        return QStringLiteral("Files only in directory 1, or all files of directory 1 before a comparison");
+    case 2:
+        return QStringLiteral("Files only in directory 2, or all files of directory 2 before a comparison");
+    case 3:
+        return QStringLiteral("Files newer in directory 1 than in directory 2");
+    case 4:
+        return QStringLiteral("Files newer in directory 2 than in directory 1");
+    default:
+        return QStringLiteral("Files that are the same in both directories");
     }
 }
 
-}  // namespace
+} // namespace
 
 FileListView::FileListView(FileListModel& model, int number, QWidget* parent)
     : QListView(parent)

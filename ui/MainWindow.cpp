@@ -1,14 +1,14 @@
 #include "ui/MainWindow.h"
 
 #include "app/MainController.h"
+#include "platform/Shell.h"
+#include "platform/UserPort.h"
 #include "ui/DirPaneWidget.h"
 #include "ui/FileListView.h"
 #include "ui/HelpTexts.h"
 #include "ui/ListDrag.h"
 #include "ui/MainLayout.h"
 #include "ui/Placement.h"
-#include "platform/Shell.h"
-#include "platform/UserPort.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -139,7 +139,7 @@ MainWindow::MainWindow(MainController& controller, UserPort& port, Shell& shell)
 
 MainWindow::~MainWindow()
 {
-    controller_.hooks() = ControllerHooks{};
+    controller_.hooks() = ControllerHooks {};
 }
 
 void MainWindow::build_menus()
@@ -270,7 +270,8 @@ void MainWindow::build_controls()
         });
         view->installEventFilter(popup);  // the menu key reaches the view, a click its viewport
         view->viewport()->installEventFilter(popup);
-        connect(view, &FileListView::hovered, this, [this](int list, int row) { controller_.list_mouse_move(list, row); });
+        connect(
+            view, &FileListView::hovered, this, [this](int list, int row) { controller_.list_mouse_move(list, row); });
         if (n <= 4) {
             connect(view, &FileListView::clicked_list, this, [&model](int list) { model.set_align_caption(list); });
             auto* button = make_button(QStringLiteral("bot_list%1").arg(n), model.align_caption(n), client_);
