@@ -43,13 +43,13 @@ QString unreadable_message(const Classification& c, const QString& dir1, const Q
         const qsizetype n = sides[i].first->size();
         if (n == 0)
             continue;
+        const QString other = QString::number(2 - i);
         text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + QString::number(n)
             + (n == 1 ? QStringLiteral(" file") : QStringLiteral(" files")) + QStringLiteral(" of dir ")
-            + QString::number(i + 1) + QStringLiteral(" could not be read (") + sides[i].second
-            + (n == 1 ? QStringLiteral("): it takes part in nothing, nor does a file of the same name in the other "
-                                       "directory.")
-                      : QStringLiteral("): they take part in nothing, nor do files of the same names in the other "
-                                       "directory."));
+            + QString::number(i + 1) + QStringLiteral(" could not be read (") + sides[i].second + QStringLiteral(").\n")
+            + (n == 1 ? QStringLiteral("It takes part in nothing, nor does a file of the same name in dir ")
+                      : QStringLiteral("They take part in nothing, nor do files of the same names in dir "))
+            + other + u'.';
     }
     return text;
 }

@@ -21,8 +21,8 @@ struct ListingErrors {
     FsError dir2;
 };
 
-// "2 files of dir 1 could not be read (PATH): they take part in nothing, ..." with one line for
-// each directory that has such files; empty when there are none.
+// "2 files of dir 1 could not be read (PATH).\nThey take part in nothing, ..." for each
+// directory that has such files; empty when there are none.
 QString unreadable_message(const Classification& c, const QString& dir1, const QString& dir2);
 
 // Lists `dir1` and `dir2` and classifies them. The limit message, the unreadable files (once)
