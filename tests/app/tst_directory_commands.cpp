@@ -125,18 +125,19 @@ private slots:
         Fixture f;
         QVERIFY(make_tree(f.one, { u"held/deeper"_s, u"vol"_s, u"real"_s }));
         const QString via_link = f.tmp.path() + u"/two/via-link"_s;
-        QVERIFY(QFile::link(f.one + u"/real"_s, via_link));
+        QVERIFY(QFile::link(f.one + u"/real"_s, via_link) && QFile::link(f.one, f.tmp.path() + u"/two/up"_s));
         f.fs.roots = QStringList { f.one + u"/vol"_s };
-        // The root, a volume, the other pane's directory, its ancestor, and the same through a link.
-        for (const auto& [path, other] :
-            { std::pair { u"/"_s, f.one }, { f.one + u"/vol"_s, f.one }, { f.one + u"/held"_s, f.one + u"/held"_s },
-                { f.one + u"/held"_s, f.one + u"/held/deeper"_s }, { f.one + u"/real"_s, via_link } }) {
+        // The root, a volume (also through a linked parent), the other pane's directory, its
+        // ancestor, and the same through a link.
+        for (const auto& [path, other] : { std::pair { u"/"_s, f.one }, { f.one + u"/vol"_s, f.one },
+                 { f.tmp.path() + u"/two/up/vol"_s, f.one }, { f.one + u"/held"_s, f.one + u"/held"_s },
+                 { f.one + u"/held"_s, f.one + u"/held/deeper"_s }, { f.one + u"/real"_s, via_link } }) {
             QVERIFY(!f.pane1.set_path(path));
             QVERIFY(!f.pane2.set_path(other));
             f.commands.m_delete_dir();
             QVERIFY(QFileInfo(path).isDir());
         }
-        QCOMPARE(f.port.shown.size(), 5); // each with a message; a question would fail the test
+        QCOMPARE(f.port.shown.size(), 6); // each with a message; a question would fail the test
 
         // A failure part-way stops there and names the path; what went before stays gone, the
         // pane stays, and the lists are read again.
