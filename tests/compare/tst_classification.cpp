@@ -77,7 +77,6 @@ private slots:
     void pairs_across_case();
     void unreadable_files_take_no_part_on_either_side();
     void what_counts_as_a_difference();
-    void same_name_in_other_unicode_form();
     void indexed_pairing_matches_scan();
 };
 
@@ -165,16 +164,6 @@ void TestClassification::what_counts_as_a_difference()
         c.listing_cut = i == 6;
         QCOMPARE(c.differences_found(), i != 7);
     }
-}
-
-void TestClassification::same_name_in_other_unicode_form()
-{
-    // "Café" written composed on one system and decomposed on another is one name.
-    const QString composed = u"Caf\u00e9.txt"_s, decomposed = u"cafe\u0301.TXT"_s;
-    QVERIFY(names_equal(composed, decomposed));
-    QCOMPARE(
-        describe(classify({ { composed, 1, 5 } }, { { decomposed, 1, 5 } }, false)), u"[] [] [Caf\u00e9.txt] [] [] "_s);
-    QVERIFY(!names_equal(u"e"_s, u"\u00e9"_s));
 }
 
 void TestClassification::indexed_pairing_matches_scan()
