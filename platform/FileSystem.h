@@ -34,6 +34,16 @@ struct DirEntry {
     qint64 mtime = 0;
 };
 
+// The plain files of one directory as a comparison takes them (see FileSystem::list_files).
+struct FileListing {
+    QVector<DirEntry> files; // sorted with name_less, at most the limit asked for
+    bool overflow = false; // more plain files stand in the directory than were listed
+    // Plain files whose names are not valid in the user's encoding: no other name can stand for
+    // them, so they take part in nothing and are only counted. Shown with "\xNN" for each byte
+    // that is not valid.
+    QStringList undecodable;
+};
+
 enum class EntryKind {
     Files,        // plain files and links to plain files; broken links are left out
     Directories,  // subdirectories, links to directories included (is_link set); never "." or ".."
@@ -85,12 +95,22 @@ public:
     // The entries of one kind in `dir`, sorted with name_less. Hidden entries (a name beginning
     // with ".") only when asked for.
     virtual Result<QVector<DirEntry>> list(const QString& dir, EntryKind kind, bool include_hidden) const = 0;
+    // The visible plain files of `dir` (links to plain files included) for a comparison: their
+    // names and types come from the directory itself, they are sorted, the list is cut after
+    // `limit` names, and only the names kept are looked up for their length and date. A name that
+    // cannot be looked up, or whose kind cannot be told, is kept with `readable` false.
+    virtual Result<FileListing> list_files(const QString& dir, qsizetype limit) const = 0;
     // Looks `path` up following links; a broken link or a missing path is an error.
     virtual Result<FileInfo> info(const QString& path) const = 0;
     // True when an entry of any kind stands at `path` (a broken link too). The error is set only
     // when the question itself could not be answered (a malformed name, a device gone).
     virtual Result<bool> exists(const QString& path) const = 0;
     virtual bool dir_exists(const QString& path) const = 0;
+    // `path` with every symbolic link, "." and ".." resolved: the one spelling of the entry on
+    // disk, for telling whether two paths name the same place.
+    virtual Result<QString> canonical_path(const QString& path) const = 0;
+    // True when the directory at `path` is the root of a mounted volume (a bind mount included).
+    virtual bool is_mount_point(const QString& path) const = 0;
     // The spelling of `name` that exists in `dir`, ignoring case; `name` itself when none does
     // (or when it exists exactly as given).
     virtual QString resolve_case(const QString& dir, const QString& name) const = 0;
@@ -127,10 +147,19 @@ public:
     // Removes an empty directory, or a symbolic link to a directory (never its target).
     virtual FsError remove_dir(const QString& path) = 0;
     virtual FsError rename(const QString& from, const QString& to) = 0;
+    // Deletes the directory `path` with everything in it, hidden entries included. When `path`
+    // is a symbolic link, the link is removed and its target left alone. Inside the tree nothing
+    // is followed: an entry swapped for a link while the deletion runs is removed as a link, and
+    // a directory on another volume or mount is never entered (error 70). A volume root is never
+    // deleted. A missing path is no error. Stops at the first failure, with the path that failed
+    // in the error; what was deleted stays deleted.
+    virtual FsError delete_tree(const QString& path) = 0;
 
     virtual Result<QByteArray> read_file(const QString& path) const = 0;
     // Replaces the whole file through a temporary file, so a failure leaves the old content.
     virtual FsError write_file(const QString& path, const QByteArray& data) = 0;
+    // Appends to a plain file of its own, created when missing: never through a symbolic link, to
+    // a file with other names (hard links), or to a pipe or device (error 75).
     virtual FsError append_file(const QString& path, const QByteArray& data) = 0;
 
     // The ready, real volumes (no pseudo file systems), sorted by root.
