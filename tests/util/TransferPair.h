@@ -4,6 +4,7 @@
 // decides.
 
 #include "compare/FileListsModel.h"
+#include "tests/util/AsNobody.h"
 #include "tests/util/FakeShell.h"
 #include "tests/util/FaultyFileSystem.h"
 #include "tests/util/ScriptedPort.h"
@@ -14,15 +15,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <unistd.h>
-
-// Root ignores permissions; permission cases run as "nobody" while one of these lives.
-struct AsNobody {
-    const bool root = ::geteuid() == 0;
-    AsNobody() { QVERIFY(!root || ::seteuid(65534) == 0); }
-    ~AsNobody() { QVERIFY(!root || ::seteuid(0) == 0); }
-};
 
 struct TransferPair {
     QTemporaryDir tmp;
