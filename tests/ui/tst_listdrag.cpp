@@ -1,11 +1,15 @@
-// Moving files with the mouse in the real window: which controls take a dragged entry, a drop
-// reaching the disk, and an align button with its progress bar and focus.
+// Moving, deleting and opening files with the mouse in the real window: which controls take a
+// dragged entry, a drop reaching the disk, an align button with its progress bar and focus, the
+// lists' context menu, the delete and open/run targets, and the trash toggle.
 
 #include "tests/util/WindowPair.h"
 #include "ui/ListDrag.h"
 
+#include <QAction>
 #include <QDragEnterEvent>
+#include <QLabel>
 #include <QListView>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -22,6 +26,7 @@ private slots:
         QVERIFY(make_file(w->dir1 + u"newer.txt", "new", 1700000100)
             && make_file(w->dir2 + u"newer.txt", "old", 1700000000));
         QVERIFY(make_file(w->dir1 + u"a.txt", "a", 1700000000) && make_file(w->dir1 + u"b.txt", "b", 1700000000));
+        w->settings.values[u"delete_to_trash"_qs] = u"0"_qs;
         w->open(w->dir1, w->dir2);
     }
     void cleanup() { w.reset(); }
@@ -84,6 +89,56 @@ private slots:
         QVERIFY(progress->isHidden());
         QTRY_VERIFY(w->find<QPushButton>(u"bot_exit"_qs)->hasFocus());
         QVERIFY(!w->find<QPushButton>(u"bot_cancel"_qs)->isEnabled());
+    }
+
+    void menu_drops_and_trash_toggle()
+    {
+        // A right click opens the lists' menu and leaves the selection alone: it is what the
+        // menu deletes.
+        auto* list1 = w->find<QListView>(u"List1"_qs);
+        const QModelIndex b = list1->model()->index(1, 0);
+        list1->selectionModel()->select(b, QItemSelectionModel::Select);
+        QTest::mousePress(
+            list1->viewport(), Qt::RightButton, {}, list1->visualRect(list1->model()->index(0, 0)).center());
+        auto* menu = w->find<QMenu>(u"m_popup"_qs);
+        QTRY_VERIFY(menu->isVisible());
+        QCOMPARE(list1->selectionModel()->selectedRows(), QModelIndexList { b });
+        w->port.answer(Answer::Yes);
+        menu->findChild<QAction*>(u"m_delete_selected_files"_qs)->trigger();
+        QCOMPARE(w->port.texts(), QStringList { u"do you want to delete B.TXT from dir1?"_qs });
+        QCOMPARE(entries(w->dir1), (QStringList { u"a.txt"_qs, u"newer.txt"_qs }));
+        menu->close();
+
+        // The delete target takes list entries; the open/run target texts from elsewhere too.
+        auto drop = [&](const char* target, QMimeData* mime) {
+            QLabel* box = w->find<QLabel>(QString::fromLatin1(target));
+            QDragEnterEvent enter(QPoint(2, 2), Qt::MoveAction, mime, Qt::LeftButton, {});
+            QApplication::sendEvent(box, &enter);
+            QDropEvent dropped(QPoint(2, 2), Qt::MoveAction, mime, Qt::LeftButton, {});
+            QApplication::sendEvent(box, &dropped);
+            QCoreApplication::processEvents(); // the drop's work runs once the drag has ended
+            delete mime;
+            return enter.isAccepted() && dropped.isAccepted();
+        };
+        w->port.answer(Answer::Yes);
+        QVERIFY(drop("Text2", ListDrag { 1, u"a.txt"_qs }.to_mime()));
+        QCOMPARE(w->port.texts().last(), u"do you want to delete A.TXT from dir 1?"_qs);
+        QCOMPARE(entries(w->dir1), QStringList { u"newer.txt"_qs });
+        auto* text = new QMimeData;
+        text->setText(u"www.example.org"_qs);
+        QVERIFY(drop("Text1", text));
+        QVERIFY(make_file(w->dir1 + u"late.txt"_qs)); // on disk, not in the list: not opened
+        QVERIFY(drop("Text1", ListDrag { 1, u"late.txt"_qs }.to_mime()));
+        QCOMPARE(w->shell.urls + w->shell.paths, QStringList { u"https://www.example.org"_qs });
+
+        auto* toggle = w->find<QAction>(u"m_delete_to_trash"_qs);
+        QVERIFY(!toggle->isChecked()); // stored off
+        toggle->trigger();
+        QCOMPARE(w->settings.values.value(u"delete_to_trash"_qs), u"-1"_qs);
+        w->settings.values.clear();
+        w->open(w->dir1, w->dir1);
+        QVERIFY(w->find<QAction>(u"m_delete_to_trash"_qs)->isChecked()); // on when nothing is stored
+        QCOMPARE(w->port.unexpected_questions, 0);
     }
 };
 
