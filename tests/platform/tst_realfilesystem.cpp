@@ -184,17 +184,6 @@ private slots:
         QCOMPARE(entries(d_ + u"ro"), QStringList { u"kept"_qs });
     }
 
-    void injected_faults_count_calls()
-    {
-        FaultyFileSystem faulty;
-        faulty.fail_call(FaultyFileSystem::Op::AnyMutating, 2, err_device_unavailable);
-        QVERIFY(!faulty.make_dir(d_ + u"one").failed());
-        QCOMPARE(faulty.write_file(d_ + u"two", "2").number, int(err_device_unavailable));
-        QVERIFY(!faulty.write_file(d_ + u"three", "3").failed());
-        QCOMPARE(entries(d_), (QStringList { u"one"_qs, u"three"_qs }));
-        QCOMPARE(faulty.calls(FaultyFileSystem::Op::AnyMutating), 3);
-    }
-
     void delete_tree_stays_inside_the_tree()
     {
         QVERIFY(make_tree(d_, { u"outside"_qs, u"real/tree/sub/deeper"_qs, u"real/tree/.hidden"_qs },

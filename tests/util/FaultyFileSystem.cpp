@@ -17,12 +17,11 @@ bool FaultyFileSystem::failed(Op op, const QString& path) const
 {
     due_ = {};
     for (const Op o : { op, Op::AnyMutating }) {
-        if (o == Op::AnyMutating && op < Op::CopyFile)
-            break;
-        ++calls_[size_t(o)];
         CallFault& f = faults_[size_t(o)];
         if (f.countdown > 0 && --f.countdown == 0 && !due_)
             due_ = make_error(f.error_number);
+        if (op == Op::List || op == Op::AnyMutating)
+            break; // reads, and AnyMutating itself, have no second counter
     }
     if (!due_ && !path.isEmpty())
         due_ = path_fault(path);

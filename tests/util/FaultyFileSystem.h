@@ -12,12 +12,8 @@ class FaultyFileSystem : public RealFileSystem {
     using Real = RealFileSystem;
 
 public:
-    enum class Op {
-        List, Info, Exists, ReadFile,                                             // reading
-        CopyFile, RemoveFile, MakeDir, RemoveDir, Rename, WriteFile, AppendFile, // changing
-        AnyMutating, // every changing call counted together
-        Count_
-    };
+    // List reads; the others change. AnyMutating counts every changing call, these three included.
+    enum class Op { List, CopyFile, RemoveFile, MakeDir, AnyMutating, Count_ };
 
     // The `nth` call of `op` from now on (1 = the next one) does nothing and fails with the
     // program's error `error_number`. One such fault per `op`; arming it again replaces it.
@@ -31,7 +27,6 @@ public:
     void fail_path(const QString& path, int error_number);
     // The next `times` renames of a copied file into place fail with the errno value `errnum`.
     void fail_rename_into_place(int errnum, int times = 1) { rename_fault_ = { errnum, times }; }
-    int calls(Op op) const { return calls_[size_t(op)]; }
     // Runs `hook` in delete_tree for every entry of a directory it has read, before it acts on it.
     void on_tree_entry(std::function<void(const QString& dir, const QString& name)> hook)
     {
@@ -48,17 +43,15 @@ public:
     }
     Result<FileInfo> info(const QString& p) const override
     {
-        return failed(Op::Info, p) ? Result<FileInfo> { {}, due_ } : Real::info(p);
+        const FsError e = path_fault(p);
+        return e ? Result<FileInfo> { {}, e } : Real::info(p);
     }
     Result<bool> exists(const QString& p) const override
     {
-        return failed(Op::Exists, p) ? Result<bool> { false, due_ } : Real::exists(p);
+        const FsError e = path_fault(p);
+        return e ? Result<bool> { false, e } : Real::exists(p);
     }
     bool dir_exists(const QString& p) const override { return !path_fault(p) && Real::dir_exists(p); }
-    Result<QByteArray> read_file(const QString& p) const override
-    {
-        return failed(Op::ReadFile) ? Result<QByteArray> { {}, due_ } : Real::read_file(p);
-    }
     // The source's path faults (set with fail_path) make the source missing.
     CopyResult copy_into(const QString& from, const QString& d, const QString& n, const CopyOptions& o) override
     {
@@ -76,18 +69,18 @@ public:
         return failed(Op::RemoveFile) ? due_ : Real::remove_entry(d, n, any_case, to_trash);
     }
     FsError make_dir(const QString& p) override { return failed(Op::MakeDir) ? due_ : Real::make_dir(p); }
-    FsError remove_dir(const QString& p) override { return failed(Op::RemoveDir) ? due_ : Real::remove_dir(p); }
+    FsError remove_dir(const QString& p) override { return failed(Op::AnyMutating) ? due_ : Real::remove_dir(p); }
     FsError rename(const QString& a, const QString& b) override
     {
-        return failed(Op::Rename) ? due_ : Real::rename(a, b);
+        return failed(Op::AnyMutating) ? due_ : Real::rename(a, b);
     }
     FsError write_file(const QString& p, const QByteArray& data) override
     {
-        return failed(Op::WriteFile) ? due_ : Real::write_file(p, data);
+        return failed(Op::AnyMutating) ? due_ : Real::write_file(p, data);
     }
     FsError append_file(const QString& p, const QByteArray& data) override
     {
-        return failed(Op::AppendFile) ? due_ : Real::append_file(p, data);
+        return failed(Op::AnyMutating) ? due_ : Real::append_file(p, data);
     }
 
 protected:
@@ -103,17 +96,23 @@ protected:
     }
 
 private:
-    // Counts the call of `op`; true when it is to fail: by its own fault when due, else by the fault
+    // Counts down the faults of `op`; true when it is to fail: by its own fault when due, else by the fault
     // of `path`. The error is then in `due_`.
     bool failed(Op op, const QString& path = {}) const;
     FsError path_fault(const QString& path) const;
 
-    struct CallFault { int countdown = 0, error_number = 0; }; // countdown 0: not armed
-    struct WriteFault { qint64 offset = -1; int errnum = 0, times = 0; };
-    mutable std::array<int, size_t(Op::Count_)> calls_ {};
+    struct CallFault {
+        int countdown = 0, error_number = 0;
+    }; // countdown 0: not armed
+    struct WriteFault {
+        qint64 offset = -1;
+        int errnum = 0, times = 0;
+    };
     mutable std::array<CallFault, size_t(Op::Count_)> faults_ {};
     mutable FsError due_;
     QHash<QString, int> path_faults_;
     WriteFault write_fault_;
-    struct { int errnum = 0, times = 0; } rename_fault_;
+    struct {
+        int errnum = 0, times = 0;
+    } rename_fault_;
 };

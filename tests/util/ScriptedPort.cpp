@@ -5,14 +5,14 @@
 ScriptedPort::~ScriptedPort()
 {
     // Outside a test function (a port held by the test object) there is no test left to fail.
-    if (answers_left() && QTest::currentTestFunction())
+    if ((!answers_.empty() || !inputs_.empty()) && QTest::currentTestFunction())
         QTest::qFail("scripted answers left over: a question the test expected was never asked", __FILE__, __LINE__);
 }
 
-Answer ScriptedPort::message_box(const QString& text, MsgButtons buttons, MsgIcon icon, Answer default_button,
-                                 const QString& title)
+Answer ScriptedPort::message_box(
+    const QString& text, MsgButtons buttons, MsgIcon icon, Answer default_button, const QString& title)
 {
-    shown.push_back({text, title.isEmpty() ? app_title() : title, buttons, icon, default_button});
+    shown.push_back({ text, title.isEmpty() ? app_title() : title, buttons, icon, default_button });
     if (buttons == MsgButtons::Ok)
         return Answer::Ok;
     if (answers_.empty()) {
@@ -52,10 +52,9 @@ void ScriptedPort::set_main_window_visible(bool visible)
     visibility_changes.push_back(visible);
 }
 
-void ScriptedPort::end_program(int code)
+void ScriptedPort::end_program(int)
 {
     ended = true;
-    exit_code = code;
 }
 
 QStringList ScriptedPort::texts() const

@@ -27,12 +27,14 @@ public:
     // Answers for the next questions (boxes with more than an OK button), in order.
     void answer(Answer a) { answers_.push_back(a); }
     // Answers for the next input boxes, in order; nullopt is a cancel.
-    void type(const std::optional<QString>& text) { inputs_.push_back({!text.has_value(), text.value_or(QString())}); }
+    void type(const std::optional<QString>& text)
+    {
+        inputs_.push_back({ !text.has_value(), text.value_or(QString()) });
+    }
 
-    Answer message_box(const QString& text, MsgButtons buttons, MsgIcon icon, Answer default_button,
-                       const QString& title) override;
-    std::optional<QString> input_box(const QString& prompt, const QString& title,
-                                     const QString& default_text) override;
+    Answer message_box(
+        const QString& text, MsgButtons buttons, MsgIcon icon, Answer default_button, const QString& title) override;
+    std::optional<QString> input_box(const QString& prompt, const QString& title, const QString& default_text) override;
     void set_busy(bool on) override;
     void process_events() override { ++events_run; }
     void set_main_window_visible(bool visible) override;
@@ -42,16 +44,14 @@ public:
     // Every box shown, in order, and their texts alone.
     QVector<Shown> shown;
     QStringList texts() const;
-    QStringList prompts;          // prompt and title of each input box, as "prompt|title"
-    QVector<bool> busy_changes;   // every set_busy call
+    QStringList prompts; // prompt and title of each input box, as "prompt|title"
+    QVector<bool> busy_changes; // every set_busy call
     QVector<bool> visibility_changes;
     int events_run = 0;
     bool ended = false;
-    int exit_code = 0;
     bool busy = false;
     // Questions asked with no scripted answer left; a test checks it stays 0.
     int unexpected_questions = 0;
-    bool answers_left() const { return !answers_.empty() || !inputs_.empty(); }
 
 private:
     std::deque<Answer> answers_;
