@@ -7,6 +7,8 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 class TestHelpTexts : public QObject {
     Q_OBJECT
 private slots:
@@ -19,14 +21,13 @@ void TestHelpTexts::history_entries_are_numbered_newest_first()
 {
     // The version string is read from the first entry: the numbers and dates must descend.
     const QStringList entries = version_history_entries();
-    QCOMPARE(entries.size(), 22);
     const QRegularExpression form(
         QStringLiteral("^(\\d\\d)\\^(\\d\\d)(\\d\\d)(\\d\\d)\\.(\\d{1,2})\\) [FIN]: \\S.*[.]$"));
     std::tuple<QDate, int> previous { QDate(9999, 1, 1), 0 };
     for (int i = 0; i < entries.size(); ++i) {
         const QRegularExpressionMatch m = form.match(entries[i]);
         QVERIFY2(m.hasMatch(), qPrintable(entries[i]));
-        QCOMPARE(m.captured(1).toInt(), 21 - i);
+        QCOMPARE(m.captured(1).toInt(), entries.size() - 1 - i);
         const std::tuple<QDate, int> now {
             QDate(2000 + m.captured(2).toInt(), m.captured(3).toInt(), m.captured(4).toInt()), m.captured(5).toInt()
         };
@@ -59,13 +60,11 @@ void TestHelpTexts::command_line_help_is_shell_ready()
     QCOMPARE(port.shown.size(), 1);
     // The format and example lines can be pasted into a shell: the separators are quoted, the
     // lines themselves are not.
-    const QStringList lines = port.shown[0].text.split(u'\n');
-    QCOMPARE(lines.size(), 17);
-    const QString indent(14, u' ');
-    QCOMPARE(lines[1], indent + QStringLiteral("tandrel dir1spec '|' dir2spec "));
-    QCOMPARE(lines[5], indent + QStringLiteral("tandrel /home/me/work '|' /media/usb/work)."));
-    QCOMPARE(lines[9], indent + QStringLiteral("tandrel dir1spec '\u00a7' dir2spec "));
-    QCOMPARE(lines[13], indent + QStringLiteral("tandrel /home/me/work '\u00a7' /media/usb/work)."));
+    const QStringList commands = port.shown[0].text.split(u'\n').filter(u"tandrel "_s);
+    QCOMPARE(commands.size(), 4);
+    for (const QString& line : commands)
+        QVERIFY2((line.contains(u" '|' "_s) || line.contains(u" '\u00a7' "_s)) && line.trimmed().startsWith(u't'),
+            qPrintable(line));
 }
 
 QTEST_MAIN(TestHelpTexts)

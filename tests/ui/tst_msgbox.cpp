@@ -65,10 +65,10 @@ void TestMsgBox::layout_and_minimum_height()
     MsgBoxWindow* window = MsgBoxWindow::current();
     QVERIFY(QTest::qWaitForWindowExposed(window));
     window->resize(500, 400);
-    const QRect box = text_box()->geometry();
-    QCOMPARE(box, QRect(10, 6, 500 - 2 * 10, box.height()));
-    QCOMPARE(ok_button()->geometry(), QRect((500 - 100) / 2, box.bottom() + 1 + 8, 100, 20));
-    QVERIFY(text_box()->document()->size().height() > 1); // long text wraps at the box's width
+    // The text fills the width, the button centred under it; the long text wraps.
+    const QRect box = text_box()->geometry(), ok = ok_button()->geometry();
+    QVERIFY(box.left() > 0 && box.left() + box.right() == 499 && ok.top() > box.bottom());
+    QVERIFY(qAbs(ok.center().x() - 250) <= 1 && text_box()->document()->size().height() > 1);
 
     // Too low: back to 2000 twips of outer height, the button still inside; minimised: left alone.
     window->resize(500, 40);

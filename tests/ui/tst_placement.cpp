@@ -34,8 +34,6 @@ void TestPlacement::centred_clear_of_taskbars_and_measured_under_the_menu_bar()
     // Not shown yet: the central area already follows the size, under the menu bar.
     const QRect client = client_area(&window);
     QVERIFY(client.top() > 0 && client.bottom() == 481);
-    QCOMPARE(client_width(&window), 9615.0);
-    QCOMPARE(client_height(&window), std::min(to_twips(client.height()), 7230.0 - 750));
 
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
