@@ -4,8 +4,8 @@
 #include "app/MainController.h"
 #include "platform/RealFileSystem.h"
 #include "platform/SettingsStore.h"
-#include "platform/Shell.h"
 #include "platform/Trace.h"
+#include "tests/util/FakeShell.h"
 #include "tests/util/ScriptedPort.h"
 #include "tests/util/TestFiles.h"
 #include "ui/MainWindow.h"
@@ -19,20 +19,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 class NoSettings : public SettingsStore {
 public:
     QString get_setting(const QString&) const override { return {}; }
     void save_setting(const QString&, const QString&) override { }
-};
-
-class NoShell : public Shell {
-public:
-    bool open_url(const QString&) override { return true; }
-    bool open_path(const QString&) override { return true; }
-    bool start_detached(const QString&, const QStringList&) override { return true; }
-    void beep() override { }
 };
 
 } // namespace
@@ -43,17 +37,17 @@ private slots:
     void init()
     {
         tmp = std::make_unique<QTemporaryDir>();
-        dir1 = tmp->path() + QStringLiteral("/one");
-        dir2 = tmp->path() + QStringLiteral("/two");
-        QVERIFY(make_tree(tmp->path(), { QStringLiteral("one"), QStringLiteral("two") }));
-        QVERIFY(make_file(dir1 + QStringLiteral("/newer.txt"), "new", 1700000100));
-        QVERIFY(make_file(dir2 + QStringLiteral("/newer.txt"), "old", 1700000000));
-        QVERIFY(make_file(dir2 + QStringLiteral("/only2.txt"), "2", 1700000000));
-        QVERIFY(make_file(dir2 + QStringLiteral("/<b>x.txt"), "2", 1700000000));
+        dir1 = tmp->path() + u"/one"_s;
+        dir2 = tmp->path() + u"/two"_s;
+        QVERIFY(make_tree(tmp->path(), { u"one"_s, u"two"_s }));
+        QVERIFY(make_file(dir1 + u"/newer.txt"_s, "new", 1700000100));
+        QVERIFY(make_file(dir2 + u"/newer.txt"_s, "old", 1700000000));
+        QVERIFY(make_file(dir2 + u"/only2.txt"_s, "2", 1700000000));
+        QVERIFY(make_file(dir2 + u"/<b>x.txt"_s, "2", 1700000000));
         trace = std::make_unique<Trace>(fs, port, tmp->path());
         controller = std::make_unique<MainController>(fs, port, settings, *trace);
         window = std::make_unique<MainWindow>(*controller, port, shell);
-        QVERIFY(controller->form_load(dir1 + QStringLiteral(" | ") + dir2));
+        QVERIFY(controller->form_load(dir1 + u" | "_s + dir2));
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     }
@@ -66,23 +60,23 @@ private slots:
 
     void clicking_an_entry_changes_the_align_caption()
     {
-        auto* list3 = window->findChild<QListView*>(QStringLiteral("List3"));
-        auto* button = window->findChild<QPushButton*>(QStringLiteral("bot_list3"));
-        QCOMPARE(list3->model()->index(0, 0).data().toString(), QStringLiteral("newer.txt"));
+        auto* list3 = window->findChild<QListView*>(u"List3"_s);
+        auto* button = window->findChild<QPushButton*>(u"bot_list3"_s);
+        QCOMPARE(list3->model()->index(0, 0).data().toString(), u"newer.txt"_s);
         const QRect row = list3->visualRect(list3->model()->index(0, 0));
         QTest::mouseClick(list3->viewport(), Qt::LeftButton, {}, row.center());
-        QCOMPARE(button->text(), QStringLiteral("align selected files"));
+        QCOMPARE(button->text(), u"align selected files"_s);
         QTest::mouseClick(list3->viewport(), Qt::LeftButton, Qt::ControlModifier, row.center());
-        QCOMPARE(button->text(), QStringLiteral("align all files"));
+        QCOMPARE(button->text(), u"align all files"_s);
     }
 
     void hovering_shows_details_and_the_panes_restore_the_hint()
     {
-        auto* list2 = window->findChild<QListView*>(QStringLiteral("List2"));
-        auto* hint = window->findChild<QLabel*>(QStringLiteral("lab_drag_drop"));
+        auto* list2 = window->findChild<QListView*>(u"List2"_s);
+        auto* hint = window->findChild<QLabel*>(u"lab_drag_drop"_s);
         const QRect row = list2->visualRect(list2->model()->index(0, 0));
         QTest::mouseMove(list2->viewport(), row.center());
-        QTRY_VERIFY(hint->text().endsWith(dir2 + QStringLiteral("/<b>x.txt")));
+        QTRY_VERIFY(hint->text().endsWith(dir2 + u"/<b>x.txt"_s));
         // What a screen reader reads follows the text.
         QCOMPARE(hint->accessibleDescription(), hint->text());
         // A name is text, never markup.
@@ -100,7 +94,7 @@ private slots:
     {
         // Tab follows the screen: panes, the five lists left to right, then the buttons.
         QStringList order;
-        QWidget* w = window->findChild<QWidget*>(QStringLiteral("Drive1"));
+        QWidget* w = window->findChild<QWidget*>(u"Drive1"_s);
         for (int i = 0; i < 19; ++i, w = w->nextInFocusChain()) {
             while (!(w->focusPolicy() & Qt::TabFocus))
                 w = w->nextInFocusChain();
@@ -114,13 +108,13 @@ private slots:
         // Drive selectors are named for their pane, not for the volume they show.
         for (int n = 1; n <= 2; ++n) {
             QAccessibleInterface* drive
-                = QAccessible::queryAccessibleInterface(window->findChild<QWidget*>(QStringLiteral("Drive%1").arg(n)));
-            QCOMPARE(drive->text(QAccessible::Name), QStringLiteral("dir %1 drive").arg(n));
-            QCOMPARE(drive->text(QAccessible::Value), QStringLiteral("/"));
+                = QAccessible::queryAccessibleInterface(window->findChild<QWidget*>(u"Drive%1"_s.arg(n)));
+            QCOMPARE(drive->text(QAccessible::Name), u"dir %1 drive"_s.arg(n));
+            QCOMPARE(drive->text(QAccessible::Value), u"/"_s);
         }
         for (int n = 1; n <= 4; ++n) {
-            auto* align = window->findChild<QPushButton*>(QStringLiteral("bot_list%1").arg(n));
-            QVERIFY(align->accessibleDescription().contains(QStringLiteral("list %1").arg(n)));
+            auto* align = window->findChild<QPushButton*>(u"bot_list%1"_s.arg(n));
+            QVERIFY(align->accessibleDescription().contains(u"list %1"_s.arg(n)));
         }
     }
 
@@ -145,7 +139,7 @@ private:
     RealFileSystem fs;
     ScriptedPort port;
     NoSettings settings;
-    NoShell shell;
+    FakeShell shell;
     std::unique_ptr<Trace> trace;
     std::unique_ptr<MainController> controller;
     std::unique_ptr<MainWindow> window;
