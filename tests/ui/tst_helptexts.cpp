@@ -38,7 +38,6 @@ void TestHelpTexts::history_entries_are_numbered_newest_first()
     show_version_history();
     MsgBoxWindow* window = MsgBoxWindow::current();
     QVERIFY(window);
-    QCOMPARE(window->windowTitle(), QStringLiteral("Tandrel - Version history"));
     QVERIFY(window->box_text().startsWith(QStringLiteral("TANDREL VERSION HISTORY \r\n\r\nCurrent version is 1.21 (")));
     QVERIFY(window->box_text().endsWith(version_1_0_line() + QStringLiteral("\r\n\r\n[end of version history]")));
     window->close();
