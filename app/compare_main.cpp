@@ -4,6 +4,7 @@
 #include "compare/PairComparison.h"
 #include "platform/Names.h"
 #include "platform/RealFileSystem.h"
+#include "tree/TreeReport.h"
 
 #include <QCoreApplication>
 #include <QJsonArray>
@@ -25,7 +26,7 @@ void write_to(std::FILE* out, const QString& text)
 QString usage_text()
 {
     return QStringLiteral(
-        "Usage: tandrel-compare [--ignore-one-hour] [--json] DIR1 DIR2\n"
+        "Usage: tandrel-compare [--tree] [--ignore-one-hour] [--json] DIR1 DIR2\n"
         "\n"
         "Compares the plain files directly inside DIR1 and DIR2, pairing names without regard to\n"
         "case, and prints every name with its class:\n"
@@ -33,7 +34,13 @@ QString usage_text()
         "Dates up to 2 seconds apart count as the same; of two files with the same date and\n"
         "different lengths the larger counts as newer, with a warning.\n"
         "\n"
+        "With --tree the two whole trees are compared: subdirectories are paired by name without\n"
+        "regard to case (links, hidden ones and those holding \"_no_mirror.flg\" left out), the\n"
+        "branches found in one tree only are listed (\"Only in tree 1: PATH\"), then every pair of\n"
+        "branches that differs, introduced by \"BRANCH: DIR1-PATH | DIR2-PATH\". Nothing is created.\n"
+        "\n"
         "Options:\n"
+        "  --tree             compare the two trees branch by branch\n"
         "  --ignore-one-hour  dates 3597 to 3603 seconds apart count as the same too\n"
         "  --json             print one JSON object instead of one line per name\n"
         "  --help             show this text\n"
@@ -136,6 +143,7 @@ int main(int argc, char* argv[])
 
     bool ignore_one_hour = false;
     bool json = false;
+    bool tree = false;
     QStringList dirs;
     const QStringList args = QCoreApplication::arguments().mid(1);
     bool options_done = false;
@@ -147,6 +155,8 @@ int main(int argc, char* argv[])
                 ignore_one_hour = true;
             else if (a == u"--json")
                 json = true;
+            else if (a == u"--tree")
+                tree = true;
             else if (a == u"--help" || a == u"-h") {
                 write_to(stdout, usage_text());
                 return exit_no_differences;
@@ -177,6 +187,18 @@ int main(int argc, char* argv[])
         return trouble(equal_directories_message());
 
     ConsolePort port;
+    if (tree) {
+        const TreeComparison result = compare_trees(fs, port, without_final_separator(dir1.value),
+                                                    without_final_separator(dir2.value), ignore_one_hour);
+        if (json)
+            std::fputs(tree_report_json(result).constData(), stdout);
+        else
+            write_to(stdout, tree_report_text(result));
+        std::fflush(stdout);
+        if (result.trouble)
+            return exit_trouble;
+        return result.differences_found() ? exit_differences : exit_no_differences;
+    }
     ListingErrors errors;
     const Classification result =
         compare_listed_directories(fs, port, dir1.value, dir2.value, ignore_one_hour, &errors);

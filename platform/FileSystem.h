@@ -73,6 +73,14 @@ public:
     virtual FsError rename(const QString& from, const QString& to) = 0;
 
     virtual Result<QByteArray> read_file(const QString& path) const = 0;
+    // The first `max_bytes` of a file (a negative number: all of it), without reading the rest.
+    virtual Result<QByteArray> read_file_head(const QString& path, qint64 max_bytes) const
+    {
+        Result<QByteArray> r = read_file(path);
+        if (max_bytes >= 0 && r.value.size() > max_bytes)
+            r.value.truncate(qsizetype(max_bytes));
+        return r;
+    }
     // Replaces the whole file through a temporary file, so a failure leaves the old content.
     virtual FsError write_file(const QString& path, const QByteArray& data) = 0;
     virtual FsError append_file(const QString& path, const QByteArray& data) = 0;

@@ -421,6 +421,11 @@ FsError RealFileSystem::rename(const QString& from, const QString& to)
 
 Result<QByteArray> RealFileSystem::read_file(const QString& path) const
 {
+    return RealFileSystem::read_file_head(path, -1);
+}
+
+Result<QByteArray> RealFileSystem::read_file_head(const QString& path, qint64 max_bytes) const
+{
     Result<QByteArray> r;
     QByteArray native;
     if (!native_path(path, native)) {
@@ -442,10 +447,14 @@ Result<QByteArray> RealFileSystem::read_file(const QString& path) const
         r.error = make_error(err_path_file_access);
         return r;
     }
-    r.value.reserve(qsizetype(st.st_size));
+    const qint64 wanted = max_bytes < 0 ? qint64(st.st_size) : std::min(max_bytes, qint64(st.st_size));
+    r.value.reserve(qsizetype(wanted));
     char buffer[65536];
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        const qint64 room = max_bytes < 0 ? qint64(sizeof buffer) : std::min(qint64(sizeof buffer), max_bytes - r.value.size());
+        if (room <= 0)
+            return r;
+        const ssize_t n = ::read(fd, buffer, size_t(room));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {

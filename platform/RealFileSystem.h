@@ -20,6 +20,7 @@ public:
     FsError rename(const QString& from, const QString& to) override;
 
     Result<QByteArray> read_file(const QString& path) const override;
+    Result<QByteArray> read_file_head(const QString& path, qint64 max_bytes) const override;
     FsError write_file(const QString& path, const QByteArray& data) override;
     FsError append_file(const QString& path, const QByteArray& data) override;
 

@@ -48,6 +48,10 @@ public:
     {
         return failed(Op::ReadFile) ? Result<QByteArray> { {}, due_ } : Real::read_file(p);
     }
+    Result<QByteArray> read_file_head(const QString& p, qint64 max) const override
+    {
+        return failed(Op::ReadFile) ? Result<QByteArray> { {}, due_ } : Real::read_file_head(p, max);
+    }
     FsError copy_file(const QString& a, const QString& b) override
     {
         return failed(Op::CopyFile) ? due_ : Real::copy_file(a, b);

@@ -1,0 +1,135 @@
+#include "tree/TreeReport.h"
+
+#include "platform/FileSystem.h"
+#include "platform/Names.h"
+#include "platform/UserPort.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonValue>
+
+namespace {
+
+struct ClassList {
+    const char* key;
+    const char16_t* caption;
+    QStringList Classification::*names;
+};
+
+const ClassList class_lists[] = {
+    { "only_in_dir1", u"only in dir 1", &Classification::only_in_dir1 },
+    { "newer_in_dir1", u"newer in dir 1", &Classification::newer_in_dir1 },
+    { "aligned", u"aligned", &Classification::aligned },
+    { "newer_in_dir2", u"newer in dir 2", &Classification::newer_in_dir2 },
+    { "only_in_dir2", u"only in dir 2", &Classification::only_in_dir2 },
+};
+
+QStringList sorted(QStringList names)
+{
+    sort_names(names);
+    return names;
+}
+
+QByteArray compact(const QJsonArray& a)
+{
+    return QJsonDocument(a).toJson(QJsonDocument::Compact);
+}
+
+QByteArray json_string(const QString& s)
+{
+    const QByteArray a = compact(QJsonArray { s });
+    return a.mid(1, a.size() - 2);
+}
+
+QByteArray json_strings(const QStringList& names)
+{
+    return compact(QJsonArray::fromStringList(names));
+}
+
+QByteArray json_bool(bool b)
+{
+    return b ? QByteArray("true") : QByteArray("false");
+}
+
+QByteArray branch_json(const BranchComparison& b)
+{
+    QByteArray out = "    {\"dir1\": " + json_string(b.dir1) + ", \"dir2\": " + json_string(b.dir2);
+    for (const ClassList& c : class_lists)
+        out += QByteArray(",\n     \"") + c.key + "\": " + json_strings(sorted(b.result.*c.names));
+    QJsonArray warnings;
+    for (const SizeWarning& w : b.result.warnings) {
+        warnings.append(QJsonObject { { QStringLiteral("name"), w.name2 },
+            { QStringLiteral("bytes_dir1"), w.bytes_dir1 }, { QStringLiteral("bytes_dir2"), w.bytes_dir2 } });
+    }
+    out += ",\n     \"warnings\": " + compact(warnings);
+    out += ",\n     \"differences_found\": " + json_bool(b.result.differences_found()) + "}";
+    return out;
+}
+
+} // namespace
+
+bool TreeComparison::differences_found() const
+{
+    if (!scan.only_in_tree1.isEmpty() || !scan.only_in_tree2.isEmpty())
+        return true;
+    return std::any_of(
+        branches.begin(), branches.end(), [](const BranchComparison& b) { return b.result.differences_found(); });
+}
+
+TreeComparison compare_trees(
+    FileSystem& fs, UserPort& port, const QString& root1, const QString& root2, bool ignore_one_hour_diff)
+{
+    TreeComparison tree;
+    TreeScanOptions options;
+    options.offer_create = false;
+    tree.scan = scan_branches(fs, port, root1, root2, options);
+    tree.trouble = tree.scan.errors != 0 || tree.scan.limit_reached;
+    for (const BranchPair& pair : std::as_const(tree.scan.pairs)) {
+        // The walk's rules: excluded pairs and pairs with a side missing are passed by.
+        if (holds_marker(fs, pair.dir1) || holds_marker(fs, pair.dir2) || !fs.dir_exists(pair.dir1)
+            || !fs.dir_exists(pair.dir2))
+            continue;
+        ListingErrors errors;
+        BranchComparison b { pair.dir1, pair.dir2, {} };
+        b.result = compare_listed_directories(
+            fs, port, with_final_separator(pair.dir1), with_final_separator(pair.dir2), ignore_one_hour_diff, &errors);
+        for (const auto& [error, dir] :
+            { std::pair { errors.dir1, pair.dir1 }, std::pair { errors.dir2, pair.dir2 } }) {
+            if (error.failed()) {
+                tree.trouble = true;
+                port.message(report_error_text(error) + QStringLiteral(" (") + dir + u')');
+            }
+        }
+        tree.branches.push_back(b);
+    }
+    return tree;
+}
+
+QString tree_report_text(const TreeComparison& tree)
+{
+    QString out = tree.scan.report.mid(2).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (!out.isEmpty())
+        out += u'\n';
+    for (const BranchComparison& b : tree.branches) {
+        if (!b.result.differences_found())
+            continue;
+        out += QStringLiteral("BRANCH: ") + b.dir1 + QStringLiteral(" | ") + b.dir2 + u'\n';
+        for (const ClassList& c : class_lists) {
+            for (const QString& n : sorted(b.result.*c.names))
+                out += QString::fromUtf16(c.caption) + QStringLiteral(": ") + n + u'\n';
+        }
+    }
+    return out;
+}
+
+QByteArray tree_report_json(const TreeComparison& tree)
+{
+    QByteArray out = "{\n  \"only_in_tree1\": " + json_strings(tree.scan.only_in_tree1)
+        + ",\n  \"only_in_tree2\": " + json_strings(tree.scan.only_in_tree2) + ",\n  \"branches\": [";
+    for (qsizetype i = 0; i < tree.branches.size(); ++i)
+        out += (i ? ",\n" : "\n") + branch_json(tree.branches[i]);
+    out += tree.branches.isEmpty() ? "]" : "\n  ]";
+    out += ",\n  \"differences_found\": " + json_bool(tree.differences_found()) + "\n}\n";
+    return out;
+}
