@@ -85,10 +85,10 @@ TreeComparison compare_trees(
     options.offer_create = false;
     tree.scan = scan_branches(fs, port, root1, root2, options);
     tree.trouble = tree.scan.errors != 0 || tree.scan.limit_reached;
-    for (const BranchPair& pair : std::as_const(tree.scan.pairs)) {
+    for (qsizetype i = 0; i < tree.scan.pairs.size(); ++i) {
+        const BranchPair& pair = tree.scan.pairs[i];
         // The walk's rules: excluded pairs and pairs with a side missing are passed by.
-        if (holds_marker(fs, pair.dir1) || holds_marker(fs, pair.dir2) || !fs.dir_exists(pair.dir1)
-            || !fs.dir_exists(pair.dir2))
+        if (!walkable(fs, pair.dir1, pair.dir2, i == 0))
             continue;
         ListingErrors errors;
         BranchComparison b { pair.dir1, pair.dir2, {} };

@@ -31,8 +31,8 @@ private:
     // The subdirectories of one tree's directory that can be branches, or none when it cannot be
     // listed (a missing side is no error: it is the counterpart of a one-sided branch).
     QVector<QString> branch_names(const QString& dir);
-    void list_children(const QString& p1, const QString& p2);
-    bool append(const QString& c1, const QString& c2);
+    void list_children(const BranchPair& pair);
+    bool append(const QString& c1, const QString& c2, bool in1, bool in2);
     void report(const QString& line) { result_.report += crlf + line; }
     void report_error(const FsError& e, const QString& path)
     {
@@ -71,9 +71,9 @@ QVector<QString> Scanner::branch_names(const QString& dir)
     return names;
 }
 
-bool Scanner::append(const QString& c1, const QString& c2)
+bool Scanner::append(const QString& c1, const QString& c2, bool in1, bool in2)
 {
-    if (result_.pairs.size() + 1 > max_branch_pairs) {
+    if (result_.pairs.size() + 1 > options_.max_pairs) {
         if (!result_.limit_reached) {
             result_.limit_reached = true;
             port_.set_busy(false);
@@ -82,19 +82,22 @@ bool Scanner::append(const QString& c1, const QString& c2)
         }
         return false;
     }
-    result_.pairs.push_back({ c1, c2, false });
+    result_.pairs.push_back({ c1, c2, false, in1, in2 });
     keys_.insert(key(c1, c2));
     return true;
 }
 
-void Scanner::list_children(const QString& p1, const QString& p2)
+void Scanner::list_children(const BranchPair& pair)
 {
+    const QString& p1 = pair.dir1;
+    const QString& p2 = pair.dir2;
     if (holds_marker(fs_, p1) || holds_marker(fs_, p2))
         return;
+    // A side that is missing, or a link, has no branches below it.
     progress(p1);
-    const QVector<QString> names1 = branch_names(p1);
+    const QVector<QString> names1 = pair.in_tree1 ? branch_names(p1) : QVector<QString>();
     progress(p2);
-    const QVector<QString> names2 = branch_names(p2);
+    const QVector<QString> names2 = pair.in_tree2 ? branch_names(p2) : QVector<QString>();
 
     // A tree-1 child pairs with the tree-2 directory of the same name in the spelling that exists
     // there, so "Data" and "DATA" are one branch and no second directory is ever created beside it.
@@ -108,7 +111,9 @@ void Scanner::list_children(const QString& p1, const QString& p2)
     const QString base1 = p1 + path_separator;
     const QString base2 = p2 + path_separator;
     for (const QString& n : names1) {
-        if (!append(base1 + n, base2 + spelling2.value(fold_name(n), n)))
+        const auto found = spelling2.constFind(fold_name(n));
+        const bool in2 = found != spelling2.cend();
+        if (!append(base1 + n, base2 + (in2 ? *found : n), true, in2))
             break;
     }
     for (const QString& n : names2) {
@@ -116,7 +121,7 @@ void Scanner::list_children(const QString& p1, const QString& p2)
         const QString c2 = base2 + n;
         if (keys_.contains(key(c1, c2)))
             continue;
-        if (!append(c1, c2))
+        if (!append(c1, c2, false, true))
             break;
     }
 }
@@ -131,7 +136,7 @@ TreeScan Scanner::run(const QString& root1, const QString& root2)
             r.chop(1);
         return r;
     };
-    list_children(bare(root1), bare(root2));
+    list_children({ bare(root1), bare(root2) });
     for (;;) {
         const qsizetype n = result_.pairs.size();
         bool listed = false;
@@ -139,7 +144,7 @@ TreeScan Scanner::run(const QString& root1, const QString& root2)
             if (result_.pairs[i].scanned)
                 continue;
             const BranchPair pair = result_.pairs[i];
-            list_children(pair.dir1, pair.dir2);
+            list_children(pair);
             result_.pairs[i].scanned = true;
             listed = true;
         }
@@ -147,11 +152,8 @@ TreeScan Scanner::run(const QString& root1, const QString& root2)
             break;
     }
 
-    auto exists
-        = [this](qsizetype i, const QString& path) { return i == 0 ? fs_.dir_exists(path) : is_branch_dir(fs_, path); };
-    for (qsizetype i = 0; i < result_.pairs.size(); ++i) {
-        const BranchPair& pair = result_.pairs[i];
-        if (exists(i, pair.dir2) || holds_marker(fs_, pair.dir1))
+    for (const BranchPair& pair : std::as_const(result_.pairs)) {
+        if (pair.in_tree2 || holds_marker(fs_, pair.dir1))
             continue;
         // Something that is not a directory (a file, a link) standing in the way cannot be
         // replaced by one: that branch is reported without a question.
@@ -175,9 +177,8 @@ TreeScan Scanner::run(const QString& root1, const QString& root2)
         report(QStringLiteral("Only in tree 1: ") + pair.dir1);
         result_.only_in_tree1 << pair.dir1;
     }
-    for (qsizetype i = 0; i < result_.pairs.size(); ++i) {
-        const BranchPair& pair = result_.pairs[i];
-        if (!exists(i, pair.dir1) && !holds_marker(fs_, pair.dir2)) {
+    for (const BranchPair& pair : std::as_const(result_.pairs)) {
+        if (!pair.in_tree1 && !holds_marker(fs_, pair.dir2)) {
             report(QStringLiteral("Only in tree 2: ") + pair.dir2);
             result_.only_in_tree2 << pair.dir2;
         }
@@ -199,6 +200,15 @@ bool is_branch_dir(const FileSystem& fs, const QString& path)
 {
     const Result<FileInfo> info = fs.info(path);
     return info.ok() && info.value.is_dir && !info.value.is_link;
+}
+
+bool walkable(const FileSystem& fs, const QString& dir1, const QString& dir2, bool roots)
+{
+    if (holds_marker(fs, dir1) || holds_marker(fs, dir2))
+        return false;
+    if (roots)
+        return fs.dir_exists(dir1) && fs.dir_exists(dir2);
+    return is_branch_dir(fs, dir1) && is_branch_dir(fs, dir2);
 }
 
 QString branch_limit_message()

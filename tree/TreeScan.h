@@ -21,6 +21,9 @@ struct BranchPair {
     QString dir1;
     QString dir2;
     bool scanned = false;
+    // Found by the scan as a directory (not a link) on that side.
+    bool in_tree1 = true;
+    bool in_tree2 = true;
 };
 
 struct TreeScanOptions {
@@ -29,6 +32,8 @@ struct TreeScanOptions {
     bool offer_create = true;
     // The progress text ("checking dir ..."); pending window events are let run after it.
     std::function<void(const QString&)> progress;
+    // The most pairs the list holds (tests use a small number).
+    int max_pairs = max_branch_pairs;
 };
 
 struct TreeScan {
@@ -52,6 +57,10 @@ bool holds_marker(const FileSystem& fs, const QString& dir);
 
 // True when `path` is a directory and not a symbolic link: only those are branches.
 bool is_branch_dir(const FileSystem& fs, const QString& path);
+
+// True when the walk compares the pair: neither side holds the marker, and both are directories
+// on disk now (branches; the roots may be links, since the person chose them).
+bool walkable(const FileSystem& fs, const QString& dir1, const QString& dir2, bool roots);
 
 // "Max number of directory paths reached (3000); some paths will not be checked."
 QString branch_limit_message();

@@ -32,7 +32,7 @@ void TreeWalk::do_tree()
         port_.process_events();
         state_.differences_found = false;
         pairs_[i].dir1.clear(); // visited
-        compare_branch_pair(p1, p2);
+        compare_branch_pair(p1, p2, i == 0);
         port_.process_events();
         if (state_.differences_found) {
             host_.set_next_visible(true);
@@ -52,13 +52,12 @@ void TreeWalk::do_tree()
     port_.set_main_window_visible(true);
 }
 
-void TreeWalk::compare_branch_pair(const QString& p1, const QString& p2)
+void TreeWalk::compare_branch_pair(const QString& p1, const QString& p2, bool roots)
 {
     port_.set_busy(true);
     port_.set_main_window_visible(false);
     // Excluded by the marker, or gone since the scan (deleted, renamed): passed by in silence.
-    const bool skip = holds_marker(fs_, p1) || holds_marker(fs_, p2) || !fs_.dir_exists(p1) || !fs_.dir_exists(p2);
-    if (!skip)
+    if (walkable(fs_, p1, p2, roots))
         host_.show_and_compare(p1, p2);
     port_.set_busy(false);
     port_.set_main_window_visible(true);

@@ -46,7 +46,8 @@ public:
     // One step: compares pairs until one shows differences or the list is exhausted.
     void do_tree();
     // Shows one pair and compares it; a pair excluded by the marker or missing on disk is skipped.
-    void compare_branch_pair(const QString& p1, const QString& p2);
+    // `roots` is true for the pair of roots, which may be links.
+    void compare_branch_pair(const QString& p1, const QString& p2, bool roots = false);
     // "next subdir".
     void b_next_alignment_Click();
     // Goes on with a waiting walk once the pair shown no longer differs.

@@ -97,6 +97,10 @@ void HistoryView::sync_view()
 
 bool HistoryView::eventFilter(QObject* watched, QEvent* event)
 {
+    // The list would keep Esc for itself; in this window Esc ends the program wherever the focus is.
+    if (event->type() == QEvent::ShortcutOverride && watched == list_
+        && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+        return true;
     if (event->type() == QEvent::KeyPress) {
         auto* widget = qobject_cast<QWidget*>(watched);
         if (widget && widget->window() == window_) {
