@@ -98,7 +98,8 @@ TreeComparison compare_trees(
             { std::pair { errors.dir1, pair.dir1 }, std::pair { errors.dir2, pair.dir2 } }) {
             if (error.failed()) {
                 tree.trouble = true;
-                port.message(report_error_text(error) + QStringLiteral(" (") + dir + u')');
+                if (!tree.scan.unreadable.contains(dir)) // said once already by the scan
+                    port.message(report_error_text(error) + QStringLiteral(" (") + dir + u')');
             }
         }
         tree.branches.push_back(b);

@@ -59,8 +59,10 @@ QVector<QString> Scanner::branch_names(const QString& dir)
     QVector<QString> names;
     const Result<QVector<DirEntry>> listed = fs_.list(with_final_separator(dir), EntryKind::Directories, false);
     if (!listed.ok()) {
-        if (!is_missing(listed.error))
+        if (!is_missing(listed.error)) {
             report_error(listed.error, dir);
+            result_.unreadable << dir;
+        }
         return names;
     }
     for (const DirEntry& e : listed.value) {

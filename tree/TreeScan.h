@@ -44,6 +44,7 @@ struct TreeScan {
     bool cancelled = false; // the person chose Cancel at a question: nothing is to be walked
     bool limit_reached = false; // some branches were left out
     int errors = 0; // errors reported on the way
+    QStringList unreadable; // directories whose subdirectories could not be listed
 };
 
 // Scans the trees under `root1` and `root2` (as the panes show them). Questions, the limit message
