@@ -216,6 +216,11 @@ Result<QVector<DirEntry>> RealFileSystem::list(const QString& dir, EntryKind kin
         entry.hidden = entry.name.startsWith(u'.');
         if (entry.hidden && !include_hidden)
             continue;
+        // The entry's type from the listing itself spares a lookup of every entry of the other
+        // kind; a file system that does not give it (DT_UNKNOWN) is asked as before.
+        if ((kind == EntryKind::Directories && e->d_type != DT_DIR && e->d_type != DT_LNK && e->d_type != DT_UNKNOWN)
+            || (kind == EntryKind::Files && e->d_type == DT_DIR))
+            continue;
         struct stat st {};
         if (::fstatat(dfd, raw.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
             // Removed or out of reach since the directory was read: a plain file stays in, marked,
@@ -248,6 +253,47 @@ Result<QVector<DirEntry>> RealFileSystem::list(const QString& dir, EntryKind kin
     }
     sort_entries(r.value);
     return r;
+}
+
+Result<QVector<NamedEntry>> RealFileSystem::list_names(const QString& dir) const
+{
+    Result<QVector<NamedEntry>> r;
+    const QString dir_path = with_final_separator(dir);
+    QByteArray native;
+    if (!native_path(dir_path, native)) {
+        r.error = bad_name();
+        return r;
+    }
+    DirHandle d(::opendir(native.constData()));
+    if (!d) {
+        r.error = error_from_errno(errno, dir_path);
+        return r;
+    }
+    for (;;) {
+        errno = 0;
+        const dirent* e = ::readdir(d.get());
+        if (!e) {
+            if (errno != 0)
+                return {{}, error_from_errno(errno, dir_path)};
+            return r;
+        }
+        const QByteArray raw(e->d_name);
+        NamedEntry entry;
+        if (raw == "." || raw == ".." || !round_trips(raw, entry.name))
+            continue;
+        unsigned char type = e->d_type;
+        if (type == DT_UNKNOWN) {
+            struct stat st {};
+            if (::fstatat(::dirfd(d.get()), raw.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+                continue;
+            type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : S_ISLNK(st.st_mode) ? DT_LNK : DT_FIFO;
+        }
+        entry.is_dir = type == DT_DIR;
+        entry.is_file = type == DT_REG;
+        entry.is_link = type == DT_LNK;
+        if (entry.is_dir || entry.is_file || entry.is_link)
+            r.value.push_back(entry);
+    }
 }
 
 Result<FileInfo> RealFileSystem::info(const QString& path) const

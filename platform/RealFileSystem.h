@@ -8,6 +8,7 @@
 class RealFileSystem : public FileSystem {
 public:
     Result<QVector<DirEntry>> list(const QString& dir, EntryKind kind, bool include_hidden) const override;
+    Result<QVector<NamedEntry>> list_names(const QString& dir) const override;
     Result<FileInfo> info(const QString& path) const override;
     Result<bool> exists(const QString& path) const override;
     bool dir_exists(const QString& path) const override;

@@ -85,10 +85,10 @@ TreeComparison compare_trees(
     options.offer_create = false;
     tree.scan = scan_branches(fs, port, root1, root2, options);
     tree.trouble = tree.scan.errors != 0 || tree.scan.limit_reached;
-    for (qsizetype i = 0; i < tree.scan.pairs.size(); ++i) {
-        const BranchPair& pair = tree.scan.pairs[i];
-        // The walk's rules: excluded pairs and pairs with a side missing are passed by.
-        if (!walkable(fs, pair.dir1, pair.dir2, i == 0))
+    for (const BranchPair& pair : std::as_const(tree.scan.pairs)) {
+        // The walk's rules, as the scan has just found them: excluded pairs and pairs with a
+        // side missing are passed by; roots without branches are compared as a plain pair.
+        if (tree.scan.pairs.size() > 1 && (pair.excluded || !pair.in_tree1 || !pair.in_tree2))
             continue;
         ListingErrors errors;
         BranchComparison b { pair.dir1, pair.dir2, {} };

@@ -28,10 +28,14 @@ public:
     TreeScan run(const QString& root1, const QString& root2);
 
 private:
+    struct Children {
+        QStringList dirs;     // sorted
+        bool marker = false;  // the directory holds the marker: its children do not count
+    };
     // The subdirectories of one tree's directory that can be branches, or none when it cannot be
     // listed (a missing side is no error: it is the counterpart of a one-sided branch).
-    QVector<QString> branch_names(const QString& dir);
-    void list_children(const BranchPair& pair);
+    Children children(const QString& dir);
+    void list_children(qsizetype index);
     bool append(const QString& c1, const QString& c2, bool in1, bool in2);
     void report(const QString& line) { result_.report += crlf + line; }
     void report_error(const FsError& e, const QString& path)
@@ -54,23 +58,29 @@ private:
     QSet<QString> keys_;
 };
 
-QVector<QString> Scanner::branch_names(const QString& dir)
+Scanner::Children Scanner::children(const QString& dir)
 {
-    QVector<QString> names;
-    const Result<QVector<DirEntry>> listed = fs_.list(with_final_separator(dir), EntryKind::Directories, false);
+    Children c;
+    // One listing tells both the subdirectories and the marker, without a lookup of each entry.
+    const Result<QVector<NamedEntry>> listed = fs_.list_names(with_final_separator(dir));
     if (!listed.ok()) {
         if (!is_missing(listed.error)) {
             report_error(listed.error, dir);
             result_.unreadable << dir;
         }
-        return names;
+        return c;
     }
-    for (const DirEntry& e : listed.value) {
+    for (const NamedEntry& e : listed.value) {
+        if (e.name == no_mirror_marker && !e.is_dir)
+            c.marker = e.is_file || (e.is_link && holds_marker(fs_, dir));
         // A link is never a branch: it could lead out of the tree or round in a circle.
-        if (!e.name.startsWith(u'.') && !e.is_link)
-            names.push_back(e.name);
+        else if (e.is_dir && !e.name.startsWith(u'.'))
+            c.dirs << e.name;
     }
-    return names;
+    if (c.marker)
+        c.dirs.clear();
+    sort_names(c.dirs);
+    return c;
 }
 
 bool Scanner::append(const QString& c1, const QString& c2, bool in1, bool in2)
@@ -89,17 +99,29 @@ bool Scanner::append(const QString& c1, const QString& c2, bool in1, bool in2)
     return true;
 }
 
-void Scanner::list_children(const BranchPair& pair)
+void Scanner::list_children(qsizetype index)
 {
-    const QString& p1 = pair.dir1;
-    const QString& p2 = pair.dir2;
-    if (holds_marker(fs_, p1) || holds_marker(fs_, p2))
+    // Copies: appending may move the list.
+    const QString p1 = result_.pairs[index].dir1;
+    const QString p2 = result_.pairs[index].dir2;
+    // A side that is missing, or a link, has no branches below it; a marker on either side keeps
+    // the children of both out.
+    auto side = [&](const QString& p, bool in_tree) {
+        progress(p);
+        if (in_tree)
+            return children(p);
+        Children none;
+        none.marker = holds_marker(fs_, p);
+        return none;
+    };
+    const Children one = side(p1, result_.pairs[index].in_tree1);
+    const Children two = one.marker ? Children() : side(p2, result_.pairs[index].in_tree2);
+    if (one.marker || two.marker) {
+        result_.pairs[index].excluded = true;
         return;
-    // A side that is missing, or a link, has no branches below it.
-    progress(p1);
-    const QVector<QString> names1 = pair.in_tree1 ? branch_names(p1) : QVector<QString>();
-    progress(p2);
-    const QVector<QString> names2 = pair.in_tree2 ? branch_names(p2) : QVector<QString>();
+    }
+    const QStringList& names1 = one.dirs;
+    const QStringList& names2 = two.dirs;
 
     // A tree-1 child pairs with the tree-2 directory of the same name in the spelling that exists
     // there, so "Data" and "DATA" are one branch and no second directory is ever created beside it.
@@ -110,8 +132,10 @@ void Scanner::list_children(const BranchPair& pair)
             spelling2.insert(k, n); // of several spellings, the first in listing order
     }
 
-    const QString base1 = p1 + path_separator;
-    const QString base2 = p2 + path_separator;
+    // A root "/" gives children "/name".
+    auto base = [](const QString& p) { return p.endsWith(path_separator) ? p : p + path_separator; };
+    const QString base1 = base(p1);
+    const QString base2 = base(p2);
     for (const QString& n : names1) {
         const auto found = spelling2.constFind(fold_name(n));
         const bool in2 = found != spelling2.cend();
@@ -132,21 +156,14 @@ TreeScan Scanner::run(const QString& root1, const QString& root2)
 {
     result_.pairs.push_back({ root1, root2, true });
     keys_.insert(key(root1, root2));
-    // The roots without a final separator, so that "/" gives children "/name".
-    auto bare = [](QString r) {
-        if (r.endsWith(path_separator))
-            r.chop(1);
-        return r;
-    };
-    list_children({ bare(root1), bare(root2) });
+    list_children(0);
     for (;;) {
         const qsizetype n = result_.pairs.size();
         bool listed = false;
         for (qsizetype i = 0; i < n; ++i) {
             if (result_.pairs[i].scanned)
                 continue;
-            const BranchPair pair = result_.pairs[i];
-            list_children(pair);
+            list_children(i);
             result_.pairs[i].scanned = true;
             listed = true;
         }

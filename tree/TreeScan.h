@@ -24,6 +24,8 @@ struct BranchPair {
     // Found by the scan as a directory (not a link) on that side.
     bool in_tree1 = true;
     bool in_tree2 = true;
+    // A marker on either side keeps the pair's children out (and the walk passes the pair by).
+    bool excluded = false;
 };
 
 struct TreeScanOptions {

@@ -37,6 +37,12 @@ public:
             return { {}, make_error(err_permission_denied) };
         return RealFileSystem::list(dir, kind, hidden);
     }
+    Result<QVector<NamedEntry>> list_names(const QString& dir) const override
+    {
+        if (unreadable.contains(QDir::cleanPath(dir)))
+            return {{}, make_error(err_permission_denied)};
+        return RealFileSystem::list_names(dir);
+    }
     QSet<QString> unreadable;
 };
 

@@ -35,6 +35,10 @@ public:
     {
         return failed(Op::List, d) ? Result<QVector<DirEntry>> { {}, due_ } : Real::list(d, k, h);
     }
+    Result<QVector<NamedEntry>> list_names(const QString& d) const override
+    {
+        return failed(Op::List, d) ? Result<QVector<NamedEntry>> { {}, due_ } : Real::list_names(d);
+    }
     Result<FileInfo> info(const QString& p) const override
     {
         return failed(Op::Info, p) ? Result<FileInfo> { {}, due_ } : Real::info(p);
