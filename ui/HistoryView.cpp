@@ -109,8 +109,11 @@ bool HistoryView::eventFilter(QObject* watched, QEvent* event)
                 return true;
         }
     } else if (watched == client_) {
-        if (event->type() == QEvent::MouseButtonPress
-            && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+        // A press a control let through reaches the surface too: only one where no control is
+        // counts.
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::RightButton
+            && !client_->childAt(mouse->position().toPoint())) {
             history_.Form_MouseDown_right();
             return true;
         }

@@ -40,7 +40,7 @@ public:
     Result<QVector<NamedEntry>> list_names(const QString& dir) const override
     {
         if (unreadable.contains(QDir::cleanPath(dir)))
-            return {{}, make_error(err_permission_denied)};
+            return { {}, make_error(err_permission_denied) };
         return RealFileSystem::list_names(dir);
     }
     QSet<QString> unreadable;
