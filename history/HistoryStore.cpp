@@ -144,7 +144,15 @@ bool HistoryStore::save_history()
 void HistoryStore::load_history()
 {
     entries_.clear();
-    const Result<bool> there = fs_.exists(file_);
+    Result<bool> there = fs_.exists(file_);
+    // An earlier run that could not write beside the program kept the history in the data folder.
+    if (there.ok() && !there.value && !fallback_.isEmpty() && fallback_ != file_) {
+        const Result<bool> moved = fs_.exists(fallback_);
+        if (moved.ok() && moved.value) {
+            file_ = fallback_;
+            there = moved;
+        }
+    }
     if (there.ok() && !there.value) {
         emit changed();
         return;

@@ -54,13 +54,16 @@ void TreeWalk::do_tree()
 
 void TreeWalk::compare_branch_pair(const QString& p1, const QString& p2, bool roots)
 {
+    // Within a step of the walk the window stays hidden from one pair to the next, instead of
+    // flashing up for every aligned branch.
+    const bool was_visible = port_.main_window_visible();
     port_.set_busy(true);
     port_.set_main_window_visible(false);
     // Excluded by the marker, or gone since the scan (deleted, renamed): passed by in silence.
     if (walkable(fs_, p1, p2, roots))
         host_.show_and_compare(p1, p2);
     port_.set_busy(false);
-    port_.set_main_window_visible(true);
+    port_.set_main_window_visible(was_visible);
 }
 
 void TreeWalk::b_next_alignment_Click()

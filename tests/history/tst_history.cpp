@@ -166,6 +166,13 @@ private slots:
         QVERIFY(f.port.shown[0].text.startsWith(
             u"The history of compared directories could not be saved in /proc/no/such/h.tmp (Error "_s));
         QCOMPARE(f.store.entries(), QStringList({ u"/e <-> /f"_s, u"/c <-> /d"_s, u"/a <-> /b"_s }));
+
+        // The next run finds the history where the last one left it.
+        HistoryStore next(f.fs, f.port);
+        next.set_files(f.file, fallback);
+        next.load_history();
+        QCOMPARE(next.entries(), QStringList({ u"/a <-> /b"_s }));
+        QCOMPARE(next.file(), fallback);
     }
 };
 
