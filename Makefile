@@ -1,11 +1,11 @@
 # Tandrel: `make run` builds and opens the program, `make test` builds and runs every test.
 BUILD ?= build
 JOBS ?= $(shell nproc)
-BUILD_PACKAGES = qt6-base-dev cmake g++ make
+BUILD_PACKAGES = qt6-base-dev qt6-svg-dev cmake g++ make
 TEST_PACKAGES = python3
 ARGS ?=
 
-.PHONY: all deps test-deps configure build run test bench format clean
+.PHONY: all deps test-deps configure build run test bench format format-check package clean
 
 all: build
 
@@ -50,6 +50,14 @@ bench: build
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+# Fails, naming the files, when a source is not formatted as .clang-format says.
+format-check:
+	clang-format --dry-run --Werror $$(git ls-files '*.cpp' '*.h')
+
+# The Debian package tandrel_<version>_<arch>.deb in the build folder.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD)

@@ -180,10 +180,8 @@ void DirPane::refresh()
     }
 }
 
-void DirPane::add_hidden_folders(bool include_system)
+void DirPane::add_hidden_folders()
 {
-    // Nothing is "system" on this platform, so there is nothing to leave out.
-    Q_UNUSED(include_system);
     if (path_.isEmpty())
         return;
     hidden_shown_ = true;

@@ -54,10 +54,10 @@ public:
     // added). When the directory has gone meanwhile, the pane moves up to the nearest ancestor
     // that still exists.
     void refresh();
-    // Inserts the hidden subdirectories among the subdirectory rows in sorted place. Nothing is
-    // "system" here, so `include_system` changes nothing on this platform. Once called, later
-    // re-reads of the same directory (refresh, set_path to the same path) keep showing them.
-    void add_hidden_folders(bool include_system);
+    // Inserts the hidden subdirectories among the subdirectory rows in sorted place (nothing is
+    // "system" on this platform, so none is left out). Once called, later re-reads of the same
+    // directory (refresh, set_path to the same path) keep showing them.
+    void add_hidden_folders();
 
     // --- the file list
     // The names of the plain files of Path(), sorted ignoring case (hidden files left out), as

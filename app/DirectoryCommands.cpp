@@ -38,7 +38,7 @@ void DirectoryCommands::report_error(const FsError& error)
 void DirectoryCommands::reread(DirPane& pane)
 {
     pane.refresh();
-    pane.add_hidden_folders(false);
+    pane.add_hidden_folders();
 }
 
 // True when some entry other than `self` is already spelled like `path` ignoring case: on a
@@ -93,7 +93,7 @@ void DirectoryCommands::m_create_dir()
     DirPane& pane = chosen_pane();
     const QString dir = pane.Path();
     const std::optional<QString> answer = port_.input_box(
-        QStringLiteral("Name of subdirectory?"), QStringLiteral("Creating subdirectory of ") + dir, {});
+        QStringLiteral("Name of subdirectory?\n(in ") + dir + u')', QStringLiteral("Creating subdirectory of ") + dir, {});
     if (!answer)
         return;
     const QString name = *answer;
@@ -125,7 +125,8 @@ void DirectoryCommands::m_rename_dir()
     DirPane& pane = chosen_pane();
     const QString dir = pane.Path();
     const std::optional<QString> answer
-        = port_.input_box(QStringLiteral("New name of directory?"), QStringLiteral("Renaming ") + dir, {});
+        = port_.input_box(QStringLiteral("New name of directory?\n(currently ") + dir + u')',
+                          QStringLiteral("Renaming ") + dir, {});
     if (!answer)
         return;
     if (answer->trimmed().isEmpty()) {

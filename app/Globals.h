@@ -20,6 +20,4 @@ struct Globals {
     QString GLB_tree_root2;
     QString GLB_tree_report;
     QString GLB_drag_source;
-    QString GLB_drag_index;
-    QString GLB_box_text;
 };

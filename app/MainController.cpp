@@ -1,24 +1,17 @@
 #include "app/MainController.h"
 
+#include "app/CommandLine.h"
+#include "app/DateText.h"
 #include "compare/PairComparison.h"
 #include "platform/FileSystem.h"
 #include "platform/Names.h"
 #include "platform/SettingsStore.h"
 #include "platform/Trace.h"
 #include "platform/UserPort.h"
+#include "transfer/OpenRun.h"
 
-#include <QDateTime>
-#include <QLocale>
-
-namespace {
-
-QString invalid_format_text(const QString& crlf)
-{
-    // The separator is quoted as a shell needs it: a bare "|" would start a pipe.
-    return QStringLiteral("Invalid call line format.") + crlf + QStringLiteral("Usage: </path 1> '|' </path 2> ");
-}
-
-} // namespace
+#include <QEventLoop>
+#include <QTimer>
 
 MainController::MainController(FileSystem& fs, UserPort& port, SettingsStore& settings, Trace& trace, QObject* parent)
     : QObject(parent)
@@ -29,7 +22,24 @@ MainController::MainController(FileSystem& fs, UserPort& port, SettingsStore& se
     , pane1_(fs)
     , pane2_(fs)
     , dir_commands_(fs, port, pane1_, pane2_)
+    , deletion_(fs, port, lists_)
 {
+    DeletionHooks& del = deletion_.hooks;
+    del.context = [this] {
+        return DeletionContext{glb_.GLB_dir1, glb_.GLB_dir2, state_.skip_delete_confirmations_checked(),
+                               state_.delete_to_trash_checked()};
+    };
+    del.clear_free_space_labels = [this] { clear_free_space_labels(); };
+    del.refill = [this] {
+        pane2_.refresh_files();
+        fill_list_from_files(pane2_, lists_.list(2));
+        pane1_.refresh_files();
+        fill_list_from_files(pane1_, lists_.list(1));
+    };
+    del.auto_next = [this] {
+        if (hooks_.auto_next)
+            hooks_.auto_next();
+    };
     connect(&pane1_, &DirPane::path_changed, this, [this] { Dir_Change(1); });
     connect(&pane2_, &DirPane::path_changed, this, [this] { Dir_Change(2); });
 }
@@ -61,7 +71,7 @@ void MainController::Main(const QString& command_line, const QString& history_fi
 
 bool MainController::invalid_format_exit()
 {
-    port_.message(invalid_format_text(glb_.GLB_crlf));
+    port_.message(invalid_command_line_text(glb_.GLB_crlf));
     end_program(2);
     return false;
 }
@@ -90,6 +100,9 @@ bool MainController::form_load(const QString& command_line)
 
     glb_.GLB_ignore_one_hour_diff = option_value(settings_.get_setting(QString::fromLatin1(setting_ignore_one_hour)));
     state_.set_ignore_one_hour_checked(glb_.GLB_ignore_one_hour_diff);
+    // On unless turned off.
+    const QString trash = settings_.get_setting(QString::fromLatin1(setting_delete_to_trash));
+    state_.set_delete_to_trash_checked(trash.trimmed().isEmpty() || option_value(trash));
     state_.set_cancel_enabled(false);
 
     current_drive_ = fs_.volume_root(fs_.current_dir());
@@ -97,25 +110,17 @@ bool MainController::form_load(const QString& command_line)
         hooks_.place_main_window();
 
     glb_.GLB_command_line = command_line.trimmed();
-    const bool pair_from_command_line = !glb_.GLB_command_line.isEmpty();
+    CommandLine parsed = parse_command_line(glb_.GLB_command_line);
+    const bool pair_from_command_line = parsed.kind != CommandLine::Kind::Empty;
     if (!pair_from_command_line) {
         glb_.GLB_command_line = current_drive_ + QStringLiteral(" | ") + current_drive_;
-        glb_.GLB_dir1 = glb_.GLB_dir2 = current_drive_;
+        parsed = {CommandLine::Kind::Pair, current_drive_, current_drive_};
     }
-
-    const QString& cl = glb_.GLB_command_line;
-    qsizetype sep = cl.indexOf(u'|');
-    if (sep < 0) {
-        sep = cl.indexOf(u'\u00A7');
-        if (sep >= 0)
-            glb_.GLB_tree_walk_active = true;
-    }
-    if (sep < 0)
+    if (parsed.kind == CommandLine::Kind::Invalid)
         return invalid_format_exit();
-    const QString side1 = cl.left(sep).trimmed();
-    const QString side2 = cl.mid(sep + 1).trimmed();
-    if (side1.isEmpty() || side2.isEmpty() || !is_absolute_path(side1) || !is_absolute_path(side2))
-        return invalid_format_exit();
+    glb_.GLB_tree_walk_active = parsed.kind == CommandLine::Kind::TreePair;
+    const QString& side1 = parsed.dir1;
+    const QString& side2 = parsed.dir2;
     glb_.GLB_dir1 = side1;
     glb_.GLB_dir2 = side2;
     ensure_final_backslash_on_paths();
@@ -218,7 +223,7 @@ void MainController::Dir_Change(int pane_number)
 {
     DirPane& pane = this->pane(pane_number);
     port_.set_busy(true);
-    pane.add_hidden_folders(false);
+    pane.add_hidden_folders();
     pane.refresh_files();
     (pane_number == 1 ? glb_.GLB_dir1 : glb_.GLB_dir2) = with_final_separator(pane.Path());
     show_file_lists();
@@ -328,7 +333,7 @@ QString MainController::file_details(const QString& path) const
     if (!info.ok())
         return {};
     const QDateTime when = QDateTime::fromSecsSinceEpoch(info.value.mtime);
-    return QLocale::system().toString(when, QLocale::ShortFormat) + QStringLiteral(", bytes ")
+    return date_time_text(when) + QStringLiteral(", bytes ")
         + QString::number(info.value.length) + u' ' + path;
 }
 
@@ -386,4 +391,33 @@ void MainController::m_refresh_Click()
     dir_commands_.m_refresh();
     clear_free_space_labels();
     port_.set_busy(false);
+}
+
+void MainController::m_delete_to_trash_Click()
+{
+    const bool on = !state_.delete_to_trash_checked();
+    state_.set_delete_to_trash_checked(on);
+    settings_.save_setting(
+        QString::fromLatin1(setting_delete_to_trash), on ? QStringLiteral("-1") : QStringLiteral("0"));
+}
+
+void MainController::wait_seconds(int seconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+QString MainController::Text1_DragDrop(Shell& shell, int list, const QString& name)
+{
+    // Only an entry the list shows: a drag may carry a name from another window.
+    if (list < 1 || list > FileListsModel::list_count || lists_.list(list).index_of(name) < 0)
+        return {};
+    return open_list_entry(fs_, &trace_, shell, list, name, glb_.GLB_dir1, glb_.GLB_dir2,
+                           [this](int seconds) { wait_seconds(seconds); });
+}
+
+void MainController::Text1_drop_text(Shell& shell, const QString& text)
+{
+    Shell_open(fs_, &trace_, shell, text);
 }

@@ -8,11 +8,13 @@
 #include "app/Globals.h"
 #include "app/WindowState.h"
 #include "compare/FileListsModel.h"
+#include "transfer/Deletion.h"
 
 #include <functional>
 
 class FileSystem;
 class SettingsStore;
+class Shell;
 class Trace;
 class UserPort;
 
@@ -40,6 +42,7 @@ class MainController final : public QObject {
     Q_OBJECT
 public:
     static constexpr const char* setting_ignore_one_hour = "ignore_one_hour_diff";
+    static constexpr const char* setting_delete_to_trash = "delete_to_trash";
 
     MainController(FileSystem& fs, UserPort& port, SettingsStore& settings, Trace& trace, QObject* parent = nullptr);
 
@@ -49,6 +52,8 @@ public:
     DirPane& pane(int number) { return number == 1 ? pane1_ : pane2_; }
     DirectoryCommands& directory_commands() { return dir_commands_; }
     ControllerHooks& hooks() { return hooks_; }
+    // The delete button, the lists' context menu and the delete drop target.
+    Deletion& deletion() { return deletion_; }
 
     // The entry point's part: the global state, then the main window's load with the command line
     // (the program's arguments joined with single blanks). `history_file` is where the history lives.
@@ -63,6 +68,12 @@ public:
     void m_ignore_one_hour_differences_Click();
     void m_skip_delete_confirmations_Click();
     void m_refresh_Click();
+    void m_delete_to_trash_Click();
+
+    // The open/run drop target: an entry of list `list`, or a text from elsewhere. The entry's
+    // drop returns the date and length of what it opened.
+    QString Text1_DragDrop(Shell& shell, int list, const QString& name);
+    void Text1_drop_text(Shell& shell, const QString& text);
 
     // The comparison of the pair shown in the panes.
     void compare_directories();
@@ -93,6 +104,8 @@ private:
     bool take_recovery_route();
     bool invalid_format_exit();
     void end_program(int code);
+    // Waits while window events run.
+    void wait_seconds(int seconds);
 
     FileSystem& fs_;
     UserPort& port_;
@@ -104,6 +117,7 @@ private:
     DirPane pane1_;
     DirPane pane2_;
     DirectoryCommands dir_commands_;
+    Deletion deletion_;
     ControllerHooks hooks_;
     QString current_drive_;
     bool ended_ = false;

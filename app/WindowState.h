@@ -18,6 +18,8 @@ public:
     void set_ignore_one_hour_checked(bool on) { set(ignore_one_hour_checked_, on); }
     bool skip_delete_confirmations_checked() const { return skip_delete_checked_; }
     void set_skip_delete_confirmations_checked(bool on) { set(skip_delete_checked_, on); }
+    bool delete_to_trash_checked() const { return delete_to_trash_checked_; }
+    void set_delete_to_trash_checked(bool on) { set(delete_to_trash_checked_, on); }
     QString bytes_free(int pane) const { return pane == 1 ? bytes_free1_ : bytes_free2_; }
     void set_bytes_free(int pane, const QString& text) { set(pane == 1 ? bytes_free1_ : bytes_free2_, text); }
 
@@ -38,6 +40,7 @@ private:
     bool next_alignment_visible_ = false;
     bool ignore_one_hour_checked_ = false;
     bool skip_delete_checked_ = false;
+    bool delete_to_trash_checked_ = true;
     QString bytes_free1_ = QStringLiteral("bytes free:");
     QString bytes_free2_ = QStringLiteral("bytes free:");
 };

@@ -9,6 +9,7 @@
 #include "platform/Trace.h"
 #include "platform/gui/QtPort.h"
 #include "platform/gui/QtShell.h"
+#include "ui/AppIcon.h"
 #include "ui/HistoryView.h"
 #include "ui/MainWindow.h"
 #include "ui/ResultsWindow.h"
@@ -42,6 +43,8 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tandrel"));
     QApplication::setOrganizationName(QStringLiteral("tandrel"));
+    QApplication::setWindowIcon(app_icon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.tandrel.Tandrel"));
     // The program ends through its own exit paths only: while a long operation keeps the main
     // window hidden, closing a message box must not end it.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -90,6 +90,13 @@ public:
     virtual FsError copy_file(const QString& from, const QString& to) = 0;
     // Removes a file, or a symbolic link (never its target).
     virtual FsError remove_file(const QString& path) = 0;
+    // Removes the entry `name` of directory `dir` (a file, a link, or anything else that is not a
+    // directory). The directory is opened once and every step works relative to it, so nothing
+    // swapped into the path on the way can redirect the removal; a link goes, never its target.
+    // With `any_case`, a name missing as spelled stands for the spelling that exists ignoring
+    // case (the first in name order). With `to_trash`, the entry goes to the desktop trash, and is
+    // deleted where no trash can take it.
+    virtual FsError remove_entry(const QString& dir, const QString& name, bool any_case, bool to_trash) = 0;
     virtual FsError make_dir(const QString& path) = 0;
     // Removes an empty directory, or a symbolic link to a directory (never its target).
     virtual FsError remove_dir(const QString& path) = 0;

@@ -2,6 +2,7 @@
 
 #include "platform/Fd.h"
 #include "platform/Names.h"
+#include "platform/Trash.h"
 
 #include <QFile>
 #include <QStorageInfo>
@@ -84,10 +85,9 @@ void sort_entries(QVector<DirEntry>& entries)
         entries[i] = std::move(keyed[size_t(i)].second);
 }
 
-// The names in `dir` whose bytes round-trip; errno is set when the directory cannot be read.
-bool read_names(const QByteArray& dir, QStringList& names)
+// The names of an open directory whose bytes round-trip; errno is set when it cannot be read.
+bool collect_names(DirHandle d, QStringList& names)
 {
-    DirHandle d(::opendir(dir.constData()));
     if (!d)
         return false;
     for (;;) {
@@ -100,6 +100,29 @@ bool read_names(const QByteArray& dir, QStringList& names)
         if (raw != "." && raw != ".." && round_trips(raw, name))
             names << name;
     }
+}
+
+bool read_names(const QByteArray& dir, QStringList& names)
+{
+    return collect_names(DirHandle(::opendir(dir.constData())), names);
+}
+
+// The spelling of `name` that exists in the open directory `dfd` ignoring case, the first in name
+// order; empty when none does.
+QString spelling_at(int dfd, const QString& name)
+{
+    const int copy = ::fcntl(dfd, F_DUPFD_CLOEXEC, 0);
+    DIR* d = copy >= 0 ? ::fdopendir(copy) : nullptr;
+    if (!d && copy >= 0)
+        ::close(copy);
+    QStringList names;
+    QString best;
+    if (collect_names(DirHandle(d), names)) {
+        for (const QString& n : std::as_const(names))
+            if (names_equal(n, name) && (best.isEmpty() || name_less(n, best)))
+                best = n;
+    }
+    return best;
 }
 
 // The file a write to `path` replaces: the path itself, or the file a symbolic link points to, so
@@ -413,6 +436,42 @@ FsError RealFileSystem::remove_file(const QString& path)
     if (!native_path(without_final_separator(path), native))
         return bad_name();
     return ::unlink(native.constData()) == 0 ? FsError{} : error_from_errno(errno, path);
+}
+
+FsError RealFileSystem::remove_entry(const QString& dir, const QString& name, bool any_case, bool to_trash)
+{
+    const QString dir_path = with_final_separator(dir);
+    QByteArray native_dir, leaf;
+    if (name.isEmpty() || name.contains(path_separator) || name == u"." || name == u".."
+        || !native_path(dir_path, native_dir) || !native_path(name, leaf))
+        return bad_name();
+    const int dfd = open_retry(native_dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd < 0)
+        return error_from_errno(errno, dir_path);
+    const Fd dir_fd(dfd);
+    QString spelled = name;
+    struct stat st {};
+    if (::fstatat(dfd, leaf.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        const int err = errno;
+        const QString other = err == ENOENT && any_case ? spelling_at(dfd, name) : QString();
+        if (other.isEmpty())
+            return error_from_errno(err, dir_path + name);
+        spelled = other;
+        leaf = QFile::encodeName(other);
+        if (::fstatat(dfd, leaf.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return error_from_errno(errno, dir_path + name);
+    }
+    if (S_ISDIR(st.st_mode))
+        return error_from_errno(EISDIR, dir_path + name);
+    if (to_trash) {
+        // The trash takes a path, not a descriptor: it is used only while it still names the
+        // entry just looked at. Whatever it moves stays in the trash, so nothing is lost even then.
+        const QString path = dir_path + spelled;
+        struct stat now {};
+        if (::lstat(QFile::encodeName(path).constData(), &now) == 0 && same_file(now, st) && move_to_trash(path))
+            return {};
+    }
+    return ::unlinkat(dfd, leaf.constData(), 0) == 0 ? FsError{} : error_from_errno(errno, dir_path + name);
 }
 
 FsError RealFileSystem::make_dir(const QString& path)

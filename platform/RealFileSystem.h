@@ -16,6 +16,7 @@ public:
 
     FsError copy_file(const QString& from, const QString& to) override;
     FsError remove_file(const QString& path) override;
+    FsError remove_entry(const QString& dir, const QString& name, bool any_case, bool to_trash) override;
     FsError make_dir(const QString& path) override;
     FsError remove_dir(const QString& path) override;
     FsError rename(const QString& from, const QString& to) override;

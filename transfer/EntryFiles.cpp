@@ -2,8 +2,7 @@
 
 #include "platform/FileSystem.h"
 
-FsError delete_entry_file(FileSystem& fs, const QString& dir, const QString& name, bool to_trash)
+FsError delete_entry_file(FileSystem& fs, const QString& dir, const QString& name, bool to_trash, Spelling spelling)
 {
-    Q_UNUSED(to_trash);
-    return fs.remove_file(dir + fs.resolve_case(dir, name));
+    return fs.remove_entry(dir, name, spelling == Spelling::OtherSide, to_trash);
 }

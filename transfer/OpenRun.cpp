@@ -1,9 +1,14 @@
-// Opening things with the user's own programs: web addresses in the browser.
+// Opening things with the user's own programs: files, folders, web addresses and web searches.
 #include "transfer/OpenRun.h"
 
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
 #include "platform/Shell.h"
 
+#include <QDateTime>
+#include <QLocale>
 #include <QStringList>
+#include <QUrl>
 
 namespace {
 
@@ -20,12 +25,12 @@ QString first_line(const QString& text)
 
 const QString www = QStringLiteral("www.");
 
-}  // namespace
+} // namespace
 
 bool Is_url(const QString& text)
 {
-    static const QStringList prefixes = {QStringLiteral("https://"), QStringLiteral("ftp://"),
-                                         QStringLiteral("http://"), www};
+    static const QStringList prefixes
+        = { QStringLiteral("https://"), QStringLiteral("ftp://"), QStringLiteral("http://"), www };
     const QString line = first_line(text);
     for (const QString& prefix : prefixes) {
         if (line.startsWith(prefix, Qt::CaseInsensitive))
@@ -42,4 +47,61 @@ bool Open_url(Shell& shell, const QString& text)
     // A browser needs a scheme: "www.x" alone would be taken for a file name.
     shell.open_url(url.startsWith(www, Qt::CaseInsensitive) ? QStringLiteral("https://") + url : url);
     return true;
+}
+
+QString web_search_url(const QString& text)
+{
+    return QStringLiteral("https://duckduckgo.com/?q=") + QString::fromLatin1(QUrl::toPercentEncoding(text))
+        + QStringLiteral("&ia=web");
+}
+
+void Shell_open(const FileSystem& fs, Trace* trace, Shell& shell, const QString& text)
+{
+    const QString target = first_line(text);
+    if (Path_exist(fs, trace, target)) {
+        // A pattern names no one file to open.
+        if (!target.contains(u'*'))
+            shell.open_path(target);
+        return;
+    }
+    if (!Open_url(shell, target))
+        Open_url(shell, web_search_url(target));
+}
+
+namespace {
+
+QString file_details(const FileSystem& fs, const QString& path)
+{
+    const Result<FileInfo> info = fs.info(path);
+    if (!info.ok())
+        return {};
+    const QDateTime when = QDateTime::fromSecsSinceEpoch(info.value.mtime);
+    return QStringLiteral("   date = ") + QLocale::system().toString(when, QStringLiteral("dd/MMM/yyyy hh:mm.ss"))
+        + QStringLiteral("    length = ") + QString::number(info.value.length);
+}
+
+} // namespace
+
+QString open_list_entry(const FileSystem& fs, Trace* trace, Shell& shell, int list, const QString& name,
+    const QString& dir1, const QString& dir2, const std::function<void(int)>& wait_seconds)
+{
+    if (list < 1 || list > 5 || name.isEmpty())
+        return {};
+    // Entries of lists 3 to 5 are spelled as in dir 1; the dir 2 copy may differ in case.
+    const QString first = list == 2 ? dir2 + name : dir1 + name;
+    const QString second = list == 3 || list == 4 ? dir2 + fs.resolve_case(dir2, name) : QString();
+    QStringList details;
+    if (Path_exist(fs, trace, first)) {
+        Shell_open(fs, trace, shell, first);
+        details << file_details(fs, first);
+    }
+    if (wait_seconds)
+        wait_seconds(2);
+    if (!second.isEmpty() && Path_exist(fs, trace, second)) {
+        Shell_open(fs, trace, shell, second);
+        details << file_details(fs, second);
+    }
+    if (!second.isEmpty() && details.size() == 2)
+        return QStringLiteral("in path 1: ") + details[0] + u'\n' + QStringLiteral("in path 2: ") + details[1];
+    return details.value(0);
 }

@@ -3,6 +3,7 @@
 
 #include "app/DirPane.h"
 
+#include <QAccessibleWidget>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QListWidget>
@@ -57,6 +58,41 @@ public:
     }
 };
 
+// What a screen reader learns of a drive selector. On this platform a combo box takes its
+// current text as its name; ours keeps the name of its pane ("dir 1 drive"), and the chosen
+// volume is its value.
+class DriveBoxAccessible final : public QAccessibleWidget {
+public:
+    explicit DriveBoxAccessible(DriveBox* box)
+        : QAccessibleWidget(box, QAccessible::ComboBox)
+    {
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Value)
+            return box()->currentText();
+        return QAccessibleWidget::text(t);
+    }
+    QStringList actionNames() const override { return { showMenuAction() }; }
+    void doAction(const QString& name) override
+    {
+        if (name == showMenuAction() || name == pressAction())
+            box()->showPopup();
+        else
+            QAccessibleWidget::doAction(name);
+    }
+
+private:
+    DriveBox* box() const { return static_cast<DriveBox*>(widget()); }
+};
+
+QAccessibleInterface* drive_box_accessible(const QString&, QObject* object)
+{
+    if (auto* box = dynamic_cast<DriveBox*>(object))
+        return new DriveBoxAccessible(box);
+    return nullptr;
+}
+
 } // namespace
 
 DirPaneWidget::DirPaneWidget(DirPane& pane, int number, QWidget* parent)
@@ -66,12 +102,18 @@ DirPaneWidget::DirPaneWidget(DirPane& pane, int number, QWidget* parent)
 {
     const QString n = QString::number(number);
 
+    static const bool factory_installed = [] {
+        QAccessible::installFactory(drive_box_accessible);
+        return true;
+    }();
+    Q_UNUSED(factory_installed);
     auto* box = new DriveBox(parent);
     box->before_popup = [this] { reload_drives(); };
     drive_box_ = box;
     drive_box_->setObjectName(QStringLiteral("Drive") + n);
-    drive_box_->setAccessibleName(QStringLiteral("Drive ") + n);
-    drive_box_->setAccessibleDescription(QStringLiteral("Drive ") + n + QStringLiteral(": the volume of directory ") + n
+    // Named for its pane, not for the volume it shows, which a screen reader reads as its value.
+    drive_box_->setAccessibleName(QStringLiteral("dir ") + n + QStringLiteral(" drive"));
+    drive_box_->setAccessibleDescription(QStringLiteral("The volume of directory ") + n
         + QStringLiteral("; choosing one shows the directory last shown there"));
 
     dir_list_ = new QListWidget(parent);
@@ -150,14 +192,21 @@ void DirPaneWidget::show_rows()
             auto* item = new QListWidgetItem(component ? open_icon : folder_icon, pane_.row_text(i));
             item->setData(path_role, pane_.row_path(i));
             item->setData(depth_role, component ? i : components);
-            item->setToolTip(pane_.row_path(i));
+            // A tool tip that looks like markup is shown as markup: spell the path out as text.
+            item->setToolTip(QStringLiteral("<p style=\"white-space:pre\">") + pane_.row_path(i).toHtmlEscaped()
+                             + QStringLiteral("</p>"));
             dir_list_->addItem(item);
         }
     }
     const int row = pane_.highlighted_row();
     dir_list_->setCurrentRow(row);
-    if (row >= 0)
-        dir_list_->scrollToItem(dir_list_->item(row));
+    if (row < 0)
+        return;
+    // The current directory's subdirectories come into view, as many as fit below it, and the
+    // path above it takes what room is left; a highlighted subdirectory only needs to be visible.
+    if (row == pane_.component_count() - 1 && dir_list_->count() > row + 1)
+        dir_list_->scrollToItem(dir_list_->item(dir_list_->count() - 1), QAbstractItemView::EnsureVisible);
+    dir_list_->scrollToItem(dir_list_->item(row), QAbstractItemView::EnsureVisible);
 }
 
 void DirPaneWidget::open(int row)

@@ -11,8 +11,8 @@
 
 namespace {
 
-constexpr double pane_gap = 15;        // a directory list stands this far inside its drive selector
-constexpr double heading_gap = 200;    // a heading stands this far above its list
+constexpr double pane_gap = 15; // a directory list stands this far inside its drive selector
+constexpr double heading_gap = 200; // a heading stands this far above its list
 constexpr double frame_height = 650;
 constexpr double command_button_height = 300;
 
@@ -25,7 +25,7 @@ void raise_to_minimum(double& outer, double& client_area, double minimum)
     }
 }
 
-}  // namespace
+} // namespace
 
 double client_width(const LayoutState& state)
 {
@@ -40,18 +40,43 @@ double client_height(const LayoutState& state)
 const QStringList& laid_out_controls()
 {
     static const QStringList names = {
-        QStringLiteral("lab_dir1"), QStringLiteral("Drive1"), QStringLiteral("Dir1"),
-        QStringLiteral("lab_bytes_dir1"), QStringLiteral("lab_dir2"), QStringLiteral("Drive2"),
-        QStringLiteral("Dir2"), QStringLiteral("lab_bytes_dir2"), QStringLiteral("lab_drop_to_see"),
-        QStringLiteral("Text1"), QStringLiteral("lab_drop_to_delete"), QStringLiteral("Text2"),
-        QStringLiteral("Picture1"), QStringLiteral("Picture2"), QStringLiteral("b_next_alignment"),
-        QStringLiteral("List1"), QStringLiteral("List2"), QStringLiteral("List3"), QStringLiteral("List4"),
-        QStringLiteral("List5"), QStringLiteral("lab_list1"), QStringLiteral("lab_list2"),
-        QStringLiteral("lab_list3"), QStringLiteral("lab_list4"), QStringLiteral("lab_list5"),
-        QStringLiteral("bot_list1"), QStringLiteral("bot_list2"), QStringLiteral("bot_list3"),
-        QStringLiteral("bot_list4"), QStringLiteral("lab_drag_drop"), QStringLiteral("Frame_bottoni"),
-        QStringLiteral("bot_compare_tree"), QStringLiteral("bot_compare"), QStringLiteral("bot_delete"),
-        QStringLiteral("bot_cancel"), QStringLiteral("bot_exit"), QStringLiteral("history"),
+        QStringLiteral("lab_dir1"),
+        QStringLiteral("Drive1"),
+        QStringLiteral("Dir1"),
+        QStringLiteral("lab_bytes_dir1"),
+        QStringLiteral("lab_dir2"),
+        QStringLiteral("Drive2"),
+        QStringLiteral("Dir2"),
+        QStringLiteral("lab_bytes_dir2"),
+        QStringLiteral("lab_drop_to_see"),
+        QStringLiteral("Text1"),
+        QStringLiteral("lab_drop_to_delete"),
+        QStringLiteral("Text2"),
+        QStringLiteral("Picture1"),
+        QStringLiteral("Picture2"),
+        QStringLiteral("b_next_alignment"),
+        QStringLiteral("List1"),
+        QStringLiteral("List2"),
+        QStringLiteral("List3"),
+        QStringLiteral("List4"),
+        QStringLiteral("List5"),
+        QStringLiteral("lab_list1"),
+        QStringLiteral("lab_list2"),
+        QStringLiteral("lab_list3"),
+        QStringLiteral("lab_list4"),
+        QStringLiteral("lab_list5"),
+        QStringLiteral("bot_list1"),
+        QStringLiteral("bot_list2"),
+        QStringLiteral("bot_list3"),
+        QStringLiteral("bot_list4"),
+        QStringLiteral("lab_drag_drop"),
+        QStringLiteral("Frame_bottoni"),
+        QStringLiteral("bot_compare_tree"),
+        QStringLiteral("bot_compare"),
+        QStringLiteral("bot_delete"),
+        QStringLiteral("bot_cancel"),
+        QStringLiteral("bot_exit"),
+        QStringLiteral("history"),
     };
     return names;
 }
@@ -59,21 +84,24 @@ const QStringList& laid_out_controls()
 const QStringList& frame_controls()
 {
     static const QStringList names = {
-        QStringLiteral("bot_compare_tree"), QStringLiteral("bot_compare"), QStringLiteral("bot_delete"),
-        QStringLiteral("bot_cancel"), QStringLiteral("bot_exit"),
+        QStringLiteral("bot_compare_tree"),
+        QStringLiteral("bot_compare"),
+        QStringLiteral("bot_delete"),
+        QStringLiteral("bot_cancel"),
+        QStringLiteral("bot_exit"),
     };
     return names;
 }
 
 void form_resize(LayoutState& s)
 {
-    // 1. Minimum size.
+    // Never smaller than the minimum size.
     if (s.minimised)
         return;
     raise_to_minimum(s.outer_height, s.client_area_height, min_outer_height);
     raise_to_minimum(s.outer_width, s.client_area_width, min_outer_width);
 
-    // 2. The rules below never change the visibility of "next subdir"; it is carried through.
+    // The rules below never change the visibility of "next subdir"; it is carried through.
     const bool next_visible = s.next_alignment_visible;
 
     TwipRect& lab_dir1 = s[u"lab_dir1"];
@@ -87,22 +115,22 @@ void form_resize(LayoutState& s)
     TwipRect& text1 = s[u"Text1"];
     TwipRect& text2 = s[u"Text2"];
     TwipRect& next = s[u"b_next_alignment"];
-    TwipRect* list[6] = {nullptr, &s[u"List1"], &s[u"List2"], &s[u"List3"], &s[u"List4"], &s[u"List5"]};
-    TwipRect* heading[6] = {nullptr, &s[u"lab_list1"], &s[u"lab_list2"], &s[u"lab_list3"], &s[u"lab_list4"],
-                            &s[u"lab_list5"]};
-    TwipRect* align[5] = {nullptr, &s[u"bot_list1"], &s[u"bot_list2"], &s[u"bot_list3"], &s[u"bot_list4"]};
+    TwipRect* list[6] = { nullptr, &s[u"List1"], &s[u"List2"], &s[u"List3"], &s[u"List4"], &s[u"List5"] };
+    TwipRect* heading[6]
+        = { nullptr, &s[u"lab_list1"], &s[u"lab_list2"], &s[u"lab_list3"], &s[u"lab_list4"], &s[u"lab_list5"] };
+    TwipRect* align[5] = { nullptr, &s[u"bot_list1"], &s[u"bot_list2"], &s[u"bot_list3"], &s[u"bot_list4"] };
     TwipRect& hint = s[u"lab_drag_drop"];
     TwipRect& frame = s[u"Frame_bottoni"];
 
-    // 3. Pane tops.
+    // Pane tops.
     drive1.top = drive2.top = 240;
     lab_dir1.top = lab_dir2.top = 40;
 
-    // 4.
+    // The first list and the first pane start at the left margin.
     list[1]->left = outer_margin;
     drive1.left = list[1]->left;
 
-    // 5. At start-up the button keeps its designed size.
+    // At start-up the button keeps its designed size.
     if (!s.starting_up) {
         next.width = 1000;
         next.height = 250;
@@ -111,27 +139,27 @@ void form_resize(LayoutState& s)
     const double cw = client_width(s);
     const double ch = client_height(s);
 
-    // 6. Pane width.
+    // Pane width.
     drive1.width = std::min((cw - text1.width - text2.width - 5 * outer_margin) / 2, max_pane_width);
 
-    // 7. List width.
+    // List width.
     const double list_width = (cw - 6 * outer_margin) / 5;
     for (int n = 1; n <= 5; ++n)
         list[n]->width = list_width;
 
-    // 8. Left to right: List1, List3, List5, List4, List2.
+    // Left to right: List1, List3, List5, List4, List2.
     list[3]->left = list[1]->right() + outer_margin;
     list[5]->left = list[3]->right() + outer_margin;
     list[4]->left = list[5]->right() + outer_margin;
     list[2]->left = list[4]->right() + outer_margin;
 
-    // 9. List tops, partly from the previous layout.
+    // List tops, partly from the previous layout.
     const double previous_list1_top = list[1]->top;
     list[3]->top = list[4]->top = previous_list1_top - 300;
     list[1]->top = list[2]->top = bytes1.bottom() + 200;
     list[5]->top = align[1]->bottom() - list[5]->height;
 
-    // 10. Headings.
+    // Headings.
     heading[1]->top = heading[2]->top = list[1]->top - heading_gap;
     heading[5]->top = list[5]->top - heading_gap;
     heading[3]->top = heading[4]->top = list[3]->top - heading_gap;
@@ -140,7 +168,7 @@ void form_resize(LayoutState& s)
         heading[n]->left = list[n]->left;
     }
 
-    // 11. Align buttons.
+    // Align buttons.
     for (int n = 1; n <= 4; ++n) {
         align[n]->width = list_width;
         align[n]->left = list[n]->left;
@@ -153,7 +181,7 @@ void form_resize(LayoutState& s)
     bytes2.left = list[2]->left;
     bytes2.width = list_width;
 
-    // 12. Heights.
+    // Heights.
     const double list_height = ch - 4500;
     list[1]->height = list[2]->height = list_height;
     list[3]->height = list[4]->height = list_height + 200;
@@ -162,7 +190,7 @@ void form_resize(LayoutState& s)
     for (int n = 1; n <= 4; ++n)
         align[n]->top = list[n]->bottom() + 30;
 
-    // 13. Command frame along the bottom.
+    // Command frame along the bottom.
     frame.height = frame_height;
     frame.top = ch - frame_height - 100;
     frame.width = cw - outer_margin;
@@ -170,7 +198,7 @@ void form_resize(LayoutState& s)
     hint.width = frame.width;
     hint.left = frame.left;
 
-    // 14. Command buttons, inside the frame.
+    // Command buttons, inside the frame.
     const double button_width = (frame.width - 6 * command_button_gap) / 5;
     double left = command_button_gap;
     for (const QString& name : frame_controls()) {
@@ -181,17 +209,17 @@ void form_resize(LayoutState& s)
         left = button.right() + command_button_gap;
     }
 
-    // 15. Drop targets, centred on the outer width.
+    // Drop targets, centred on the outer width.
     text1.left = (s.outer_width - text1.width - text2.width - outer_margin) / 2;
     next.left = (s.outer_width - next.width) / 2;
     next.top = text1.bottom() + 140;
     text2.left = text1.right() + outer_margin;
 
-    // 16. Pane 2 against the right edge.
+    // Pane 2 against the right edge.
     drive2.width = drive1.width;
     drive2.left = s.outer_width - drive2.width - outer_margin;
 
-    // 17. Labels and directory lists of the panes.
+    // Labels and directory lists of the panes.
     lab_dir1.left = drive1.left;
     lab_dir1.width = drive1.width;
     lab_dir2.left = drive2.left;
@@ -203,18 +231,17 @@ void form_resize(LayoutState& s)
     dir2.left = drive2.left + pane_gap;
     dir2.width = drive2.width - 2 * pane_gap;
 
-    // 18. Pictures on the drop targets.
+    // Pictures on the drop targets.
     TwipRect& picture1 = s[u"Picture1"];
     TwipRect& picture2 = s[u"Picture2"];
     picture1.left = text1.left + (text1.width - picture1.width) / 2;
     picture2.left = text2.left + (text2.width - picture2.width) / 2;
 
-    // 19. History list.
+    // History list.
     TwipRect& history = s[u"history"];
     history.width = cw - 120;
     history.height = s.outer_height - 690;
 
-    // 20.
     s.next_alignment_visible = next_visible;
 }
 
@@ -235,28 +262,28 @@ LayoutState designed_geometry()
     };
     // Top band: pane labels, drive selectors, directory lists and free-space labels on both
     // sides; the drop targets with their labels and "next subdir" in the middle. The directory
-    // lists end above the heading of List5 (top 1985), which rises into the middle column, so
-    // that no width brings a pane across it.
+    // lists and "next subdir" end above the heading of List5 (top 1805), which rises into the
+    // middle column, so that no width brings a pane across it.
     set(u"lab_dir1", 40, 195);
     set(u"lab_dir2", 40, 195);
     set(u"Drive1", 240, 360);
     set(u"Drive2", 240, 360);
-    set(u"Dir1", 615, 1365);
-    set(u"Dir2", 615, 1365);
-    set(u"lab_bytes_dir1", 1995, 790);
-    set(u"lab_bytes_dir2", 1995, 790);
+    set(u"Dir1", 615, 1185);
+    set(u"Dir2", 615, 1185);
+    set(u"lab_bytes_dir1", 1815, 790);
+    set(u"lab_bytes_dir2", 1815, 790);
     set(u"lab_drop_to_see", 40, 420, 1350);
     set(u"lab_drop_to_delete", 40, 420, 1350);
-    set(u"Text1", 480, 960, 1350);
-    set(u"Text2", 480, 960, 1350);
+    set(u"Text1", 480, 900, 1350);
+    set(u"Text2", 480, 900, 1350);
     set(u"Picture1", 720, 480, 480);
     set(u"Picture2", 720, 480, 480);
-    set(u"b_next_alignment", 1580, 250, 1000);
+    set(u"b_next_alignment", 1520, 250, 1000);
 
     // Lists band at the client height 6480, already settled: List1 and List2 start 200 below
     // the free-space labels, List3 and List4 300 above them and List5 ends level with bot_list1.
     const double list_height = 6480 - 4500;
-    const double list1_top = 2985;
+    const double list1_top = 2805;
     const double align_height = 330;
     set(u"List1", list1_top, list_height);
     set(u"List2", list1_top, list_height);
@@ -270,7 +297,8 @@ LayoutState designed_geometry()
         const TwipRect above = s[QStringLiteral("List%1").arg(n)];
         set(QStringLiteral("bot_list%1").arg(n), above.bottom() + 30, align_height);
     }
-    set(u"lab_drag_drop", 0, 225);
+    // Two lines: the details of a pair, dir 1's file above dir 2's, down to the command frame.
+    set(u"lab_drag_drop", 0, 450);
     set(u"Frame_bottoni", 0, frame_height);
     for (const QString& name : frame_controls())
         set(name, 0, command_button_height);
@@ -352,7 +380,7 @@ void write_back(QWidget* window, const LayoutState& s)
     }
 }
 
-}  // namespace
+} // namespace
 
 void place_designed(QWidget* window)
 {

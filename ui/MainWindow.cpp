@@ -4,20 +4,31 @@
 #include "ui/DirPaneWidget.h"
 #include "ui/FileListView.h"
 #include "ui/HelpTexts.h"
+#include "ui/ListDrag.h"
 #include "ui/MainLayout.h"
 #include "ui/Placement.h"
 #include "platform/Shell.h"
 #include "platform/UserPort.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStyle>
+#include <QStyleOptionButton>
+#include <QTimer>
+#include <QUrl>
+
+#include <functional>
 
 namespace {
 
@@ -25,6 +36,8 @@ QLabel* make_label(const QString& name, const QString& text, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
+    // Names of files and folders reach labels: they are text, never markup.
+    label->setTextFormat(Qt::PlainText);
     return label;
 }
 
@@ -58,6 +71,41 @@ QLabel* make_picture(const QString& name, QStyle::StandardPixmap pixmap, QWidget
     picture->setAttribute(Qt::WA_TransparentForMouseEvents);
     return picture;
 }
+
+// A caption too long for its button at the window's size is drawn in a smaller font, never clipped.
+void fit_caption(QPushButton* button)
+{
+    const QFont normal = button->parentWidget()->font();
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    const auto fits = [&](const QFont& font) {
+        const QSize text = QFontMetrics(font).size(Qt::TextShowMnemonic, button->text());
+        return button->style()->sizeFromContents(QStyle::CT_PushButton, &option, text, button).width()
+            <= button->width();
+    };
+    QFont font = normal;
+    while (!fits(font) && font.pointSizeF() > 6)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    if (font == normal)
+        button->setFont(QFont());  // back to the window's font
+    else
+        button->setFont(font);
+}
+
+// Hands the events of the widgets it watches to a function; true from it ends an event there.
+class EventHook final : public QObject {
+public:
+    EventHook(QObject* parent, std::function<bool(QObject*, QEvent*)> handler)
+        : QObject(parent)
+        , handler_(std::move(handler))
+    {
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override { return handler_(watched, event); }
+
+private:
+    std::function<bool(QObject*, QEvent*)> handler_;
+};
 
 }  // namespace
 
@@ -108,6 +156,11 @@ void MainWindow::build_menus()
     m_skip_delete_confirmations_->setCheckable(true);
     connect(m_skip_delete_confirmations_, &QAction::triggered, this,
             [this] { controller_.m_skip_delete_confirmations_Click(); });
+    m_delete_to_trash_ = m_file->addAction(QStringLiteral("delete to &trash"));
+    m_delete_to_trash_->setObjectName(QStringLiteral("m_delete_to_trash"));
+    m_delete_to_trash_->setCheckable(true);
+    m_delete_to_trash_->setStatusTip(QStringLiteral("Deleted files go to the desktop trash, where they can be restored"));
+    connect(m_delete_to_trash_, &QAction::triggered, this, [this] { controller_.m_delete_to_trash_Click(); });
     QAction* m_refresh = m_file->addAction(QStringLiteral("&Refresh directories"));
     m_refresh->setObjectName(QStringLiteral("m_refresh"));
     connect(m_refresh, &QAction::triggered, this, [this] { controller_.m_refresh_Click(); });
@@ -142,6 +195,8 @@ void MainWindow::build_menus()
     create->setObjectName(QStringLiteral("m_create_dir"));
     connect(create, &QAction::triggered, this, [&commands] { commands.m_create_dir(); });
 
+    build_list_popup();
+
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, [this] { controller_.exit_Click(); });
 }
@@ -153,8 +208,9 @@ void MainWindow::build_controls()
         make_label(QStringLiteral("lab_dir%1").arg(n), QStringLiteral("dir %1").arg(n), client_);
         auto* pane = new DirPaneWidget(controller_.pane(n), n, client_);
         panes_[size_t(n - 1)] = pane;
-        pane->dir_list()->installEventFilter(this);
-        pane->dir_list()->setMouseTracking(true);
+        // The pointer's moves reach the list's viewport, not the list itself.
+        pane->dir_list()->viewport()->installEventFilter(this);
+        pane->dir_list()->viewport()->setMouseTracking(true);
         connect(pane, &DirPaneWidget::drive_chosen, this,
                 [this, n](const QString& root) { controller_.Drive_Change(n, root); });
         connect(pane, &DirPaneWidget::context_menu_requested, this,
@@ -173,6 +229,13 @@ void MainWindow::build_controls()
     text1_->installEventFilter(this);
     text2_ = make_drop_target(QStringLiteral("Text2"), QStringLiteral("Drop a file entry here to delete the file"), client_);
     text2_->installEventFilter(this);
+    auto* drops = new EventHook(this, [this](QObject* watched, QEvent* event) {
+        return drop_target_event(watched == text1_ ? text1_ : text2_, event);
+    });
+    for (QLabel* target : {text1_, text2_}) {
+        target->setAcceptDrops(true);
+        target->installEventFilter(drops);
+    }
     make_picture(QStringLiteral("Picture1"), QStyle::SP_FileIcon, client_);
     make_picture(QStringLiteral("Picture2"), QStyle::SP_TrashIcon, client_);
     next_alignment_ = make_button(QStringLiteral("b_next_alignment"), QStringLiteral("next subdir"), client_);
@@ -187,10 +250,33 @@ void MainWindow::build_controls()
         auto* view = new FileListView(model.list(n), n, client_);
         caption->setBuddy(view);
         lists_[size_t(n - 1)] = view;
+        // A right click opens the lists' menu and leaves the selection alone: it is what the
+        // menu's "delete selected" acts on. The menu key opens it too.
+        auto* popup = new EventHook(view, [this, view, n](QObject*, QEvent* event) {
+            if (event->type() == QEvent::MouseButtonPress
+                && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+                show_list_popup(n, static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+                return true;
+            }
+            if (event->type() == QEvent::ContextMenu) {
+                auto* menu_event = static_cast<QContextMenuEvent*>(event);
+                if (menu_event->reason() != QContextMenuEvent::Mouse) {
+                    const QRect row = view->visualRect(view->currentIndex());
+                    show_list_popup(n, view->viewport()->mapToGlobal(row.isValid() ? row.center() : QPoint()));
+                }
+                return true;
+            }
+            return false;
+        });
+        view->installEventFilter(popup);  // the menu key reaches the view, a click its viewport
+        view->viewport()->installEventFilter(popup);
         connect(view, &FileListView::hovered, this, [this](int list, int row) { controller_.list_mouse_move(list, row); });
         if (n <= 4) {
             connect(view, &FileListView::clicked_list, this, [&model](int list) { model.set_align_caption(list); });
             auto* button = make_button(QStringLiteral("bot_list%1").arg(n), model.align_caption(n), client_);
+            button->setAccessibleDescription(QStringLiteral("Copies the selected files of list %1, or all of them when "
+                                                            "none is selected, to the other directory")
+                                                 .arg(n));
             // Copying the lists across comes with the transfer commands; until then the button
             // only shows what it will do.
             button->setEnabled(false);
@@ -198,8 +284,8 @@ void MainWindow::build_controls()
         }
     }
 
+    // The hint holds two lines at most (the details of a pair): a path is not wrapped into more.
     hint_ = make_label(QStringLiteral("lab_drag_drop"), QString(), client_);
-    hint_->setWordWrap(true);
     hint_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     hint_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     hint_->setAccessibleName(QStringLiteral("Hint line"));
@@ -211,7 +297,7 @@ void MainWindow::build_controls()
     bot_compare_ = make_button(QStringLiteral("bot_compare"), QStringLiteral("&compare dir's"), frame_);
     connect(bot_compare_, &QPushButton::clicked, this, [this] { controller_.bot_compare_Click(); });
     bot_delete_ = make_button(QStringLiteral("bot_delete"), QStringLiteral("&delete selected files"), frame_);
-    bot_delete_->setEnabled(false);  // deletion comes with the transfer commands
+    connect(bot_delete_, &QPushButton::clicked, this, [this] { controller_.deletion().bot_delete_Click(); });
     bot_cancel_ = make_button(QStringLiteral("bot_cancel"), QStringLiteral("ca&ncel"), frame_);
     connect(bot_cancel_, &QPushButton::clicked, this, [this] { controller_.bot_cancel_Click(); });
     bot_exit_ = make_button(QStringLiteral("bot_exit"), QStringLiteral("&exit"), frame_);
@@ -221,6 +307,20 @@ void MainWindow::build_controls()
     history_->setObjectName(QStringLiteral("history"));
     history_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     history_->hide();
+    set_tab_order();
+}
+
+void MainWindow::set_tab_order()
+{
+    QList<QWidget*> order = {panes_[0]->drive_box(), panes_[0]->dir_list(), next_alignment_, panes_[1]->drive_box(),
+                             panes_[1]->dir_list()};
+    for (int n : {1, 3, 5, 4, 2})
+        order << lists_[size_t(n - 1)];
+    for (int n : {1, 3, 4, 2})
+        order << align_buttons_[size_t(n - 1)];
+    order << bot_compare_tree_ << bot_compare_ << bot_delete_ << bot_cancel_ << bot_exit_;
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 void MainWindow::connect_models()
@@ -231,8 +331,9 @@ void MainWindow::connect_models()
     connect(&model, &FileListsModel::align_button_changed, this, [this, &model](int n) {
         align_buttons_[size_t(n - 1)]->setVisible(model.align_button_visible(n));
         align_buttons_[size_t(n - 1)]->setText(model.align_caption(n));
+        fit_caption(align_buttons_[size_t(n - 1)]);
     });
-    connect(&model, &FileListsModel::hint_changed, this, [this, &model] { hint_->setText(model.hint()); });
+    connect(&model, &FileListsModel::hint_changed, this, [this] { show_hint(); });
     connect(&controller_.state(), &WindowState::changed, this, [this] { sync_state(); });
 }
 
@@ -243,16 +344,26 @@ void MainWindow::sync_state()
     next_alignment_->setVisible(state.next_alignment_visible());
     m_ignore_one_hour_differences_->setChecked(state.ignore_one_hour_checked());
     m_skip_delete_confirmations_->setChecked(state.skip_delete_confirmations_checked());
+    m_delete_to_trash_->setChecked(state.delete_to_trash_checked());
     bytes_free_[0]->setText(state.bytes_free(1));
     bytes_free_[1]->setText(state.bytes_free(2));
     FileListsModel& model = controller_.lists();
     for (int n = 1; n <= 4; ++n) {
         align_buttons_[size_t(n - 1)]->setVisible(model.align_button_visible(n));
         align_buttons_[size_t(n - 1)]->setText(model.align_caption(n));
+        fit_caption(align_buttons_[size_t(n - 1)]);
     }
     for (int n = 1; n <= 5; ++n)
         list_captions_[size_t(n - 1)]->setText(model.caption(n));
-    hint_->setText(model.hint());
+    show_hint();
+}
+
+void MainWindow::show_hint()
+{
+    const QString text = controller_.lists().hint();
+    hint_->setText(text);
+    // A screen reader reads the label's name; the text it shows follows as its description.
+    hint_->setAccessibleDescription(text);
 }
 
 void MainWindow::show_dir_popup(int pane, const QPoint& global_pos)
@@ -261,9 +372,72 @@ void MainWindow::show_dir_popup(int pane, const QPoint& global_pos)
     m_popup_dir_->popup(global_pos);
 }
 
+void MainWindow::build_list_popup()
+{
+    m_popup_ = new QMenu(QStringLiteral("popup"), this);
+    m_popup_->setObjectName(QStringLiteral("m_popup"));
+    Deletion& deletion = controller_.deletion();
+    auto add = [&](const char* name, const QString& caption, auto handler) {
+        QAction* a = m_popup_->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        connect(a, &QAction::triggered, this, handler);
+    };
+    add("m_select_all", QStringLiteral("Select all files in list"), [this, &deletion] {
+        deletion.m_select_all_Click();
+        if (deletion.popup_list >= 1 && deletion.popup_list <= 5)
+            lists_[size_t(deletion.popup_list - 1)]->scrollToTop();
+    });
+    add("m_delete_selected_files", QStringLiteral("Delete selected files in list"),
+        [&deletion] { deletion.m_delete_selected_files_Click(); });
+    add("m_delete_all_files", QStringLiteral("Delete all files in list"),
+        [&deletion] { deletion.m_delete_all_files_Click(); });
+}
+
+void MainWindow::show_list_popup(int list, const QPoint& global_pos)
+{
+    controller_.deletion().popup_list = list;
+    m_popup_->popup(global_pos);
+}
+
+bool MainWindow::drop_target_event(QLabel* target, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+        return false;
+    auto* drop = static_cast<QDropEvent*>(event);
+    const QMimeData* mime = drop->mimeData();
+    const std::optional<ListDrag> entry = ListDrag::from_mime(mime);
+    // The open/run target also takes a text or a file dropped from elsewhere.
+    const bool text = target == text1_ && mime && (mime->hasUrls() || mime->hasText());
+    if (!entry && !text) {
+        drop->ignore();
+        return true;
+    }
+    drop->acceptProposedAction();
+    if (type != QEvent::Drop)
+        return true;
+    // The drop's work asks questions and waits; it runs once the drag has ended.
+    QString dropped;
+    if (!entry) {
+        const QUrl url = mime->hasUrls() ? mime->urls().value(0) : QUrl();
+        dropped = url.isLocalFile() ? url.toLocalFile() : url.isValid() ? url.toString() : mime->text();
+    }
+    QTimer::singleShot(0, this, [this, target, entry, dropped] {
+        if (target == text2_)
+            controller_.deletion().Text2_DragDrop(entry->list, entry->name);
+        else if (entry)
+            text1_->setToolTip(controller_.Text1_DragDrop(shell_, entry->list, entry->name));
+        else
+            controller_.Text1_drop_text(shell_, dropped);
+    });
+    return true;
+}
+
 void MainWindow::apply_layout()
 {
     ::apply_layout(this, controller_.globals().GLB_starting_up);
+    for (QPushButton* button : client_->findChildren<QPushButton*>())
+        fit_caption(button);
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event)

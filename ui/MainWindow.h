@@ -37,7 +37,14 @@ private:
     void build_controls();
     void connect_models();
     void sync_state();
+    void show_hint();
+    // Keyboard order as the screen reads: panes, lists left to right, then the buttons.
+    void set_tab_order();
     void show_dir_popup(int pane, const QPoint& global_pos);
+    // The lists' context menu, and the two drop targets that take list entries.
+    void build_list_popup();
+    void show_list_popup(int list, const QPoint& global_pos);
+    bool drop_target_event(QLabel* target, QEvent* event);
 
     MainController& controller_;
     UserPort& port_;
@@ -61,6 +68,8 @@ private:
     QListWidget* history_ = nullptr;
     QAction* m_ignore_one_hour_differences_ = nullptr;
     QAction* m_skip_delete_confirmations_ = nullptr;
+    QAction* m_delete_to_trash_ = nullptr;
+    QMenu* m_popup_ = nullptr;
     QMenu* m_popup_dir_ = nullptr;
     bool closing_ = false;
 };

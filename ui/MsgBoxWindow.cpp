@@ -7,10 +7,10 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QKeyEvent>
 #include <QSignalBlocker>
 
 namespace {
@@ -29,14 +29,14 @@ constexpr double below_text = 650 + 200;
 constexpr double first_width = 10500;
 constexpr double first_height = 6750;
 
-}  // namespace
+} // namespace
 
 MsgBoxWindow* MsgBoxWindow::current()
 {
     return the_window.data();
 }
 
-MsgBoxWindow* MsgBoxWindow::open()
+MsgBoxWindow* MsgBoxWindow::open_window()
 {
     if (!the_window) {
         the_window = new MsgBoxWindow;
@@ -50,6 +50,9 @@ MsgBoxWindow::MsgBoxWindow()
     , ok_(new QPushButton(QStringLiteral("OK"), this))
 {
     setObjectName(QStringLiteral("f_msgbox"));
+    // A dialog, as window managers and screen readers know it, but one that does not block the
+    // main window.
+    setModal(false);
     setAttribute(Qt::WA_DeleteOnClose);
     // An open message window does not keep the program running once the main window is closed.
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -57,6 +60,7 @@ MsgBoxWindow::MsgBoxWindow()
     setWindowIcon(QApplication::windowIcon());
 
     text_->setObjectName(QStringLiteral("Text1"));
+    text_->setAccessibleName(QStringLiteral("Message text"));
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     font.setPointSize(9);
     text_->setFont(font);
@@ -126,7 +130,7 @@ void MsgBoxWindow::set_layout()
 
 void MsgBoxWindow::resizeEvent(QResizeEvent* event)
 {
-    QWidget::resizeEvent(event);
+    QDialog::resizeEvent(event);
     set_layout();
 }
 
@@ -136,7 +140,7 @@ bool MsgBoxWindow::eventFilter(QObject* watched, QEvent* event)
         close();
         return true;
     }
-    return QWidget::eventFilter(watched, event);
+    return QDialog::eventFilter(watched, event);
 }
 
 void MsgBoxWindow::keyPressEvent(QKeyEvent* event)
@@ -144,18 +148,18 @@ void MsgBoxWindow::keyPressEvent(QKeyEvent* event)
     if (event->key() == Qt::Key_Escape)
         close();
     else
-        QWidget::keyPressEvent(event);
+        QDialog::keyPressEvent(event);
 }
 
 void MsgBoxWindow::showEvent(QShowEvent* event)
 {
-    QWidget::showEvent(event);
+    QDialog::showEvent(event);
     text_->setFocus();
 }
 
 void show_box(const QString& text, const QString& caption)
 {
-    MsgBoxWindow* window = MsgBoxWindow::open();
+    MsgBoxWindow* window = MsgBoxWindow::open_window();
     window->set_box_text(text);
     window->setWindowTitle(caption);
     window->show();

@@ -2,19 +2,19 @@
 // The message window: a long text in a resizable window with a fixed-pitch font and an OK button,
 // shown beside the main window without blocking it.
 
+#include <QDialog>
 #include <QString>
-#include <QWidget>
 
 class QPlainTextEdit;
 class QPushButton;
 
-class MsgBoxWindow final : public QWidget {
+class MsgBoxWindow final : public QDialog {
     Q_OBJECT
 public:
     // The open message window, or nullptr; there is at most one.
     static MsgBoxWindow* current();
     // The open window, created when there is none; it is destroyed when it is closed.
-    static MsgBoxWindow* open();
+    static MsgBoxWindow* open_window();
 
     // The text the window shows. It cannot be changed in the window: any edit is undone at once.
     void set_box_text(const QString& text);

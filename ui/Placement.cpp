@@ -17,7 +17,7 @@ void move_to(QWidget* form, const QPointF& top_left)
     form->move(to_pixels(top_left.x()), to_pixels(top_left.y()));
 }
 
-}  // namespace
+} // namespace
 
 QRect client_area(QWidget* window)
 {
@@ -65,16 +65,6 @@ double client_height(QWidget* form)
     return client_height(to_twips(client_area(form).height()), outer_height(form));
 }
 
-double right_of(const QWidget* control)
-{
-    return to_twips(control->x() + control->width());
-}
-
-double bottom_of(const QWidget* control)
-{
-    return to_twips(control->y() + control->height());
-}
-
 TwipRect usable_screen_area(const QWidget* window)
 {
     QScreen* screen = window->screen();
@@ -89,7 +79,7 @@ QPointF centred_position(double outer_width, double outer_height, const TwipRect
 {
     const double left = usable.left + (usable.width - outer_width) / 2;
     const double top = usable.top + (usable.height - outer_height) / 2;
-    return {std::max(left, usable.left), std::max(top, usable.top)};
+    return { std::max(left, usable.left), std::max(top, usable.top) };
 }
 
 void place_main_window(QWidget* form)

@@ -24,10 +24,6 @@ double client_height(QWidget* form);
 double client_width(double client_area_width, double outer_width);
 double client_height(double client_area_height, double outer_height);
 
-// A control's right and bottom edge in its parent, in twips.
-double right_of(const QWidget* control);
-double bottom_of(const QWidget* control);
-
 // The part of the window's screen that panels and taskbars leave free, in twips.
 TwipRect usable_screen_area(const QWidget* window);
 

@@ -2,13 +2,18 @@
 
 #include <QApplication>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QWidget>
+
+#include <algorithm>
 
 class QtPort::BusyPause {
 public:
-    explicit BusyPause(bool busy) : busy_(busy)
+    explicit BusyPause(bool busy)
+        : busy_(busy)
     {
         if (busy_)
             QApplication::restoreOverrideCursor();
@@ -30,11 +35,16 @@ namespace {
 QMessageBox::Icon to_qt(MsgIcon icon)
 {
     switch (icon) {
-    case MsgIcon::None: break;
-    case MsgIcon::Critical: return QMessageBox::Critical;
-    case MsgIcon::Exclamation: return QMessageBox::Warning;
-    case MsgIcon::Question: return QMessageBox::Question;
-    case MsgIcon::Information: return QMessageBox::Information;
+    case MsgIcon::None:
+        break;
+    case MsgIcon::Critical:
+        return QMessageBox::Critical;
+    case MsgIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MsgIcon::Question:
+        return QMessageBox::Question;
+    case MsgIcon::Information:
+        return QMessageBox::Information;
     }
     return QMessageBox::NoIcon;
 }
@@ -42,10 +52,14 @@ QMessageBox::Icon to_qt(MsgIcon icon)
 QMessageBox::StandardButtons to_qt(MsgButtons buttons)
 {
     switch (buttons) {
-    case MsgButtons::Ok: break;
-    case MsgButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
-    case MsgButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
-    case MsgButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case MsgButtons::Ok:
+        break;
+    case MsgButtons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case MsgButtons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case MsgButtons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     }
     return QMessageBox::Ok;
 }
@@ -53,15 +67,35 @@ QMessageBox::StandardButtons to_qt(MsgButtons buttons)
 QMessageBox::StandardButton to_qt(Answer answer)
 {
     switch (answer) {
-    case Answer::Ok: break;
-    case Answer::Cancel: return QMessageBox::Cancel;
-    case Answer::Yes: return QMessageBox::Yes;
-    case Answer::No: return QMessageBox::No;
+    case Answer::Ok:
+        break;
+    case Answer::Cancel:
+        return QMessageBox::Cancel;
+    case Answer::Yes:
+        return QMessageBox::Yes;
+    case Answer::No:
+        return QMessageBox::No;
     }
     return QMessageBox::Ok;
 }
 
-}  // namespace
+} // namespace
+
+QString QtPort::shown_text(const QString& text)
+{
+    // The texts carry the program's CR LF line ends; a label breaks lines at LF alone.
+    return QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+namespace {
+
+// The widest a box may grow: most of the screen.
+int usable_width(const QScreen* screen)
+{
+    return screen ? screen->availableGeometry().width() * 9 / 10 : 1000;
+}
+
+} // namespace
 
 QWidget* QtPort::dialog_parent() const
 {
@@ -69,10 +103,17 @@ QWidget* QtPort::dialog_parent() const
     return main_window_ && main_window_->isVisible() ? main_window_.data() : nullptr;
 }
 
-Answer QtPort::message_box(const QString& text, MsgButtons buttons, MsgIcon icon, Answer default_button,
-                           const QString& title)
+Answer QtPort::message_box(
+    const QString& text, MsgButtons buttons, MsgIcon icon, Answer default_button, const QString& title)
 {
-    QMessageBox box(to_qt(icon), title.isEmpty() ? app_title() : title, text, to_qt(buttons), dialog_parent());
+    QMessageBox box(
+        to_qt(icon), title.isEmpty() ? app_title() : title, shown_text(text), to_qt(buttons), dialog_parent());
+    box.setTextFormat(Qt::PlainText);
+    // A line breaks where the text breaks it, not where the box would like to be narrower.
+    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+        const int text_width = QFontMetrics(label->font()).size(0, shown_text(text)).width();
+        label->setMinimumWidth(std::min(text_width, usable_width(box.screen())));
+    }
     if (QAbstractButton* def = box.button(to_qt(default_button)))
         box.setDefaultButton(qobject_cast<QPushButton*>(def));
     {
@@ -80,32 +121,51 @@ Answer QtPort::message_box(const QString& text, MsgButtons buttons, MsgIcon icon
         box.exec();
     }
     switch (box.standardButton(box.clickedButton())) {
-    case QMessageBox::Ok: return Answer::Ok;
-    case QMessageBox::Yes: return Answer::Yes;
-    case QMessageBox::No: return Answer::No;
-    case QMessageBox::Cancel: return Answer::Cancel;
-    default: break;
+    case QMessageBox::Ok:
+        return Answer::Ok;
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    case QMessageBox::Cancel:
+        return Answer::Cancel;
+    default:
+        break;
     }
     // Closed without a button (the program ending under it): the answer that changes nothing.
     switch (buttons) {
-    case MsgButtons::Ok: return Answer::Ok;
-    case MsgButtons::YesNo: return Answer::No;
-    default: return Answer::Cancel;
+    case MsgButtons::Ok:
+        return Answer::Ok;
+    case MsgButtons::YesNo:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
     }
 }
 
 std::optional<QString> QtPort::input_box(const QString& prompt, const QString& title, const QString& default_text)
 {
-    bool ok = false;
-    QString text;
+    QInputDialog dialog(dialog_parent());
+    const QString caption = title.isEmpty() ? app_title() : title;
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(shown_text(prompt));
+    for (QLabel* label : dialog.findChildren<QLabel*>())
+        label->setTextFormat(Qt::PlainText);
+    dialog.setTextValue(default_text);
+    // Wide enough for the prompt and the caption, which name the directory the answer is for.
+    const QFontMetrics metrics(dialog.font());
+    int needed = metrics.horizontalAdvance(caption) + 120;
+    for (const QString& line : shown_text(prompt).split(u'\n'))
+        needed = std::max(needed, metrics.horizontalAdvance(line) + 60);
+    dialog.setMinimumWidth(std::min(needed, usable_width(dialog.screen())));
+    int result = QDialog::Rejected;
     {
         const BusyPause pause(busy_);
-        text = QInputDialog::getText(dialog_parent(), title.isEmpty() ? app_title() : title, prompt, QLineEdit::Normal,
-                                     default_text, &ok);
+        result = dialog.exec();
     }
-    if (!ok)
+    if (result != QDialog::Accepted)
         return std::nullopt;
-    return text;
+    return dialog.textValue();
 }
 
 void QtPort::set_busy(bool on)

@@ -13,10 +13,9 @@ public:
     // The window the boxes belong to and whose visibility the logic switches.
     void set_main_window(QWidget* window) { main_window_ = window; }
 
-    Answer message_box(const QString& text, MsgButtons buttons, MsgIcon icon, Answer default_button,
-                       const QString& title) override;
-    std::optional<QString> input_box(const QString& prompt, const QString& title,
-                                     const QString& default_text) override;
+    Answer message_box(
+        const QString& text, MsgButtons buttons, MsgIcon icon, Answer default_button, const QString& title) override;
+    std::optional<QString> input_box(const QString& prompt, const QString& title, const QString& default_text) override;
     // A switch, not a counter: however often it was switched on, one call with false restores
     // the normal pointer.
     void set_busy(bool on) override;
@@ -37,6 +36,7 @@ private:
     class BusyPause;
 
     QWidget* dialog_parent() const;
+    static QString shown_text(const QString& text);
 
     QPointer<QWidget> main_window_;
     bool busy_ = false;

@@ -46,7 +46,7 @@ private slots:
         f.commands.popup_dir_pane = 2;
         f.port.type(u"new"_s);
         f.commands.m_create_dir();
-        QCOMPARE(f.port.prompts, QStringList { u"Name of subdirectory?|Creating subdirectory of "_s + f.one });
+        QCOMPARE(f.port.prompts, QStringList { u"Name of subdirectory?\n(in "_s + f.one + u")|Creating subdirectory of "_s + f.one });
         QCOMPARE(pane_rows(f.pane1) + u'|' + pane_rows(f.pane2), u".x|.hid new Taken"_s); // both re-read
 
         // Cancel says nothing; a blank, impossible or taken name, or a failure, one message each.

@@ -84,8 +84,8 @@ private slots:
 
         // A click highlights without moving; hidden folders join in place, once, and stay through a re-read.
         pane.highlight_row(components + 1);
-        pane.add_hidden_folders(false);
-        pane.add_hidden_folders(false);
+        pane.add_hidden_folders();
+        pane.add_hidden_folders();
         QCOMPARE(pane_rows(pane), u"-old .Cache .cache alpha beta-link Zeta"_s);
         QCOMPARE(pane.row_text(pane.highlighted_row()), u"alpha"_s);
         QVERIFY(QDir(root).rmdir(u".cache"_s));

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -45,13 +46,28 @@ private slots:
         QCOMPARE(port.message_box(u"Go on?"_qs, MsgButtons::OkCancel, MsgIcon::None, Answer::Ok, u"Other"_qs),
             Answer::Cancel);
 
-        when_up<QInputDialog>([](QInputDialog* dialog) {
+        // Names are text, never markup; the text's own line breaks are the only ones.
+        const QString long_line = u"/media/usb/<b>work</b>/"_qs + QString(60, u'x');
+        when_up<QMessageBox>([long_line](QMessageBox* box) {
+            auto* label = box->findChild<QLabel*>(u"qt_msgbox_label"_qs);
+            QCOMPARE(label->textFormat(), Qt::PlainText);
+            QCOMPARE(label->text(), u"Error 70 - Permission denied\n"_qs + long_line);
+            QVERIFY(label->minimumWidth() >= label->fontMetrics().horizontalAdvance(long_line));
+            box->accept();
+        });
+        port.message(u"Error 70 - Permission denied\r\n"_qs + long_line);
+
+        // The input box shows its whole prompt, which names the directory, as text.
+        when_up<QInputDialog>([long_line](QInputDialog* dialog) {
             const QString shown = dialog->textValue();
+            QCOMPARE(dialog->findChild<QLabel*>()->textFormat(), Qt::PlainText);
+            QVERIFY(dialog->minimumWidth() > dialog->fontMetrics().horizontalAdvance(long_line));
             dialog->setTextValue(u"new name"_qs);
             dialog->accept();
             QCOMPARE(shown, u"old"_qs);
         });
-        QCOMPARE(port.input_box(u"Name:"_qs, {}, u"old"_qs), std::optional<QString>(u"new name"_qs));
+        QCOMPARE(port.input_box(u"Name:\n(in "_qs + long_line + u')', {}, u"old"_qs),
+            std::optional<QString>(u"new name"_qs));
         when_up<QInputDialog>([](QInputDialog* dialog) { dialog->reject(); });
         QCOMPARE(port.input_box(u"Name:"_qs, {}, u"old"_qs), std::nullopt);
     }

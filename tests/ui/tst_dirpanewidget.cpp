@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -57,7 +58,7 @@ private slots:
         const QPoint at = centre_of(u"beta"_s);
         const int highlighted = pane.highlighted_row();
         QTest::mouseClick(list->viewport(), Qt::RightButton, {}, at);
-        QCOMPARE(pane.highlighted_row(), highlighted);  // the menu acts on the pane's own directory
+        QCOMPARE(pane.highlighted_row(), highlighted); // the menu acts on the pane's own directory
         QContextMenuEvent right_click(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
         QApplication::sendEvent(list->viewport(), &right_click);
         QCOMPARE(menu.size(), 1);
@@ -72,6 +73,20 @@ private slots:
         QCOMPARE(box->currentData().toString(), a);
         QVERIFY(!pane.set_path(b));
         QCOMPARE(box->currentData().toString(), b);
+
+        // Deep down, the list scrolls to the current directory's subdirectories, not to the root.
+        const QString deep = a + u"/1/2/3/4/5/6/7/8/9/10/11/12"_s;
+        QVERIFY(make_tree(deep, { u"sub1"_s, u"sub2"_s, u"sub3"_s }));
+        QVERIFY(!pane.set_path(deep));
+        for (const QString& row : { u"12"_s, u"sub1"_s, u"sub3"_s })
+            QVERIFY2(list->viewport()->rect().contains(centre_of(row)), qPrintable(row));
+
+        // A folder named like markup is shown as its name, also in its tool tip.
+        QVERIFY(make_tree(deep, { u"<b>bold"_s }));
+        pane.refresh();
+        QTextDocument tip;
+        tip.setHtml(list->findItems(u"<b>bold"_s, Qt::MatchExactly).value(0)->toolTip());
+        QCOMPARE(tip.toPlainText(), deep + u"/<b>bold"_s);
     }
 };
 

@@ -1,5 +1,5 @@
-// The main window as a person meets it: every control under its own name, the lists showing the
-// model, clicks and hovering reaching the logic.
+// The main window as a person meets it: clicks and hovering reaching the logic, the hint line,
+// the keyboard and a screen reader's view, captions at the smallest size.
 
 #include "app/MainController.h"
 #include "platform/RealFileSystem.h"
@@ -10,11 +10,12 @@
 #include "tests/util/TestFiles.h"
 #include "ui/MainWindow.h"
 
-#include <QDir>
-#include <QFile>
+#include <QAccessible>
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,7 +24,7 @@ namespace {
 class NoSettings : public SettingsStore {
 public:
     QString get_setting(const QString&) const override { return {}; }
-    void save_setting(const QString&, const QString&) override {}
+    void save_setting(const QString&, const QString&) override { }
 };
 
 class NoShell : public Shell {
@@ -31,10 +32,10 @@ public:
     bool open_url(const QString&) override { return true; }
     bool open_path(const QString&) override { return true; }
     bool start_detached(const QString&, const QStringList&) override { return true; }
-    void beep() override {}
+    void beep() override { }
 };
 
-}  // namespace
+} // namespace
 
 class TestMainWindow : public QObject {
     Q_OBJECT
@@ -44,10 +45,11 @@ private slots:
         tmp = std::make_unique<QTemporaryDir>();
         dir1 = tmp->path() + QStringLiteral("/one");
         dir2 = tmp->path() + QStringLiteral("/two");
-        QVERIFY(make_tree(tmp->path(), {QStringLiteral("one"), QStringLiteral("two")}));
+        QVERIFY(make_tree(tmp->path(), { QStringLiteral("one"), QStringLiteral("two") }));
         QVERIFY(make_file(dir1 + QStringLiteral("/newer.txt"), "new", 1700000100));
         QVERIFY(make_file(dir2 + QStringLiteral("/newer.txt"), "old", 1700000000));
         QVERIFY(make_file(dir2 + QStringLiteral("/only2.txt"), "2", 1700000000));
+        QVERIFY(make_file(dir2 + QStringLiteral("/<b>x.txt"), "2", 1700000000));
         trace = std::make_unique<Trace>(fs, port, tmp->path());
         controller = std::make_unique<MainController>(fs, port, settings, *trace);
         window = std::make_unique<MainWindow>(*controller, port, shell);
@@ -62,42 +64,11 @@ private slots:
         trace.reset();
     }
 
-    void every_control_has_its_name_and_description()
-    {
-        const QStringList names = {
-            QStringLiteral("Drive1"), QStringLiteral("Dir1"), QStringLiteral("Drive2"), QStringLiteral("Dir2"),
-            QStringLiteral("lab_dir1"), QStringLiteral("lab_dir2"), QStringLiteral("lab_bytes_dir1"),
-            QStringLiteral("Text1"), QStringLiteral("Text2"), QStringLiteral("lab_drop_to_see"),
-            QStringLiteral("lab_drop_to_delete"), QStringLiteral("b_next_alignment"), QStringLiteral("lab_drag_drop"),
-            QStringLiteral("Frame_bottoni"), QStringLiteral("bot_compare_tree"), QStringLiteral("bot_compare"),
-            QStringLiteral("bot_delete"), QStringLiteral("bot_cancel"), QStringLiteral("bot_exit"),
-            QStringLiteral("history")};
-        for (const QString& name : names)
-            QVERIFY2(window->findChild<QWidget*>(name), qPrintable(name));
-        for (int n = 1; n <= 5; ++n) {
-            auto* list = window->findChild<QListView*>(QStringLiteral("List%1").arg(n));
-            QVERIFY(list);
-            QVERIFY(!list->accessibleDescription().isEmpty());
-            QVERIFY(window->findChild<QLabel*>(QStringLiteral("lab_list%1").arg(n)));
-        }
-        QVERIFY(!window->findChild<QWidget*>(QStringLiteral("Text2"))->accessibleDescription().isEmpty());
-    }
-
-    void lists_show_the_comparison()
-    {
-        auto* lab3 = window->findChild<QLabel*>(QStringLiteral("lab_list3"));
-        QCOMPARE(lab3->text(), QStringLiteral("newer in dir 1"));
-        auto* list3 = window->findChild<QListView*>(QStringLiteral("List3"));
-        QCOMPARE(list3->model()->rowCount(), 1);
-        QCOMPARE(list3->model()->index(0, 0).data().toString(), QStringLiteral("newer.txt"));
-        QVERIFY(window->findChild<QPushButton*>(QStringLiteral("bot_list3"))->isVisible());
-        QVERIFY(window->findChild<QPushButton*>(QStringLiteral("bot_cancel"))->isEnabled());
-    }
-
     void clicking_an_entry_changes_the_align_caption()
     {
         auto* list3 = window->findChild<QListView*>(QStringLiteral("List3"));
         auto* button = window->findChild<QPushButton*>(QStringLiteral("bot_list3"));
+        QCOMPARE(list3->model()->index(0, 0).data().toString(), QStringLiteral("newer.txt"));
         const QRect row = list3->visualRect(list3->model()->index(0, 0));
         QTest::mouseClick(list3->viewport(), Qt::LeftButton, {}, row.center());
         QCOMPARE(button->text(), QStringLiteral("align selected files"));
@@ -105,24 +76,67 @@ private slots:
         QCOMPARE(button->text(), QStringLiteral("align all files"));
     }
 
-    void hovering_shows_details_and_the_background_the_hint()
+    void hovering_shows_details_and_the_panes_restore_the_hint()
     {
         auto* list2 = window->findChild<QListView*>(QStringLiteral("List2"));
         auto* hint = window->findChild<QLabel*>(QStringLiteral("lab_drag_drop"));
         const QRect row = list2->visualRect(list2->model()->index(0, 0));
         QTest::mouseMove(list2->viewport(), row.center());
-        QTRY_VERIFY(hint->text().endsWith(dir2 + QStringLiteral("/only2.txt")));
-        QTest::mouseMove(list2->viewport(), QPoint(row.center().x(), list2->viewport()->height() - 2));
-        QTRY_COMPARE(hint->text(), FileListsModel::standing_hint());
+        QTRY_VERIFY(hint->text().endsWith(dir2 + QStringLiteral("/<b>x.txt")));
+        // What a screen reader reads follows the text.
+        QCOMPARE(hint->accessibleDescription(), hint->text());
+        // A name is text, never markup.
+        QCOMPARE(hint->textFormat(), Qt::PlainText);
+        for (const char* pane : { "Dir1", "Dir2" }) {
+            QTest::mouseMove(list2->viewport(), row.center());
+            QTRY_VERIFY(hint->text() != FileListsModel::standing_hint());
+            auto* dirs = window->findChild<QAbstractItemView*>(QString::fromLatin1(pane));
+            QTest::mouseMove(dirs->viewport(), dirs->viewport()->rect().center());
+            QTRY_COMPARE(hint->text(), FileListsModel::standing_hint());
+        }
     }
 
-    void the_one_hour_toggle_is_a_checked_menu_command()
+    void keyboard_and_screen_reader()
     {
-        auto* action = window->findChild<QAction*>(QStringLiteral("m_ignore_one_hour_differences"));
-        QVERIFY(action && action->isCheckable() && !action->isChecked());
-        action->trigger();
-        QVERIFY(action->isChecked());
-        QVERIFY(controller->globals().GLB_ignore_one_hour_diff);
+        // Tab follows the screen: panes, the five lists left to right, then the buttons.
+        QStringList order;
+        QWidget* w = window->findChild<QWidget*>(QStringLiteral("Drive1"));
+        for (int i = 0; i < 19; ++i, w = w->nextInFocusChain()) {
+            while (!(w->focusPolicy() & Qt::TabFocus))
+                w = w->nextInFocusChain();
+            order << w->objectName();
+        }
+        QCOMPARE(order.join(u' '),
+            QStringLiteral("Drive1 Dir1 b_next_alignment Drive2 Dir2 List1 List3 List5 List4 List2 bot_list1 "
+                           "bot_list3 bot_list4 bot_list2 bot_compare_tree bot_compare bot_delete bot_cancel "
+                           "bot_exit"));
+
+        // Drive selectors are named for their pane, not for the volume they show.
+        for (int n = 1; n <= 2; ++n) {
+            QAccessibleInterface* drive
+                = QAccessible::queryAccessibleInterface(window->findChild<QWidget*>(QStringLiteral("Drive%1").arg(n)));
+            QCOMPARE(drive->text(QAccessible::Name), QStringLiteral("dir %1 drive").arg(n));
+            QCOMPARE(drive->text(QAccessible::Value), QStringLiteral("/"));
+        }
+        for (int n = 1; n <= 4; ++n) {
+            auto* align = window->findChild<QPushButton*>(QStringLiteral("bot_list%1").arg(n));
+            QVERIFY(align->accessibleDescription().contains(QStringLiteral("list %1").arg(n)));
+        }
+    }
+
+    void captions_fit_at_the_minimum_size()
+    {
+        window->resize(100, 100);
+        window->apply_layout();
+        controller->lists().list(3).select_row(0, true);
+        controller->lists().set_align_caption(3); // the longest caption, "align selected files"
+        for (QPushButton* button : window->findChildren<QPushButton*>()) {
+            QStyleOptionButton option;
+            option.initFrom(button);
+            const QSize text = button->fontMetrics().size(Qt::TextShowMnemonic, button->text());
+            const int needed = button->style()->sizeFromContents(QStyle::CT_PushButton, &option, text, button).width();
+            QVERIFY2(needed <= button->width(), qPrintable(button->objectName() + u' ' + button->text()));
+        }
     }
 
 private:

@@ -14,11 +14,15 @@ private slots:
 void TestPlacement::centred_clear_of_taskbars_and_measured_under_the_menu_bar()
 {
     // Free pixels of a 1920 × 1080 screen, window size in twips, expected top-left in twips.
-    const struct { QRect free; double w, h; QPointF at; } cases[] = {
-        {{60, 0, 1860, 1080}, 9615, 7230, {900 + (27900 - 9615) / 2.0, (16200 - 7230) / 2.0}},  // bar at left
-        {{60, 0, 1860, 1080}, 40000, 20000, {900, 0}},  // too large: right of the bar, caption on screen
-        {{0, 40, 1920, 1040}, 9615, 7230, {(28800 - 9615) / 2.0, 600 + (15600 - 7230) / 2.0}},  // bar at top
-        {{0, 40, 1920, 1040}, 9615, 20000, {(28800 - 9615) / 2.0, 600}},  // too tall: starts below the bar
+    const struct {
+        QRect free;
+        double w, h;
+        QPointF at;
+    } cases[] = {
+        { { 60, 0, 1860, 1080 }, 9615, 7230, { 900 + (27900 - 9615) / 2.0, (16200 - 7230) / 2.0 } }, // bar at left
+        { { 60, 0, 1860, 1080 }, 40000, 20000, { 900, 0 } }, // too large: right of the bar, caption on screen
+        { { 0, 40, 1920, 1040 }, 9615, 7230, { (28800 - 9615) / 2.0, 600 + (15600 - 7230) / 2.0 } }, // bar at top
+        { { 0, 40, 1920, 1040 }, 9615, 20000, { (28800 - 9615) / 2.0, 600 } }, // too tall: starts below the bar
     };
     for (const auto& c : cases)
         QCOMPARE(centred_position(c.w, c.h, to_twip_rect(c.free)), c.at);

@@ -61,6 +61,11 @@ public:
         return failed(Op::CopyFile) ? due_ : Real::copy_file(a, b);
     }
     FsError remove_file(const QString& p) override { return failed(Op::RemoveFile) ? due_ : Real::remove_file(p); }
+    // Counts as a RemoveFile call.
+    FsError remove_entry(const QString& d, const QString& n, bool any_case, bool to_trash) override
+    {
+        return failed(Op::RemoveFile) ? due_ : Real::remove_entry(d, n, any_case, to_trash);
+    }
     FsError make_dir(const QString& p) override { return failed(Op::MakeDir) ? due_ : Real::make_dir(p); }
     FsError remove_dir(const QString& p) override { return failed(Op::RemoveDir) ? due_ : Real::remove_dir(p); }
     FsError rename(const QString& a, const QString& b) override

@@ -2,6 +2,13 @@
 
 #include <QTest>
 
+ScriptedPort::~ScriptedPort()
+{
+    // Outside a test function (a port held by the test object) there is no test left to fail.
+    if (answers_left() && QTest::currentTestFunction())
+        QTest::qFail("scripted answers left over: a question the test expected was never asked", __FILE__, __LINE__);
+}
+
 Answer ScriptedPort::message_box(const QString& text, MsgButtons buttons, MsgIcon icon, Answer default_button,
                                  const QString& title)
 {

@@ -1,6 +1,7 @@
 #pragma once
 // A UserPort for tests: records every message and answers every question and input box from a
-// script, in order. A question that the script did not expect fails the test.
+// script, in order. A question that the script did not expect fails the test, and so does an
+// answer that no question took.
 
 #include "platform/UserPort.h"
 
@@ -11,6 +12,10 @@
 
 class ScriptedPort : public UserPort {
 public:
+    // Fails the running test when scripted answers were left over: a question the test expected
+    // was never asked.
+    ~ScriptedPort() override;
+
     struct Shown {
         QString text;
         QString title;

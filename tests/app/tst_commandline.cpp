@@ -1,0 +1,53 @@
+// The window's command line, from the joined text to the pair it names.
+
+#include "app/CommandLine.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using Kind = CommandLine::Kind;
+
+Q_DECLARE_METATYPE(CommandLine)
+
+class TestCommandLine : public QObject {
+    Q_OBJECT
+private slots:
+    void parse_data()
+    {
+        QTest::addColumn<QString>("joined");
+        QTest::addColumn<CommandLine>("expected");
+        const auto pair = [](Kind kind, const char* a, const char* b) {
+            return CommandLine { kind, QString::fromUtf8(a), QString::fromUtf8(b) };
+        };
+        const CommandLine invalid { Kind::Invalid, {}, {} };
+        QTest::newRow("nothing") << u""_s << CommandLine {};
+        QTest::newRow("blanks only") << u"   "_s << CommandLine {};
+        QTest::newRow("pair") << u"/a | /b"_s << pair(Kind::Pair, "/a", "/b");
+        QTest::newRow("no blanks, outer blanks") << u"  /a|/b  "_s << pair(Kind::Pair, "/a", "/b");
+        QTest::newRow("blanks inside a side")
+            << u"/my work | /usb stick/my work"_s << pair(Kind::Pair, "/my work", "/usb stick/my work");
+        QTest::newRow("tree") << u"/a \u00A7 /b"_s << pair(Kind::TreePair, "/a", "/b");
+        // The first "|" wins over an earlier "§"; the second side keeps what follows.
+        QTest::newRow("§ before |") << u"/a\u00A7x | /b"_s << pair(Kind::Pair, "/a\u00A7x", "/b");
+        QTest::newRow("second |") << u"/a | /b | /c"_s << pair(Kind::Pair, "/a", "/b | /c");
+        QTest::newRow("second § in a tree") << u"/a \u00A7 /b\u00A7c"_s << pair(Kind::TreePair, "/a", "/b\u00A7c");
+        QTest::newRow("one side") << u"/tmp"_s << invalid;
+        QTest::newRow("empty first side") << u"| /tmp"_s << invalid;
+        QTest::newRow("empty second side") << u"/tmp \u00A7"_s << invalid;
+        QTest::newRow("relative") << u"a:b | c:d"_s << invalid;
+        QTest::newRow("one side relative") << u"/a | b"_s << invalid;
+        QTest::newRow("network") << u"\\\\server\\x | /"_s << invalid;
+    }
+    void parse()
+    {
+        QFETCH(QString, joined);
+        QFETCH(CommandLine, expected);
+        const CommandLine got = parse_command_line(joined);
+        QCOMPARE(int(got.kind), int(expected.kind));
+        QCOMPARE(got.dir1, expected.dir1);
+        QCOMPARE(got.dir2, expected.dir2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCommandLine)
+#include "tst_commandline.moc"

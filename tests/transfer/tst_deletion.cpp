@@ -1,0 +1,287 @@
+// Deleting files from the five lists against a real temporary pair: which copy goes, where the
+// entry goes, the questions and their order, the trash, and every failure.
+
+#include "compare/FileListsModel.h"
+#include "tests/util/FaultyFileSystem.h"
+#include "tests/util/ScriptedPort.h"
+#include "tests/util/TestFiles.h"
+#include "transfer/Deletion.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <optional>
+
+#include <unistd.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+class TestDeletion : public QObject {
+    Q_OBJECT
+
+    std::optional<QTemporaryDir> tmp_;
+    QString d1_, d2_, trash_;
+    FileListsModel lists_;
+    ScriptedPort port_;
+    FaultyFileSystem fs_;
+    std::optional<Deletion> del_;
+    DeletionContext ctx_;
+    int refills_ = 0, auto_nexts_ = 0;
+
+    void select(int list, const QStringList& names)
+    {
+        for (const QString& name : names)
+            lists_.list(list).select_row(lists_.list(list).index_of(name), true);
+    }
+    void answer(const QString& answers) // y, n, c
+    {
+        for (const QChar c : answers)
+            port_.answer(c == u'y' ? Answer::Yes : c == u'n' ? Answer::No : Answer::Cancel);
+    }
+    QString disk() const { return entries(d1_).join(u',') + u'|' + entries(d2_).join(u','); }
+    QString all_lists() const
+    {
+        QStringList out;
+        for (int n = 1; n <= 5; ++n)
+            out << lists_.list(n).names().join(u',');
+        return out.join(u'|');
+    }
+
+private slots:
+    void init()
+    {
+        tmp_.emplace();
+        d1_ = tmp_->path() + u"/one/"_s;
+        d2_ = tmp_->path() + u"/two/"_s;
+        // The user's own trash lives in the test's folder, on the volume of the pair.
+        qputenv("HOME", QFile::encodeName(tmp_->path()));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(tmp_->path() + u"/data"_s));
+        trash_ = tmp_->path() + u"/data/Trash/files"_s;
+        // The dir 2 copies of lists 3 to 5 may be spelled in another case.
+        QVERIFY(make_tree(tmp_->path(), { u"one"_s, u"two"_s },
+            { u"one/only1.txt"_s, u"one/New3.txt"_s, u"one/old4.txt"_s, u"one/same5.txt"_s, u"two/only2.txt"_s,
+                u"two/new3.TXT"_s, u"two/OLD4.txt"_s, u"two/same5.txt"_s, u"outside.txt"_s }));
+        QCOMPARE(::symlink("../outside.txt", QFile::encodeName(d2_ + u"link2"_s).constData()), 0);
+        const QStringList names
+            = { u"only1.txt"_s, u"link2,only2.txt"_s, u"New3.txt"_s, u"old4.txt"_s, u"same5.txt"_s };
+        for (int n = 1; n <= 5; ++n)
+            lists_.list(n).set_names(names[n - 1].split(u','));
+        port_ = ScriptedPort();
+        ctx_ = DeletionContext { d1_, d2_, true, false };
+        refills_ = auto_nexts_ = 0;
+        del_.emplace(fs_, port_, lists_);
+        del_->hooks = { [this] { return ctx_; }, [] {}, [this] { ++refills_; }, [this] { ++auto_nexts_; } };
+    }
+    void cleanup() { QCOMPARE(port_.unexpected_questions, 0); }
+
+    // Each row both ways: the selection with confirmations off, and a drop on the delete target.
+    void table_row_by_row_data()
+    {
+        QTest::addColumn<int>("list");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("question"); // of the drop
+        QTest::addColumn<QString>("disk"); // dir 1 | dir 2 afterwards
+        QTest::addColumn<QString>("lists"); // lists 1 to 5 afterwards
+        // clang-format off
+        QTest::newRow("only in 1") << 1 << "only1.txt" << "ONLY1.TXT from dir 1?"
+            << "New3.txt,old4.txt,same5.txt|OLD4.txt,link2,new3.TXT,only2.txt,same5.txt"
+            << "|link2,only2.txt|New3.txt|old4.txt|same5.txt";
+        // The link goes, its target stays.
+        QTest::newRow("link in 2") << 2 << "link2" << "LINK2 from dir 2?"
+            << "New3.txt,old4.txt,only1.txt,same5.txt|OLD4.txt,new3.TXT,only2.txt,same5.txt"
+            << "only1.txt|only2.txt|New3.txt|old4.txt|same5.txt";
+        // The older copy stays, and its entry takes its own spelling.
+        QTest::newRow("newer in 1") << 3 << "New3.txt" << "NEW3.TXT from dir 1?"
+            << "old4.txt,only1.txt,same5.txt|OLD4.txt,link2,new3.TXT,only2.txt,same5.txt"
+            << "only1.txt|link2,new3.TXT,only2.txt||old4.txt|same5.txt";
+        QTest::newRow("newer in 2") << 4 << "old4.txt" << "OLD4.TXT from dir 2?"
+            << "New3.txt,old4.txt,only1.txt,same5.txt|link2,new3.TXT,only2.txt,same5.txt"
+            << "old4.txt,only1.txt|link2,only2.txt|New3.txt||same5.txt";
+        QTest::newRow("aligned") << 5 << "same5.txt" << "SAME5.TXTfrom both directories?"
+            << "New3.txt,old4.txt,only1.txt|OLD4.txt,link2,new3.TXT,only2.txt"
+            << "only1.txt|link2,only2.txt|New3.txt|old4.txt|";
+        // clang-format on
+    }
+    void table_row_by_row()
+    {
+        QFETCH(int, list);
+        QFETCH(QString, name);
+        QFETCH(QString, question);
+        for (const bool by_drop : { false, true }) {
+            if (by_drop) {
+                init();
+                port_.answer(Answer::Yes);
+                del_->Text2_DragDrop(list, name);
+                QCOMPARE(port_.texts(), QStringList { u"do you want to delete "_s + question });
+                QVERIFY(port_.shown[0].icon == MsgIcon::None && port_.shown[0].default_button == Answer::Yes);
+            } else {
+                select(list, { name });
+                lists_.set_align_caption(list);
+                del_->bot_delete_Click();
+                QVERIFY(port_.shown.isEmpty());
+                if (list <= 4) // nothing is selected any more
+                    QCOMPARE(lists_.align_caption(list), u"align all files"_s);
+            }
+            QTEST(disk(), "disk");
+            QTEST(all_lists(), "lists");
+            QVERIFY(QFile::exists(tmp_->path() + u"/outside.txt"_s));
+            QVERIFY(!QDir(trash_).exists()); // the trash is off
+            QCOMPARE(refills_, 0); // two directories: nothing to re-read
+        }
+    }
+
+    void trash_takes_files_unless_it_cannot()
+    {
+        ctx_.to_trash = true;
+        select(5, { u"same5.txt"_s });
+        select(2, { u"link2"_s });
+        del_->bot_delete_Click();
+        // Both copies, and the link itself (its target stays), can be taken back.
+        QCOMPARE(entries(trash_).size(), 3);
+        QVERIFY(QFileInfo(trash_ + u"/link2"_s).isSymLink());
+        QFile info(tmp_->path() + u"/data/Trash/info/link2.trashinfo"_s);
+        QVERIFY(info.open(QIODevice::ReadOnly) && info.readAll().contains(QFile::encodeName(d2_ + u"link2"_s)));
+        QCOMPARE(disk(), u"New3.txt,old4.txt,only1.txt|OLD4.txt,new3.TXT,only2.txt"_s);
+
+        // No trash can be set up: the file is deleted, and nothing lands in the working directory.
+        QVERIFY(make_file(tmp_->path() + u"/plain"_s));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(tmp_->path() + u"/plain/data"_s));
+        const QString cwd = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(tmp_->path() + u"/two"_s));
+        select(3, { u"New3.txt"_s });
+        del_->bot_delete_Click();
+        QVERIFY(QDir::setCurrent(cwd));
+        QCOMPARE(disk(), u"old4.txt,only1.txt|OLD4.txt,new3.TXT,only2.txt"_s);
+        QCOMPARE(entries(trash_).size(), 3);
+    }
+
+    // The questions of the button and menu path: three selected entries of list 1.
+    void confirmations_and_the_skip_offer_data()
+    {
+        QTest::addColumn<QString>("answers"); // y, n, c
+        QTest::addColumn<QString>("asked"); // 1-3: "delete" for that file, s: the skip offer
+        QTest::addColumn<QString>("left"); // list 1 afterwards
+        // clang-format off
+        QTest::newRow("skip after the second yes") << "yyy" << "12s" << "x";
+        QTest::newRow("declined: never offered again") << "yyny" << "12s3" << "x";
+        QTest::newRow("a no is not counted") << "nyyy" << "123s" << "a,x";
+        QTest::newRow("cancel after one") << "yc" << "12" << "b,c,x";
+        QTest::newRow("all no") << "nnn" << "123" << "a,b,c,x";
+        // clang-format on
+    }
+    void confirmations_and_the_skip_offer()
+    {
+        QFETCH(QString, answers);
+        QFETCH(QString, asked);
+        QFETCH(QString, left);
+        const QStringList names = { u"a"_s, u"b"_s, u"c"_s };
+        QVERIFY(make_tree(d1_, {}, names));
+        lists_.list(1).set_names(names + QStringList { u"x"_s });
+        select(1, names);
+        ctx_.skip_confirmations = false;
+        answer(answers);
+        QCOMPARE(del_->delete_selected(1), left != u"a,b,c,x");
+        QStringList expected;
+        for (const QChar c : asked)
+            expected << (c == u's' ? u"do you want to skip further confirmation requests?"_s
+                                   : u"do you want to delete %1 from dir1?"_s.arg(names[c.digitValue() - 1].toUpper()));
+        QCOMPARE(port_.texts(), expected);
+        for (const ScriptedPort::Shown& s : std::as_const(port_.shown))
+            QVERIFY(s.default_button == Answer::No && s.icon == MsgIcon::Question);
+        QCOMPARE(lists_.list(1).names().join(u','), left);
+        for (const QString& n : names)
+            QCOMPARE(QFile::exists(d1_ + n), left.contains(n));
+        QVERIFY(!port_.busy);
+    }
+
+    void cancel_ends_one_list_and_no_file_deleted_says_so()
+    {
+        ctx_.skip_confirmations = false;
+        select(1, { u"only1.txt"_s });
+        select(2, { u"only2.txt"_s, u"link2"_s });
+        answer(u"cnc"_s);
+        del_->bot_delete_Click();
+        QCOMPARE(port_.texts(),
+            (QStringList { u"do you want to delete ONLY1.TXT from dir1?"_s, u"do you want to delete LINK2 from dir2?"_s,
+                u"do you want to delete ONLY2.TXT from dir2?"_s, u"No file deleted."_s }));
+        // Deleting all of an empty list: nothing, said so, and the tree walk goes on.
+        port_ = ScriptedPort();
+        del_->popup_list = 3;
+        lists_.list(3).clear();
+        del_->m_delete_all_files_Click();
+        QCOMPARE(port_.texts(), QStringList { u"No file deleted."_s });
+        QCOMPARE(auto_nexts_, 1);
+        ctx_.skip_confirmations = true;
+        del_->popup_list = 4;
+        del_->m_delete_all_files_Click();
+        QCOMPARE(all_lists(), u"old4.txt,only1.txt|link2,only2.txt|||same5.txt"_s);
+        QCOMPARE(auto_nexts_, 2);
+    }
+
+    void failures_stop_with_their_message_and_keep_the_rest()
+    {
+        fs_.fail_call(FaultyFileSystem::Op::RemoveFile, 2, err_permission_denied);
+        lists_.list(1).add(u"old4.txt"_s);
+        select(1, { u"old4.txt"_s, u"only1.txt"_s });
+        select(2, { u"only2.txt"_s });
+        del_->bot_delete_Click();
+        // The second file fails: it and the later ones stay; the next list still runs.
+        QCOMPARE(port_.texts(), QStringList { u"Error: 70 - Permission denied\r\nCurrent file: only1.txt"_s });
+        QCOMPARE(all_lists(), u"only1.txt|link2|New3.txt|old4.txt|same5.txt"_s);
+        QCOMPARE(disk(), u"New3.txt,only1.txt,same5.txt|OLD4.txt,link2,new3.TXT,same5.txt"_s);
+
+        // An aligned entry whose dir 2 copy cannot go after its dir 1 copy went is only in dir 2.
+        port_ = ScriptedPort();
+        fs_.fail_call(FaultyFileSystem::Op::RemoveFile, 2, err_device_io);
+        port_.answer(Answer::Yes);
+        del_->Text2_DragDrop(5, u"same5.txt"_s);
+        QCOMPARE(port_.texts().last(), u"ERROR 57: Device I/O error"_s);
+        QCOMPARE(port_.shown.last().icon, MsgIcon::Critical);
+        QCOMPARE(all_lists(), u"only1.txt|link2,same5.txt|New3.txt|old4.txt|"_s);
+        QCOMPARE(disk(), u"New3.txt,only1.txt|OLD4.txt,link2,new3.TXT,same5.txt"_s);
+
+        // A file gone since (its case twin is not taken for it); a directory that took a file's name.
+        port_ = ScriptedPort();
+        QVERIFY(QFile::rename(d1_ + u"New3.txt"_s, d1_ + u"NEW3.txt"_s));
+        QVERIFY(QFile::remove(d1_ + u"only1.txt"_s) && make_tree(d1_, { u"only1.txt/inside"_s }));
+        port_.answer(Answer::Yes);
+        del_->Text2_DragDrop(3, u"New3.txt"_s);
+        del_->bot_delete_Click();
+        QCOMPARE(port_.texts().mid(1),
+            (QStringList { u"ERROR 53 File not found"_s,
+                u"Error: 75 - Path/File access error\r\nCurrent file: only1.txt"_s, u"No file deleted."_s }));
+        QCOMPARE(entries(d1_), (QStringList { u"NEW3.txt"_s, u"only1.txt"_s }));
+        QCOMPARE(entries(d1_ + u"only1.txt"_s), QStringList { u"inside"_s });
+    }
+
+    // Both panes on one directory (the same path, or another path to it): the two lists show the
+    // same files, and a file deleted through one list is not asked for again through the other.
+    void one_directory_in_both_panes_data()
+    {
+        QTest::addColumn<QString>("dir2");
+        QTest::newRow("same path") << "one/";
+        QTest::newRow("through a link") << "link/";
+    }
+    void one_directory_in_both_panes()
+    {
+        QFETCH(QString, dir2);
+        QCOMPARE(::symlink("one", QFile::encodeName(tmp_->path() + u"/link"_s).constData()), 0);
+        ctx_.dir2 = tmp_->path() + u'/' + dir2;
+        for (int n = 1; n <= 2; ++n)
+            lists_.list(n).set_names({ u"New3.txt"_s, u"old4.txt"_s, u"only1.txt"_s });
+        select(1, { u"only1.txt"_s });
+        select(2, { u"only1.txt"_s, u"old4.txt"_s });
+        del_->bot_delete_Click();
+        QVERIFY(port_.shown.isEmpty());
+        QCOMPARE(all_lists(), u"New3.txt|New3.txt|New3.txt|old4.txt|same5.txt"_s);
+        QCOMPARE(refills_, 1);
+        port_.answer(Answer::Yes);
+        del_->Text2_DragDrop(2, u"New3.txt"_s);
+        QCOMPARE(refills_, 2);
+        QCOMPARE(entries(d1_), QStringList { u"same5.txt"_s });
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDeletion)
+#include "tst_deletion.moc"

@@ -1,0 +1,243 @@
+#include "transfer/Deletion.h"
+
+#include "compare/FileListsModel.h"
+#include "compare/PairComparison.h"
+#include "platform/FileSystem.h"
+#include "platform/UserPort.h"
+#include "transfer/EntryFiles.h"
+
+#include <array>
+
+namespace {
+
+// Entries of lists 3 to 5 are spelled as in dir 1; list 2's as in dir 2.
+constexpr std::array<DeleteRow, 5> delete_table { {
+    { true, false, "dir1", 0 }, // only in dir 1
+    { false, true, "dir2", 0 }, // only in dir 2
+    { true, false, "dir1", 2 }, // newer in dir 1: the older dir 2 copy remains
+    { false, true, "dir2", 1 }, // newer in dir 2: the older dir 1 copy remains
+    { true, true, "both directories", 0 }, // aligned
+} };
+
+QString no_file_deleted()
+{
+    return QStringLiteral("No file deleted.");
+}
+
+} // namespace
+
+const DeleteRow& delete_row(int list)
+{
+    return delete_table[size_t(list - 1)];
+}
+
+Deletion::Deletion(FileSystem& fs, UserPort& port, FileListsModel& lists)
+    : fs_(fs)
+    , port_(port)
+    , lists_(lists)
+{
+}
+
+DeletionContext Deletion::context() const
+{
+    return hooks.context ? hooks.context() : DeletionContext {};
+}
+
+void Deletion::clear_free_space_labels()
+{
+    if (hooks.clear_free_space_labels)
+        hooks.clear_free_space_labels();
+    // Deleted entries take their selection with them: "align selected files" may no longer hold.
+    for (int n = 1; n <= 4; ++n)
+        lists_.set_align_caption(n);
+}
+
+bool Deletion::same_directory_state(const DeletionContext& ctx) const
+{
+    // The same directory reached another way (a link, a bind mount) also shows in both lists.
+    return same_directory(fs_, ctx.dir1, ctx.dir2);
+}
+
+bool Deletion::one_directory(const DeletionContext& ctx) const
+{
+    const Result<FileInfo> a = fs_.info(ctx.dir1);
+    const Result<FileInfo> b = fs_.info(ctx.dir2);
+    return a.ok() && b.ok() && a.value.device == b.value.device && a.value.inode == b.value.inode;
+}
+
+void Deletion::refill_if_same_directory(const DeletionContext& ctx)
+{
+    if (hooks.refill && same_directory_state(ctx))
+        hooks.refill();
+}
+
+FsError Deletion::delete_entry(int list, const QString& name, const DeletionContext& ctx, bool& deleted)
+{
+    const DeleteRow& row = delete_row(list);
+    const bool one_dir = one_directory(ctx);
+    FileListModel& source = lists_.list(list);
+    if (row.dir1) {
+        if (const FsError e = delete_entry_file(fs_, ctx.dir1, name, ctx.to_trash, Spelling::ThisSide))
+            return e;
+        deleted = true;
+    }
+    // Where both sides are one directory, the dir 1 file was the dir 2 file too.
+    if (row.dir2 && !(row.dir1 && one_dir)) {
+        const Spelling spelling = list == 2 ? Spelling::ThisSide : Spelling::OtherSide;
+        if (const FsError e = delete_entry_file(fs_, ctx.dir2, name, ctx.to_trash, spelling)) {
+            // The dir 1 copy is gone already: the entry is no longer aligned, but only in dir 2.
+            if (row.dir1) {
+                source.remove(name);
+                lists_.list(2).add(fs_.resolve_case(ctx.dir2, name));
+            }
+            return e;
+        }
+        deleted = true;
+    }
+    source.remove(name);
+    // The copy left behind keeps its own spelling.
+    if (row.moves_to == 2)
+        lists_.list(2).add(fs_.resolve_case(ctx.dir2, name));
+    else if (row.moves_to == 1)
+        lists_.list(1).add(name);
+    // Both lists show the one directory: the file has left both.
+    if (one_dir && list <= 2)
+        lists_.list(3 - list).remove(name);
+    return {};
+}
+
+bool Deletion::delete_selected(int list_number)
+{
+    const DeletionContext ctx = context();
+    FileListModel& list = lists_.list(list_number);
+    const QString place = QString::fromLatin1(delete_row(list_number).place);
+    bool deleted = false;
+    // Yes answers so far; 9999: stop asking in this call; negative: the skip offer was declined.
+    int confirm_count = 0;
+    int i = 0;
+    while (i < list.count()) {
+        const QString name = list.at(i);
+        if (!list.selection()->isRowSelected(i) || name.isEmpty()) {
+            ++i;
+            continue;
+        }
+        Answer answer = Answer::Yes;
+        if (!ctx.skip_confirmations && confirm_count < 9999) {
+            port_.set_busy(false);
+            answer = port_.ask(
+                QStringLiteral("do you want to delete ") + name.toUpper() + QStringLiteral(" from ") + place + u'?',
+                MsgButtons::YesNoCancel, Answer::No, MsgIcon::Question);
+            if (answer == Answer::Cancel)
+                return deleted;
+            if (answer == Answer::Yes && ++confirm_count >= 2 && confirm_count < 9999) {
+                confirm_count = port_.ask(QStringLiteral("do you want to skip further confirmation requests?"),
+                                    MsgButtons::YesNo, Answer::No, MsgIcon::Question)
+                        == Answer::Yes
+                    ? 9999
+                    : -9999;
+            }
+        }
+        port_.set_busy(true);
+        if (answer != Answer::Yes) {
+            ++i;
+            continue;
+        }
+        bool went = false;
+        const FsError e = delete_entry(list_number, name, ctx, went);
+        deleted = deleted || went;
+        clear_free_space_labels();
+        if (e) {
+            port_.message(QStringLiteral("Error: ") + QString::number(e.number) + QStringLiteral(" - ") + e.description
+                + QStringLiteral("\r\nCurrent file: ") + name);
+            port_.set_busy(false);
+            return deleted;
+        }
+        // The next entry has moved into position i.
+    }
+    port_.set_busy(false);
+    return deleted;
+}
+
+void Deletion::bot_delete_Click()
+{
+    bool deleted = false;
+    for (int n = 1; n <= FileListsModel::list_count; ++n)
+        deleted = delete_selected(n) || deleted;
+    if (!deleted)
+        port_.message(no_file_deleted());
+    else
+        refill_if_same_directory(context());
+}
+
+void Deletion::m_select_all_Click()
+{
+    if (popup_list < 1 || popup_list > FileListsModel::list_count)
+        return;
+    FileListModel& list = lists_.list(popup_list);
+    if (list.count() > 0)
+        list.selection()->select(
+            QItemSelection(list.index(0), list.index(list.count() - 1)), QItemSelectionModel::Select);
+}
+
+void Deletion::m_delete_selected_files_Click()
+{
+    const bool deleted = popup_list >= 1 && popup_list <= FileListsModel::list_count && delete_selected(popup_list);
+    if (!deleted)
+        port_.message(no_file_deleted());
+    else
+        refill_if_same_directory(context());
+}
+
+void Deletion::m_delete_all_files_Click()
+{
+    m_select_all_Click();
+    m_delete_selected_files_Click();
+    if (hooks.auto_next)
+        hooks.auto_next();
+}
+
+QString Deletion::drop_error_text(const FsError& error)
+{
+    switch (error.number) {
+    case err_device_io:
+        return QStringLiteral("ERROR 57: Device I/O error");
+    case err_disk_full:
+        return QStringLiteral("ERROR 61: Disk full");
+    case err_device_unavailable:
+        return QStringLiteral("ERROR 68: Drive A not available.");
+    case err_path_file_access:
+        return QStringLiteral("ERROR 75: Path/File access error (file may be protected)");
+    case err_path_not_found:
+        return QStringLiteral("ERROR 76: That path doesn't exist in drive a:");
+    default:
+        return QStringLiteral("ERROR ") + QString::number(error.number) + u' ' + error.description;
+    }
+}
+
+void Deletion::Text2_DragDrop(int source_list, const QString& name)
+{
+    // Only an entry the list still shows: a drag may carry a name from another window.
+    if (source_list < 1 || source_list > FileListsModel::list_count || name.isEmpty()
+        || lists_.list(source_list).index_of(name) < 0)
+        return;
+    const DeletionContext ctx = context();
+    QString question = QStringLiteral("do you want to delete ") + name.toUpper();
+    if (source_list == 5)
+        question += QStringLiteral("from both directories?");
+    else
+        question
+            += source_list == 1 || source_list == 3 ? QStringLiteral(" from dir 1?") : QStringLiteral(" from dir 2?");
+    if (port_.ask(question, MsgButtons::YesNo, Answer::Yes, MsgIcon::None) != Answer::Yes)
+        return;
+    port_.set_busy(true);
+    bool deleted = false;
+    const FsError e = delete_entry(source_list, name, ctx, deleted);
+    if (deleted)
+        clear_free_space_labels();
+    port_.set_busy(false);
+    if (e) {
+        port_.message(drop_error_text(e), MsgIcon::Critical);
+        return;
+    }
+    refill_if_same_directory(ctx);
+}
