@@ -46,10 +46,11 @@ void TreeWalk::do_tree()
     state_.root1.clear();
     state_.root2.clear();
     host_.show_roots(root1, root2);
+    // The message stands over the window that is back on the roots.
+    port_.set_main_window_visible(true);
     port_.message(end_of_tree_message());
     state_.more_branches = false;
     state_.walk_active = false;
-    port_.set_main_window_visible(true);
 }
 
 void TreeWalk::compare_branch_pair(const QString& p1, const QString& p2, bool roots)
