@@ -2,8 +2,8 @@
 // branch limit; and the report written to the log file.
 
 #include "platform/RealFileSystem.h"
-#include "platform/Shell.h"
 #include "tests/util/FaultyFileSystem.h"
+#include "tests/util/NullServices.h"
 #include "tests/util/ScriptedPort.h"
 #include "tests/util/TestFiles.h"
 #include "tree/TreeLog.h"
@@ -51,19 +51,6 @@ QString question(const QString& path)
     return u"Path "_s + path + u" does not exist. Do you want to create it?"_s;
 }
 
-class FakeShell : public Shell {
-public:
-    bool open_url(const QString&) override { return true; }
-    bool open_path(const QString& path) override
-    {
-        opened << path;
-        return true;
-    }
-    bool start_detached(const QString&, const QStringList&) override { return true; }
-    void beep() override { ++beeps; }
-    QStringList opened;
-    int beeps = 0;
-};
 
 } // namespace
 
@@ -176,7 +163,7 @@ private slots:
         QVERIFY(QDir::setCurrent(tmp.path()));
         FaultyFileSystem fs;
         ScriptedPort port;
-        FakeShell shell;
+        RecordingShell shell;
         const QString report = u"\r\nOnly in tree 1: /a/x\r\nOnly in tree 2: /b/y"_s;
         const QDateTime first(QDate(2026, 3, 4), QTime(9, 5));
         show_text_in_notepad(fs, shell, port, u"\r\nOnly in tree 1: /old"_s, first, QLocale::c());
