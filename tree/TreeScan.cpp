@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Names.h"
+#include "platform/Paths.h"
 #include "platform/UserPort.h"
 
 #include <QHash>
@@ -174,10 +175,13 @@ TreeScan Scanner::run(const QString& root1, const QString& root2)
     for (const BranchPair& pair : std::as_const(result_.pairs)) {
         if (pair.in_tree2 || holds_marker(fs_, pair.dir1))
             continue;
-        // Something that is not a directory (a file, a link) standing in the way cannot be
-        // replaced by one: that branch is reported without a question.
+        // Something that is not a directory (a file, a link) standing in the way, in this or in
+        // another case, cannot be joined by a directory: that branch is reported without a
+        // question.
         const Result<bool> occupied = fs_.exists(pair.dir2);
-        if (options_.offer_create && occupied.ok() && !occupied.value) {
+        const QString leaf = leaf_name(pair.dir2);
+        const bool other_case = fs_.resolve_case(parent_path(pair.dir2), leaf) != leaf;
+        if (options_.offer_create && occupied.ok() && !occupied.value && !other_case) {
             port_.set_busy(false);
             const Answer a = port_.ask(
                 QStringLiteral("Path ") + pair.dir2 + QStringLiteral(" does not exist. Do you want to create it?"),

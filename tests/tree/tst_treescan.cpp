@@ -107,21 +107,23 @@ private slots:
             { u"marked_only2/_no_mirror.flg"_s }));
         QCOMPARE(::symlink(qPrintable(t.one), qPrintable(t.one + u"/loop"_s)), 0);
         QCOMPARE(::symlink(qPrintable(t.two + u"/elsewhere"_s), qPrintable(t.two + u"/real"_s)), 0);
+        QVERIFY(make_tree(t.one, { u"cased"_s }));
+        QCOMPARE(::symlink(qPrintable(t.two + u"/elsewhere"_s), qPrintable(t.two + u"/CASED"_s)), 0);
 
         const TreeScan s = t.scan(); // no question may come: the script holds no answer
         QCOMPARE(t.pairs(s),
-            QStringList({ u"|"_s, u"/Data|/DATA"_s, u"/flag1|/flag1"_s, u"/flag2|/flag2"_s, u"/real|/real"_s,
+            QStringList({ u"|"_s, u"/cased|/cased"_s, u"/Data|/DATA"_s, u"/flag1|/flag1"_s, u"/flag2|/flag2"_s, u"/real|/real"_s,
                 u"/solo_marked|/solo_marked"_s, u"/elsewhere|/elsewhere"_s, u"/marked_only2|/marked_only2"_s,
                 u"/Data/sub|/DATA/sub"_s, u"/flag2/below|/flag2/below"_s,
                 u"/flag2/_no_mirror.flg|/flag2/_no_mirror.flg"_s, u"/elsewhere/deep|/elsewhere/deep"_s }));
         // A marker that is a folder ("flag2" in tree 2) does not count; one on the side that
         // exists silences a one-sided branch; a link stands in the way of a branch without a
-        // question being asked.
+        // question being asked, also when it is spelled in another case.
         QCOMPARE(s.report,
-            u"\r\nOnly in tree 1: "_s + t.one + u"/real\r\nOnly in tree 2: "_s + t.two
+            u"\r\nOnly in tree 1: "_s + t.one + u"/cased\r\nOnly in tree 1: "_s + t.one + u"/real\r\nOnly in tree 2: "_s + t.two
                 + u"/elsewhere\r\nOnly in tree 2: "_s + t.two + u"/flag2/_no_mirror.flg\r\nOnly in tree 2: "_s + t.two
                 + u"/elsewhere/deep"_s);
-        QCOMPARE(s.only_in_tree1, QStringList({ t.one + u"/real"_s }));
+        QCOMPARE(s.only_in_tree1, QStringList({ t.one + u"/cased"_s, t.one + u"/real"_s }));
         QVERIFY(t.port.shown.isEmpty());
         QVERIFY(!walkable(t.fs, t.one + u"/real"_s, t.two + u"/real"_s, false));
         QVERIFY(!walkable(t.fs, t.one + u"/flag1"_s, t.two + u"/flag1"_s, false));
