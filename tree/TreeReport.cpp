@@ -9,6 +9,11 @@
 #include <QJsonObject>
 #include <QJsonValue>
 
+#include <algorithm>
+#include <atomic>
+#include <thread>
+#include <vector>
+
 namespace {
 
 struct ClassList {
@@ -67,6 +72,30 @@ QByteArray branch_json(const BranchComparison& b)
     return out;
 }
 
+// Keeps what one pair's comparison has to say until every pair is done.
+class HeldMessages : public UserPort {
+public:
+    Answer message_box(const QString& text, MsgButtons, MsgIcon icon, Answer default_button, const QString&) override
+    {
+        held.push_back({ text, icon });
+        return default_button;
+    }
+    std::optional<QString> input_box(const QString&, const QString&, const QString&) override { return {}; }
+    void set_busy(bool) override { }
+    void process_events() override { }
+    void set_main_window_visible(bool) override { }
+    bool main_window_visible() const override { return false; }
+    void end_program(int) override { }
+
+    QVector<std::pair<QString, MsgIcon>> held;
+};
+
+struct PairJob {
+    BranchComparison branch;
+    ListingErrors errors;
+    HeldMessages messages;
+};
+
 } // namespace
 
 bool TreeComparison::differences_found() const
@@ -85,24 +114,43 @@ TreeComparison compare_trees(
     options.offer_create = false;
     tree.scan = scan_branches(fs, port, root1, root2, options);
     tree.trouble = tree.scan.errors != 0 || tree.scan.limit_reached;
+
+    std::vector<PairJob> jobs;
     for (const BranchPair& pair : std::as_const(tree.scan.pairs)) {
         // The walk's rules, as the scan has just found them: excluded pairs and pairs with a
         // side missing are passed by; roots without branches are compared as a plain pair.
         if (tree.scan.pairs.size() > 1 && (pair.excluded || !pair.in_tree1 || !pair.in_tree2))
             continue;
-        ListingErrors errors;
-        BranchComparison b { pair.dir1, pair.dir2, {} };
-        b.result = compare_listed_directories(
-            fs, port, with_final_separator(pair.dir1), with_final_separator(pair.dir2), ignore_one_hour_diff, &errors);
+        jobs.emplace_back().branch = { pair.dir1, pair.dir2, {} };
+    }
+    // Nobody waits for an answer here, so the pairs are compared side by side on the machine's
+    // cores; what they have to say is said afterwards, in walk order.
+    std::atomic<size_t> next { 0 };
+    auto work = [&] {
+        for (size_t i; (i = next++) < jobs.size();) {
+            PairJob& job = jobs[i];
+            job.branch.result = compare_listed_directories(fs, job.messages, with_final_separator(job.branch.dir1),
+                with_final_separator(job.branch.dir2), ignore_one_hour_diff, &job.errors);
+        }
+    };
+    {
+        std::vector<std::jthread> helpers;
+        for (unsigned k = 1; k < std::clamp(std::thread::hardware_concurrency(), 1u, 4u); ++k)
+            helpers.emplace_back(work);
+        work();
+    }
+    for (PairJob& job : jobs) {
+        for (const auto& [text, icon] : std::as_const(job.messages.held))
+            port.message(text, icon);
         for (const auto& [error, dir] :
-            { std::pair { errors.dir1, pair.dir1 }, std::pair { errors.dir2, pair.dir2 } }) {
+            { std::pair { job.errors.dir1, job.branch.dir1 }, std::pair { job.errors.dir2, job.branch.dir2 } }) {
             if (error.failed()) {
                 tree.trouble = true;
                 if (!tree.scan.unreadable.contains(dir)) // said once already by the scan
                     port.message(report_error_text(error) + QStringLiteral(" (") + dir + u')');
             }
         }
-        tree.branches.push_back(b);
+        tree.branches.push_back(std::move(job.branch));
     }
     return tree;
 }

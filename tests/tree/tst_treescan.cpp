@@ -7,6 +7,7 @@
 #include "tests/util/ScriptedPort.h"
 #include "tests/util/TestFiles.h"
 #include "tree/TreeLog.h"
+#include "tree/TreeReport.h"
 #include "tree/TreeScan.h"
 
 #include <QDir>
@@ -50,7 +51,6 @@ QString question(const QString& path)
 {
     return u"Path "_s + path + u" does not exist. Do you want to create it?"_s;
 }
-
 
 } // namespace
 
@@ -112,17 +112,17 @@ private slots:
 
         const TreeScan s = t.scan(); // no question may come: the script holds no answer
         QCOMPARE(t.pairs(s),
-            QStringList({ u"|"_s, u"/cased|/cased"_s, u"/Data|/DATA"_s, u"/flag1|/flag1"_s, u"/flag2|/flag2"_s, u"/real|/real"_s,
-                u"/solo_marked|/solo_marked"_s, u"/elsewhere|/elsewhere"_s, u"/marked_only2|/marked_only2"_s,
-                u"/Data/sub|/DATA/sub"_s, u"/flag2/below|/flag2/below"_s,
+            QStringList({ u"|"_s, u"/cased|/cased"_s, u"/Data|/DATA"_s, u"/flag1|/flag1"_s, u"/flag2|/flag2"_s,
+                u"/real|/real"_s, u"/solo_marked|/solo_marked"_s, u"/elsewhere|/elsewhere"_s,
+                u"/marked_only2|/marked_only2"_s, u"/Data/sub|/DATA/sub"_s, u"/flag2/below|/flag2/below"_s,
                 u"/flag2/_no_mirror.flg|/flag2/_no_mirror.flg"_s, u"/elsewhere/deep|/elsewhere/deep"_s }));
         // A marker that is a folder ("flag2" in tree 2) does not count; one on the side that
         // exists silences a one-sided branch; a link stands in the way of a branch without a
         // question being asked, also when it is spelled in another case.
         QCOMPARE(s.report,
-            u"\r\nOnly in tree 1: "_s + t.one + u"/cased\r\nOnly in tree 1: "_s + t.one + u"/real\r\nOnly in tree 2: "_s + t.two
-                + u"/elsewhere\r\nOnly in tree 2: "_s + t.two + u"/flag2/_no_mirror.flg\r\nOnly in tree 2: "_s + t.two
-                + u"/elsewhere/deep"_s);
+            u"\r\nOnly in tree 1: "_s + t.one + u"/cased\r\nOnly in tree 1: "_s + t.one + u"/real\r\nOnly in tree 2: "_s
+                + t.two + u"/elsewhere\r\nOnly in tree 2: "_s + t.two + u"/flag2/_no_mirror.flg\r\nOnly in tree 2: "_s
+                + t.two + u"/elsewhere/deep"_s);
         QCOMPARE(s.only_in_tree1, QStringList({ t.one + u"/cased"_s, t.one + u"/real"_s }));
         QVERIFY(t.port.shown.isEmpty());
         QVERIFY(!walkable(t.fs, t.one + u"/real"_s, t.two + u"/real"_s, false));
@@ -156,6 +156,28 @@ private slots:
                 u"/b0000|/b0000"_s }));
         QVERIFY(s.limit_reached);
         QCOMPARE(t.port.texts(), QStringList({ branch_limit_message() }));
+    }
+
+    void command_line_comparison_says_things_in_walk_order()
+    {
+        Trees t;
+        QStringList expected;
+        QVERIFY(
+            make_tree(t.one, { u"A"_s, u"B/C"_s, u"D/E/F"_s }) && make_tree(t.two, { u"A"_s, u"B/C"_s, u"D/E/F"_s }));
+        for (const QString& d : { u"A"_s, u"B"_s, u"D"_s, u"B/C"_s, u"D/E"_s, u"D/E/F"_s }) {
+            QVERIFY(make_file(t.one + u'/' + d + u"/same"_s, "1", 1700000000)
+                && make_file(t.two + u'/' + d + u"/same"_s, "22", 1700000000));
+            expected << size_warning_text({ u"same"_s, 1, 2 });
+        }
+        const TreeComparison tree = compare_trees(t.fs, t.port, t.one, t.two, false);
+        QCOMPARE(t.port.texts(), expected);
+        QStringList walked;
+        for (const BranchComparison& b : tree.branches)
+            walked << QString(b.dir1).remove(t.one) + u':' + b.result.newer_in_dir2.join(u',');
+        QCOMPARE(walked,
+            QStringList({ u":"_s, u"/A:same"_s, u"/B:same"_s, u"/D:same"_s, u"/B/C:same"_s, u"/D/E:same"_s,
+                u"/D/E/F:same"_s }));
+        QVERIFY(tree.differences_found() && !tree.trouble);
     }
 
     void log_file_after_two_saves()
