@@ -9,6 +9,7 @@ struct Globals {
     bool GLB_starting_up = false;        // the main window is still loading: no history entries
     bool GLB_differences_found = false;  // the last comparison left entries in lists 1 to 4
     bool GLB_cancel = false;             // a long operation is asked to stop
+    bool GLB_copy_ok = false;            // the last Copy_file succeeded
     bool GLB_ignore_one_hour_diff = false;
     QString GLB_history_file;
     QString GLB_crlf = QStringLiteral("\r\n");

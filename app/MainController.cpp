@@ -8,6 +8,8 @@
 #include "platform/SettingsStore.h"
 #include "platform/Trace.h"
 #include "platform/UserPort.h"
+#include "transfer/Alignment.h"
+#include "transfer/DragDrop.h"
 #include "transfer/OpenRun.h"
 
 #include <QEventLoop>
@@ -23,6 +25,8 @@ MainController::MainController(FileSystem& fs, UserPort& port, SettingsStore& se
     , pane2_(fs)
     , dir_commands_(fs, port, pane1_, pane2_)
     , deletion_(fs, port, lists_)
+    , transfers_{fs, port, lists_, glb_.GLB_dir1, glb_.GLB_dir2, glb_.GLB_copy_ok, glb_.GLB_cancel,
+                 glb_.GLB_ignore_one_hour_diff}
 {
     DeletionHooks& del = deletion_.hooks;
     del.context = [this] {
@@ -37,6 +41,13 @@ MainController::MainController(FileSystem& fs, UserPort& port, SettingsStore& se
         fill_list_from_files(pane1_, lists_.list(1));
     };
     del.auto_next = [this] {
+        if (hooks_.auto_next)
+            hooks_.auto_next();
+    };
+    transfers_.hooks.delete_to_trash = [this] { return state_.delete_to_trash_checked(); };
+    transfers_.hooks.clear_free_space_labels = [this] { clear_free_space_labels(); };
+    transfers_.hooks.set_cancel_enabled = [this](bool on) { state_.set_cancel_enabled(on); };
+    transfers_.hooks.auto_next = [this] {
         if (hooks_.auto_next)
             hooks_.auto_next();
     };
@@ -368,7 +379,29 @@ void MainController::list_mouse_move(int list_number, int row)
 
 void MainController::exit_Click()
 {
+    // A copy under way stops at its next chunk, removing its temporary file; no other starts.
+    transfers_.abandon = true;
+    glb_.GLB_cancel = true;
     end_program(0);
+}
+
+void MainController::bot_list_Click(int list_number)
+{
+    ::bot_list_Click(transfers_, list_number);
+    if (transfers_.ended)
+        ended_ = true;
+}
+
+void MainController::list_drag_start(int list_number)
+{
+    glb_.GLB_drag_source = QStringLiteral("List") + QString::number(list_number);
+}
+
+void MainController::list_drag_drop(int source, int target, const QString& name)
+{
+    ::list_drag_drop(transfers_, source, target, name);
+    if (transfers_.ended)
+        ended_ = true;
 }
 
 void MainController::m_ignore_one_hour_differences_Click()

@@ -8,6 +8,7 @@
 #include "app/Globals.h"
 #include "app/WindowState.h"
 #include "compare/FileListsModel.h"
+#include "transfer/TransferContext.h"
 #include "transfer/Deletion.h"
 
 #include <functional>
@@ -52,6 +53,9 @@ public:
     DirPane& pane(int number) { return number == 1 ? pane1_ : pane2_; }
     DirectoryCommands& directory_commands() { return dir_commands_; }
     ControllerHooks& hooks() { return hooks_; }
+    TransferContext& transfers() { return transfers_; }
+    // The outside copy of a copy's last attempts goes through `shell`.
+    void set_shell(Shell* shell) { transfers_.shell = shell; }
     // The delete button, the lists' context menu and the delete drop target.
     Deletion& deletion() { return deletion_; }
 
@@ -64,6 +68,12 @@ public:
     // Buttons and menus.
     void bot_compare_Click();
     void bot_cancel_Click() { glb_.GLB_cancel = true; }
+    // "align these files" under list 1 to 4.
+    void bot_list_Click(int list_number);
+    // A drag began on list `list_number` (1..5).
+    void list_drag_start(int list_number);
+    // The entry `name` of list `source` was dropped on list `target`.
+    void list_drag_drop(int source, int target, const QString& name);
     void exit_Click();
     void m_ignore_one_hour_differences_Click();
     void m_skip_delete_confirmations_Click();
@@ -119,6 +129,7 @@ private:
     DirectoryCommands dir_commands_;
     Deletion deletion_;
     ControllerHooks hooks_;
+    TransferContext transfers_;
     QString current_drive_;
     bool ended_ = false;
 };

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
+
 // What one lookup of a path says. Times are seconds since the epoch, truncated to whole seconds.
 struct FileInfo {
     bool is_dir = false;
@@ -52,6 +54,38 @@ struct Volume {
     QString display_name;  // what the drive selector shows
 };
 
+// How one copy into a directory treats what it finds there.
+struct CopyOptions {
+    // False: nothing is ever replaced; a name there in any spelling of case ends the copy.
+    bool replace = false;
+    // For a replacing copy: asked once, just before the new file is written, with the source and
+    // the file at the destination (links followed); false leaves the destination alone.
+    std::function<bool(const FileInfo& source, const FileInfo& destination)> may_replace;
+    // The file and its directory entry reach the device before the copy returns. A bulk copy
+    // leaves this off and flushes the whole volume once (sync_volume).
+    bool flush = true;
+    // Called between chunks with the bytes copied so far; returning false abandons the copy.
+    std::function<bool(qint64 done)> progress;
+};
+
+// Why a copy did not even start writing.
+enum class CopyRefusal {
+    None,
+    Exists,    // a file of that name is there (no replacing)
+    CaseTwin,  // a name differing only in case is there (no replacing)
+    Changed,   // the destination is no longer what the caller expected, or is gone
+    SameFile,  // source and destination are one file
+};
+
+struct CopyResult {
+    FsError error;  // set for every failure and refusal
+    CopyRefusal refusal = CopyRefusal::None;
+    QString existing;  // the name found at the destination (Exists, CaseTwin)
+    bool abandoned = false;  // the progress callback said stop
+    qint64 bytes = 0;
+    bool ok() const { return !error.failed(); }
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -88,6 +122,21 @@ public:
     // keeping the source's modification time. On any failure the temporary file is removed and
     // an existing destination is left untouched.
     virtual FsError copy_file(const QString& from, const QString& to) = 0;
+    // Copies the file `from` to `name` in `dir` by descriptor: the directory is opened once, the
+    // new file is written under a temporary hidden name made there exclusively, given the
+    // source's modification time, and renamed into place in that directory. A destination that is
+    // a symbolic link is replaced by the file, never written through. On any failure the
+    // temporary file is removed and the destination is as it was.
+    virtual CopyResult copy_into(const QString& from, const QString& dir, const QString& name,
+                                 const CopyOptions& options) = 0;
+    // Renames `temp_name` in `dir` (a file an outside copy wrote) to `name` by the same rules as
+    // copy_into; `source` is what the destination is checked against.
+    virtual CopyResult place_file(const QString& dir, const QString& temp_name, const QString& name,
+                                  const FileInfo& source, const CopyOptions& options) = 0;
+    // A fresh hidden name for a temporary file in `dir`; nothing is created.
+    virtual QString temp_name() const = 0;
+    // Puts every written block of the volume that holds `dir` on its device.
+    virtual FsError sync_volume(const QString& dir) = 0;
     // Removes a file, or a symbolic link (never its target).
     virtual FsError remove_file(const QString& path) = 0;
     // Removes the entry `name` of directory `dir` (a file, a link, or anything else that is not a

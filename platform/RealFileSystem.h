@@ -3,6 +3,8 @@
 
 #include "platform/FileSystem.h"
 
+#include <QSet>
+
 #include <cstddef>
 
 class RealFileSystem : public FileSystem {
@@ -15,6 +17,12 @@ public:
     QString resolve_case(const QString& dir, const QString& name) const override;
 
     FsError copy_file(const QString& from, const QString& to) override;
+    CopyResult copy_into(const QString& from, const QString& dir, const QString& name,
+                         const CopyOptions& options) override;
+    CopyResult place_file(const QString& dir, const QString& temp_name, const QString& name, const FileInfo& source,
+                          const CopyOptions& options) override;
+    QString temp_name() const override;
+    FsError sync_volume(const QString& dir) override;
     FsError remove_file(const QString& path) override;
     FsError remove_entry(const QString& dir, const QString& name, bool any_case, bool to_trash) override;
     FsError make_dir(const QString& path) override;
@@ -35,4 +43,21 @@ protected:
     // `data` in the file being written. Returns 0 or an errno value. Tests override it to make a
     // device fail part-way.
     virtual int write_bytes(int fd, const char* data, std::size_t size, qint64 offset);
+    // Whether a copy may let the kernel move the bytes (copy_file_range) instead of reading and
+    // writing them here; tests that fail writes turn it off.
+    virtual bool kernel_copy() const { return true; }
+    // Renames `from` to `to` inside the directory `dir_fd` (renameat2 with `flags`). Returns 0 or
+    // an errno value.
+    virtual int rename_at(int dir_fd, const char* from, const char* to, unsigned flags);
+
+private:
+    // The folded names of a directory a copy looked into, and the change time it had then; a
+    // bulk copy into one directory reads it once instead of once per file.
+    struct NameCache {
+        quint64 device = 0, inode = 0;
+        qint64 ctime_sec = -1, ctime_nsec = -1;  // the directory's change time when read
+        QSet<QString> folded;
+    };
+    NameCache names_;
+    friend struct CopyInto;
 };

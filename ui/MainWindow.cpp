@@ -9,6 +9,7 @@
 #include "ui/Placement.h"
 #include "platform/Shell.h"
 #include "platform/UserPort.h"
+#include "transfer/TransferContext.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -19,8 +20,10 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QLocale>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStyle>
@@ -135,11 +138,19 @@ MainWindow::MainWindow(MainController& controller, UserPort& port, Shell& shell)
         if (bot_compare_tree_->isVisibleTo(this))
             bot_compare_tree_->setFocus();
     };
+    TransferHooks& transfer = controller_.transfers().hooks;
+    transfer.focus_exit = [this] { bot_exit_->setFocus(); };
+    transfer.show_progress = [this](const AlignProgress& p) { show_progress(p); };
+    controller_.set_shell(&shell_);
 }
 
 MainWindow::~MainWindow()
 {
     controller_.hooks() = ControllerHooks{};
+    TransferHooks& transfer = controller_.transfers().hooks;
+    transfer.focus_exit = nullptr;
+    transfer.show_progress = nullptr;
+    controller_.set_shell(nullptr);
 }
 
 void MainWindow::build_menus()
@@ -271,15 +282,20 @@ void MainWindow::build_controls()
         view->installEventFilter(popup);  // the menu key reaches the view, a click its viewport
         view->viewport()->installEventFilter(popup);
         connect(view, &FileListView::hovered, this, [this](int list, int row) { controller_.list_mouse_move(list, row); });
+        connect(view, &FileListView::drag_started, this, [this](int list) { controller_.list_drag_start(list); });
+        connect(view, &FileListView::dropped, this, [this, &model](int source, int target, const QString& name) {
+            controller_.list_drag_drop(source, target, name);
+            // The pressed entry may have left its list: the buttons say what they would align now.
+            for (int list = 1; list <= 4; ++list)
+                model.set_align_caption(list);
+        });
         if (n <= 4) {
             connect(view, &FileListView::clicked_list, this, [&model](int list) { model.set_align_caption(list); });
             auto* button = make_button(QStringLiteral("bot_list%1").arg(n), model.align_caption(n), client_);
             button->setAccessibleDescription(QStringLiteral("Copies the selected files of list %1, or all of them when "
                                                             "none is selected, to the other directory")
                                                  .arg(n));
-            // Copying the lists across comes with the transfer commands; until then the button
-            // only shows what it will do.
-            button->setEnabled(false);
+            connect(button, &QPushButton::clicked, this, [this, n] { controller_.bot_list_Click(n); });
             align_buttons_[size_t(n - 1)] = button;
         }
     }
@@ -302,6 +318,12 @@ void MainWindow::build_controls()
     connect(bot_cancel_, &QPushButton::clicked, this, [this] { controller_.bot_cancel_Click(); });
     bot_exit_ = make_button(QStringLiteral("bot_exit"), QStringLiteral("&exit"), frame_);
     connect(bot_exit_, &QPushButton::clicked, this, [this] { controller_.exit_Click(); });
+    progress_ = new QProgressBar(frame_);
+    progress_->setObjectName(QStringLiteral("align_progress"));
+    progress_->setAccessibleName(QStringLiteral("Alignment progress"));
+    progress_->setAccessibleDescription(QStringLiteral("Files and bytes copied so far of the files being aligned"));
+    progress_->setTextVisible(true);
+    progress_->hide();
 
     history_ = new QListWidget(client_);
     history_->setObjectName(QStringLiteral("history"));
@@ -438,6 +460,39 @@ void MainWindow::apply_layout()
     ::apply_layout(this, controller_.globals().GLB_starting_up);
     for (QPushButton* button : client_->findChildren<QPushButton*>())
         fit_caption(button);
+    place_progress();
+}
+
+void MainWindow::place_progress()
+{
+    // Over the first three command buttons, which have nothing to do while files are copied.
+    const QRect first = bot_compare_tree_->geometry();
+    const QRect third = bot_delete_->geometry();
+    progress_->setGeometry(QRect(first.topLeft(), third.bottomRight()));
+}
+
+void MainWindow::show_progress(const AlignProgress& p)
+{
+    if (!p.visible) {
+        progress_->hide();
+        return;
+    }
+    // Bytes drive the bar (a few large files would leave a file count standing still); both
+    // counts are in its text.
+    const int scale = 10000;
+    progress_->setRange(0, scale);
+    progress_->setValue(p.bytes_total > 0 ? int(double(p.bytes_done) / double(p.bytes_total) * scale)
+                                          : (p.files_total > 0 ? p.files_done * scale / p.files_total : 0));
+    const QLocale locale;
+    progress_->setFormat(QStringLiteral("%1 of %2 files, %3 of %4")
+                             .arg(p.files_done)
+                             .arg(p.files_total)
+                             .arg(locale.formattedDataSize(p.bytes_done), locale.formattedDataSize(p.bytes_total)));
+    if (!progress_->isVisible()) {
+        place_progress();
+        progress_->show();
+        progress_->raise();
+    }
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event)

@@ -14,7 +14,9 @@ class QFrame;
 class QLabel;
 class QListWidget;
 class QMenu;
+class QProgressBar;
 class QPushButton;
+struct AlignProgress;
 class Shell;
 class UserPort;
 
@@ -41,6 +43,8 @@ private:
     // Keyboard order as the screen reads: panes, lists left to right, then the buttons.
     void set_tab_order();
     void show_dir_popup(int pane, const QPoint& global_pos);
+    void show_progress(const AlignProgress& progress);
+    void place_progress();
     // The lists' context menu, and the two drop targets that take list entries.
     void build_list_popup();
     void show_list_popup(int list, const QPoint& global_pos);
@@ -65,6 +69,8 @@ private:
     QPushButton* bot_delete_ = nullptr;
     QPushButton* bot_cancel_ = nullptr;
     QPushButton* bot_exit_ = nullptr;
+    // Files and bytes of a bulk alignment, over the first command buttons while it runs.
+    QProgressBar* progress_ = nullptr;
     QListWidget* history_ = nullptr;
     QAction* m_ignore_one_hour_differences_ = nullptr;
     QAction* m_skip_delete_confirmations_ = nullptr;

@@ -29,6 +29,8 @@ public:
     // info(), exists() and list() of `path` (with or without a final separator) fail with the
     // program's error `error_number`; dir_exists() of it is false.
     void fail_path(const QString& path, int error_number);
+    // The next `times` renames of a copied file into place fail with the errno value `errnum`.
+    void fail_rename_into_place(int errnum, int times = 1) { rename_fault_ = { errnum, times }; }
     int calls(Op op) const { return calls_[size_t(op)]; }
 
     Result<QVector<DirEntry>> list(const QString& d, EntryKind k, bool h) const override
@@ -60,6 +62,16 @@ public:
     {
         return failed(Op::CopyFile) ? due_ : Real::copy_file(a, b);
     }
+    // The source's path faults (set with fail_path) make the source missing.
+    CopyResult copy_into(const QString& from, const QString& d, const QString& n, const CopyOptions& o) override
+    {
+        if (failed(Op::CopyFile, from)) {
+            CopyResult r;
+            r.error = due_;
+            return r;
+        }
+        return Real::copy_into(from, d, n, o);
+    }
     FsError remove_file(const QString& p) override { return failed(Op::RemoveFile) ? due_ : Real::remove_file(p); }
     // Counts as a RemoveFile call.
     FsError remove_entry(const QString& d, const QString& n, bool any_case, bool to_trash) override
@@ -83,6 +95,15 @@ public:
 
 protected:
     int write_bytes(int fd, const char* data, std::size_t size, qint64 offset) override;
+    // Failing writes need the bytes to pass through write_bytes.
+    bool kernel_copy() const override { return write_fault_.times == 0; }
+    int rename_at(int dir_fd, const char* from, const char* to, unsigned flags) override
+    {
+        if (rename_fault_.times == 0)
+            return Real::rename_at(dir_fd, from, to, flags);
+        --rename_fault_.times;
+        return rename_fault_.errnum;
+    }
 
 private:
     // Counts the call of `op`; true when it is to fail: by its own fault when due, else by the fault
@@ -97,4 +118,5 @@ private:
     mutable FsError due_;
     QHash<QString, int> path_faults_;
     WriteFault write_fault_;
+    struct { int errnum = 0, times = 0; } rename_fault_;
 };

@@ -1,0 +1,448 @@
+// Copying a file into a directory by descriptor, and flushing a volume.
+#include "platform/Fd.h"
+#include "platform/Names.h"
+#include "platform/RealFileSystem.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <chrono>
+#include <vector>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// A chunk of a large copy takes about a tenth of a second, so the window answers between chunks on
+// a slow stick as on a fast disk; its size stays within these bounds.
+constexpr qint64 min_chunk = qint64(1) << 20;
+constexpr qint64 max_chunk = qint64(64) << 20;
+constexpr qint64 chunk_target_ns = 100'000'000;
+constexpr qint64 buffer_size = qint64(1) << 20; // when the bytes pass through the program
+constexpr char temp_prefix[] = ".tandrel-tmp-";
+
+bool to_native(const QString& text, QByteArray& out)
+{
+    out = QFile::encodeName(text);
+    return !out.contains('\0') && QFile::decodeName(out) == text;
+}
+
+// A bare name of one directory entry: no separator, not "." or "..".
+bool plain_name(const QString& name, QByteArray& out)
+{
+    return !name.isEmpty() && !name.contains(path_separator) && name != u"." && name != u".." && to_native(name, out);
+}
+
+int open_dir_fd(const QByteArray& path)
+{
+    int fd;
+    do
+        fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+FileInfo info_of(const struct stat& st)
+{
+    FileInfo i;
+    i.is_dir = S_ISDIR(st.st_mode);
+    i.is_file = S_ISREG(st.st_mode);
+    i.length = i.is_file ? qint64(st.st_size) : 0;
+    i.mtime = st.st_mtim.tv_sec;
+    i.device = st.st_dev;
+    i.inode = st.st_ino;
+    return i;
+}
+
+CopyResult failure(const FsError& error, CopyRefusal refusal = CopyRefusal::None, const QString& existing = {})
+{
+    CopyResult r;
+    r.error = error;
+    r.refusal = refusal;
+    r.existing = existing;
+    return r;
+}
+
+// Volumes without a flush of their own report one of these; there is nothing more to do there.
+bool flush_unsupported(int err)
+{
+    return err == EINVAL || err == ENOTSUP || err == ENOSYS;
+}
+
+} // namespace
+
+// The steps of one copy that need the file system's hooks and its cache of names.
+struct CopyInto {
+    RealFileSystem& fs;
+    const QString& shown_dir;
+    int dir_fd;
+
+    // Refuses the copy when the destination is not what the options allow. One lookup of the
+    // name itself; for a copy that never replaces, the directory's names ignoring case too.
+    CopyResult check_destination(
+        const QByteArray& name, const QString& shown_name, const FileInfo& source, const CopyOptions& options)
+    {
+        struct stat st { };
+        if (!options.replace) {
+            if (::fstatat(dir_fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)
+                return failure(make_error(err_file_exists), CopyRefusal::Exists, shown_name);
+            if (errno != ENOENT)
+                return failure(error_from_errno(errno, shown_dir + shown_name));
+            QString twin;
+            if (FsError e = case_twin(shown_name, twin))
+                return failure(e);
+            if (!twin.isEmpty())
+                return failure(make_error(err_file_exists), CopyRefusal::CaseTwin, twin);
+            return {};
+        }
+        if (::fstatat(dir_fd, name.constData(), &st, 0) != 0) {
+            if (errno == ENOENT)
+                return failure(make_error(err_file_not_found), CopyRefusal::Changed);
+            return failure(error_from_errno(errno, shown_dir + shown_name));
+        }
+        const FileInfo there = info_of(st);
+        if (there.device == source.device && there.inode == source.inode)
+            return failure(make_error(err_path_file_access), CopyRefusal::SameFile);
+        if (!there.is_file || (options.may_replace && !options.may_replace(source, there)))
+            return failure(make_error(err_path_file_access), CopyRefusal::Changed);
+        return {};
+    }
+
+    // The name in the directory that equals `name` ignoring case (but is not `name` itself).
+    FsError case_twin(const QString& name, QString& twin)
+    {
+        struct stat st { };
+        if (::fstat(dir_fd, &st) != 0)
+            return error_from_errno(errno, shown_dir);
+        RealFileSystem::NameCache& c = fs.names_;
+        if (c.device != st.st_dev || c.inode != st.st_ino || c.ctime_sec != st.st_ctim.tv_sec
+            || c.ctime_nsec != st.st_ctim.tv_nsec) {
+            if (FsError e = read_folded(c.folded)) {
+                c.ctime_sec = -1; // a names list cut short is no list
+                return e;
+            }
+            remember(st);
+        }
+        if (!c.folded.contains(fold_name(name)))
+            return {};
+        // Rare: find the spelling to tell the person.
+        twin = fs.resolve_case(shown_dir, name);
+        if (twin == name)
+            twin = name.toUpper();
+        return {};
+    }
+
+    FsError read_folded(QSet<QString>& folded)
+    {
+        folded.clear();
+        const int fd = ::openat(dir_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+            return error_from_errno(errno, shown_dir);
+        DIR* d = ::fdopendir(fd);
+        if (!d) {
+            ::close(fd);
+            return error_from_errno(errno, shown_dir);
+        }
+        for (;;) {
+            errno = 0;
+            const dirent* e = ::readdir(d);
+            if (!e)
+                break;
+            // A name that does not decode exactly still blocks whatever it decodes to.
+            folded.insert(fold_name(QFile::decodeName(e->d_name)));
+        }
+        const int err = errno;
+        ::closedir(d);
+        return err ? error_from_errno(err, shown_dir) : FsError {};
+    }
+
+    void remember(const struct stat& dir_st)
+    {
+        RealFileSystem::NameCache& c = fs.names_;
+        c.device = dir_st.st_dev;
+        c.inode = dir_st.st_ino;
+        c.ctime_sec = dir_st.st_ctim.tv_sec;
+        c.ctime_nsec = dir_st.st_ctim.tv_nsec;
+    }
+
+    // After a name of ours went in: the cache stays good when nobody else changed the directory.
+    void added(const QString& name)
+    {
+        struct stat st { };
+        RealFileSystem::NameCache& c = fs.names_;
+        if (::fstat(dir_fd, &st) != 0 || c.device != st.st_dev || c.inode != st.st_ino) {
+            c.ctime_sec = -1;
+            return;
+        }
+        c.folded.insert(fold_name(name));
+        remember(st);
+    }
+
+    // Moves `temp` to `name`: over the file there when replacing, else only where no entry of
+    // that name exists, even one that appeared a moment ago.
+    CopyResult commit(
+        const QByteArray& temp, const QByteArray& name, const QString& shown_name, const CopyOptions& options)
+    {
+        const QString shown = shown_dir + shown_name;
+        if (options.replace) {
+            if (const int err = fs.rename_at(dir_fd, temp.constData(), name.constData(), 0))
+                return failure(error_from_errno(err, shown));
+            return {};
+        }
+        int err = fs.rename_at(dir_fd, temp.constData(), name.constData(), RENAME_NOREPLACE);
+        if (err == 0) {
+            added(shown_name);
+            return {};
+        }
+        if (err == EINVAL || err == ENOSYS || err == ENOTSUP) {
+            // Volumes that cannot rename without replacing: a hard link refuses an existing name
+            // just as well; where there are no hard links, look once more and rename.
+            if (::linkat(dir_fd, temp.constData(), dir_fd, name.constData(), 0) == 0) {
+                ::unlinkat(dir_fd, temp.constData(), 0);
+                added(shown_name);
+                return {};
+            }
+            err = errno;
+            if (err != EEXIST) {
+                struct stat st { };
+                if (::fstatat(dir_fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)
+                    err = EEXIST;
+                else
+                    err = fs.rename_at(dir_fd, temp.constData(), name.constData(), 0);
+            }
+        }
+        if (err == 0) {
+            added(shown_name);
+            return {};
+        }
+        if (err == EEXIST)
+            return failure(make_error(err_file_exists), CopyRefusal::Exists, shown_name);
+        return failure(error_from_errno(err, shown));
+    }
+
+    // The bytes of `in` (of length `size`) into `out`, in chunks, with the progress callback
+    // between them.
+    CopyResult copy_bytes(
+        int in, int out, qint64 size, const QString& shown_from, const QString& shown_to, const CopyOptions& options)
+    {
+        CopyResult r;
+        ::posix_fadvise(in, 0, 0, POSIX_FADV_SEQUENTIAL);
+        bool kernel = fs.kernel_copy();
+        qint64 chunk = qint64(8) << 20;
+        std::vector<char> buffer;
+        qint64 done = 0;
+        while (done < size) {
+            const qint64 want = std::min(chunk, size - done);
+            const auto started = std::chrono::steady_clock::now();
+            qint64 got = 0;
+            if (kernel) {
+                loff_t in_off = done, out_off = done;
+                const ssize_t n = ::copy_file_range(in, &in_off, out, &out_off, size_t(want), 0);
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n < 0 && done == 0
+                    && (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL || errno == EBADF
+                        || errno == EPERM)) {
+                    kernel = false; // not between these two files: read and write instead
+                    continue;
+                }
+                if (n < 0)
+                    return failure(error_from_errno(errno, shown_to));
+                got = n;
+            } else {
+                if (buffer.empty())
+                    buffer.resize(size_t(std::min<qint64>(buffer_size, size)));
+                const ssize_t n = ::pread(in, buffer.data(), size_t(std::min<qint64>(want, buffer_size)), done);
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n < 0)
+                    return failure(error_from_errno(errno, shown_from));
+                if (n > 0)
+                    if (const int err = fs.write_bytes(out, buffer.data(), size_t(n), done))
+                        return failure(error_from_errno(err, shown_to));
+                got = n;
+            }
+            if (got == 0)
+                return failure(make_error(err_path_file_access)); // the source shrank under us
+            // Start writing the chunk out now: the flush at the end then has little left to wait
+            // for, and a large copy does not pile up unwritten memory.
+            if (got >= min_chunk)
+                ::sync_file_range(out, done, got, SYNC_FILE_RANGE_WRITE);
+            done += got;
+            const qint64 took = std::chrono::nanoseconds(std::chrono::steady_clock::now() - started).count();
+            if (took < chunk_target_ns / 2 && got == chunk)
+                chunk = std::min(chunk * 2, max_chunk);
+            else if (took > chunk_target_ns * 2)
+                chunk = std::max(chunk / 2, min_chunk);
+            r.bytes = done;
+            if (options.progress && !options.progress(done)) {
+                r.abandoned = true;
+                r.error = make_error(err_path_file_access);
+                return r;
+            }
+        }
+        return r;
+    }
+};
+
+CopyResult RealFileSystem::copy_into(
+    const QString& from, const QString& dir, const QString& name, const CopyOptions& options)
+{
+    const QString dir_path = with_final_separator(dir);
+    QByteArray src_path, dir_native, name_native;
+    if (!to_native(from, src_path) || !to_native(dir_path, dir_native) || !plain_name(name, name_native))
+        return failure(make_error(err_bad_file_name));
+
+    // Non-blocking, so that a pipe standing where a file was expected cannot hang the program.
+    int fd;
+    do
+        fd = ::open(src_path.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return failure(error_from_errno(errno, from));
+    Fd src(fd);
+    struct stat src_st { };
+    if (::fstat(src.get(), &src_st) != 0)
+        return failure(error_from_errno(errno, from));
+    if (!S_ISREG(src_st.st_mode))
+        return failure(make_error(err_path_file_access));
+    const FileInfo source = info_of(src_st);
+
+    Fd dir_fd(open_dir_fd(dir_native));
+    if (!dir_fd.valid())
+        return failure(error_from_errno(errno, dir_path));
+    CopyInto op { *this, dir_path, dir_fd.get() };
+    // The same file under another name (a hard link, the same directory twice) is never copied
+    // onto itself.
+    struct stat there { };
+    if (::fstatat(dir_fd.get(), name_native.constData(), &there, 0) == 0 && there.st_dev == src_st.st_dev
+        && there.st_ino == src_st.st_ino)
+        return failure(make_error(err_path_file_access), CopyRefusal::SameFile);
+    if (CopyResult r = op.check_destination(name_native, name, source, options); !r.ok())
+        return r;
+
+    QByteArray temp;
+    Fd out;
+    for (int attempt = 0; attempt < 100 && !out.valid(); ++attempt) {
+        temp = QFile::encodeName(temp_name());
+        const int t = ::openat(
+            dir_fd.get(), temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600);
+        if (t >= 0)
+            out = Fd(t);
+        else if (errno != EEXIST && errno != EINTR)
+            return failure(error_from_errno(errno, dir_path + name));
+    }
+    if (!out.valid())
+        return failure(make_error(err_file_exists));
+    const QString shown_to = dir_path + name;
+    auto fail = [&](CopyResult r) {
+        out.close();
+        ::unlinkat(dir_fd.get(), temp.constData(), 0);
+        return r;
+    };
+
+    CopyResult r = op.copy_bytes(src.get(), out.get(), qint64(src_st.st_size), from, shown_to, options);
+    if (!r.ok())
+        return fail(r);
+    // A source that changed while it was read would leave a copy of neither version.
+    struct stat after { };
+    if (::fstat(src.get(), &after) != 0)
+        return fail(failure(error_from_errno(errno, from)));
+    if (after.st_size != src_st.st_size || after.st_mtim.tv_sec != src_st.st_mtim.tv_sec
+        || after.st_mtim.tv_nsec != src_st.st_mtim.tv_nsec)
+        return fail(failure(make_error(err_path_file_access)));
+    // Best effort: some volumes (FAT) have no modes to set.
+    ::fchmod(out.get(), src_st.st_mode & 0777);
+    if (options.flush && ::fsync(out.get()) != 0 && !flush_unsupported(errno))
+        return fail(failure(error_from_errno(errno, shown_to)));
+    const timespec times[2] = { src_st.st_atim, src_st.st_mtim };
+    if (::futimens(out.get(), times) != 0)
+        return fail(failure(error_from_errno(errno, shown_to)));
+    struct stat written { };
+    if (::fstat(out.get(), &written) != 0)
+        return fail(failure(error_from_errno(errno, shown_to)));
+    // FAT keeps dates to two seconds: a date rounded there is the same date for the comparison.
+    const qint64 date_shift = qint64(written.st_mtim.tv_sec) - qint64(src_st.st_mtim.tv_sec);
+    if (written.st_size != src_st.st_size || date_shift < -2 || date_shift > 2)
+        return fail(failure(make_error(err_device_io)));
+    if (out.close() != 0)
+        return fail(failure(error_from_errno(errno, shown_to)));
+
+    const qint64 bytes = r.bytes;
+    r = op.commit(temp, name_native, name, options);
+    if (!r.ok()) {
+        ::unlinkat(dir_fd.get(), temp.constData(), 0);
+        return r;
+    }
+    // So that the new name itself survives a power cut.
+    if (options.flush && ::fsync(dir_fd.get()) != 0 && !flush_unsupported(errno))
+        return failure(error_from_errno(errno, shown_to));
+    r.bytes = bytes;
+    return r;
+}
+
+CopyResult RealFileSystem::place_file(const QString& dir, const QString& temp_name, const QString& name,
+    const FileInfo& source, const CopyOptions& options)
+{
+    const QString dir_path = with_final_separator(dir);
+    QByteArray dir_native, temp_native, name_native;
+    if (!to_native(dir_path, dir_native) || !plain_name(temp_name, temp_native) || !plain_name(name, name_native))
+        return failure(make_error(err_bad_file_name));
+    Fd dir_fd(open_dir_fd(dir_native));
+    if (!dir_fd.valid())
+        return failure(error_from_errno(errno, dir_path));
+    CopyInto op { *this, dir_path, dir_fd.get() };
+    struct stat st { };
+    if (::fstatat(dir_fd.get(), temp_native.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return failure(error_from_errno(errno, dir_path + temp_name));
+    if (!S_ISREG(st.st_mode))
+        return failure(make_error(err_path_file_access));
+    if (options.flush) {
+        // The outside copy did not flush what it wrote.
+        Fd written(::openat(dir_fd.get(), temp_native.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+        if (!written.valid() || (::fsync(written.get()) != 0 && !flush_unsupported(errno))) {
+            const int err = errno;
+            ::unlinkat(dir_fd.get(), temp_native.constData(), 0);
+            return failure(error_from_errno(err, dir_path + name));
+        }
+    }
+    CopyResult r = op.check_destination(name_native, name, source, options);
+    if (r.ok())
+        r = op.commit(temp_native, name_native, name, options);
+    if (!r.ok()) {
+        ::unlinkat(dir_fd.get(), temp_native.constData(), 0);
+        return r;
+    }
+    if (options.flush)
+        ::fsync(dir_fd.get());
+    r.bytes = st.st_size;
+    return r;
+}
+
+QString RealFileSystem::temp_name() const
+{
+    return QString::fromLatin1(temp_prefix)
+        + QString::number(QRandomGenerator::global()->generate64(), 36).rightJustified(13, u'0');
+}
+
+int RealFileSystem::rename_at(int dir_fd, const char* from, const char* to, unsigned flags)
+{
+    return ::renameat2(dir_fd, from, dir_fd, to, flags) == 0 ? 0 : errno;
+}
+
+FsError RealFileSystem::sync_volume(const QString& dir)
+{
+    QByteArray native;
+    if (!to_native(with_final_separator(dir), native))
+        return make_error(err_bad_file_name);
+    Fd fd(open_dir_fd(native));
+    if (!fd.valid())
+        return error_from_errno(errno, with_final_separator(dir));
+    if (::syncfs(fd.get()) != 0 && !flush_unsupported(errno))
+        return error_from_errno(errno, with_final_separator(dir));
+    return {};
+}

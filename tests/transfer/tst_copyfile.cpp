@@ -1,0 +1,266 @@
+// Copying one file across the pair: what may be replaced, faults that must lose nothing, the
+// fallback attempts, and names that must reach the disk as they are.
+#include "transfer/CopyFile.h"
+
+#include "tests/util/TransferPair.h"
+
+#include <QtTest>
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QByteArray& big_content()
+{
+    static const QByteArray data = [] {
+        QByteArray d; // several chunks, no block equal to another
+        for (int i = 0; d.size() < 20 * 1024 * 1024; ++i)
+            d += QByteArray::number(i) + ' ';
+        return d;
+    }();
+    return data;
+}
+
+CopyRequest request(const TransferPair& p, const QString& name, CopyKind kind)
+{
+    return CopyRequest { p.dir1, name, p.dir2, name, kind, true, {} };
+}
+
+} // namespace
+
+class TestCopyFile : public QObject {
+    Q_OBJECT
+private slots:
+    void faults_keep_the_older_copy_and_leave_no_temporary_file_data()
+    {
+        QTest::addColumn<int>("write_at"); // -1: no write fault
+        QTest::addColumn<int>("write_errno");
+        QTest::addColumn<int>("rename_errno"); // 0: the rename works
+        QTest::addColumn<bool>("source_gone");
+        QTest::addColumn<int>("source_change"); // bytes the source changes by after each chunk
+        QTest::addColumn<QString>("message");
+        QTest::newRow("disk full at byte 0") << 0 << ENOSPC << 0 << false << 0 << u"Error 61 - Disk full"_qs;
+        QTest::newRow("disk full in chunk 3") << 17000000 << ENOSPC << 0 << false << 0 << u"Error 61 - Disk full"_qs;
+        QTest::newRow("I/O error") << 9000000 << EIO << 0 << false << 0 << u"Error 57 - Device I/O error"_qs;
+        QTest::newRow("volume removed") << 5 << ENODEV << 0 << false << 0 << u"Error 68 - Device unavailable"_qs;
+        QTest::newRow("rename fails") << -1 << 0 << EIO << false << 0 << u"Error 57 - Device I/O error"_qs;
+        QTest::newRow("source gone") << -1 << 0 << 0 << true << 0 << u"Error 53 - File not found"_qs;
+        // Retried, then tried outside (which copies nothing here).
+        QTest::newRow("source shrinks") << -1 << 0 << 0 << false << -1 << u"Unable to copy file \""_qs;
+        QTest::newRow("source grows") << -1 << 0 << 0 << false << 1 << u"Unable to copy file \""_qs;
+    }
+    void faults_keep_the_older_copy_and_leave_no_temporary_file()
+    {
+        QFETCH(int, write_at);
+        QFETCH(int, write_errno);
+        QFETCH(int, rename_errno);
+        QFETCH(bool, source_gone);
+        QFETCH(int, source_change);
+        QFETCH(QString, message);
+        for (const CopyKind kind : { CopyKind::Replacing, CopyKind::OnlyIn }) {
+            TransferPair p;
+            QVERIFY(p.put(1, u"f.bin"_qs, big_content(), 1600000000));
+            if (kind == CopyKind::Replacing)
+                QVERIFY(p.put(2, u"f.bin"_qs, "older copy", 1500000000));
+            if (write_at >= 0)
+                p.fs.fail_write_at(write_at, write_errno, 2);
+            if (rename_errno)
+                p.fs.fail_rename_into_place(rename_errno, 2);
+            if (source_gone)
+                p.fs.fail_path(p.path(1, u"f.bin"_qs), err_file_not_found);
+            CopyRequest r = request(p, u"f.bin"_qs, kind);
+            if (source_change)
+                r.progress = [&](qint64) {
+                    const QString source = p.path(1, u"f.bin"_qs);
+                    QCOMPARE(::truncate(QFile::encodeName(source), QFileInfo(source).size() + source_change), 0);
+                };
+            p.shell.on_start = [](const QString&, const QStringList&) { return true; };
+
+            Copy_file(p.ctx, r);
+            QVERIFY(!p.copy_ok && p.port.texts().size() == 1);
+            QVERIFY2(p.port.texts().first().startsWith(message), qPrintable(p.port.texts().first()));
+            // Errors no attempt gets past end the program.
+            QCOMPARE(p.port.ended, !message.startsWith(u"Unable"));
+            QCOMPARE(p.ctx.ended, p.port.ended);
+            const bool older = kind == CopyKind::Replacing;
+            QCOMPARE(p.on_disk(2), older ? QStringList { u"f.bin"_qs } : QStringList());
+            QVERIFY(!older || (p.read(2, u"f.bin"_qs) == "older copy" && p.mtime(2, u"f.bin"_qs) == 1500000000));
+        }
+    }
+
+    void only_in_copies_never_replace_and_say_why()
+    {
+        TransferPair p;
+        for (const QString& n : { u"new.txt"_qs, u"Twin.txt"_qs, u"late.txt"_qs, u"quit.txt"_qs })
+            QVERIFY(p.put(1, n, "mine", 1600000000));
+        QVERIFY(p.put(2, u"new.txt"_qs, "appeared", 1400000000) && p.put(2, u"TWIN.TXT"_qs, "other", 1400000000));
+        Copy_file(p.ctx, request(p, u"new.txt"_qs, CopyKind::OnlyIn));
+        QVERIFY(!p.copy_ok);
+        Copy_file(p.ctx, request(p, u"Twin.txt"_qs, CopyKind::OnlyIn));
+        QVERIFY(!p.copy_ok);
+        // A file appearing between the check and the rename is not replaced either.
+        CopyRequest late = request(p, u"late.txt"_qs, CopyKind::OnlyIn);
+        late.progress = [&](qint64) { QVERIFY(p.put(2, u"late.txt"_qs, "theirs", 1400000000)); };
+        Copy_file(p.ctx, late);
+        QVERIFY(!p.copy_ok);
+        QCOMPARE(p.on_disk(2), (QStringList { u"TWIN.TXT"_qs, u"late.txt"_qs, u"new.txt"_qs }));
+        QVERIFY(p.read(2, u"new.txt"_qs) == "appeared" && p.read(2, u"late.txt"_qs) == "theirs");
+        const QStringList texts = p.port.texts();
+        QCOMPARE(texts.size(), 3);
+        QVERIFY2(texts.at(0).startsWith(u"Unable to copy file \""_qs + p.dir1 + u"new.txt\" (a file named \"new.txt\"")
+                && texts.at(0).contains(u"appeared there since the comparison"),
+            qPrintable(texts.at(0)));
+        QVERIFY2(texts.at(1).contains(u"holds \"TWIN.TXT\", whose name differs only in case"), qPrintable(texts.at(1)));
+        QVERIFY(p.shell.started.isEmpty()); // a refusal is not retried outside
+
+        // The program ending abandons the copy under way, silently.
+        CopyRequest quit = request(p, u"quit.txt"_qs, CopyKind::OnlyIn);
+        quit.progress = [&](qint64) { p.ctx.abandon = true; };
+        Copy_file(p.ctx, quit);
+        QVERIFY(!p.copy_ok && p.port.texts().size() == 3 && !p.on_disk(2).contains(u"quit.txt"_qs));
+
+        // The same directory twice, also through a link, is refused before anything is touched.
+        QVERIFY(QFile::link(p.dir1, p.tmp.path() + u"/alias"));
+        CopyRequest self = request(p, u"new.txt"_qs, CopyKind::Replacing);
+        self.to_dir = p.tmp.path() + u"/alias/";
+        Copy_file(p.ctx, self);
+        QVERIFY(!p.copy_ok && p.port.texts().last().endsWith(u"(source and destination are the same directory)"));
+        QCOMPARE(p.read(1, u"new.txt"_qs), QByteArray("mine"));
+    }
+
+    void replacing_copy_checks_the_older_copy_first()
+    {
+        TransferPair p;
+        // Newer since the comparison, within the two seconds, one hour off with the option, gone.
+        const QList<std::pair<QString, qint64>> not_older { { u"b"_qs, 1700000000 }, { u"c"_qs, 1599999998 },
+            { u"a"_qs, 1600000000 - 3600 }, { u"d"_qs, 0 } };
+        p.ignore_one_hour = true;
+        for (const auto& [name, mtime] : not_older) {
+            QVERIFY(p.put(1, name, "newer", 1600000000) && (!mtime || p.put(2, name, "older", mtime)));
+            Copy_file(p.ctx, request(p, name, CopyKind::Replacing));
+            QVERIFY(!p.copy_ok && p.port.texts().last().contains(u"is no longer the older copy"));
+            QCOMPARE(p.read(2, name), mtime ? QByteArray("older") : QByteArray("<missing>"));
+        }
+        p.ignore_one_hour = false;
+        Copy_file(p.ctx, request(p, u"a"_qs, CopyKind::Replacing));
+        QVERIFY(p.copy_ok && p.read(2, u"a"_qs) == "newer" && p.mtime(2, u"a"_qs) == 1600000000);
+
+        // A destination that is a link is replaced by the file; what it pointed to stays.
+        QVERIFY(p.put(1, u"l"_qs, "newer", 1600000000) && make_file(p.tmp.path() + u"/target", "old", 1500000000));
+        QVERIFY(QFile::link(p.tmp.path() + u"/target", p.path(2, u"l"_qs)));
+        Copy_file(p.ctx, request(p, u"l"_qs, CopyKind::Replacing));
+        QVERIFY(p.copy_ok && !p.fs.info(p.path(2, u"l"_qs)).value.is_link && p.read(2, u"l"_qs) == "newer");
+        QFile target(p.tmp.path() + u"/target");
+        QVERIFY(target.open(QIODevice::ReadOnly) && target.readAll() == "old");
+    }
+
+    void names_reach_the_disk_intact()
+    {
+        TransferPair p;
+        const QStringList names { u"with blanks .txt"_qs, u"quo\"te's.txt"_qs, u"-n"_qs, u"--"_qs,
+            u"\u00e9t\u00e9 \u65e5\u672c.txt"_qs, u"$(touch x);`y`"_qs };
+        for (const QString& n : names) {
+            QVERIFY(p.put(1, n, n.toUtf8(), 1600000000));
+            Copy_file(p.ctx, request(p, n, CopyKind::OnlyIn));
+            QVERIFY2(p.copy_ok && p.read(2, n) == n.toUtf8(), qPrintable(n));
+        }
+        // A pair's file keeps the other side's spelling: Readme.TXT replaces README.txt.
+        QVERIFY(p.put(1, u"Readme.TXT"_qs, "new", 1600000000) && p.put(2, u"README.txt"_qs, "old", 1500000000));
+        Copy_file(p.ctx, entry_copy(p.ctx, 3, u"Readme.TXT"_qs));
+        QVERIFY(p.copy_ok && p.read(2, u"README.txt"_qs) == "new");
+        QCOMPARE(p.on_disk(2).size(), names.size() + 1);
+        QVERIFY(p.port.texts().isEmpty());
+    }
+
+    void destination_directory_read_only_or_gone()
+    {
+        TransferPair p;
+        QVERIFY(p.put(1, u"f"_qs, "newer", 1600000000) && p.put(2, u"f"_qs, "older", 1500000000));
+        p.shell.on_start = [](const QString&, const QStringList&) { return true; }; // and copies nothing
+        for (const auto& [dir, mode] : { std::pair { p.tmp.path(), 0711 }, { p.dir2, 0555 } })
+            QCOMPARE(::chmod(QFile::encodeName(dir).constData(), mode), 0);
+        {
+            const AsNobody nobody;
+            Copy_file(p.ctx, request(p, u"f"_qs, CopyKind::Replacing));
+        }
+        QVERIFY(!p.copy_ok && p.port.texts().value(0).endsWith(u" may be open)"));
+        QVERIFY(p.on_disk(2) == QStringList { u"f"_qs } && p.read(2, u"f"_qs) == "older");
+        QVERIFY(QDir(p.dir2).removeRecursively());
+        Copy_file(p.ctx, request(p, u"f"_qs, CopyKind::OnlyIn));
+        QVERIFY(!p.copy_ok && !p.port.ended && p.port.texts().value(1).startsWith(u"Unable to copy file"));
+    }
+
+    void fallback_attempts()
+    {
+        // What the outside copy has written when it is checked.
+        enum Outside { Nothing, Whole, CutWithItsDate, StillWriting };
+        struct Case {
+            int first_error, second_error;
+            bool cp_starts, bin_cp_starts;
+            Outside outside;
+            QString message; // "" for a good copy
+        };
+        const QString may_be_open = u" (Error 70 - Permission denied\r\nFile: %1 may be open)"_qs;
+        const QList<Case> cases {
+            { err_permission_denied, 0, false, false, Nothing, {} }, // the second attempt works
+            { err_permission_denied, err_permission_denied, true, false, Whole, {} },
+            { err_path_file_access, err_path_not_found, false, true, Whole, {} }, // by /bin/cp
+            { err_permission_denied, err_path_file_access, true, false, Nothing,
+                u"Unable to copy file \"%1\""_qs + may_be_open },
+            { err_bad_file_name, err_bad_file_name, true, false, CutWithItsDate, u"Unable to copy file \"%1\""_qs },
+            { err_bad_file_name, err_bad_file_name, true, false, StillWriting, u"Unable to copy file \"%1\""_qs },
+            { err_permission_denied, err_permission_denied, false, false, Nothing,
+                u"Error 53 - File not found\r\nFile: %1"_qs },
+            { err_permission_denied, err_disk_full, true, true, Whole, u"Error 61 - Disk full\r\nFile: %1"_qs },
+        };
+        for (const Case& c : cases) {
+            TransferPair p;
+            QVERIFY(p.put(1, u"f.txt"_qs, "newer", 1600000000) && p.put(2, u"f.txt"_qs, "older", 1500000000));
+            p.fs.fail_call(FaultyFileSystem::Op::CopyFile, 1, c.first_error);
+            if (c.second_error)
+                p.fs.fail_call(FaultyFileSystem::Op::AnyMutating, 2, c.second_error);
+            // The outside copy, when it works, does what cp -p does, at once.
+            p.shell.on_start = [&](const QString& program, const QStringList& args) {
+                const bool starts = program == u"cp" ? c.cp_starts : c.bin_cp_starts;
+                const QByteArray data = p.read(1, u"f.txt"_qs);
+                if (starts && c.outside != Nothing)
+                    make_file(args.last(), c.outside == CutWithItsDate ? data.left(2) : data,
+                        c.outside == StillWriting ? 0 : p.mtime(1, u"f.txt"_qs));
+                return starts;
+            };
+            Copy_file(p.ctx, request(p, u"f.txt"_qs, CopyKind::Replacing));
+            const QString source = p.path(1, u"f.txt"_qs);
+            QCOMPARE(p.copy_ok, c.message.isEmpty());
+            QCOMPARE(p.port.texts(), c.message.isEmpty() ? QStringList() : QStringList { c.message.arg(source) });
+            QCOMPARE(p.port.ended, c.message.startsWith(u"Error"));
+            QCOMPARE(p.read(2, u"f.txt"_qs), QByteArray(c.message.isEmpty() ? "newer" : "older"));
+            QCOMPARE(p.on_disk(2), QStringList { u"f.txt"_qs }); // the outside copy's name is gone too
+            if (!p.shell.started.isEmpty())
+                QVERIFY(
+                    p.shell.started.first().startsWith(u"cp -p -- "_qs + source + u' ' + p.dir2 + u".tandrel-tmp-"));
+            const bool waited = c.second_error && c.second_error != err_disk_full && (c.cp_starts || c.bin_cp_starts);
+            QCOMPARE(p.waits, waited ? QStringList { u"1"_qs } : QStringList());
+        }
+    }
+
+    void copy_completed_within_four_seconds_and_waits_let_events_run()
+    {
+        TransferPair p;
+        QVERIFY(p.put(1, u"s"_qs, "x", 1600000000));
+        for (const auto& [mtime, completed] : QList<std::pair<qint64, bool>> {
+                 { 1600000004, true }, { 1599999996, true }, { 1600000005, false }, { 1599999995, false } }) {
+            QVERIFY(p.put(2, u"d"_qs, "x", mtime));
+            QCOMPARE(Copy_completed(p.fs, p.path(1, u"s"_qs), p.path(2, u"d"_qs)), completed);
+        }
+        QVERIFY(!Copy_completed(p.fs, p.path(1, u"s"_qs), p.path(2, u"missing"_qs)));
+        QElapsedTimer clock;
+        clock.start();
+        Wait_seconds(p.port, 0.05);
+        QVERIFY(clock.elapsed() >= 50 && p.port.events_run > 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCopyFile)
+#include "tst_copyfile.moc"

@@ -1,0 +1,79 @@
+#pragma once
+// A pair of real temporary directories with everything the transfer commands work with: the
+// failing file system, a scripted port, the five lists and a shell whose outside copies a test
+// decides.
+
+#include "compare/FileListsModel.h"
+#include "platform/Shell.h"
+#include "tests/util/FaultyFileSystem.h"
+#include "tests/util/ScriptedPort.h"
+#include "tests/util/TestFiles.h"
+#include "transfer/TransferContext.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+
+#include <unistd.h>
+
+// Root ignores permissions; permission cases run as "nobody" while one of these lives.
+struct AsNobody {
+    const bool root = ::geteuid() == 0;
+    AsNobody() { QVERIFY(!root || ::seteuid(65534) == 0); }
+    ~AsNobody() { QVERIFY(!root || ::seteuid(0) == 0); }
+};
+
+struct FakeShell : Shell {
+    // Called for every program started; its answer says whether it could be started.
+    std::function<bool(const QString& program, const QStringList& arguments)> on_start;
+    QStringList started; // "program arg arg ..."
+
+    bool open_url(const QString&) override { return false; }
+    bool open_path(const QString&) override { return false; }
+    bool start_detached(const QString& program, const QStringList& arguments) override
+    {
+        started << (QStringList { program } + arguments).join(u' ');
+        return on_start && on_start(program, arguments);
+    }
+    void beep() override { }
+};
+
+struct TransferPair {
+    QTemporaryDir tmp;
+    QString dir1 = tmp.path() + QStringLiteral("/one/");
+    QString dir2 = tmp.path() + QStringLiteral("/two/");
+    FaultyFileSystem fs;
+    ScriptedPort port;
+    FileListsModel lists;
+    FakeShell shell;
+    bool copy_ok = false;
+    bool cancel = false;
+    bool ignore_one_hour = false;
+    TransferContext ctx { fs, port, lists, dir1, dir2, copy_ok, cancel, ignore_one_hour, &shell };
+    QStringList waits; // the seconds of every wait
+
+    TransferPair()
+    {
+        QDir().mkpath(dir1);
+        QDir().mkpath(dir2);
+        ctx.hooks.wait = [this](double s) { waits << QString::number(s); };
+        // Tests never fill the desktop trash of the account they run as.
+        ctx.hooks.delete_to_trash = [] { return false; };
+    }
+
+    QString path(int side, const QString& name) const { return (side == 1 ? dir1 : dir2) + name; }
+    bool put(int side, const QString& name, const QByteArray& content, qint64 mtime)
+    {
+        return make_file(path(side, name), content, mtime);
+    }
+    QByteArray read(int side, const QString& name) const
+    {
+        QFile f(path(side, name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    qint64 mtime(int side, const QString& name) const { return fs.info(path(side, name)).value.mtime; }
+    QStringList on_disk(int side) const { return entries(side == 1 ? dir1 : dir2); }
+};

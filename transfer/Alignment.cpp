@@ -1,0 +1,201 @@
+#include "transfer/Alignment.h"
+
+#include "compare/FileListsModel.h"
+#include "platform/FileSystem.h"
+#include "platform/UserPort.h"
+#include "transfer/CopyFile.h"
+#include "transfer/TransferContext.h"
+
+#include <QElapsedTimer>
+#include <QSet>
+
+namespace {
+
+// New files wait for one flush of the volume, at the latest after this long, before their entries
+// count as aligned.
+constexpr qint64 flush_after_ms = 3000;
+
+void show(const TransferContext& ctx, const AlignProgress& progress)
+{
+    if (ctx.hooks.show_progress)
+        ctx.hooks.show_progress(progress);
+}
+
+void set_cancel_enabled(const TransferContext& ctx, bool on)
+{
+    if (ctx.hooks.set_cancel_enabled)
+        ctx.hooks.set_cancel_enabled(on);
+}
+
+} // namespace
+
+QString transfer_error_text(const FsError& error, const QString& name)
+{
+    switch (error.number) {
+    case err_device_io:
+        return QStringLiteral("ERROR 57: Device I/O error");
+    case err_disk_full:
+        return QStringLiteral("ERROR 61: Disk full while copying ") + name.toUpper();
+    case err_device_unavailable:
+        return QStringLiteral("ERROR 68: Drive A not available.");
+    case err_path_file_access:
+        return QStringLiteral("ERROR 75: Path/File access error (file may be protected)");
+    case err_path_not_found:
+        return QStringLiteral("ERROR 76: That path doesn't exist in drive a:");
+    default:
+        return QStringLiteral("ERROR ") + QString::number(error.number) + u' ' + error.description;
+    }
+}
+
+void align_list(TransferContext& ctx, int list_number, const QString& from_dir, const QString& to_dir)
+{
+    if (ctx.running || ctx.ended)
+        return;
+    const TransferRun running(ctx);
+    FileListModel& list = ctx.lists.list(list_number);
+    FileListModel& aligned = ctx.lists.list(5);
+    const bool all_mode = !list.any_selected();
+
+    ctx.port.set_busy(true);
+    ctx.cancel = false;
+    set_cancel_enabled(ctx, true);
+
+    // Lists filled anew while events run (a comparison, a pane change) are not this alignment's
+    // any more: it stops rather than copy entries nobody chose.
+    bool replaced = false;
+    const auto watch_list = QObject::connect(&list, &QAbstractItemModel::modelReset, [&] { replaced = true; });
+    const auto watch_aligned = QObject::connect(&aligned, &QAbstractItemModel::modelReset, [&] { replaced = true; });
+
+    auto request_for = [&](const QString& name) {
+        CopyRequest r = entry_copy(ctx, list_number, name);
+        r.from_dir = from_dir;
+        r.to_dir = to_dir;
+        return r;
+    };
+
+    AlignProgress progress;
+    progress.visible = true;
+    for (int row = 0; row < list.count(); ++row) {
+        if (all_mode || list.selection()->isRowSelected(row)) {
+            ++progress.files_total;
+            const CopyRequest r = request_for(list.at(row));
+            progress.bytes_total += ctx.fs.info(r.source()).value.length;
+        }
+    }
+    show(ctx, progress);
+
+    // New files reach the device with one flush of the volume for many of them; until it is done
+    // their entries stay where they are. A replaced older copy is flushed before it is replaced.
+    const bool only_in = list_number <= 2;
+    QStringList pending;
+    QSet<QString> pending_names;
+    qint64 pending_bytes = 0;
+    QElapsedTimer since_flush;
+    since_flush.start();
+    int i = 0;
+    FsError flush_error;
+    QString flush_name;
+    auto flush = [&]() {
+        if (pending.isEmpty() || flush_error.failed())
+            return;
+        flush_name = pending.last();
+        flush_error = ctx.fs.sync_volume(to_dir);
+        if (!flush_error.failed() && !replaced) {
+            for (const QString& name : std::as_const(pending)) {
+                const int row = list.index_of(name);
+                if (row < 0)
+                    continue;
+                list.remove_at(row);
+                if (row < i)
+                    --i;
+                aligned.add(name);
+            }
+        }
+        pending.clear();
+        pending_names.clear();
+        pending_bytes = 0;
+        since_flush.restart();
+    };
+    auto finish = [&](bool focus_exit) {
+        flush();
+        QObject::disconnect(watch_list);
+        QObject::disconnect(watch_aligned);
+        progress.visible = false;
+        show(ctx, progress);
+        if (flush_error.failed()) {
+            ctx.copy_ok = false;
+            ctx.port.set_busy(false);
+            ctx.port.message(transfer_error_text(flush_error, flush_name), MsgIcon::Critical);
+        }
+        ctx.clear_free_space_labels();
+        ctx.port.set_busy(false);
+        set_cancel_enabled(ctx, false);
+        if (focus_exit && !flush_error.failed() && ctx.hooks.focus_exit)
+            ctx.hooks.focus_exit();
+    };
+
+    while (i < list.count() && !replaced) {
+        if (!all_mode && !list.selection()->isRowSelected(i)) {
+            ++i;
+            continue;
+        }
+        const QString name = list.at(i);
+        if (pending_names.contains(name)) {
+            ++i;
+            continue;
+        }
+        CopyRequest request = request_for(name);
+        request.flush = !only_in;
+        const qint64 bytes_before = progress.bytes_done;
+        request.progress = [&](qint64 done) {
+            progress.bytes_done = bytes_before + done;
+            show(ctx, progress);
+            ctx.port.process_events();
+        };
+        Copy_file(ctx, request);
+        if (ctx.ended)
+            return; // the program is ending: nothing more is touched
+        if (ctx.copy_ok) {
+            ++progress.files_done;
+            const Result<FileInfo> copied = ctx.fs.info(request.destination());
+            progress.bytes_done = bytes_before + copied.value.length;
+            if (only_in) {
+                pending << name;
+                pending_names.insert(name);
+                pending_bytes += copied.value.length;
+                ++i;
+                if (pending_bytes >= ctx.flush_after_bytes || since_flush.elapsed() >= flush_after_ms)
+                    flush();
+            } else {
+                list.remove_at(i);
+                aligned.add(name);
+            }
+            show(ctx, progress);
+            ctx.port.process_events();
+        } else {
+            ++i;
+        }
+        ctx.port.set_busy(true);
+        if (ctx.cancel || flush_error.failed()) {
+            finish(false);
+            return;
+        }
+    }
+    finish(true);
+}
+
+void bot_list_Click(TransferContext& ctx, int list_number)
+{
+    if (ctx.running || ctx.ended)
+        return;
+    const bool from_dir1 = list_number == 1 || list_number == 3;
+    // Copies of the paths: the panes may change while the alignment lets events run.
+    const QString from_dir = from_dir1 ? ctx.dir1 : ctx.dir2;
+    const QString to_dir = from_dir1 ? ctx.dir2 : ctx.dir1;
+    align_list(ctx, list_number, from_dir, to_dir);
+    if (ctx.ended)
+        return;
+    // The first button goes on only after a good copy, the others in every case.
+    if ((list_number != 1 || ctx.copy_ok) && ctx.hooks.auto_next)
+        ctx.hooks.auto_next();
+}

@@ -1,0 +1,82 @@
+#pragma once
+// What the copy, alignment and drop commands work with: the files, the person, the five lists and
+// the state the main window shares with them.
+
+#include <QString>
+
+#include <functional>
+
+class FileListsModel;
+class FileSystem;
+class Shell;
+class UserPort;
+
+// Files and bytes of a bulk alignment; `visible` is false once it is over.
+struct AlignProgress {
+    bool visible = false;
+    int files_done = 0;
+    int files_total = 0;
+    qint64 bytes_done = 0;
+    qint64 bytes_total = 0;
+};
+
+// What the window plugs in; every hook may stay empty.
+struct TransferHooks {
+    std::function<void()> clear_free_space_labels;
+    std::function<void(bool)> set_cancel_enabled;
+    // Gives the "exit" button the focus.
+    std::function<void()> focus_exit;
+    std::function<void(const AlignProgress&)> show_progress;
+    // Goes on with a waiting tree walk once the pair no longer differs.
+    std::function<void()> auto_next;
+    // Whether deleted files go to the desktop trash; on when unset.
+    std::function<bool()> delete_to_trash;
+    // Waits `seconds` letting window events run; Wait_seconds when unset.
+    std::function<void(double seconds)> wait;
+};
+
+struct TransferContext {
+    FileSystem& fs;
+    UserPort& port;
+    FileListsModel& lists;
+    const QString& dir1; // with its final separator
+    const QString& dir2;
+    bool& copy_ok; // the result of the last Copy_file
+    bool& cancel; // set by "cancel", polled after every file
+    const bool& ignore_one_hour_diff;
+    // Starts the outside copy of the last attempts; without one they cannot be started.
+    Shell* shell = nullptr;
+    TransferHooks hooks {};
+
+    // New files copied by an alignment are flushed to their volume, and their entries move to the
+    // aligned list, at the latest after this many bytes.
+    qint64 flush_after_bytes = qint64(256) << 20;
+
+    // An alignment or a drop is under way: a second one started from the events it lets run
+    // would work on lists that are changing under the first.
+    bool running = false;
+    // The program is ending: a copy under way stops at its next chunk and nothing else starts.
+    bool abandon = false;
+    // The program ended through the fatal copy message: callers return at once.
+    bool ended = false;
+
+    bool to_trash() const { return !hooks.delete_to_trash || hooks.delete_to_trash(); }
+    void clear_free_space_labels() const
+    {
+        if (hooks.clear_free_space_labels)
+            hooks.clear_free_space_labels();
+    }
+};
+
+// Marks a transfer as under way, and clears the mark on every way out.
+struct TransferRun {
+    TransferContext& ctx;
+    explicit TransferRun(TransferContext& c)
+        : ctx(c)
+    {
+        ctx.running = true;
+    }
+    ~TransferRun() { ctx.running = false; }
+    TransferRun(const TransferRun&) = delete;
+    TransferRun& operator=(const TransferRun&) = delete;
+};
