@@ -7,6 +7,8 @@
 #include "platform/Paths.h"
 #include "platform/UserPort.h"
 
+#include <algorithm>
+
 DirectoryCommands::DirectoryCommands(FileSystem& fs, UserPort& port, DirPane& pane1, DirPane& pane2)
     : fs_(fs)
     , port_(port)
@@ -55,19 +57,25 @@ bool DirectoryCommands::name_taken(const QString& path, const QString& self) con
     return with_final_separator(dir) + spelled != self;
 }
 
+// Both sides of every comparison are resolved on disk: a path typed through a link names the
+// same volume root as its target.
 bool DirectoryCommands::is_volume_root(const QString& dir) const
 {
-    const QString d = without_final_separator(dir);
-    if (d == QString(path_separator) || without_final_separator(fs_.volume_root(d)) == d)
+    const Result<QString> real = fs_.canonical_path(dir);
+    if (!real.ok())
+        return false;
+    if (real.value == QString(path_separator) || fs_.is_mount_point(real.value))
         return true;
-    for (const Volume& v : fs_.volumes()) {
-        if (without_final_separator(v.root) == d)
-            return true;
-    }
-    return false;
+    QStringList roots { fs_.volume_root(dir) };
+    for (const Volume& v : fs_.volumes())
+        roots << v.root;
+    return std::any_of(roots.cbegin(), roots.cend(), [&](const QString& root) {
+        const Result<QString> r = fs_.canonical_path(root);
+        return r.ok() && r.value == real.value;
+    });
 }
 
-// True when the other pane shows `dir` or a directory inside it, also when it reaches there
+// True when the other pane shows `dir` or a directory inside it, also when either reaches there
 // through a symbolic link.
 bool DirectoryCommands::holds_other_pane(const QString& dir) const
 {
@@ -76,16 +84,9 @@ bool DirectoryCommands::holds_other_pane(const QString& dir) const
         return false;
     if (is_same_or_below(other, dir))
         return true;
-    const Result<FileInfo> target = fs_.info(dir);
-    if (!target.ok())
-        return false;
-    for (QString a = other;; a = parent_path(a)) {
-        const Result<FileInfo> i = fs_.info(a);
-        if (i.ok() && i.value.device == target.value.device && i.value.inode == target.value.inode)
-            return true;
-        if (a.size() <= 1)
-            return false;
-    }
+    const Result<QString> real_dir = fs_.canonical_path(dir);
+    const Result<QString> real_other = fs_.canonical_path(other);
+    return real_dir.ok() && real_other.ok() && is_same_or_below(real_other.value, real_dir.value);
 }
 
 void DirectoryCommands::m_create_dir()
@@ -188,12 +189,15 @@ void DirectoryCommands::m_delete_dir()
         return;
 
     port_.set_busy(true);
-    const FsError e = delete_tree(fs_, dir);
+    const FsError e = fs_.delete_tree(dir);
     port_.set_busy(false);
     if (e) {
         report_error(e);
-        // What was deleted stays deleted; the pane shows what is left.
+        // What was deleted stays deleted; the panes and the lists show what is left.
         reread(pane);
+        reread(other_pane());
+        if (files_changed)
+            files_changed();
         return;
     }
     if (const FsError moved = pane.set_path(parent_path(dir)))
@@ -210,60 +214,9 @@ void DirectoryCommands::m_refresh()
     port_.set_busy(false);
 }
 
-static FsError delete_contents(FileSystem& fs, const QString& dir, quint64 device)
-{
-    const QString base = with_final_separator(dir);
-    const Result<QVector<DirEntry>> subdirs = fs.list(dir, EntryKind::Directories, true);
-    if (!subdirs.ok())
-        return subdirs.error;
-    for (const DirEntry& d : subdirs.value) {
-        const QString child = base + d.name;
-        if (d.is_link) {
-            if (const FsError e = fs.remove_dir(child))
-                return e;
-            continue;
-        }
-        // Another volume mounted inside the tree is not part of it; a mount of a folder of the same
-        // disk elsewhere keeps the device number, so the mount point itself is asked for too.
-        const Result<FileInfo> info = fs.info(child);
-        if (!info.ok())
-            return info.error;
-        if (info.value.device != device || without_final_separator(fs.volume_root(child)) == child)
-            return make_error(err_permission_denied);
-        if (const FsError e = delete_contents(fs, child, device))
-            return e;
-        if (const FsError e = fs.remove_dir(child))
-            return e;
-    }
-    // Files, then whatever else stands in the directory (a broken link, a pipe): a directory
-    // that is not empty cannot be removed.
-    for (const EntryKind kind : {EntryKind::Files, EntryKind::Others}) {
-        const Result<QVector<DirEntry>> entries = fs.list(dir, kind, true);
-        if (!entries.ok())
-            return entries.error;
-        for (const DirEntry& f : entries.value) {
-            if (const FsError e = fs.remove_file(base + f.name))
-                return e;
-        }
-    }
-    return {};
-}
-
 FsError delete_tree(FileSystem& fs, const QString& path)
 {
-    const QString dir = without_final_separator(path);
-    if (dir.isEmpty() || !fs.dir_exists(dir))
-        return {};
-    if (dir == QString(path_separator) || without_final_separator(fs.volume_root(dir)) == dir)
-        return make_error(err_permission_denied);
-    const Result<FileInfo> top = fs.info(dir);
-    if (!top.ok())
-        return top.error;
-    if (top.value.is_link)
-        return fs.remove_dir(dir);
-    if (const FsError e = delete_contents(fs, dir, top.value.device))
-        return e;
-    return fs.remove_dir(dir);
+    return fs.delete_tree(path);
 }
 
 QString directory_flags_text()

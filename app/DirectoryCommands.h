@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class DirPane;
 class FileSystem;
 class UserPort;
@@ -15,6 +17,8 @@ public:
 
     // The pane the context menu was last opened on: 1 or 2.
     int popup_dir_pane = 0;
+    // Called when a command changed files on disk that the panes' file lists may show.
+    std::function<void()> files_changed;
 
     // A cancelled input box ends a command without a word; a blank answer, a name that cannot
     // be one, a name already taken (also in another case) gets a message and changes nothing.
@@ -23,7 +27,8 @@ public:
     // moves it there. The other pane follows when it showed the directory or one inside it.
     void m_rename_dir();
     // Refuses a volume root and a directory that is or holds the one shown in the other pane.
-    // After a deletion the pane shows the parent directory.
+    // After a deletion the pane shows the parent directory; after one that failed part-way, the
+    // message names the path and the cause, and both panes and the lists are read again.
     void m_delete_dir();
     // Re-reads the subdirectories of both panes.
     void m_refresh();
@@ -45,10 +50,7 @@ private:
     DirPane& pane2_;
 };
 
-// Deletes a directory with everything in it, hidden entries included, depth first. A symbolic
-// link (inside the tree, or `path` itself) is removed, never followed; another volume mounted
-// inside is not entered (error 70), nor is a volume root deleted. A missing path is no error.
-// Stops at the first failure; what was deleted stays deleted.
+// Deletes a directory with everything in it: FileSystem::delete_tree.
 FsError delete_tree(FileSystem& fs, const QString& path);
 
 // "To avoid mirroring a directory, place an empty text file named "_no_mirror.flg" in that directory."

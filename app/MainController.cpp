@@ -5,6 +5,7 @@
 #include "compare/PairComparison.h"
 #include "platform/FileSystem.h"
 #include "platform/Names.h"
+#include "platform/Paths.h"
 #include "platform/SettingsStore.h"
 #include "platform/Trace.h"
 #include "platform/UserPort.h"
@@ -14,6 +15,18 @@
 
 #include <QEventLoop>
 #include <QTimer>
+
+namespace {
+
+// A path longer than the system takes may well exist: saying it is missing would mislead.
+QString missing_path_text(const QString& path)
+{
+    return (path_too_long(path) ? QStringLiteral("Path is too long for this system: ")
+                                : QStringLiteral("Path does not exist: "))
+        + path;
+}
+
+} // namespace
 
 MainController::MainController(FileSystem& fs, UserPort& port, SettingsStore& settings, Trace& trace, QObject* parent)
     : QObject(parent)
@@ -53,6 +66,11 @@ MainController::MainController(FileSystem& fs, UserPort& port, SettingsStore& se
     };
     connect(&pane1_, &DirPane::path_changed, this, [this] { Dir_Change(1); });
     connect(&pane2_, &DirPane::path_changed, this, [this] { Dir_Change(2); });
+    dir_commands_.files_changed = [this] {
+        pane1_.refresh_files();
+        pane2_.refresh_files();
+        show_file_lists();
+    };
 }
 
 bool MainController::option_value(const QString& stored)
@@ -145,13 +163,13 @@ bool MainController::form_load(const QString& command_line)
         port_.set_busy(true);
         glb_.GLB_dir1 = side1;
         if (!fs_.dir_exists(glb_.GLB_dir1)) {
-            port_.message(QStringLiteral("Path does not exist: ") + glb_.GLB_dir1);
+            port_.message(missing_path_text(glb_.GLB_dir1));
             end_program(2);
             return false;
         }
         glb_.GLB_dir2 = side2;
         if (!fs_.dir_exists(glb_.GLB_dir2)) {
-            port_.message(QStringLiteral("Path does not exist: ") + glb_.GLB_dir2);
+            port_.message(missing_path_text(glb_.GLB_dir2));
             end_program(2);
             return false;
         }
@@ -295,6 +313,7 @@ void MainController::compare_directories()
 {
     glb_.GLB_differences_found = false;
     bool listed = true;
+    bool unknown = false;
     port_.set_busy(true);
 
     if (same_directory(fs_, pane1_.Path(), pane2_.Path())) {
@@ -320,6 +339,8 @@ void MainController::compare_directories()
         // A directory that cannot be read is not an empty one: classifying it as such would offer
         // every file of the other side for copying or deletion.
         listed = !errors.dir1.failed() && !errors.dir2.failed();
+        // Unreadable names and a cut listing leave part of the pair unknown, which is not aligned.
+        unknown = !result.unreadable_dir1.isEmpty() || !result.unreadable_dir2.isEmpty() || result.listing_cut;
         if (errors.dir1.failed())
             port_.message(report_error_text(errors.dir1) + QStringLiteral(" (") + glb_.GLB_dir1 + u')');
         if (errors.dir2.failed())
@@ -333,8 +354,8 @@ void MainController::compare_directories()
         }
     }
 
-    // A pair that could not be listed is not an aligned one.
-    glb_.GLB_differences_found = lists_.difference_count() != 0 || !listed;
+    // A pair that could not be listed in full is not an aligned one.
+    glb_.GLB_differences_found = lists_.difference_count() != 0 || !listed || unknown;
     port_.set_busy(false);
 }
 

@@ -4,28 +4,39 @@
 // median over a number of runs of:
 //   (a) listing both directories with lengths and dates (the floor no comparison can beat),
 //   (b) the comparison's own listing plus the classification,
-//   (c) the window's compare_directories end to end, with the five lists filled.
+//   (c) the window's compare_directories end to end, with the five lists filled,
+//   (d) the tandrel-compare program on the same pair.
+// Then builds two directories of 100000 files each and prints the median time of
+//   (e) the tandrel-compare program, which lists, sorts and cuts at the limit, and
+//   (f) `rsync -n -i -d` on the same pair, which looks at every file once,
+// and their ratio (target <= 0.3). Last, (g) deleting a chain of 2000 nested directories with
+// delete_tree against (h) `rm -rf` on the same chain.
 
 #include "app/MainController.h"
 #include "compare/ConsolePort.h"
 #include "compare/DirectoryListing.h"
+#include "platform/RealFileSystem.h"
 #include "platform/SettingsStore.h"
 #include "platform/Trace.h"
 #include "platform/gui/QtShell.h"
 #include "ui/MainWindow.h"
-#include "platform/RealFileSystem.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -74,7 +85,55 @@ bool build_tree(const QString& dir1, const QString& dir2, Expected& e)
     return true;
 }
 
-double median_ms(const std::function<void()>& work)
+// Plain files for the large case, made with the system calls themselves: 200000 files through
+// Qt's classes would take longer than the timings.
+bool build_large(const QString& dir1, const QString& dir2, int files)
+{
+    const QByteArray base1 = QFile::encodeName(dir1), base2 = QFile::encodeName(dir2);
+    for (int i = 0; i < files; ++i) {
+        const QByteArray name = QByteArray("file_") + QByteArray::number(i).rightJustified(6, '0') + QByteArray(".dat");
+        QByteArray name2 = name;
+        if (i % 10 == 0)
+            name2.prepend("other_");
+        else if (i % 7 == 0)
+            name2 = name2.toUpper();
+        for (const QByteArray& path : { QByteArray(base1 + name), QByteArray(base2 + name2) }) {
+            const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (fd < 0)
+                return false;
+            const bool written = ::write(fd, "0123456789", 10) == 10;
+            if (::close(fd) != 0 || !written)
+                return false;
+        }
+    }
+    return true;
+}
+
+// A chain of `depth` nested directories below `top`, made relative to each one in turn.
+bool build_chain(const QString& top, int depth)
+{
+    if (!QDir().mkpath(top))
+        return false;
+    int fd = ::open(QFile::encodeName(top).constData(), O_RDONLY | O_DIRECTORY);
+    for (int i = 0; i < depth && fd >= 0; ++i) {
+        const int next = ::mkdirat(fd, "level", 0755) == 0 ? ::openat(fd, "level", O_RDONLY | O_DIRECTORY) : -1;
+        ::close(fd);
+        fd = next;
+    }
+    return fd >= 0 && ::close(fd) == 0;
+}
+
+// Runs `program` with `args` to its end, its output thrown away; false when it could not run.
+bool run_program(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.setStandardOutputFile(QProcess::nullDevice());
+    p.setStandardErrorFile(QProcess::nullDevice());
+    p.start(program, args);
+    return p.waitForFinished(-1) && p.exitStatus() == QProcess::NormalExit && p.exitCode() <= 1;
+}
+
+double median_ms(const std::function<void()>& work, int runs = ::runs)
 {
     work();  // warm the caches once
     std::vector<double> ms;
@@ -108,8 +167,7 @@ int main(int argc, char* argv[])
     RealFileSystem fs;
 
     // The result must be the intended one, or the timings say nothing.
-    const Classification check =
-        classify(list_directory(fs, dir1).records, list_directory(fs, dir2).records, false);
+    const Classification check = classify(list_directory(fs, dir1).records, list_directory(fs, dir2).records, false);
     if (check.only_in_dir1.size() != expected.only1 || check.only_in_dir2.size() != expected.only2
         || check.newer_in_dir1.size() != expected.newer1 || check.newer_in_dir2.size() != expected.newer2
         || check.aligned.size() != expected.aligned || !check.warnings.isEmpty()) {
@@ -145,9 +203,9 @@ int main(int argc, char* argv[])
         controller.compare_directories();
         QCoreApplication::processEvents();
         FileListsModel& lists = controller.lists();
-        lists_as_expected = lists_as_expected && lists.list(1).count() == expected.only1 &&
-                            lists.list(2).count() == expected.only2 && lists.list(3).count() == expected.newer1 &&
-                            lists.list(4).count() == expected.newer2 && lists.list(5).count() == expected.aligned;
+        lists_as_expected = lists_as_expected && lists.list(1).count() == expected.only1
+            && lists.list(2).count() == expected.only2 && lists.list(3).count() == expected.newer1
+            && lists.list(4).count() == expected.newer2 && lists.list(5).count() == expected.aligned;
     };
 
     std::printf("files per directory: %d, runs: %d (median)\n", files_per_dir, runs);
@@ -159,5 +217,59 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "the window's lists do not hold the expected classification\n");
         return 2;
     }
+    const QString program = QStringLiteral(TANDREL_COMPARE_PROGRAM);
+    bool ran = true;
+    const double d = median_ms([&] { ran = run_program(program, { dir1, dir2 }) && ran; });
+    std::printf("(d) tandrel-compare:                  %8.2f ms\n", d);
+
+    constexpr int large_files = 100000;
+    constexpr int large_runs = 7;
+    const QString big1 = tmp.filePath(QStringLiteral("big1/"));
+    const QString big2 = tmp.filePath(QStringLiteral("big2/"));
+    if (!QDir().mkpath(big1) || !QDir().mkpath(big2) || !build_large(big1, big2, large_files)) {
+        std::fprintf(stderr, "could not build the large test directories in %s\n", qPrintable(tmp.path()));
+        return 2;
+    }
+    const double e = median_ms([&] { ran = run_program(program, { big1, big2 }) && ran; }, large_runs);
+    const double f = median_ms(
+        [&] {
+            ran = run_program(QStringLiteral("rsync"),
+                      { QStringLiteral("-n"), QStringLiteral("-i"), QStringLiteral("-d"), big1, big2 })
+                && ran;
+        },
+        large_runs);
+    if (!ran) {
+        std::fprintf(stderr, "tandrel-compare or rsync could not be run\n");
+        return 2;
+    }
+    std::printf("files per directory: %d, runs: %d (median)\n", large_files, large_runs);
+    std::printf("(e) tandrel-compare:                  %8.2f ms\n", e);
+    std::printf("(f) rsync -n -i -d:                   %8.2f ms   e/f = %.2f (target <= 0.3)\n", f, e / f);
+
+    constexpr int depth = 2000;
+    const QString chain = tmp.filePath(QStringLiteral("chain"));
+    auto timed_delete = [&](const std::function<bool()>& remove) {
+        std::vector<double> ms;
+        for (int i = 0; i < 3; ++i) {
+            if (!build_chain(chain, depth))
+                return -1.0;
+            QElapsedTimer timer;
+            timer.start();
+            if (!remove() || QFile::exists(chain))
+                return -1.0;
+            ms.push_back(double(timer.nsecsElapsed()) / 1e6);
+        }
+        std::sort(ms.begin(), ms.end());
+        return ms[1];
+    };
+    const double g = timed_delete([&] { return !fs.delete_tree(chain).failed(); });
+    const double h = timed_delete([&] { return run_program(QStringLiteral("rm"), { QStringLiteral("-rf"), chain }); });
+    if (g < 0 || h < 0) {
+        std::fprintf(stderr, "the chain of directories could not be made or deleted\n");
+        return 2;
+    }
+    std::printf("nested directories: %d, runs: 3 (median)\n", depth);
+    std::printf("(g) delete_tree:                      %8.2f ms\n", g);
+    std::printf("(h) rm -rf:                           %8.2f ms   g/h = %.2f\n", h, g / h);
     return sink > 0 ? 0 : 2;
 }

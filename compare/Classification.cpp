@@ -3,6 +3,7 @@
 #include "platform/Names.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <algorithm>
 #include <deque>
@@ -21,18 +22,19 @@ constexpr qint64 one_hour_high = 3603;
 
 bool Classification::differences_found() const
 {
-    return !only_in_dir1.isEmpty() || !only_in_dir2.isEmpty() || !newer_in_dir1.isEmpty() || !newer_in_dir2.isEmpty();
+    return !only_in_dir1.isEmpty() || !only_in_dir2.isEmpty() || !newer_in_dir1.isEmpty() || !newer_in_dir2.isEmpty()
+        || !unreadable_dir1.isEmpty() || !unreadable_dir2.isEmpty() || listing_cut;
 }
 
-PairClass classify_pair(qint64 length1, qint64 mtime1, qint64 length2, qint64 mtime2, bool ignore_one_hour_diff,
-                        bool* size_warning)
+PairClass classify_pair(
+    qint64 length1, qint64 mtime1, qint64 length2, qint64 mtime2, bool ignore_one_hour_diff, bool* size_warning)
 {
     if (size_warning)
         *size_warning = false;
 
     const qint64 d = mtime1 > mtime2 ? mtime1 - mtime2 : mtime2 - mtime1;
-    const bool same_date =
-        d <= same_date_tolerance || (ignore_one_hour_diff && d >= one_hour_low && d <= one_hour_high);
+    const bool same_date
+        = d <= same_date_tolerance || (ignore_one_hour_diff && d >= one_hour_low && d <= one_hour_high);
 
     if (!same_date)
         return mtime1 > mtime2 ? PairClass::NewerInDir1 : PairClass::NewerInDir2;
@@ -47,33 +49,41 @@ Classification classify(const QVector<FileRecord>& dir1, const QVector<FileRecor
 {
     Classification result;
 
-    // The dir-2 names that could be read, in the order of the "only in dir 2" list. A file whose
-    // length and date could not be read is not present for the comparison: classifying it with
-    // made-up values could call a stale copy newer and get it copied over the good one.
+    // A file whose length and date could not be read is not known: classifying it with made-up
+    // values could call a stale copy newer and get it copied over the good one, and leaving it out
+    // on its side alone would show its partner as "only in" the other directory, where aligning
+    // or deleting would act on it blindly. So no name of its key takes part on either side.
+    QSet<QString> unknown;
+    const std::pair<const QVector<FileRecord>*, QStringList*> sides[]
+        = { { &dir1, &result.unreadable_dir1 }, { &dir2, &result.unreadable_dir2 } };
+    for (const auto& [records, unreadable] : sides) {
+        for (const FileRecord& r : *records) {
+            if (!r.readable) {
+                unknown.insert(fold_name(r.name));
+                unreadable->push_back(r.name);
+            }
+        }
+    }
+    auto known = [&](const QString& key) { return unknown.isEmpty() || !unknown.contains(key); };
+
+    // The dir-2 names that take part, in the order of the "only in dir 2" list.
     QVector<const FileRecord*> sorted2;
     sorted2.reserve(dir2.size());
-    for (const FileRecord& r : dir2) {
-        if (r.readable)
-            sorted2.push_back(&r);
-    }
-    QVector<QString> keys2(sorted2.size());
+    for (const FileRecord& r : dir2)
+        sorted2.push_back(&r);
+    std::vector<QString> all_keys2;
+    sort_by_name(
+        sorted2, [](const FileRecord* r) -> const QString& { return r->name; }, &all_keys2);
+    QVector<QString> keys2;
     {
-        QVector<int> order(sorted2.size());
-        for (int i = 0; i < order.size(); ++i)
-            order[i] = i;
-        QVector<QString> folded(sorted2.size());
-        for (int i = 0; i < sorted2.size(); ++i)
-            folded[i] = fold_name(sorted2[i]->name);
-        std::sort(order.begin(), order.end(), [&](int a, int b) {
-            const int c = QString::compare(folded[a], folded[b], Qt::CaseSensitive);
-            return c != 0 ? c < 0 : QString::compare(sorted2[a]->name, sorted2[b]->name, Qt::CaseSensitive) < 0;
-        });
-        QVector<const FileRecord*> reordered(sorted2.size());
-        for (int i = 0; i < order.size(); ++i) {
-            reordered[i] = sorted2[order[i]];
-            keys2[i] = folded[order[i]];
+        QVector<const FileRecord*> kept;
+        for (qsizetype i = 0; i < sorted2.size(); ++i) {
+            if (sorted2[i]->readable && known(all_keys2[size_t(i)])) {
+                kept.push_back(sorted2[i]);
+                keys2.push_back(std::move(all_keys2[size_t(i)]));
+            }
         }
-        sorted2 = std::move(reordered);
+        sorted2 = std::move(kept);
     }
 
     // For each folded name, the positions in `sorted2` still unpaired. A scan of the sorted list
@@ -86,9 +96,10 @@ Classification classify(const QVector<FileRecord>& dir1, const QVector<FileRecor
 
     QVector<bool> taken(sorted2.size(), false);
     for (const FileRecord& r1 : dir1) {
-        if (!r1.readable)
+        const QString key = fold_name(r1.name);
+        if (!r1.readable || !known(key))
             continue;
-        auto it = partners.find(fold_name(r1.name));
+        auto it = partners.find(key);
         if (it == partners.end() || it->empty()) {
             result.only_in_dir1.push_back(r1.name);
             continue;

@@ -30,7 +30,14 @@ struct Classification {
     QStringList newer_in_dir2;  // dir-1 spelling
     QStringList only_in_dir2;   // dir-2 spelling
     QVector<SizeWarning> warnings;  // in the order the pairs were met
+    // Names listed whose length or date could not be read, or that the user's encoding cannot
+    // hold. They and every name of the other side that could be their partner take part in
+    // nothing, and the pair is not known to be aligned.
+    QStringList unreadable_dir1;
+    QStringList unreadable_dir2;
+    bool listing_cut = false; // a side held more files than the listing limit
 
+    // True unless every name was compared and found aligned.
     bool differences_found() const;
 };
 
@@ -41,8 +48,8 @@ PairClass classify_pair(qint64 length1, qint64 mtime1, qint64 length2, qint64 mt
 
 // Pairs the names of the two listings ignoring case and classifies every name. Each dir-1 name, in
 // listing order, takes the first dir-2 name not yet taken that equals it ignoring case, in the
-// order of the sorted "only in dir 2" list. A name whose file cannot be read counts as present only
-// on the side that could be read.
+// order of the sorted "only in dir 2" list. A name whose file cannot be read goes to the
+// unreadable list of its side, and no name equal to it ignoring case takes part on either side.
 Classification classify(const QVector<FileRecord>& dir1, const QVector<FileRecord>& dir2, bool ignore_one_hour_diff);
 
 // "Warning! files NAME have same date/time and different lengths! ..."

@@ -1,9 +1,12 @@
 #include "compare/ConsolePort.h"
 
+#include "compare/CompareOutput.h"
+
 Answer ConsolePort::message_box(const QString& text, MsgButtons, MsgIcon, Answer default_button, const QString&)
 {
-    // Message texts break lines with a bare line feed, which is what a terminal wants too.
-    QByteArray bytes = text.toUtf8();
+    // Message texts break lines with a bare line feed, which is what a terminal wants too. Any
+    // other control character would come from a file name, and is shown, not obeyed.
+    QByteArray bytes = terminal_safe(text).toUtf8();
     if (!bytes.endsWith('\n'))
         bytes += '\n';
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), out_);

@@ -2,23 +2,19 @@
 
 #include "platform/FileSystem.h"
 
-#include <algorithm>
-
 Listing list_directory(const FileSystem& fs, const QString& dir)
 {
     Listing listing;
-    Result<QVector<DirEntry>> entries = fs.list(dir, EntryKind::Files, false);
-    if (!entries.ok()) {
-        listing.error = entries.error;
+    Result<FileListing> listed = fs.list_files(dir, max_listed_files);
+    if (!listed.ok()) {
+        listing.error = listed.error;
         return listing;
     }
-    const qsizetype kept = std::min<qsizetype>(entries.value.size(), max_listed_files);
-    listing.overflow = entries.value.size() > kept;
-    listing.records.reserve(kept);
-    for (qsizetype i = 0; i < kept; ++i) {
-        const DirEntry& e = entries.value[i];
-        listing.records.push_back({e.name, e.length, e.mtime, e.readable});
-    }
+    listing.overflow = listed.value.overflow;
+    listing.undecodable = std::move(listed.value.undecodable);
+    listing.records.reserve(listed.value.files.size());
+    for (const DirEntry& e : std::as_const(listed.value.files))
+        listing.records.push_back({ e.name, e.length, e.mtime, e.readable });
     return listing;
 }
 

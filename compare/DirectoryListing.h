@@ -11,6 +11,7 @@ inline constexpr int max_listed_files = 3001;
 
 struct Listing {
     QVector<FileRecord> records;
+    QStringList undecodable; // plain files whose names are not valid in the user's encoding
     bool overflow = false;  // the directory holds more plain files than are listed
     FsError error;          // the directory could not be listed: no records
 };

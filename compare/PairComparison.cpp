@@ -23,45 +23,71 @@ bool same_directory(const FileSystem& fs, const QString& dir1, const QString& di
 
 namespace {
 
-// Drops the records whose names sort after `last`, ignoring case (the records are sorted).
+// Drops the records whose names sort after `last` in the name order, ignoring case (the records
+// are sorted): a name equal to `last` ignoring case may be its partner and stays.
 void cut_after(QVector<FileRecord>& records, const QString& last)
 {
     const QString limit = fold_name(last);
-    while (!records.isEmpty() && QString::compare(fold_name(records.last().name), limit, Qt::CaseSensitive) > 0)
+    while (!records.isEmpty() && compare_keys(fold_name(records.last().name), limit) > 0)
         records.removeLast();
 }
 
 }  // namespace
 
+QString unreadable_message(const Classification& c, const QString& dir1, const QString& dir2)
+{
+    QString text;
+    const std::pair<const QStringList*, QString> sides[]
+        = { { &c.unreadable_dir1, dir1 }, { &c.unreadable_dir2, dir2 } };
+    for (int i = 0; i < 2; ++i) {
+        const qsizetype n = sides[i].first->size();
+        if (n == 0)
+            continue;
+        const QString other = QString::number(2 - i);
+        text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + QString::number(n)
+            + (n == 1 ? QStringLiteral(" file") : QStringLiteral(" files")) + QStringLiteral(" of dir ")
+            + QString::number(i + 1) + QStringLiteral(" could not be read (") + sides[i].second + QStringLiteral(").\n")
+            + (n == 1 ? QStringLiteral("It takes part in nothing, nor does a file of the same name in dir ")
+                      : QStringLiteral("They take part in nothing, nor do files of the same names in dir "))
+            + other + u'.';
+    }
+    return text;
+}
+
 Classification compare_listed_directories(const FileSystem& fs, UserPort& port, const QString& dir1,
                                           const QString& dir2, bool ignore_one_hour_diff, ListingErrors* errors)
 {
     bool limit_shown = false;
-    auto list_one = [&](const QString& dir, FsError* error, bool& overflow) {
+    auto list_one = [&](const QString& dir, FsError* error) {
         Listing listing = list_directory(fs, dir);
-        overflow = listing.overflow;
         if (error)
             *error = listing.error;
         if (listing.overflow && !limit_shown) {
             port.message(listing_limit_message());
             limit_shown = true;
         }
-        return std::move(listing.records);
+        return listing;
     };
 
-    bool overflow1 = false;
-    bool overflow2 = false;
-    QVector<FileRecord> records1 = list_one(dir1, errors ? &errors->dir1 : nullptr, overflow1);
-    QVector<FileRecord> records2 = list_one(dir2, errors ? &errors->dir2 : nullptr, overflow2);
+    Listing listing1 = list_one(dir1, errors ? &errors->dir1 : nullptr);
+    Listing listing2 = list_one(dir2, errors ? &errors->dir2 : nullptr);
+    QVector<FileRecord>& records1 = listing1.records;
+    QVector<FileRecord>& records2 = listing2.records;
     // A side cut at the limit does not say what lies beyond its last name: the other side's
     // names past it take part in nothing, or they would show as "only in" one directory while
     // their partners exist in the other.
-    if (overflow1 && !records1.isEmpty())
+    if (listing1.overflow && !records1.isEmpty())
         cut_after(records2, records1.last().name);
-    if (overflow2 && !records2.isEmpty())
+    if (listing2.overflow && !records2.isEmpty())
         cut_after(records1, records2.last().name);
 
     Classification result = classify(records1, records2, ignore_one_hour_diff);
+    // A pair whose listing was cut has not been looked at in full, so it is never "aligned".
+    result.listing_cut = listing1.overflow || listing2.overflow;
+    result.unreadable_dir1 += listing1.undecodable;
+    result.unreadable_dir2 += listing2.undecodable;
+    if (const QString text = unreadable_message(result, dir1, dir2); !text.isEmpty())
+        port.message(text, MsgIcon::Exclamation);
     for (const SizeWarning& w : result.warnings)
         port.message(size_warning_text(w), MsgIcon::Exclamation);
     return result;

@@ -21,9 +21,12 @@ struct ListingErrors {
     FsError dir2;
 };
 
-// Lists `dir1` and `dir2` and classifies them. The limit message and every size warning go to
-// `port`, in the order they arise; a directory that cannot be listed lists nothing, and its error
-// goes to `errors` when given.
+// "2 files of dir 1 could not be read (PATH).\nThey take part in nothing, ..." for each
+// directory that has such files; empty when there are none.
+QString unreadable_message(const Classification& c, const QString& dir1, const QString& dir2);
+
+// Lists `dir1` and `dir2` and classifies them. The limit message, the unreadable files (once)
+// and every size warning go to `port`, in the order they arise; a directory that cannot be listed lists nothing, and
+// its error goes to `errors` when given.
 Classification compare_listed_directories(const FileSystem& fs, UserPort& port, const QString& dir1,
-                                          const QString& dir2, bool ignore_one_hour_diff,
-                                          ListingErrors* errors = nullptr);
+    const QString& dir2, bool ignore_one_hour_diff, ListingErrors* errors = nullptr);

@@ -79,5 +79,8 @@ FsError error_from_errno(int errnum, const QString& path)
 
 QString report_error_text(const FsError& error)
 {
-    return QStringLiteral("Error ") + QString::number(error.number) + QStringLiteral(" - ") + error.description;
+    QString text = QStringLiteral("Error ") + QString::number(error.number) + QStringLiteral(" - ") + error.description;
+    if (!error.path.isEmpty())
+        text += QStringLiteral(" (") + error.path + u')';
+    return text;
 }

@@ -17,10 +17,12 @@ enum ErrorNumber : int {
     err_path_not_found = 76,
 };
 
-// An error as a value: number 0 is success.
+// An error as a value: number 0 is success. `path`, when set, is where an operation over many
+// entries failed (a tree deletion), for the message.
 struct FsError {
     int number = err_none;
     QString description;
+    QString path {};
 
     bool failed() const { return number != err_none; }
     explicit operator bool() const { return failed(); }
@@ -31,12 +33,11 @@ FsError make_error(int number);
 // `errnum` is an errno value; `path` lets ENOENT tell a missing file (53) from a missing
 // directory part (76).
 FsError error_from_errno(int errnum, const QString& path = {});
-// "Error 75 - Path/File access error"
+// "Error 75 - Path/File access error", followed by " (path)" when the error names one.
 QString report_error_text(const FsError& error);
 
 // A value or the error that kept it from being read.
-template <typename T>
-struct Result {
+template <typename T> struct Result {
     T value{};
     FsError error;
     bool ok() const { return !error.failed(); }

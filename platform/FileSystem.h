@@ -42,6 +42,16 @@ struct NamedEntry {
     bool is_link = false;  // a symbolic link, whatever it points to
 };
 
+// The plain files of one directory as a comparison takes them (see FileSystem::list_files).
+struct FileListing {
+    QVector<DirEntry> files; // sorted with name_less, at most the limit asked for
+    bool overflow = false; // more plain files stand in the directory than were listed
+    // Plain files whose names are not valid in the user's encoding: no other name can stand for
+    // them, so they take part in nothing and are only counted. Shown with "\xNN" for each byte
+    // that is not valid.
+    QStringList undecodable;
+};
+
 enum class EntryKind {
     Files,        // plain files and links to plain files; broken links are left out
     Directories,  // subdirectories, links to directories included (is_link set); never "." or ".."
@@ -93,6 +103,11 @@ public:
     // The entries of one kind in `dir`, sorted with name_less. Hidden entries (a name beginning
     // with ".") only when asked for.
     virtual Result<QVector<DirEntry>> list(const QString& dir, EntryKind kind, bool include_hidden) const = 0;
+    // The visible plain files of `dir` (links to plain files included) for a comparison: their
+    // names and types come from the directory itself, they are sorted, the list is cut after
+    // `limit` names, and only the names kept are looked up for their length and date. A name that
+    // cannot be looked up, or whose kind cannot be told, is kept with `readable` false.
+    virtual Result<FileListing> list_files(const QString& dir, qsizetype limit) const = 0;
     // Every directory, plain file and link in `dir`, hidden ones included, in no set order.
     // Cheaper than list() where the listing tells each entry's kind by itself.
     virtual Result<QVector<NamedEntry>> list_names(const QString& dir) const
@@ -114,6 +129,11 @@ public:
     // when the question itself could not be answered (a malformed name, a device gone).
     virtual Result<bool> exists(const QString& path) const = 0;
     virtual bool dir_exists(const QString& path) const = 0;
+    // `path` with every symbolic link, "." and ".." resolved: the one spelling of the entry on
+    // disk, for telling whether two paths name the same place.
+    virtual Result<QString> canonical_path(const QString& path) const = 0;
+    // True when the directory at `path` is the root of a mounted volume (a bind mount included).
+    virtual bool is_mount_point(const QString& path) const = 0;
     // The spelling of `name` that exists in `dir`, ignoring case; `name` itself when none does
     // (or when it exists exactly as given).
     virtual QString resolve_case(const QString& dir, const QString& name) const = 0;
@@ -150,6 +170,13 @@ public:
     // Removes an empty directory, or a symbolic link to a directory (never its target).
     virtual FsError remove_dir(const QString& path) = 0;
     virtual FsError rename(const QString& from, const QString& to) = 0;
+    // Deletes the directory `path` with everything in it, hidden entries included. When `path`
+    // is a symbolic link, the link is removed and its target left alone. Inside the tree nothing
+    // is followed: an entry swapped for a link while the deletion runs is removed as a link, and
+    // a directory on another volume or mount is never entered (error 70). A volume root is never
+    // deleted. A missing path is no error. Stops at the first failure, with the path that failed
+    // in the error; what was deleted stays deleted.
+    virtual FsError delete_tree(const QString& path) = 0;
 
     virtual Result<QByteArray> read_file(const QString& path) const = 0;
     // The first `max_bytes` of a file (a negative number: all of it), without reading the rest.
@@ -162,6 +189,8 @@ public:
     }
     // Replaces the whole file through a temporary file, so a failure leaves the old content.
     virtual FsError write_file(const QString& path, const QByteArray& data) = 0;
+    // Appends to a plain file of its own, created when missing: never through a symbolic link, to
+    // a file with other names (hard links), or to a pipe or device (error 75).
     virtual FsError append_file(const QString& path, const QByteArray& data) = 0;
 
     // The ready, real volumes (no pseudo file systems), sorted by root.

@@ -4,35 +4,37 @@
 
 QString fold_name(const QString& name)
 {
-    return name.toCaseFolded();
+    // Plain ASCII has one form only; most names are such, and a listing folds every name.
+    if (std::all_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() < 0x80; }))
+        return name.toCaseFolded();
+    // Folding case can leave a decomposed sequence behind, so the form is settled after it too.
+    return name.normalized(QString::NormalizationForm_C).toCaseFolded().normalized(QString::NormalizationForm_C);
 }
 
 bool names_equal(const QString& a, const QString& b)
 {
-    return fold_name(a) == fold_name(b);
+    return a == b || fold_name(a) == fold_name(b);
+}
+
+int compare_keys(const QString& key_a, const QString& key_b)
+{
+    return QString::compare(key_a, key_b, Qt::CaseSensitive);
+}
+
+int compare_names(const QString& key_a, const QString& a, const QString& key_b, const QString& b)
+{
+    const int c = compare_keys(key_a, key_b);
+    return c != 0 ? c : QString::compare(a, b, Qt::CaseSensitive);
 }
 
 bool name_less(const QString& a, const QString& b)
 {
-    const int c = QString::compare(fold_name(a), fold_name(b), Qt::CaseSensitive);
-    if (c != 0)
-        return c < 0;
-    return QString::compare(a, b, Qt::CaseSensitive) < 0;
+    return compare_names(fold_name(a), a, fold_name(b), b) < 0;
 }
 
 void sort_names(QStringList& names)
 {
-    // Fold each name once rather than on every comparison.
-    std::vector<std::pair<QString, QString>> keyed;
-    keyed.reserve(names.size());
-    for (const QString& n : names)
-        keyed.emplace_back(fold_name(n), n);
-    std::sort(keyed.begin(), keyed.end(), [](const auto& x, const auto& y) {
-        const int c = QString::compare(x.first, y.first, Qt::CaseSensitive);
-        return c != 0 ? c < 0 : QString::compare(x.second, y.second, Qt::CaseSensitive) < 0;
-    });
-    for (qsizetype i = 0; i < names.size(); ++i)
-        names[i] = keyed[size_t(i)].second;
+    sort_by_name(names, [](const QString& n) -> const QString& { return n; });
 }
 
 QString with_final_separator(const QString& dir)

@@ -1,16 +1,61 @@
 #pragma once
-// How names and paths compare and sort: ignoring case with Unicode case folding, as on the
-// case-insensitive file systems the program's users move their files between.
+// How names and paths compare and sort: ignoring case with Unicode case folding, and ignoring
+// whether accents are stored composed or decomposed, as on the file systems the program's users
+// move their files between.
 
 #include <QString>
 #include <QStringList>
 
-// The key two names share when they differ only in case.
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
+// The key two names share when they differ only in case or in the Unicode form of their letters
+// ("café" written composed on one system and decomposed on another).
 QString fold_name(const QString& name);
 bool names_equal(const QString& a, const QString& b);
-// Order ignoring case; names equal ignoring case fall back to a case-sensitive order, so the
-// order is total and the same on every run.
+
+// The one order of names, used by every listing, the pairing and the cut at the listing limit:
+// by folded key, then, for names with the same key, by exact spelling, so the order is total and
+// the same on every run. Negative, zero or positive, as for strcmp.
+int compare_keys(const QString& key_a, const QString& key_b);
+int compare_names(const QString& key_a, const QString& a, const QString& key_b, const QString& b);
 bool name_less(const QString& a, const QString& b);
+
+// Sorts `items` (a vector or list) by the name `name_of(item)` gives, folding each name once.
+// `keys`, when given, receives the folded names in the new order. With `keep` set, only the first
+// `keep` items in that order are kept, found without sorting the rest.
+template <typename Container, typename NameOf>
+void sort_by_name(Container& items, NameOf name_of, std::vector<QString>* keys = nullptr, qsizetype keep = -1)
+{
+    const size_t n = size_t(items.size());
+    std::vector<QString> folded;
+    folded.reserve(n);
+    for (const auto& item : items)
+        folded.push_back(fold_name(name_of(item)));
+    std::vector<size_t> order(n);
+    std::iota(order.begin(), order.end(), size_t(0));
+    const auto less = [&](size_t x, size_t y) {
+        return compare_names(folded[x], name_of(items[x]), folded[y], name_of(items[y])) < 0;
+    };
+    if (keep >= 0 && size_t(keep) < n) {
+        std::nth_element(order.begin(), order.begin() + keep, order.end(), less);
+        order.resize(size_t(keep));
+    }
+    std::sort(order.begin(), order.end(), less);
+    Container sorted;
+    sorted.reserve(qsizetype(order.size()));
+    std::vector<QString> sorted_keys;
+    sorted_keys.reserve(keys ? order.size() : 0);
+    for (const size_t i : order) {
+        sorted.push_back(std::move(items[i]));
+        if (keys)
+            sorted_keys.push_back(std::move(folded[i]));
+    }
+    items = std::move(sorted);
+    if (keys)
+        *keys = std::move(sorted_keys);
+}
 void sort_names(QStringList& names);
 
 // The native separator and the path rules that use it.

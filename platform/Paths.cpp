@@ -5,7 +5,10 @@
 #include "platform/Names.h"
 #include "platform/Trace.h"
 
+#include <QFile>
 #include <QStringList>
+
+#include <climits>
 
 static bool is_split_char(QChar c)
 {
@@ -45,6 +48,18 @@ QString parent_path(const QString& path)
     while (parent.size() > 1 && parent.endsWith(path_separator))
         parent.chop(1);
     return parent;
+}
+
+bool path_too_long(const QString& path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    if (native.size() >= PATH_MAX)
+        return true;
+    for (const QByteArray& part : native.split('/')) {
+        if (part.size() > NAME_MAX)
+            return true;
+    }
+    return false;
 }
 
 QString clean_path(const QString& path)

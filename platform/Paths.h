@@ -18,6 +18,9 @@ QString parent_path(const QString& path);
 // gives false and a trace line.
 bool Path_exist(const FileSystem& fs, Trace* trace, const QString& path);
 
+// True when `path` is longer than the system takes, as a whole or in one of its components.
+bool path_too_long(const QString& path);
+
 // `path` with repeated separators, "." components and final separators removed and ".." applied
 // to the text (not to the disk); the root stays "/". The empty text stays empty.
 QString clean_path(const QString& path);

@@ -36,6 +36,10 @@ bool native_path(const QString& path, QByteArray& out)
 
 bool round_trips(const QByteArray& raw, QString& name)
 {
+    if (std::all_of(raw.cbegin(), raw.cend(), [](char c) { return uchar(c) < 0x80; })) {
+        name = QString::fromLatin1(raw); // ASCII is the same in every encoding
+        return true;
+    }
     name = QFile::decodeName(raw);
     return QFile::encodeName(name) == raw;
 }
@@ -71,53 +75,128 @@ struct DirCloser {
 };
 using DirHandle = std::unique_ptr<DIR, DirCloser>;
 
-void sort_entries(QVector<DirEntry>& entries)
+bool same_file(const struct stat& a, const struct stat& b)
 {
-    std::vector<std::pair<QString, DirEntry>> keyed;
-    keyed.reserve(size_t(entries.size()));
-    for (DirEntry& e : entries)
-        keyed.emplace_back(fold_name(e.name), std::move(e));
-    std::sort(keyed.begin(), keyed.end(), [](const auto& x, const auto& y) {
-        const int c = QString::compare(x.first, y.first, Qt::CaseSensitive);
-        return c != 0 ? c < 0 : QString::compare(x.second.name, y.second.name, Qt::CaseSensitive) < 0;
-    });
-    for (qsizetype i = 0; i < entries.size(); ++i)
-        entries[i] = std::move(keyed[size_t(i)].second);
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// The names of an open directory whose bytes round-trip; errno is set when it cannot be read.
-bool collect_names(DirHandle d, QStringList& names)
+void sort_entries(QVector<DirEntry>& entries)
 {
-    if (!d)
+    sort_by_name(entries, [](const DirEntry& e) -> const QString& { return e.name; });
+}
+
+// A name that is not valid in the user's encoding, for a message: what decodes stays as it is,
+// every other byte shows as "\xNN".
+QString shown_bytes(const QByteArray& raw)
+{
+    QString out;
+    for (qsizetype i = 0; i < raw.size();) {
+        const uchar lead = uchar(raw[i]);
+        const qsizetype len = lead < 0x80 ? 1 : lead >= 0xf0 ? 4 : lead >= 0xe0 ? 3 : lead >= 0xc2 ? 2 : 0;
+        QString part;
+        if (len > 0 && i + len <= raw.size() && round_trips(raw.mid(i, len), part)) {
+            out += part;
+            i += len;
+        } else {
+            out += QStringLiteral("\\x") + QString::number(lead, 16).rightJustified(2, u'0');
+            ++i;
+        }
+    }
+    return out;
+}
+
+bool is_dot_or_dotdot(const char* name)
+{
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+struct MountId {
+    bool known = false;
+    quint64 id = 0;
+};
+
+MountId mount_id(int fd)
+{
+    struct statx stx { };
+    if (::statx(fd, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW, STATX_MNT_ID, &stx) == 0 && (stx.stx_mask & STATX_MNT_ID))
+        return { true, stx.stx_mnt_id };
+    return {};
+}
+
+// True when the directory open at `fd` (`st` its status) lies on the mount of `top`: the same
+// device, and the same mount, since a bind mount of a folder of the same disk keeps the device.
+bool on_mount_of(int fd, const struct stat& st, dev_t top_dev, const MountId& top_mount)
+{
+    if (st.st_dev != top_dev)
         return false;
+    const MountId m = mount_id(fd);
+    return !m.known || !top_mount.known || m.id == top_mount.id;
+}
+
+// True when the directory open at `fd` is the root of a mount or of the whole file system. When
+// its parent cannot be opened the answer is yes, the safe one for every caller.
+bool is_mount_root(int fd)
+{
+    struct stat st { };
+    struct stat up_st { };
+    const Fd up(::openat(fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!up.valid() || ::fstat(fd, &st) != 0 || ::fstat(up.get(), &up_st) != 0)
+        return true;
+    if (same_file(st, up_st))
+        return true;
+    return !on_mount_of(fd, st, up_st.st_dev, mount_id(up.get()));
+}
+
+// The entries of the directory open at `fd` ("." and ".." left out), as bytes with the type the
+// directory gives; errno is set when it cannot be read to its end.
+struct RawEntry {
+    QByteArray name;
+    unsigned char type = DT_UNKNOWN;
+};
+
+bool read_raw_entries(int fd, std::vector<RawEntry>& out)
+{
+    // Straight from the descriptor, from its start: no second descriptor or stream per directory,
+    // which a deep tree would pay for at every level.
+    if (::lseek(fd, 0, SEEK_SET) != 0)
+        return false;
+    alignas(dirent64) char buffer[32768];
     for (;;) {
-        errno = 0;
-        const dirent* e = ::readdir(d.get());
-        if (!e)
-            return errno == 0;
-        const QByteArray raw(e->d_name);
-        QString name;
-        if (raw != "." && raw != ".." && round_trips(raw, name))
-            names << name;
+        const ssize_t n = ::getdents64(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n == 0;
+        for (ssize_t at = 0; at < n;) {
+            const auto* e = reinterpret_cast<const dirent64*>(buffer + at);
+            if (!is_dot_or_dotdot(e->d_name))
+                out.push_back({ QByteArray(e->d_name), e->d_type });
+            at += e->d_reclen;
+        }
     }
 }
 
-bool read_names(const QByteArray& dir, QStringList& names)
+// The names of the open directory `fd` whose bytes round-trip; errno is set when it cannot be read.
+bool names_at(int fd, QStringList& names)
 {
-    return collect_names(DirHandle(::opendir(dir.constData())), names);
+    std::vector<RawEntry> raw;
+    if (!read_raw_entries(fd, raw))
+        return false;
+    for (const RawEntry& e : raw) {
+        QString name;
+        if (round_trips(e.name, name))
+            names << name;
+    }
+    return true;
 }
 
 // The spelling of `name` that exists in the open directory `dfd` ignoring case, the first in name
 // order; empty when none does.
 QString spelling_at(int dfd, const QString& name)
 {
-    const int copy = ::fcntl(dfd, F_DUPFD_CLOEXEC, 0);
-    DIR* d = copy >= 0 ? ::fdopendir(copy) : nullptr;
-    if (!d && copy >= 0)
-        ::close(copy);
     QStringList names;
     QString best;
-    if (collect_names(DirHandle(d), names)) {
+    if (names_at(dfd, names)) {
         for (const QString& n : std::as_const(names))
             if (names_equal(n, name) && (best.isEmpty() || name_less(n, best)))
                 best = n;
@@ -195,11 +274,6 @@ FsError replace_file(const QString& shown, const QByteArray& target, mode_t mode
         return fail(error_from_errno(errno, shown));
     sync_dir(dir);
     return {};
-}
-
-bool same_file(const struct stat& a, const struct stat& b)
-{
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 }  // namespace
@@ -287,27 +361,20 @@ Result<QVector<NamedEntry>> RealFileSystem::list_names(const QString& dir) const
         r.error = bad_name();
         return r;
     }
-    DirHandle d(::opendir(native.constData()));
-    if (!d) {
+    const Fd dfd(open_retry(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    std::vector<RawEntry> raw;
+    if (!dfd.valid() || !read_raw_entries(dfd.get(), raw)) {
         r.error = error_from_errno(errno, dir_path);
         return r;
     }
-    for (;;) {
-        errno = 0;
-        const dirent* e = ::readdir(d.get());
-        if (!e) {
-            if (errno != 0)
-                return {{}, error_from_errno(errno, dir_path)};
-            return r;
-        }
-        const QByteArray raw(e->d_name);
+    for (const RawEntry& e : raw) {
         NamedEntry entry;
-        if (raw == "." || raw == ".." || !round_trips(raw, entry.name))
+        if (!round_trips(e.name, entry.name))
             continue;
-        unsigned char type = e->d_type;
+        unsigned char type = e.type;
         if (type == DT_UNKNOWN) {
             struct stat st {};
-            if (::fstatat(::dirfd(d.get()), raw.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+            if (::fstatat(dfd.get(), e.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
                 continue;
             type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : S_ISLNK(st.st_mode) ? DT_LNK : DT_FIFO;
         }
@@ -317,6 +384,85 @@ Result<QVector<NamedEntry>> RealFileSystem::list_names(const QString& dir) const
         if (entry.is_dir || entry.is_file || entry.is_link)
             r.value.push_back(entry);
     }
+    return r;
+}
+
+Result<FileListing> RealFileSystem::list_files(const QString& dir, qsizetype limit) const
+{
+    Result<FileListing> r;
+    const QString dir_path = with_final_separator(dir);
+    QByteArray native;
+    if (!native_path(dir_path, native)) {
+        r.error = bad_name();
+        return r;
+    }
+    const Fd dfd(open_retry(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    std::vector<RawEntry> raw;
+    if (!dfd.valid() || !read_raw_entries(dfd.get(), raw)) {
+        r.error = error_from_errno(errno, dir_path);
+        return r;
+    }
+
+    struct Candidate {
+        QString name;
+        QByteArray raw;
+        DirEntry entry;
+        bool looked_up = false;
+    };
+    std::vector<Candidate> found;
+    found.reserve(raw.size());
+    for (RawEntry& e : raw) {
+        if (e.name.startsWith('.'))
+            continue;
+        Candidate c;
+        struct stat st { };
+        // The directory tells plain files apart; only a link, or a volume that does not say,
+        // needs a look at the entry itself to know whether it takes part.
+        if (e.type == DT_LNK || e.type == DT_UNKNOWN) {
+            c.looked_up = true;
+            if (::fstatat(dfd.get(), e.name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)) {
+                c.entry.is_link = true;
+                e.type = DT_LNK;
+            }
+            if (::fstatat(dfd.get(), e.name.constData(), &st, 0) == 0) {
+                if (!S_ISREG(st.st_mode))
+                    continue;
+                c.entry.length = st.st_size;
+                c.entry.mtime = st.st_mtim.tv_sec;
+            } else if (e.type == DT_LNK && (errno == ENOENT || errno == ENOTDIR || errno == ELOOP)) {
+                continue; // a broken link takes part in nothing
+            } else {
+                c.entry.readable = false; // it may be a file; nobody can tell
+            }
+        } else if (e.type != DT_REG) {
+            continue;
+        }
+        if (!round_trips(e.name, c.name)) {
+            r.value.undecodable << shown_bytes(e.name);
+            continue;
+        }
+        c.raw = std::move(e.name);
+        found.push_back(std::move(c));
+    }
+
+    r.value.overflow = qsizetype(found.size()) > limit;
+    sort_by_name(
+        found, [](const Candidate& c) -> const QString& { return c.name; }, nullptr, limit);
+    r.value.files.reserve(qsizetype(found.size()));
+    for (Candidate& c : found) {
+        c.entry.name = std::move(c.name);
+        if (!c.looked_up) {
+            struct stat st { };
+            if (::fstatat(dfd.get(), c.raw.constData(), &st, 0) == 0 && S_ISREG(st.st_mode)) {
+                c.entry.length = st.st_size;
+                c.entry.mtime = st.st_mtim.tv_sec;
+            } else {
+                c.entry.readable = false; // gone, out of reach, or no longer a file since it was listed
+            }
+        }
+        r.value.files.push_back(std::move(c.entry));
+    }
+    return r;
 }
 
 Result<FileInfo> RealFileSystem::info(const QString& path) const
@@ -370,6 +516,33 @@ bool RealFileSystem::dir_exists(const QString& path) const
     return native_path(path, native) && ::stat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+Result<QString> RealFileSystem::canonical_path(const QString& path) const
+{
+    Result<QString> r;
+    QByteArray native;
+    if (!native_path(path, native)) {
+        r.error = bad_name();
+        return r;
+    }
+    char* real = ::realpath(native.constData(), nullptr);
+    if (!real) {
+        r.error = error_from_errno(errno, path);
+        return r;
+    }
+    r.value = QFile::decodeName(real);
+    std::free(real);
+    return r;
+}
+
+bool RealFileSystem::is_mount_point(const QString& path) const
+{
+    QByteArray native;
+    if (!native_path(path, native))
+        return false;
+    const Fd fd(open_retry(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return fd.valid() && is_mount_root(fd.get());
+}
+
 QString RealFileSystem::resolve_case(const QString& dir, const QString& name) const
 {
     const QString dir_path = with_final_separator(dir);
@@ -379,13 +552,8 @@ QString RealFileSystem::resolve_case(const QString& dir, const QString& name) co
     struct stat st {};
     if (::lstat(native.constData(), &st) == 0)
         return name;
-    QStringList names;
-    if (!read_names(native_dir, names))
-        return name;
-    QString best;
-    for (const QString& n : std::as_const(names))
-        if (names_equal(n, name) && (best.isEmpty() || name_less(n, best)))
-            best = n;
+    const Fd dfd(open_retry(native_dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const QString best = dfd.valid() ? spelling_at(dfd.get(), name) : QString();
     return best.isEmpty() ? name : best;
 }
 
@@ -503,7 +671,8 @@ FsError RealFileSystem::rename(const QString& from, const QString& to)
     QByteArray a, b;
     if (!native_path(without_final_separator(from), a) || !native_path(without_final_separator(to), b))
         return bad_name();
-    struct stat sa {}, sb {};
+    struct stat sa {
+    }, sb {};
     if (::lstat(a.constData(), &sa) != 0)
         return error_from_errno(errno, from);
     // Never over an existing entry: a rename that silently replaced a file would lose it.
@@ -514,14 +683,153 @@ FsError RealFileSystem::rename(const QString& from, const QString& to)
         const bool b_exists = ::lstat(b.constData(), &sb) == 0;
         // On a volume that ignores case, the "existing" destination of a change of case is the
         // source itself.
-        const bool case_change = b_exists && same_file(sa, sb) && dir_of(a) == dir_of(b)
-                                 && names_equal(leaf_of(from), leaf_of(to));
+        const bool case_change
+            = b_exists && same_file(sa, sb) && dir_of(a) == dir_of(b) && names_equal(leaf_of(from), leaf_of(to));
         if (!b_exists || case_change)
             err = ::rename(a.constData(), b.constData()) == 0 ? 0 : errno;
         else
             err = EEXIST;
     }
     return err == 0 ? FsError{} : error_from_errno(err, to);
+}
+
+FsError RealFileSystem::delete_tree(const QString& path)
+{
+    const QString top_path = without_final_separator(path);
+    QByteArray native;
+    if (top_path.isEmpty())
+        return {};
+    if (!native_path(top_path, native))
+        return bad_name();
+    auto failure = [](int errnum, const QString& at) {
+        FsError e = error_from_errno(errnum, at);
+        e.path = at;
+        return e;
+    };
+    auto refusal = [](const QString& why, const QString& at) {
+        FsError e = make_error(err_permission_denied);
+        e.description += QStringLiteral(": ") + why;
+        e.path = at;
+        return e;
+    };
+
+    struct stat st { };
+    if (::lstat(native.constData(), &st) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? FsError {} : failure(errno, top_path);
+    if (S_ISLNK(st.st_mode))
+        return ::unlink(native.constData()) == 0 ? FsError {} : failure(errno, top_path);
+    if (!S_ISDIR(st.st_mode))
+        return {};
+
+    // Everything below is reached from the descriptor of its own directory, so no name met on the
+    // way is ever looked up again as a path: a directory swapped for a link after it was listed is
+    // opened with O_NOFOLLOW and refused, and then removed as the link it has become.
+    Fd cur(open_retry(native.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat top { };
+    if (!cur.valid() || ::fstat(cur.get(), &top) != 0)
+        return failure(errno, top_path);
+    if (is_mount_root(cur.get()))
+        return refusal(QStringLiteral("it is the root of a volume"), top_path);
+    // The parent stays open: the top is removed from it at the end, once it is known to be the
+    // directory that was emptied.
+    const QByteArray leaf = native.mid(native.lastIndexOf('/') + 1);
+    const Fd parent(open_retry(dir_of(native).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!parent.valid())
+        return failure(errno, top_path);
+    const MountId top_mount = mount_id(cur.get());
+
+    // One frame per directory entered: its entries are read once, up front, so that only the
+    // descriptor of the current directory is open, whatever the depth.
+    struct Frame {
+        QByteArray name; // in its parent
+        dev_t dev = 0;
+        ino_t ino = 0;
+        std::vector<RawEntry> entries;
+        size_t next = 0;
+    };
+    std::vector<Frame> stack;
+    auto shown = [&](size_t depth, const QByteArray& name = {}) {
+        QString p = top_path;
+        for (size_t i = 1; i <= depth && i < stack.size(); ++i)
+            p += path_separator + QFile::decodeName(stack[i].name);
+        return name.isEmpty() ? p : p + path_separator + QFile::decodeName(name);
+    };
+    auto enter = [&](Fd&& fd, const struct stat& dir_st, QByteArray name) -> FsError {
+        Frame f { std::move(name), dir_st.st_dev, dir_st.st_ino, {}, 0 };
+        if (!read_raw_entries(fd.get(), f.entries))
+            return failure(errno, shown(stack.size(), f.name));
+        cur = std::move(fd);
+        stack.push_back(std::move(f));
+        return {};
+    };
+    if (const FsError e = enter(std::move(cur), top, {}))
+        return e;
+
+    while (!stack.empty()) {
+        Frame& f = stack.back();
+        const size_t depth = stack.size() - 1;
+        if (f.next < f.entries.size()) {
+            RawEntry& e = f.entries[f.next++];
+            if (before_tree_entry_)
+                before_tree_entry_(shown(depth), QFile::decodeName(e.name));
+            if (e.type != DT_DIR && e.type != DT_UNKNOWN) {
+                if (::unlinkat(cur.get(), e.name.constData(), 0) == 0 || errno == ENOENT)
+                    continue;
+                if (errno != EISDIR)
+                    return failure(errno, shown(depth, e.name));
+                e.type = DT_DIR; // a directory stands there now: enter it instead
+                --f.next;
+                continue;
+            }
+            Fd child(::openat(cur.get(), e.name.constData(),
+                O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+            if (!child.valid()) {
+                if (errno == ENOENT)
+                    continue;
+                if (errno != ENOTDIR && errno != ELOOP)
+                    return failure(errno, shown(depth, e.name));
+                // Not a directory (any more): a link or a file, removed as such.
+                if (::unlinkat(cur.get(), e.name.constData(), 0) == 0 || errno == ENOENT)
+                    continue;
+                return failure(errno, shown(depth, e.name));
+            }
+            struct stat child_st { };
+            if (::fstat(child.get(), &child_st) != 0)
+                return failure(errno, shown(depth, e.name));
+            if (!on_mount_of(child.get(), child_st, top.st_dev, top_mount))
+                return refusal(QStringLiteral("another volume is mounted there"), shown(depth, e.name));
+            if (const FsError err = enter(std::move(child), child_st, e.name))
+                return err;
+            continue;
+        }
+
+        // Every entry is gone: back to the parent, which must still be the directory we came from.
+        const QByteArray name = f.name;
+        if (depth == 0) {
+            cur.close();
+            stack.pop_back();
+            struct stat now { };
+            if (::fstatat(parent.get(), leaf.constData(), &now, AT_SYMLINK_NOFOLLOW) != 0)
+                return errno == ENOENT ? FsError {} : failure(errno, top_path);
+            if (!same_file(now, top))
+                return failure(EXDEV, top_path);
+            return ::unlinkat(parent.get(), leaf.constData(), AT_REMOVEDIR) == 0 || errno == ENOENT
+                ? FsError {}
+                : failure(errno, top_path);
+        }
+        const Frame& up = stack[depth - 1];
+        Fd up_fd(::openat(cur.get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        struct stat up_st { };
+        if (!up_fd.valid() || ::fstat(up_fd.get(), &up_st) != 0)
+            return failure(errno, shown(depth - 1));
+        if (up_st.st_dev != up.dev || up_st.st_ino != up.ino)
+            return failure(EXDEV, shown(depth)); // moved away while it was being emptied
+        cur = std::move(up_fd);
+        if (::unlinkat(cur.get(), name.constData(), AT_REMOVEDIR) != 0 && errno != ENOENT)
+            return failure(errno, shown(depth));
+        stack.pop_back();
+    }
+    return {};
 }
 
 Result<QByteArray> RealFileSystem::read_file(const QString& path) const
@@ -592,13 +900,17 @@ FsError RealFileSystem::append_file(const QString& path, const QByteArray& data)
     QByteArray native;
     if (!native_path(path, native))
         return bad_name();
-    const int fd = open_retry(native.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+    // Never through a link, and never blocking on a pipe that stands where the file should be.
+    const int fd = open_retry(
+        native.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK, 0666);
     if (fd < 0)
-        return error_from_errno(errno, path);
+        return errno == ENXIO ? make_error(err_path_file_access) : error_from_errno(errno, path);
     Fd out(fd);
     struct stat st {};
     if (::fstat(fd, &st) != 0)
         return error_from_errno(errno, path);
+    if (!S_ISREG(st.st_mode) || st.st_nlink != 1)
+        return make_error(err_path_file_access);
     if (const int err = write_bytes(fd, data.constData(), size_t(data.size()), st.st_size))
         return error_from_errno(err, path);
     return out.close() == 0 ? FsError{} : error_from_errno(errno, path);
@@ -607,9 +919,27 @@ FsError RealFileSystem::append_file(const QString& path, const QByteArray& data)
 QVector<Volume> RealFileSystem::volumes() const
 {
     static const QList<QByteArray> pseudo = {
-        "proc",      "sysfs",    "cgroup",  "cgroup2",     "devpts",     "mqueue",   "debugfs",
-        "tracefs",   "securityfs", "pstore", "bpf",        "configfs",   "fusectl",  "hugetlbfs",
-        "autofs",    "binfmt_misc", "squashfs", "devtmpfs", "nsfs",      "rpc_pipefs", "efivarfs",
+        "proc",
+        "sysfs",
+        "cgroup",
+        "cgroup2",
+        "devpts",
+        "mqueue",
+        "debugfs",
+        "tracefs",
+        "securityfs",
+        "pstore",
+        "bpf",
+        "configfs",
+        "fusectl",
+        "hugetlbfs",
+        "autofs",
+        "binfmt_misc",
+        "squashfs",
+        "devtmpfs",
+        "nsfs",
+        "rpc_pipefs",
+        "efivarfs",
         "selinuxfs",
     };
     QVector<Volume> result;

@@ -6,14 +6,18 @@
 #include <QSet>
 
 #include <cstddef>
+#include <functional>
 
 class RealFileSystem : public FileSystem {
 public:
     Result<QVector<DirEntry>> list(const QString& dir, EntryKind kind, bool include_hidden) const override;
     Result<QVector<NamedEntry>> list_names(const QString& dir) const override;
+    Result<FileListing> list_files(const QString& dir, qsizetype limit) const override;
     Result<FileInfo> info(const QString& path) const override;
     Result<bool> exists(const QString& path) const override;
     bool dir_exists(const QString& path) const override;
+    Result<QString> canonical_path(const QString& path) const override;
+    bool is_mount_point(const QString& path) const override;
     QString resolve_case(const QString& dir, const QString& name) const override;
 
     FsError copy_file(const QString& from, const QString& to) override;
@@ -28,6 +32,7 @@ public:
     FsError make_dir(const QString& path) override;
     FsError remove_dir(const QString& path) override;
     FsError rename(const QString& from, const QString& to) override;
+    FsError delete_tree(const QString& path) override;
 
     Result<QByteArray> read_file(const QString& path) const override;
     Result<QByteArray> read_file_head(const QString& path, qint64 max_bytes) const override;
@@ -49,6 +54,9 @@ protected:
     // Renames `from` to `to` inside the directory `dir_fd` (renameat2 with `flags`). Returns 0 or
     // an errno value.
     virtual int rename_at(int dir_fd, const char* from, const char* to, unsigned flags);
+    // Called by delete_tree for every entry of a directory it has read, before the entry is
+    // removed or entered; tests change the tree here to race the deletion.
+    std::function<void(const QString& dir, const QString& name)> before_tree_entry_;
 
 private:
     // The folded names of a directory a copy looked into, and the change time it had then; a

@@ -1,13 +1,12 @@
 #include "tree/TreeReport.h"
 
+#include "compare/CompareOutput.h"
 #include "platform/FileSystem.h"
 #include "platform/Names.h"
 #include "platform/UserPort.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
-#include <QJsonValue>
 
 #include <algorithm>
 #include <atomic>
@@ -15,26 +14,6 @@
 #include <vector>
 
 namespace {
-
-struct ClassList {
-    const char* key;
-    const char16_t* caption;
-    QStringList Classification::*names;
-};
-
-const ClassList class_lists[] = {
-    { "only_in_dir1", u"only in dir 1", &Classification::only_in_dir1 },
-    { "newer_in_dir1", u"newer in dir 1", &Classification::newer_in_dir1 },
-    { "aligned", u"aligned", &Classification::aligned },
-    { "newer_in_dir2", u"newer in dir 2", &Classification::newer_in_dir2 },
-    { "only_in_dir2", u"only in dir 2", &Classification::only_in_dir2 },
-};
-
-QStringList sorted(QStringList names)
-{
-    sort_names(names);
-    return names;
-}
 
 QByteArray compact(const QJsonArray& a)
 {
@@ -47,29 +26,12 @@ QByteArray json_string(const QString& s)
     return a.mid(1, a.size() - 2);
 }
 
-QByteArray json_strings(const QStringList& names)
-{
-    return compact(QJsonArray::fromStringList(names));
-}
-
-QByteArray json_bool(bool b)
-{
-    return b ? QByteArray("true") : QByteArray("false");
-}
-
+// The pair's own JSON object with the two directories in front, indented as a member of the list.
 QByteArray branch_json(const BranchComparison& b)
 {
-    QByteArray out = "    {\"dir1\": " + json_string(b.dir1) + ", \"dir2\": " + json_string(b.dir2);
-    for (const ClassList& c : class_lists)
-        out += QByteArray(",\n     \"") + c.key + "\": " + json_strings(sorted(b.result.*c.names));
-    QJsonArray warnings;
-    for (const SizeWarning& w : b.result.warnings) {
-        warnings.append(QJsonObject { { QStringLiteral("name"), w.name2 },
-            { QStringLiteral("bytes_dir1"), w.bytes_dir1 }, { QStringLiteral("bytes_dir2"), w.bytes_dir2 } });
-    }
-    out += ",\n     \"warnings\": " + compact(warnings);
-    out += ",\n     \"differences_found\": " + json_bool(b.result.differences_found()) + "}";
-    return out;
+    QByteArray out = pair_json(b.result).trimmed();
+    out.insert(1, "\n  \"dir1\": " + json_string(b.dir1) + ",\n  \"dir2\": " + json_string(b.dir2) + ",");
+    return "    " + out.replace("\n", "\n    ");
 }
 
 // Keeps what one pair's comparison has to say until every pair is done.
@@ -155,30 +117,32 @@ TreeComparison compare_trees(
     return tree;
 }
 
-QString tree_report_text(const TreeComparison& tree)
+QByteArray tree_report_text(const TreeComparison& tree)
 {
-    QString out = tree.scan.report.mid(2).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    if (!out.isEmpty())
-        out += u'\n';
+    QString lines;
+    for (const QString& path : tree.scan.only_in_tree1)
+        lines += QStringLiteral("Only in tree 1: ") + escaped_name(path) + u'\n';
+    for (const QString& path : tree.scan.only_in_tree2)
+        lines += QStringLiteral("Only in tree 2: ") + escaped_name(path) + u'\n';
+    QByteArray out = lines.toUtf8();
     for (const BranchComparison& b : tree.branches) {
         if (!b.result.differences_found())
             continue;
-        out += QStringLiteral("BRANCH: ") + b.dir1 + QStringLiteral(" | ") + b.dir2 + u'\n';
-        for (const ClassList& c : class_lists) {
-            for (const QString& n : sorted(b.result.*c.names))
-                out += QString::fromUtf16(c.caption) + QStringLiteral(": ") + n + u'\n';
-        }
+        out += (QStringLiteral("BRANCH: ") + escaped_name(b.dir1) + QStringLiteral(" | ") + escaped_name(b.dir2) + u'\n')
+                   .toUtf8();
+        out += pair_text(b.result);
     }
     return out;
 }
 
 QByteArray tree_report_json(const TreeComparison& tree)
 {
-    QByteArray out = "{\n  \"only_in_tree1\": " + json_strings(tree.scan.only_in_tree1)
-        + ",\n  \"only_in_tree2\": " + json_strings(tree.scan.only_in_tree2) + ",\n  \"branches\": [";
+    QByteArray out = "{\n  \"only_in_tree1\": " + compact(QJsonArray::fromStringList(tree.scan.only_in_tree1))
+        + ",\n  \"only_in_tree2\": " + compact(QJsonArray::fromStringList(tree.scan.only_in_tree2))
+        + ",\n  \"branches\": [";
     for (qsizetype i = 0; i < tree.branches.size(); ++i)
         out += (i ? ",\n" : "\n") + branch_json(tree.branches[i]);
     out += tree.branches.isEmpty() ? "]" : "\n  ]";
-    out += ",\n  \"differences_found\": " + json_bool(tree.differences_found()) + "\n}\n";
+    out += ",\n  \"differences_found\": " + QByteArray(tree.differences_found() ? "true" : "false") + "\n}\n";
     return out;
 }

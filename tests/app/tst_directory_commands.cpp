@@ -2,6 +2,7 @@
 
 #include "app/DirPane.h"
 #include "app/DirectoryCommands.h"
+#include "tests/util/BindMount.h"
 #include "tests/util/FakeVolumes.h"
 #include "tests/util/PaneRows.h"
 #include "tests/util/ScriptedPort.h"
@@ -124,39 +125,72 @@ private slots:
         Fixture f;
         QVERIFY(make_tree(f.one, { u"held/deeper"_s, u"vol"_s, u"real"_s }));
         const QString via_link = f.tmp.path() + u"/two/via-link"_s;
-        QVERIFY(QFile::link(f.one + u"/real"_s, via_link));
+        QVERIFY(QFile::link(f.one + u"/real"_s, via_link) && QFile::link(f.one, f.tmp.path() + u"/two/up"_s));
         f.fs.roots = QStringList { f.one + u"/vol"_s };
-        // The root, a volume, the other pane's directory, its ancestor, and the same through a link.
-        for (const auto& [path, other] :
-            { std::pair { u"/"_s, f.one }, { f.one + u"/vol"_s, f.one }, { f.one + u"/held"_s, f.one + u"/held"_s },
-                { f.one + u"/held"_s, f.one + u"/held/deeper"_s }, { f.one + u"/real"_s, via_link } }) {
+        // The root, a volume (also through a linked parent), the other pane's directory, its
+        // ancestor, and the same through a link.
+        for (const auto& [path, other] : { std::pair { u"/"_s, f.one }, { f.one + u"/vol"_s, f.one },
+                 { f.tmp.path() + u"/two/up/vol"_s, f.one }, { f.one + u"/held"_s, f.one + u"/held"_s },
+                 { f.one + u"/held"_s, f.one + u"/held/deeper"_s }, { f.one + u"/real"_s, via_link } }) {
             QVERIFY(!f.pane1.set_path(path));
             QVERIFY(!f.pane2.set_path(other));
             f.commands.m_delete_dir();
             QVERIFY(QFileInfo(path).isDir());
         }
-        QCOMPARE(f.port.shown.size(), 5); // each with a message; a question would fail the test
+        QCOMPARE(f.port.shown.size(), 6); // each with a message; a question would fail the test
 
-        // A failure part-way stops there; what went before stays gone, the pane stays.
+        // A failure part-way stops there and names the path; what went before stays gone, the
+        // pane stays, and the lists are read again.
         const QString victim = f.one + u"/victim"_s;
         QVERIFY(make_tree(victim, { u"sub"_s }, { u"sub/1.txt"_s, u"2.txt"_s }));
         QVERIFY(!f.pane1.set_path(victim));
-        f.fs.fail_call(FaultyFileSystem::Op::RemoveFile, 2, err_permission_denied);
+        f.fs.on_tree_entry([&](const QString& dir, const QString&) {
+            if (dir == victim && !QFile::exists(victim + u"/late"_s))
+                QVERIFY(make_file(victim + u"/late"_s)); // after the listing: the folder cannot go
+        });
+        int lists_read = 0;
+        f.commands.files_changed = [&] { ++lists_read; };
         f.port.answer(Answer::Yes);
         f.commands.m_delete_dir();
-        QCOMPARE(f.port.shown.last().text, u"Error 70 - Permission denied"_s);
+        QCOMPARE(f.port.shown.last().text, u"Error 75 - Path/File access error ("_s + victim + u')');
         QCOMPARE(f.pane1.Path(), victim);
-        QCOMPARE(entries(victim), QStringList { u"2.txt"_s });
-        QCOMPARE(f.pane1.ListCount(), 0);
+        QCOMPARE(entries(victim), QStringList { u"late"_s });
+        QVERIFY(f.pane1.ListCount() == 0 && lists_read == 1);
+    }
 
-        // A volume mounted inside the tree (a mount of another folder of the same disk keeps the
-        // device number) is not entered: what it shows lives elsewhere.
-        QVERIFY(make_tree(victim, { u"mnt"_s }, { u"mnt/elsewhere.txt"_s }));
-        f.fs.roots = QStringList { victim + u"/mnt"_s };
-        f.port.answer(Answer::Yes);
-        f.commands.m_delete_dir();
-        QCOMPARE(f.port.shown.last().text, u"Error 70 - Permission denied"_s);
-        QVERIFY(QFile::exists(victim + u"/mnt/elsewhere.txt"_s));
+    void volume_root_reached_through_a_link()
+    {
+        Fixture f;
+        QVERIFY(make_tree(f.one, { u"real/vol"_s, u"disk"_s }, { u"disk/all-my-files"_s }));
+        QVERIFY(QFile::link(f.one + u"/real"_s, f.one + u"/via"_s));
+        const BindMount mount(f.one + u"/disk"_s, f.one + u"/real/vol"_s);
+        if (!mount.ok())
+            QSKIP(mount.why_not());
+        f.fs.roots = QStringList { f.one + u"/real/vol"_s }; // as the system lists it
+        QVERIFY(!f.pane1.set_path(f.one + u"/via/vol"_s));
+        f.commands.m_delete_dir(); // a question here would fail the test
+        f.port.type(u"other"_s);
+        f.commands.m_rename_dir();
+        QCOMPARE(f.port.texts(),
+            (QStringList { u"The root of a volume cannot be deleted: "_s + f.one + u"/via/vol"_s,
+                u"The root of a volume cannot be renamed: "_s + f.one + u"/via/vol"_s }));
+        QCOMPARE(entries(f.one + u"/disk"_s), QStringList { u"all-my-files"_s });
+    }
+
+    void rename_refusals()
+    {
+        Fixture f;
+        QVERIFY(make_tree(f.one, { u"a/inner"_s }));
+        QVERIFY(!f.pane1.set_path(f.one + u"/a"_s));
+        for (const QString& answer : QStringList { f.one + u"/a/inner/a"_s, u".."_s })
+            f.port.type(answer);
+        f.commands.m_rename_dir();
+        f.commands.m_rename_dir();
+        QCOMPARE(f.port.texts(),
+            (QStringList { u"A directory cannot be moved into itself: "_s + f.one + u"/a/inner/a"_s,
+                u"Error 58 - File already exists"_s }));
+        QCOMPARE(entries(f.one), QStringList { u"a"_s });
+        QCOMPARE(entries(f.one + u"/a"_s), QStringList { u"inner"_s });
     }
 };
 

@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstdio>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -33,6 +35,12 @@ public:
         if (broken.contains(QDir::cleanPath(dir)))
             return { {}, make_error(err_disk_not_ready) };
         return RealFileSystem::list(dir, kind, hidden);
+    }
+    Result<FileListing> list_files(const QString& dir, qsizetype limit) const override
+    {
+        if (broken.contains(QDir::cleanPath(dir)))
+            return { {}, make_error(err_disk_not_ready) };
+        return RealFileSystem::list_files(dir, limit);
     }
     QSet<QString> broken;
 };
@@ -102,6 +110,9 @@ private slots:
         QTest::newRow("invalid") << u"/tmp"_s << usage;
         QTest::newRow("missing dir 1") << u"@/missing | @/two"_s << u"Path does not exist: @/missing"_s;
         QTest::newRow("missing dir 2") << u"@/one|@/missing"_s << u"Path does not exist: @/missing"_s;
+        QTest::newRow("relative dir 2") << u"@/one | two"_s << usage;
+        const QString long_name = u"@/one/"_s + QString(300, u'x');
+        QTest::newRow("too long") << u"@/one | "_s + long_name << u"Path is too long for this system: "_s + long_name;
     }
     void bad_command_lines_end_the_program()
     {
@@ -214,6 +225,17 @@ private slots:
         QCOMPARE(g.lists.difference_count(), 0);
         QVERIFY(g.controller.globals().GLB_differences_found); // not an aligned pair
         QVERIFY(!g.port.busy);
+
+        // Nor is a pair with a file whose name the encoding cannot hold: it is counted, in a message.
+        g.fs.broken.clear();
+        QVERIFY(make_file(g.dir2 + u"/a"_s, "1", t0));
+        const QByteArray odd = QFile::encodeName(g.dir2) + "/odd\xff";
+        QVERIFY(std::fclose(std::fopen(odd.constData(), "w")) == 0);
+        g.controller.compare_directories();
+        QCOMPARE(g.lists.list(5).names(), QStringList { u"a"_s });
+        QVERIFY(g.port.texts().last().startsWith(u"1 file of dir 2 could not be read"_s));
+        QVERIFY(g.controller.globals().GLB_differences_found);
+        QCOMPARE(std::remove(odd.constData()), 0);
     }
 
     void pane_moves_show_the_plain_view()

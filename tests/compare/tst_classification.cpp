@@ -3,8 +3,8 @@
 #include "compare/Classification.h"
 #include "platform/Names.h"
 
-#include <QRandomGenerator>
 #include <QHash>
+#include <QRandomGenerator>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -16,16 +16,25 @@ bool by_name(const FileRecord& a, const FileRecord& b)
     return name_less(a.name, b.name);
 }
 
-// The pairing rule as a plain scan: the readable dir-2 records sorted by name, each readable dir-1
-// name taking the first remaining one equal to it ignoring case.
-Classification classify_by_scan(const QVector<FileRecord>& dir1, QVector<FileRecord> list2, bool one_hour)
+// The pairing rule as a plain scan: the dir-2 records sorted by name, each dir-1 name taking the
+// first remaining one equal to it ignoring case; no name equal to an unreadable one takes part.
+Classification classify_by_scan(QVector<FileRecord> dir1, QVector<FileRecord> list2, bool one_hour)
 {
     Classification c;
-    list2.removeIf([](const FileRecord& r) { return !r.readable; });
+    const QVector<FileRecord> all = dir1 + list2;
+    auto unknown = [&](const FileRecord& r) {
+        return std::any_of(all.begin(), all.end(), [&](auto& u) { return !u.readable && names_equal(u.name, r.name); });
+    };
+    for (const auto& [side, unreadable] :
+        { std::pair { &dir1, &c.unreadable_dir1 }, std::pair { &list2, &c.unreadable_dir2 } }) {
+        for (const FileRecord& r : *side)
+            if (!r.readable)
+                *unreadable << r.name;
+    }
+    dir1.removeIf(unknown);
+    list2.removeIf(unknown);
     std::stable_sort(list2.begin(), list2.end(), by_name);
     for (const FileRecord& r1 : dir1) {
-        if (!r1.readable)
-            continue;
         const auto r2 = std::find_if(list2.begin(), list2.end(), [&](auto& r) { return names_equal(r.name, r1.name); });
         if (r2 == list2.end()) {
             c.only_in_dir1.push_back(r1.name);
@@ -33,7 +42,9 @@ Classification classify_by_scan(const QVector<FileRecord>& dir1, QVector<FileRec
         }
         bool warn = false;
         const PairClass pc = classify_pair(r1.length, r1.mtime, r2->length, r2->mtime, one_hour, &warn);
-        (pc == PairClass::Aligned ? c.aligned : pc == PairClass::NewerInDir1 ? c.newer_in_dir1 : c.newer_in_dir2)
+        (pc == PairClass::Aligned              ? c.aligned
+                : pc == PairClass::NewerInDir1 ? c.newer_in_dir1
+                                               : c.newer_in_dir2)
             .push_back(r1.name);
         if (warn)
             c.warnings.push_back({r2->name, r1.length, r2->length});
@@ -52,6 +63,8 @@ QString describe(const Classification& c)
         s += u'[' + l->join(u',') + u"] "_s;
     for (const SizeWarning& w : c.warnings)
         s += u"%1:%2/%3 "_s.arg(w.name2).arg(w.bytes_dir1).arg(w.bytes_dir2);
+    if (!c.unreadable_dir1.isEmpty() || !c.unreadable_dir2.isEmpty())
+        s += u"unreadable " + c.unreadable_dir1.join(u',') + u'|' + c.unreadable_dir2.join(u',');
     return s;
 }
 
@@ -62,7 +75,8 @@ class TestClassification : public QObject {
 private slots:
     void pair_rules();
     void pairs_across_case();
-    void unreadable_files_count_only_where_read();
+    void unreadable_files_take_no_part_on_either_side();
+    void what_counts_as_a_difference();
     void indexed_pairing_matches_scan();
 };
 
@@ -70,7 +84,12 @@ void TestClassification::pair_rules()
 {
     const qint64 t = 1'700'000'000;
     const PairClass n1 = PairClass::NewerInDir1, n2 = PairClass::NewerInDir2, same = PairClass::Aligned;
-    struct Case { qint64 length1, date1, length2, date2; bool one_hour; PairClass want; bool warning; };
+    struct Case {
+        qint64 length1, date1, length2, date2;
+        bool one_hour;
+        PairClass want;
+        bool warning;
+    };
     const Case cases[] = {
         {5, t, 5, t, false, same, false},       {5, t, 5, t + 2, false, same, false},
         {5, t + 3, 5, t, false, n1, false},     {9, t, 5, t + 3, false, n2, false},  // lengths ignored
@@ -108,18 +127,43 @@ void TestClassification::pairs_across_case()
     QCOMPARE(describe(classify({{u"note"_s, 2, t}}, dir2, false)), u"[] [] [] [note] [note] "_s);
 }
 
-void TestClassification::unreadable_files_count_only_where_read()
+void TestClassification::unreadable_files_take_no_part_on_either_side()
 {
     const qint64 t = 1'000'000;
-    // A file listed but unreadable is absent on its side, and none of its values carry over to the next pair.
-    QCOMPARE(describe(classify({{u"gone"_s, 0, 0, false}, {u"x"_s, 1, t}}, {{u"Gone"_s, 7, t}, {u"x"_s, 9, t + 50}},
-                               false)),
-             u"[] [] [] [x] [Gone] "_s);
-    QCOMPARE(describe(classify({{u"lock"_s, 5, t}}, {{u"lock"_s, 0, 0, false}}, false)), u"[lock] [] [] [] [] "_s);
-    QCOMPARE(describe(classify({{u"both"_s, 0, 0, false}}, {{u"both"_s, 0, 0, false}}, false)), u"[] [] [] [] [] "_s);
-    // An unreadable case twin in dir 2 leaves the readable twin to pair with.
-    QCOMPARE(describe(classify({{u"a"_s, 3, t}}, {{u"A"_s, 0, 0, false}, {u"a"_s, 3, t}}, false)),
-             u"[] [] [a] [] [] "_s);
+    struct Case {
+        QVector<FileRecord> dir1, dir2;
+        QString want;
+    };
+    const Case cases[] = {
+        // Its partner does not show as "only in dir 2", and none of its values carry over.
+        { { { u"gone"_s, 0, 0, false }, { u"x"_s, 1, t } }, { { u"Gone"_s, 7, t }, { u"x"_s, 9, t + 50 } },
+            u"[] [] [] [x] [] unreadable gone|"_s },
+        { { { u"lock"_s, 5, t } }, { { u"lock"_s, 0, 0, false } }, u"[] [] [] [] [] unreadable |lock"_s },
+        { { { u"both"_s, 0, 0, false } }, { { u"both"_s, 0, 0, false } }, u"[] [] [] [] [] unreadable both|both"_s },
+        // An unreadable case twin may be the partner: its whole name is left alone.
+        { { { u"a"_s, 3, t }, { u"b"_s, 3, t } }, { { u"A"_s, 0, 0, false }, { u"a"_s, 3, t }, { u"b"_s, 3, t } },
+            u"[] [] [b] [] [] unreadable |A"_s },
+    };
+    for (const Case& c : cases) {
+        const Classification got = classify(c.dir1, c.dir2, false);
+        QCOMPARE(describe(got), c.want);
+        QVERIFY(got.differences_found());
+    }
+}
+
+void TestClassification::what_counts_as_a_difference()
+{
+    // Every list but "aligned" counts, and so do unreadable names and a cut listing.
+    for (int i = 0; i < 8; ++i) {
+        Classification c;
+        c.aligned << u"a"_s;
+        QStringList* lists[] = { &c.only_in_dir1, &c.newer_in_dir1, &c.newer_in_dir2, &c.only_in_dir2,
+            &c.unreadable_dir1, &c.unreadable_dir2 };
+        if (i < 6)
+            *lists[i] << u"x"_s;
+        c.listing_cut = i == 6;
+        QCOMPARE(c.differences_found(), i != 7);
+    }
 }
 
 void TestClassification::indexed_pairing_matches_scan()

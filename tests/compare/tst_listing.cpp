@@ -4,12 +4,16 @@
 #include "compare/DirectoryListing.h"
 #include "compare/PairComparison.h"
 #include "platform/RealFileSystem.h"
+#include "tests/util/AsNobody.h"
 #include "tests/util/ScriptedPort.h"
 #include "tests/util/TestFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cstdio>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -22,6 +26,7 @@ private slots:
     void only_plain_visible_files_take_part();
     void same_directory_by_name_or_inode();
     void unlistable_directory_lists_nothing();
+    void unreadable_and_undecodable_names_are_counted();
 
 private:
     RealFileSystem fs_;
@@ -43,11 +48,17 @@ void TestListing::limit_and_its_message()
     ScriptedPort port;
     Classification c = compare_listed_directories(fs_, port, d1, d2, false);
     QCOMPARE(port.texts(), QStringList{listing_limit_message()});
+    port.shown.clear();
     QCOMPARE(listing_limit_message(),
              u"max number of files per directory reached (3000); some files will not be checked."_s);
     QVERIFY(c.only_in_dir1.isEmpty());
     QCOMPARE(c.only_in_dir2, QStringList{u"A.TXT"_s});
     QCOMPARE(c.aligned.size(), 3000);
+    QVERIFY(c.listing_cut && c.differences_found()); // not looked at in full: never "aligned"
+    // The same with the sides swapped: dir 2 is cut where dir 1 ends.
+    c = compare_listed_directories(fs_, port, d2, d1, false);
+    QVERIFY(c.only_in_dir2.isEmpty() && c.differences_found());
+    QCOMPARE(c.only_in_dir1, QStringList { u"A.TXT"_s });
 
     // Both over the limit: the message once, then the size warning of a pair inside the listed part.
     QVERIFY(make_file(d1 + u"f03001.txt"_s, {}, t) && make_file(d1 + u"a.txt"_s, "x", t));
@@ -113,6 +124,45 @@ void TestListing::unlistable_directory_lists_nothing()
         QSKIP("this user reads every directory regardless of its permissions");
     QCOMPARE(l.error.number, int(err_permission_denied));
     QVERIFY(l.records.isEmpty());
+}
+
+void TestListing::unreadable_and_undecodable_names_are_counted()
+{
+    QTemporaryDir tmp;
+    const QString d1 = tmp.filePath(u"one/"_s), d2 = tmp.filePath(u"two/"_s);
+    const QString composed = u"caf\u00e9"_s, decomposed = u"Cafe\u0301"_s;
+    QVERIFY(make_tree(tmp.path(), { u"one"_s, u"two"_s }, { u"one/seen"_s, u"two/seen"_s, u"one/only"_s }));
+    QVERIFY(make_file(d1 + composed, "x", t) && make_file(d2 + decomposed, "x", t));
+    const QByteArray odd = QFile::encodeName(d2) + "odd\xff";
+    QVERIFY(std::fclose(std::fopen(odd.constData(), "w")) == 0); // bytes no name can stand for
+
+    // The other side's spelling of a name in another Unicode form is found, as for case.
+    QCOMPARE(fs_.resolve_case(d2, composed), decomposed);
+    ScriptedPort port;
+    Classification c = compare_listed_directories(fs_, port, d1, d2, false);
+    QCOMPARE(c.aligned, (QStringList { composed, u"seen"_s }));
+    QCOMPARE(c.unreadable_dir2, QStringList { u"odd\\xff"_s });
+    QVERIFY(c.differences_found() && port.texts().size() == 1);
+    QCOMPARE(port.texts()[0],
+        u"1 file of dir 2 could not be read ("_s + d2
+            + u").\nIt takes part in nothing, nor does a file of the same name in dir 1."_s);
+
+    // A directory that can be listed but not searched: its names are listed, their lengths and
+    // dates are out of reach, and their partners take part in nothing either.
+    QCOMPARE(std::remove(odd.constData()), 0);
+    for (const auto& [dir, mode] : { std::pair { tmp.path(), 0755 }, { d1, 0755 }, { d2, 0744 } })
+        QCOMPARE(::chmod(QFile::encodeName(dir).constData(), mode), 0);
+    {
+        const AsNobody nobody;
+        ScriptedPort port2;
+        c = compare_listed_directories(fs_, port2, d1, d2, false);
+        QCOMPARE(port2.texts().size(), 1);
+    }
+    if (c.unreadable_dir2.isEmpty())
+        QSKIP("this user searches every directory regardless of its permissions");
+    QCOMPARE(c.unreadable_dir2, (QStringList { decomposed, u"seen"_s }));
+    QCOMPARE(c.only_in_dir1, QStringList { u"only"_s });
+    QVERIFY(c.aligned.isEmpty() && c.only_in_dir2.isEmpty() && c.differences_found());
 }
 
 QTEST_GUILESS_MAIN(TestListing)

@@ -1,7 +1,10 @@
 // The machine's file system on temporary trees: listings, links, sizes, dates, the atomic copy and
 // write, names, and the error numbers.
 
+#include "platform/Fd.h"
 #include "platform/RealFileSystem.h"
+#include "tests/util/AsNobody.h"
+#include "tests/util/BindMount.h"
 #include "tests/util/FaultyFileSystem.h"
 #include "tests/util/TestFiles.h"
 
@@ -25,13 +28,6 @@ QStringList names(const QVector<DirEntry>& entries)
         n << e.name;
     return n;
 }
-
-// Root ignores directory permissions; the permission cases run as "nobody" while one of these lives.
-struct AsNobody {
-    const bool root = ::geteuid() == 0;
-    AsNobody() { QVERIFY(!root || ::seteuid(65534) == 0); }
-    ~AsNobody() { QVERIFY(!root || ::seteuid(0) == 0); }
-};
 
 } // namespace
 
@@ -189,6 +185,7 @@ private slots:
         QVERIFY(make_tree(d_, { u"ro"_qs, u"unsearchable"_qs, u"dirlink_target"_qs },
             { u"f"_qs, u"ro/kept"_qs, u"unsearchable/seen"_qs }));
         QCOMPARE(fs_.copy_file(d_ + u"f", d_ + u"nodir/f").number, int(err_path_not_found));
+        QCOMPARE(fs_.info(d_ + u"f/under-a-file").error.number, int(err_path_not_found)); // ENOTDIR
         QCOMPARE(fs_.make_dir(d_ + u"f").number, int(err_file_exists));
         link("dirlink_target", u"dirlink"_qs);
         QCOMPARE(fs_.copy_file(d_ + u"f", d_ + u"dirlink").number, int(err_path_file_access));
@@ -222,6 +219,76 @@ private slots:
         QVERIFY(!faulty.write_file(d_ + u"three", "3").failed());
         QCOMPARE(entries(d_), (QStringList { u"one"_qs, u"three"_qs }));
         QCOMPARE(faulty.calls(FaultyFileSystem::Op::AnyMutating), 3);
+    }
+
+    void delete_tree_stays_inside_the_tree()
+    {
+        QVERIFY(make_tree(d_, { u"outside"_qs, u"real/tree/sub/deeper"_qs, u"real/tree/.hidden"_qs },
+            { u"outside/keep.txt"_qs, u"real/tree/sub/f"_qs, u"real/tree/sub/deeper/g"_qs,
+                u"real/tree/.hidden/h"_qs }));
+        const QByteArray odd = native(d_) + "real/tree/odd\xff"; // bytes no name can stand for
+        QVERIFY(::close(::open(odd.constData(), O_CREAT | O_WRONLY, 0644)) == 0);
+        const QByteArray outside = native(d_ + u"outside");
+        link(outside.constData(), u"real/tree/dirlink"_qs);
+        link("real", u"via"_qs);
+
+        // A directory swapped for a link to another one between the listing and the descent: the
+        // link goes, the other directory keeps its files.
+        FaultyFileSystem racing;
+        racing.on_tree_entry([&](const QString&, const QString& name) {
+            if (name == u"sub" && QDir(d_).rename(u"real/tree/sub"_qs, u"moved"_qs))
+                link(outside.constData(), u"real/tree/sub"_qs);
+        });
+        QVERIFY(!racing.delete_tree(d_ + u"via/tree/").failed());
+        QCOMPARE(entries(d_ + u"real"), QStringList());
+        QCOMPARE(entries(d_ + u"outside"), QStringList { u"keep.txt"_qs });
+        QCOMPARE(entries(d_ + u"moved"), (QStringList { u"deeper"_qs, u"f"_qs }));
+
+        // The top itself a link: only the link goes. A missing path is no error.
+        QVERIFY(!fs_.delete_tree(d_ + u"via"_qs).failed());
+        QVERIFY(!fs_.exists(d_ + u"via").value && fs_.dir_exists(d_ + u"real"));
+        QVERIFY(!fs_.delete_tree(d_ + u"nothing"_qs).failed());
+
+        // Deeper than a path may be long: every step is taken from the directory above it.
+        const QByteArray step(200, 'd');
+        Fd dir(::open(native(d_ + u"real"_qs).constData(), O_RDONLY | O_DIRECTORY));
+        for (int depth = 0; depth < 40; ++depth) {
+            QCOMPARE(::mkdirat(dir.get(), step.constData(), 0755), 0);
+            dir = Fd(::openat(dir.get(), step.constData(), O_RDONLY | O_DIRECTORY));
+        }
+        QVERIFY(!fs_.delete_tree(d_ + u"real"_qs).failed());
+        QVERIFY(!fs_.exists(d_ + u"real").value);
+
+        // A failure names the path and the cause; what was deleted stays deleted.
+        QVERIFY(make_tree(d_, { u"victim/a"_qs }, { u"victim/a/1"_qs }));
+        racing.on_tree_entry([&](const QString& dir, const QString&) {
+            if (dir == d_ + u"victim" && !QFile::exists(d_ + u"victim/late"))
+                QVERIFY(make_file(d_ + u"victim/late"));
+        });
+        const FsError e = racing.delete_tree(d_ + u"victim"_qs);
+        QCOMPARE(report_error_text(e), u"Error 75 - Path/File access error ("_qs + d_ + u"victim)");
+        QCOMPARE(entries(d_ + u"victim"), QStringList { u"late"_qs });
+    }
+
+    void mounts_by_what_they_are_not_how_they_are_spelled()
+    {
+        QVERIFY(make_tree(d_, { u"outside"_qs, u"real/tree/mnt"_qs, u"real/tree/sub"_qs },
+            { u"outside/keep.txt"_qs, u"real/tree/sub/f"_qs }));
+        link("real", u"via"_qs);
+        QVERIFY(!fs_.is_mount_point(d_ + u"via/tree/mnt"));
+        const BindMount mount(d_ + u"outside", d_ + u"real/tree/mnt");
+        if (!mount.ok())
+            QSKIP(mount.why_not());
+        // A folder of the same disk mounted inside the tree keeps the device number.
+        QVERIFY(fs_.is_mount_point(d_ + u"via/tree/mnt") && !fs_.is_mount_point(d_ + u"via/tree"));
+        QCOMPARE(fs_.canonical_path(d_ + u"via/tree/mnt/").value, QString(d_ + u"real/tree/mnt"));
+        const FsError e = fs_.delete_tree(d_ + u"via/tree"_qs);
+        QCOMPARE(e.number, int(err_permission_denied));
+        QCOMPARE(e.path, QString(d_ + u"via/tree/mnt"));
+        QCOMPARE(entries(d_ + u"outside"), QStringList { u"keep.txt"_qs });
+        QCOMPARE(fs_.delete_tree(d_ + u"via/tree/mnt"_qs).number, int(err_permission_denied)); // its root
+        QCOMPARE(fs_.delete_tree(u"/"_qs).number, int(err_permission_denied));
+        QCOMPARE(entries(d_ + u"outside"), QStringList { u"keep.txt"_qs });
     }
 
     void volumes_and_current_dir()

@@ -4,8 +4,12 @@
 #include "tests/util/TestFiles.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 class TestSettingsStore : public QObject {
     Q_OBJECT
@@ -35,6 +39,21 @@ private slots:
         QCOMPARE(QtSettingsStore(earlier).get_setting(key), u"1"_qs);
         QVERIFY(make_file(broken, "[General]\nignore_one_hour_diff=-1\n[unclosed\n"));
         QCOMPARE(QtSettingsStore(broken).get_setting(key), QString()); // unreadable: empty
+    }
+
+    void a_store_that_is_not_a_plain_file_is_ignored()
+    {
+        QTemporaryDir dir;
+        const QString fifo = dir.path() + u"/tandrel.ini";
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QTest::ignoreMessage(QtWarningMsg,
+            qPrintable(u"tandrel: the settings file "_qs + fifo + u" is not a plain file; it is ignored"));
+        QTest::failOnWarning(QRegularExpression(u"."_qs)); // once only
+        QtSettingsStore store(fifo); // reading it would wait for a writer that never comes
+        QCOMPARE(store.get_setting(u"ignore_one_hour_diff"_qs), QString());
+        store.save_setting(u"ignore_one_hour_diff"_qs, u"-1"_qs);
+        QCOMPARE(store.get_setting(u"ignore_one_hour_diff"_qs), QString());
+        QVERIFY(QFileInfo(fifo).isFile() == false && QFileInfo(fifo).exists());
     }
 };
 

@@ -6,13 +6,17 @@
 #include "tests/util/TestFiles.h"
 
 #include <QDate>
+#include <QFile>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTime>
 
+#include <functional>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 class TestTrace : public QObject {
     Q_OBJECT
@@ -75,6 +79,27 @@ private slots:
         Trace(fs_, port_, dir_->path()).write_trace(QStringLiteral("none"));
         QCOMPARE(trace_text().size(), Trace::size_limit);
         QCOMPARE(port_.texts(), (QStringList { too_large, too_large }));
+    }
+
+    void only_ever_appended_to_a_plain_file_of_its_own()
+    {
+        QVERIFY(make_file(dir_->path() + u"/trace.flg") && make_file(dir_->path() + u"/victim", "precious"));
+        const QByteArray trace = QFile::encodeName(dir_->path() + u"/trace.txt");
+        const QByteArray victim = QFile::encodeName(dir_->path() + u"/victim");
+        Trace t(fs_, port_, dir_->path());
+        // A link, a second name of another file, a pipe with no reader (which would block).
+        for (const auto& make : std::initializer_list<std::function<int()>> {
+                 [&] { return ::symlink(victim.constData(), trace.constData()); },
+                 [&] { return ::link(victim.constData(), trace.constData()); },
+                 [&] { return ::mkfifo(trace.constData(), 0600); } }) {
+            QCOMPARE(make(), 0);
+            t.write_trace(QStringLiteral("line"));
+            QCOMPARE(fs_.read_file(dir_->path() + u"/victim").value, QByteArray("precious"));
+            QCOMPARE(::unlink(trace.constData()), 0);
+        }
+        QVERIFY(port_.shown.isEmpty());
+        t.write_trace(QStringLiteral("line"));
+        QVERIFY(trace_text().endsWith(") - line\r\n"));
     }
 };
 

@@ -75,6 +75,8 @@ expected='{
   "newer_in_dir2": ["stale.c","warn.dat"],
   "only_in_dir2": ["only2.txt"],
   "warnings": [{"bytes_dir1":10,"bytes_dir2":20,"name":"Warn.dat"}],
+  "unreadable": [],
+  "listing_cut": false,
   "differences_found": true
 }'
 check "json output" test "$rc" -eq 1 -a "$out" = "$expected"
@@ -90,6 +92,18 @@ check "one hour counts without the option" test "$rc" -eq 1 -a "$out" = "newer i
 # Relative paths are taken from the current directory.
 (cd "$work" && "$cmp_tool" a ./b >"$work/out" 2>&1)
 check "relative paths" test "$?" -eq 1 -a "$(cat "$work/out")" = "newer in dir 2: x.bin"
+
+# A name the encoding cannot hold is counted, never left out in silence, and the pair differs; a name
+# with a line break stays on one line.
+mk "$work/c" x.bin 4 '2024-05-01 10:00:00'
+mk "$work/c" $'two\nlines' 1 '2024-05-01 10:00:00'
+mk "$work/c" $'bad\xff' 1 '2024-05-01 10:00:00'
+run --json "$work/a" "$work/c"
+check "undecodable name in the json" grep -qF '"unreadable": [{"dir":2,"name":"bad\\xff"}]' "$work/out"
+check "undecodable name counted on stderr" grep -qF '1 file of dir 2 could not be read' "$work/err"
+run "$work/a" "$work/c"
+check "control characters escaped" test "$rc" -eq 1 -a "$out" = 'aligned: x.bin
+only in dir 2: two\nlines'
 
 # Trouble: exit 2, nothing on stdout, the reason on stderr.
 run "$d1" "$work/nowhere"

@@ -32,6 +32,11 @@ public:
     // The next `times` renames of a copied file into place fail with the errno value `errnum`.
     void fail_rename_into_place(int errnum, int times = 1) { rename_fault_ = { errnum, times }; }
     int calls(Op op) const { return calls_[size_t(op)]; }
+    // Runs `hook` in delete_tree for every entry of a directory it has read, before it acts on it.
+    void on_tree_entry(std::function<void(const QString& dir, const QString& name)> hook)
+    {
+        before_tree_entry_ = std::move(hook);
+    }
 
     Result<QVector<DirEntry>> list(const QString& d, EntryKind k, bool h) const override
     {
@@ -40,6 +45,10 @@ public:
     Result<QVector<NamedEntry>> list_names(const QString& d) const override
     {
         return failed(Op::List, d) ? Result<QVector<NamedEntry>> { {}, due_ } : Real::list_names(d);
+    }
+    Result<FileListing> list_files(const QString& d, qsizetype limit) const override
+    {
+        return failed(Op::List, d) ? Result<FileListing> { {}, due_ } : Real::list_files(d, limit);
     }
     Result<FileInfo> info(const QString& p) const override
     {
