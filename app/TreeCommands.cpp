@@ -160,5 +160,6 @@ void TreeCommands::set_default_comment()
 
 qint64 TreeCommands::difference_count() const
 {
-    return controller_.lists().difference_count();
+    // A pair not seen whole still differs once its lists are aligned: the walk must not pass it.
+    return controller_.lists().difference_count() + (controller_.last_comparison_complete() ? 0 : 1);
 }

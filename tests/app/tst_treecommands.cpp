@@ -31,6 +31,14 @@ public:
             return { {}, make_error(err_permission_denied) };
         return RealFileSystem::list(dir, kind, hidden);
     }
+    // A file named "locked" is listed but cannot be read.
+    Result<FileListing> list_files(const QString& dir, qsizetype limit) const override
+    {
+        Result<FileListing> r = RealFileSystem::list_files(dir, limit);
+        for (DirEntry& e : r.value.files)
+            e.readable = e.readable && e.name != u"locked"_s;
+        return r;
+    }
     Result<QVector<NamedEntry>> list_names(const QString& dir) const override
     {
         if (unreadable.contains(QDir::cleanPath(dir)))
@@ -154,6 +162,16 @@ private slots:
         f.controller.bot_list_Click(2);
         QCOMPARE(f.port.texts(), QStringList({ end_text }));
         QVERIFY(!f.glb.GLB_tree_walk_active);
+
+        // A pair with a file that cannot be read is not aligned by emptying its lists.
+        QVERIFY(make_file(f.one + u"/A/locked"_s, "l", t0) && make_file(f.one + u"/A/z"_s, "z", t0));
+        f.port.shown.clear();
+        f.tree.bot_compare_tree_Click();
+        QCOMPARE(f.pane(1), f.one + u"/A"_s);
+        f.controller.bot_list_Click(1);
+        QVERIFY(f.lists.difference_count() == 0 && f.controller.state().next_alignment_visible());
+        QCOMPARE(f.pane(1), f.one + u"/A"_s);
+        QVERIFY(f.glb.GLB_tree_walk_active && !f.port.texts().contains(end_text));
     }
 
     void cancel_at_the_question_or_in_the_report()
