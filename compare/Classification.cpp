@@ -18,7 +18,7 @@ constexpr qint64 same_date_tolerance = 2;
 constexpr qint64 one_hour_low = 3597;
 constexpr qint64 one_hour_high = 3603;
 
-}  // namespace
+} // namespace
 
 bool Classification::differences_found() const
 {
@@ -94,6 +94,15 @@ Classification classify(const QVector<FileRecord>& dir1, const QVector<FileRecor
     for (int i = 0; i < sorted2.size(); ++i)
         partners[keys2[i]].push_back(i);
 
+    // Case twins: a folded name held by more than one file on a side. Every later action finds a
+    // pair's other file by its spelling (exact first), so such a group pairs only files spelled
+    // exactly alike; pairing "n1" with "N1" while "n1" also exists on that side would have an
+    // alignment replace, or a deletion remove, the file the lists show as "only in" its side.
+    QHash<QString, int> count1;
+    for (const FileRecord& r1 : dir1)
+        if (r1.readable)
+            ++count1[fold_name(r1.name)];
+
     QVector<bool> taken(sorted2.size(), false);
     for (const FileRecord& r1 : dir1) {
         const QString key = fold_name(r1.name);
@@ -104,8 +113,16 @@ Classification classify(const QVector<FileRecord>& dir1, const QVector<FileRecor
             result.only_in_dir1.push_back(r1.name);
             continue;
         }
-        const int k = it->front();
-        it->pop_front();
+        // One file of this name on each side pairs in any spelling; twins pair only alike.
+        auto pick = it->begin();
+        if (count1.value(key) > 1 || it->size() > 1)
+            pick = std::find_if(it->begin(), it->end(), [&](int k) { return sorted2[k]->name == r1.name; });
+        if (pick == it->end()) {
+            result.only_in_dir1.push_back(r1.name);
+            continue;
+        }
+        const int k = *pick;
+        it->erase(pick);
         taken[k] = true;
         const FileRecord& r2 = *sorted2[k];
 
@@ -122,7 +139,7 @@ Classification classify(const QVector<FileRecord>& dir1, const QVector<FileRecor
             break;
         }
         if (warn)
-            result.warnings.push_back({r2.name, r1.length, r2.length});
+            result.warnings.push_back({ r2.name, r1.length, r2.length });
     }
 
     for (int i = 0; i < sorted2.size(); ++i) {

@@ -138,10 +138,6 @@ public:
     // (or when it exists exactly as given).
     virtual QString resolve_case(const QString& dir, const QString& name) const = 0;
 
-    // Copies `from` over `to` through a hidden temporary file in the destination directory,
-    // keeping the source's modification time. On any failure the temporary file is removed and
-    // an existing destination is left untouched.
-    virtual FsError copy_file(const QString& from, const QString& to) = 0;
     // Copies the file `from` to `name` in `dir` by descriptor: the directory is opened once, the
     // new file is written under a temporary hidden name made there exclusively, given the
     // source's modification time, and renamed into place in that directory. A destination that is

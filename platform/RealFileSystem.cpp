@@ -557,46 +557,6 @@ QString RealFileSystem::resolve_case(const QString& dir, const QString& name) co
     return best.isEmpty() ? name : best;
 }
 
-FsError RealFileSystem::copy_file(const QString& from, const QString& to)
-{
-    QByteArray src_path, dst_path;
-    if (!native_path(from, src_path) || !native_path(to, dst_path))
-        return bad_name();
-    // Non-blocking so that a pipe standing where a file was expected cannot hang the program.
-    const int src_fd = open_retry(src_path.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (src_fd < 0)
-        return error_from_errno(errno, from);
-    Fd src(src_fd);
-    struct stat src_st {};
-    if (::fstat(src_fd, &src_st) != 0)
-        return error_from_errno(errno, from);
-    if (!S_ISREG(src_st.st_mode))
-        return make_error(err_path_file_access);
-    // A file copied onto itself (the same file under two paths, a link, a case-blind volume) would
-    // be rewritten from itself at best; refuse it rather than risk the only copy.
-    struct stat dst_st {};
-    if (::stat(dst_path.constData(), &dst_st) == 0 && same_file(src_st, dst_st))
-        return make_error(err_path_file_access);
-
-    const timespec times[2] = {src_st.st_atim, src_st.st_mtim};
-    return replace_file(to, write_target(dst_path), src_st.st_mode & 0777, times, [&](int out) -> FsError {
-        std::vector<char> buffer(1 << 20);
-        qint64 offset = 0;
-        for (;;) {
-            const ssize_t n = ::read(src_fd, buffer.data(), buffer.size());
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                return error_from_errno(errno, from);
-            if (n == 0)
-                return {};
-            if (const int err = write_bytes(out, buffer.data(), size_t(n), offset))
-                return error_from_errno(err, to);
-            offset += n;
-        }
-    });
-}
-
 FsError RealFileSystem::remove_file(const QString& path)
 {
     QByteArray native;

@@ -20,7 +20,6 @@ public:
     bool is_mount_point(const QString& path) const override;
     QString resolve_case(const QString& dir, const QString& name) const override;
 
-    FsError copy_file(const QString& from, const QString& to) override;
     CopyResult copy_into(const QString& from, const QString& dir, const QString& name,
                          const CopyOptions& options) override;
     CopyResult place_file(const QString& dir, const QString& temp_name, const QString& name, const FileInfo& source,

@@ -67,10 +67,6 @@ public:
     {
         return failed(Op::ReadFile) ? Result<QByteArray> { {}, due_ } : Real::read_file_head(p, max);
     }
-    FsError copy_file(const QString& a, const QString& b) override
-    {
-        return failed(Op::CopyFile) ? due_ : Real::copy_file(a, b);
-    }
     // The source's path faults (set with fail_path) make the source missing.
     CopyResult copy_into(const QString& from, const QString& d, const QString& n, const CopyOptions& o) override
     {
