@@ -174,6 +174,19 @@ private slots:
         QVERIFY(f.glb.GLB_tree_walk_active && !f.port.texts().contains(end_text));
     }
 
+    void tree_command_line_on_roots_without_branches()
+    {
+        Fixture f;
+        QVERIFY(make_file(f.one + u"/r.txt"_s, "r", t0));
+        f.start();
+        // A plain comparison of the roots; the "§" does not leave a walk behind that would keep
+        // later comparisons out of the history.
+        QCOMPARE(f.lists.list(1).names(), QStringList({ u"r.txt"_s }));
+        QVERIFY(!f.glb.GLB_tree_walk_active);
+        f.controller.bot_compare_Click();
+        QCOMPARE(f.history.store().entries(), QStringList({ history_entry(f.one, f.two) }));
+    }
+
     void cancel_at_the_question_or_in_the_report()
     {
         Fixture f;
