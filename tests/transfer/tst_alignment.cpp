@@ -31,179 +31,165 @@ void fill(TransferPair& p)
 class TestAlignment : public QObject {
     Q_OBJECT
 private slots:
-    void selected_or_all_entries_data();
-    void selected_or_all_entries();
-    void failure_goes_on_cancel_stops();
-    void a_fatal_copy_error_ends_everything();
-    void auto_next_after_the_buttons();
-    void error_messages();
-};
 
-void TestAlignment::selected_or_all_entries_data()
-{
-    QTest::addColumn<int>("list");
-    QTest::addColumn<QList<int>>("selected");
-    QTest::addColumn<QStringList>("left"); // in the list afterwards
-    QTest::addColumn<QStringList>("aligned"); // list 5 afterwards
-    QTest::addColumn<bool>("flush_each"); // new files reach the device one by one
-    QTest::newRow("list 1, none selected: all")
-        << 1 << QList<int> {} << QStringList {}
-        << QStringList { u"a.txt"_qs, u"b.txt"_qs, u"c.txt"_qs, u"d.txt"_qs, u"e.txt"_qs, u"s.txt"_qs } << false;
-    QTest::newRow("list 1, one selected")
-        << 1 << QList<int> { 2 } << QStringList { u"a.txt"_qs, u"b.txt"_qs, u"d.txt"_qs, u"e.txt"_qs }
-        << QStringList { u"c.txt"_qs, u"s.txt"_qs } << false;
-    // The entry sliding into a freed place is not skipped.
-    QTest::newRow("list 1, adjacent and apart")
-        << 1 << QList<int> { 1, 2, 4 } << QStringList { u"a.txt"_qs, u"d.txt"_qs }
-        << QStringList { u"b.txt"_qs, u"c.txt"_qs, u"e.txt"_qs, u"s.txt"_qs } << false;
-    QTest::newRow("list 1, adjacent and apart, flushed one by one")
-        << 1 << QList<int> { 1, 2, 4 } << QStringList { u"a.txt"_qs, u"d.txt"_qs }
-        << QStringList { u"b.txt"_qs, u"c.txt"_qs, u"e.txt"_qs, u"s.txt"_qs } << true;
-    QTest::newRow("list 2") << 2 << QList<int> {} << QStringList {} << QStringList { u"s.txt"_qs, u"x.txt"_qs }
-                            << false;
-    QTest::newRow("list 3, other spelling in dir 2")
-        << 3 << QList<int> {} << QStringList {} << QStringList { u"n1"_qs, u"n2"_qs, u"s.txt"_qs } << false;
-    QTest::newRow("list 4") << 4 << QList<int> {} << QStringList {} << QStringList { u"o1"_qs, u"s.txt"_qs } << false;
-}
-
-void TestAlignment::selected_or_all_entries()
-{
-    QFETCH(int, list);
-    QFETCH(QList<int>, selected);
-    QFETCH(QStringList, left);
-    QFETCH(QStringList, aligned);
-    QFETCH(bool, flush_each);
-    TransferPair p;
-    fill(p);
-    if (flush_each)
-        p.ctx.flush_after_bytes = 1;
-    for (int row : selected)
-        p.lists.list(list).select_row(row, true);
-    QList<bool> cancel_enabled;
-    int focused = 0, labels_cleared = 0;
-    QList<AlignProgress> shown;
-    p.ctx.hooks.set_cancel_enabled = [&](bool on) { cancel_enabled << on; };
-    p.ctx.hooks.focus_exit = [&] { ++focused; };
-    p.ctx.hooks.clear_free_space_labels = [&] { ++labels_cleared; };
-    p.ctx.hooks.show_progress = [&](const AlignProgress& a) { shown << a; };
-
-    bot_list_Click(p.ctx, list);
-
-    QCOMPARE(p.lists.list(list).names(), left);
-    QCOMPARE(p.lists.list(5).names(), aligned);
-    QVERIFY(p.port.texts().isEmpty());
-    QCOMPARE(cancel_enabled, (QList<bool> { true, false }));
-    QVERIFY(focused == 1 && labels_cleared == 1 && !p.port.busy);
-    // Every aligned entry is on both sides with the same content and date.
-    for (const QString& n : aligned) {
-        const QString n2 = p.fs.resolve_case(p.dir2, n);
-        QCOMPARE(p.read(1, n), p.read(2, n2));
-        QCOMPARE(p.mtime(1, n), p.mtime(2, n2));
+    void selected_or_all_entries_data()
+    {
+        QTest::addColumn<int>("list");
+        QTest::addColumn<QString>("selected"); // rows
+        QTest::addColumn<QString>("left"); // in the list afterwards
+        QTest::addColumn<QString>("aligned"); // list 5 afterwards
+        QTest::addColumn<bool>("flush_each"); // new files reach the device one by one
+        // clang-format off
+        QTest::newRow("list 1, none selected: all") << 1 << "" << "" << "a.txt,b.txt,c.txt,d.txt,e.txt,s.txt" << false;
+        QTest::newRow("list 1, one selected") << 1 << "2" << "a.txt,b.txt,d.txt,e.txt" << "c.txt,s.txt" << false;
+        // The entry sliding into a freed place is not skipped.
+        QTest::newRow("list 1, adjacent and apart") << 1 << "1,2,4" << "a.txt,d.txt" << "b.txt,c.txt,e.txt,s.txt" << false;
+        QTest::newRow("list 1, flushed one by one") << 1 << "1,2,4" << "a.txt,d.txt" << "b.txt,c.txt,e.txt,s.txt" << true;
+        QTest::newRow("list 2") << 2 << "" << "" << "s.txt,x.txt" << false;
+        QTest::newRow("list 3, other spelling in dir 2") << 3 << "" << "" << "n1,n2,s.txt" << false;
+        QTest::newRow("list 4") << 4 << "" << "" << "o1,s.txt" << false;
+        // clang-format on
     }
-    QVERIFY(!p.on_disk(2).contains(u"n1"_qs)); // N1 was replaced, not joined by a twin
-    const int copied = aligned.size() - 1;
-    QVERIFY(shown.size() >= 2 && !shown.last().visible);
-    const AlignProgress& full = shown.at(shown.size() - 2);
-    QVERIFY(full.visible && full.files_done == copied && full.files_total == copied);
-    QVERIFY(full.bytes_done == full.bytes_total && full.bytes_total > 0);
-}
 
-void TestAlignment::failure_goes_on_cancel_stops()
-{
-    TransferPair p;
-    fill(p);
-    // b.txt appeared in dir 2 since the comparison: refused, told, and the rest goes on.
-    QVERIFY(p.put(2, u"b.txt"_qs, "theirs", 1400000000));
-    p.lists.list(1).select_row(1, true);
-    p.lists.list(1).select_row(2, true);
-    int focused = 0;
-    p.ctx.hooks.focus_exit = [&] { ++focused; };
-    bot_list_Click(p.ctx, 1);
-    QCOMPARE(p.lists.list(1).names(), (QStringList { u"a.txt"_qs, u"b.txt"_qs, u"d.txt"_qs, u"e.txt"_qs }));
-    QCOMPARE(p.lists.list(1).selected_names(), QStringList { u"b.txt"_qs }); // still selected
-    QCOMPARE(p.lists.list(5).names(), (QStringList { u"c.txt"_qs, u"s.txt"_qs }));
-    QCOMPARE(p.port.texts().size(), 1);
-    QVERIFY(p.port.texts().first().startsWith(u"Unable to copy file \""_qs + p.dir1 + u"b.txt\""));
-    QCOMPARE(p.read(2, u"b.txt"_qs), QByteArray("theirs"));
-    QCOMPARE(focused, 1);
-
-    // Cancel while the first file is copied: that file is finished, nothing after it starts.
-    p.lists.list(1).select_row(1, false);
-    p.ctx.hooks.show_progress = [&](const AlignProgress& a) {
-        if (a.files_done == 1)
-            p.cancel = true;
-    };
-    QVERIFY(QFile::remove(p.path(2, u"b.txt"_qs)));
-    bot_list_Click(p.ctx, 1);
-    QCOMPARE(p.lists.list(1).names(), (QStringList { u"b.txt"_qs, u"d.txt"_qs, u"e.txt"_qs }));
-    QCOMPARE(p.lists.list(5).names(), (QStringList { u"a.txt"_qs, u"c.txt"_qs, u"s.txt"_qs }));
-    QVERIFY(!QFile::exists(p.path(2, u"b.txt"_qs)));
-    QCOMPARE(focused, 1); // no focus change on cancel
-    QVERIFY(!p.port.busy);
-
-    // New lists while the alignment lets events run (a comparison): it stops there.
-    int events = 0;
-    p.ctx.hooks.show_progress = [&](const AlignProgress& a) {
-        if (a.files_done == 1 && ++events == 1)
-            p.lists.list(1).set_names({ u"b.txt"_qs, u"d.txt"_qs, u"e.txt"_qs });
-    };
-    bot_list_Click(p.ctx, 1);
-    QVERIFY(QFile::exists(p.path(2, u"b.txt"_qs)) && !QFile::exists(p.path(2, u"d.txt"_qs)));
-    QCOMPARE(p.lists.list(1).count(), 3);
-}
-
-void TestAlignment::a_fatal_copy_error_ends_everything()
-{
-    TransferPair p;
-    fill(p);
-    p.fs.fail_call(FaultyFileSystem::Op::CopyFile, 1, err_disk_full);
-    p.fs.fail_call(FaultyFileSystem::Op::AnyMutating, 2, err_disk_full);
-    int next = 0;
-    p.ctx.hooks.auto_next = [&] { ++next; };
-    bot_list_Click(p.ctx, 1);
-    QVERIFY(p.port.ended && p.ctx.ended && next == 0);
-    QCOMPARE(p.port.texts(), QStringList { u"Error 61 - Disk full\r\nFile: "_qs + p.path(1, u"a.txt"_qs) });
-    QCOMPARE(p.lists.list(1).count(), 5); // no list changes, no further file
-    QCOMPARE(p.lists.list(5).names(), QStringList { u"s.txt"_qs });
-    QVERIFY(!p.on_disk(2).contains(u"b.txt"_qs));
-}
-
-void TestAlignment::auto_next_after_the_buttons()
-{
-    // The first button goes on only after a good copy (an empty list keeps the earlier result);
-    // the others always. {list, entry to copy ("" for none), copy_ok before, goes on}
-    const QList<std::tuple<int, QString, bool, bool>> cases { { 1, u"a.txt"_qs, false, true },
-        { 1, u"gone"_qs, true, false }, { 1, {}, false, false }, { 1, {}, true, true }, { 2, u"gone"_qs, true, true },
-        { 3, u"gone"_qs, true, true }, { 4, u"gone"_qs, true, true } };
-    for (const auto& [list, entry, before, goes_on] : cases) {
+    void selected_or_all_entries()
+    {
+        QFETCH(int, list);
+        QFETCH(QString, selected);
+        QFETCH(QString, left);
+        QFETCH(QString, aligned);
+        QFETCH(bool, flush_each);
         TransferPair p;
         fill(p);
-        p.lists.list(list).set_names(entry.isEmpty() ? QStringList() : QStringList { entry });
-        p.copy_ok = before;
+        if (flush_each)
+            p.ctx.flush_after_bytes = 1;
+        for (const QString& row : selected.split(u',', Qt::SkipEmptyParts))
+            p.lists.list(list).select_row(row.toInt(), true);
+        QList<bool> cancel_enabled;
+        int focused = 0, labels_cleared = 0;
+        QList<AlignProgress> shown;
+        p.ctx.hooks.set_cancel_enabled = [&](bool on) { cancel_enabled << on; };
+        p.ctx.hooks.focus_exit = [&] { ++focused; };
+        p.ctx.hooks.clear_free_space_labels = [&] { ++labels_cleared; };
+        p.ctx.hooks.show_progress = [&](const AlignProgress& a) { shown << a; };
+
+        bot_list_Click(p.ctx, list);
+
+        QCOMPARE(p.lists.list(list).names().join(u','), left);
+        QCOMPARE(p.lists.list(5).names().join(u','), aligned);
+        QVERIFY(p.port.texts().isEmpty());
+        QCOMPARE(cancel_enabled, (QList<bool> { true, false }));
+        QVERIFY(focused == 1 && labels_cleared == 1 && !p.port.busy);
+        // Every aligned entry is on both sides with the same content and date.
+        for (const QString& n : aligned.split(u',')) {
+            const QString n2 = p.fs.resolve_case(p.dir2, n);
+            QCOMPARE(p.read(1, n), p.read(2, n2));
+            QCOMPARE(p.mtime(1, n), p.mtime(2, n2));
+        }
+        QVERIFY(!p.on_disk(2).contains(u"n1"_qs)); // N1 was replaced, not joined by a twin
+        const int copied = int(aligned.count(u',')); // all but s.txt
+        QVERIFY(shown.size() >= 2 && !shown.last().visible);
+        const AlignProgress& full = shown.at(shown.size() - 2);
+        QVERIFY(full.visible && full.files_done == copied && full.files_total == copied);
+        QVERIFY(full.bytes_done == full.bytes_total && full.bytes_total > 0);
+    }
+
+    void failure_goes_on_cancel_stops()
+    {
+        TransferPair p;
+        fill(p);
+        // b.txt appeared in dir 2 since the comparison: refused, told, and the rest goes on.
+        QVERIFY(p.put(2, u"b.txt"_qs, "theirs", 1400000000));
+        p.lists.list(1).select_row(1, true);
+        p.lists.list(1).select_row(2, true);
+        int focused = 0;
+        p.ctx.hooks.focus_exit = [&] { ++focused; };
+        bot_list_Click(p.ctx, 1);
+        QCOMPARE(p.lists.list(1).names(), (QStringList { u"a.txt"_qs, u"b.txt"_qs, u"d.txt"_qs, u"e.txt"_qs }));
+        QCOMPARE(p.lists.list(1).selected_names(), QStringList { u"b.txt"_qs }); // still selected
+        QCOMPARE(p.lists.list(5).names(), (QStringList { u"c.txt"_qs, u"s.txt"_qs }));
+        QCOMPARE(p.port.texts().size(), 1);
+        QVERIFY(p.port.texts().first().startsWith(u"Unable to copy file \""_qs + p.dir1 + u"b.txt\""));
+        QCOMPARE(p.read(2, u"b.txt"_qs), QByteArray("theirs"));
+        QCOMPARE(focused, 1);
+
+        // Cancel while the first file is copied: that file is finished, nothing after it starts.
+        p.lists.list(1).select_row(1, false);
+        p.ctx.hooks.show_progress = [&](const AlignProgress& a) {
+            if (a.files_done == 1)
+                p.cancel = true;
+        };
+        QVERIFY(QFile::remove(p.path(2, u"b.txt"_qs)));
+        bot_list_Click(p.ctx, 1);
+        QCOMPARE(p.lists.list(1).names(), (QStringList { u"b.txt"_qs, u"d.txt"_qs, u"e.txt"_qs }));
+        QCOMPARE(p.lists.list(5).names(), (QStringList { u"a.txt"_qs, u"c.txt"_qs, u"s.txt"_qs }));
+        QVERIFY(!QFile::exists(p.path(2, u"b.txt"_qs)));
+        QCOMPARE(focused, 1); // no focus change on cancel
+        QVERIFY(!p.port.busy);
+
+        // New lists while the alignment lets events run (a comparison): it stops there.
+        int events = 0;
+        p.ctx.hooks.show_progress = [&](const AlignProgress& a) {
+            if (a.files_done == 1 && ++events == 1)
+                p.lists.list(1).set_names({ u"b.txt"_qs, u"d.txt"_qs, u"e.txt"_qs });
+        };
+        bot_list_Click(p.ctx, 1);
+        QVERIFY(QFile::exists(p.path(2, u"b.txt"_qs)) && !QFile::exists(p.path(2, u"d.txt"_qs)));
+        QCOMPARE(p.lists.list(1).count(), 3);
+    }
+
+    void a_fatal_copy_error_ends_everything()
+    {
+        TransferPair p;
+        fill(p);
+        p.fs.fail_call(FaultyFileSystem::Op::CopyFile, 1, err_disk_full);
+        p.fs.fail_call(FaultyFileSystem::Op::AnyMutating, 2, err_disk_full);
         int next = 0;
         p.ctx.hooks.auto_next = [&] { ++next; };
-        p.shell.on_start = [](const QString&, const QStringList&) { return true; }; // and copies nothing
-        p.fs.fail_path(p.path(1, u"gone"_qs), err_path_file_access);
-        p.fs.fail_path(p.path(2, u"gone"_qs), err_path_file_access);
-        bot_list_Click(p.ctx, list);
-        QCOMPARE(next, int(goes_on));
+        bot_list_Click(p.ctx, 1);
+        QVERIFY(p.port.ended && p.ctx.ended && next == 0);
+        QCOMPARE(p.port.texts(), QStringList { u"Error 61 - Disk full\r\nFile: "_qs + p.path(1, u"a.txt"_qs) });
+        QCOMPARE(p.lists.list(1).count(), 5); // no list changes, no further file
+        QCOMPARE(p.lists.list(5).names(), QStringList { u"s.txt"_qs });
+        QVERIFY(!p.on_disk(2).contains(u"b.txt"_qs));
     }
-}
 
-void TestAlignment::error_messages()
-{
-    const QList<std::pair<int, QString>> table {
-        { 57, u"ERROR 57: Device I/O error"_qs },
-        { 61, u"ERROR 61: Disk full while copying R\u00c9SUM\u00c9.TXT"_qs },
-        { 68, u"ERROR 68: Drive A not available."_qs },
-        { 75, u"ERROR 75: Path/File access error (file may be protected)"_qs },
-        { 76, u"ERROR 76: That path doesn't exist in drive a:"_qs },
-        { 70, u"ERROR 70 Permission denied"_qs },
-        { 53, u"ERROR 53 File not found"_qs },
-    };
-    for (const auto& [number, text] : table)
-        QCOMPARE(transfer_error_text(make_error(number), u"r\u00e9sum\u00e9.txt"_qs), text);
-}
+    void auto_next_after_the_buttons()
+    {
+        // The first button goes on only after a good copy (an empty list keeps the earlier result);
+        // the others always. {list, entry to copy ("" for none), copy_ok before, goes on}
+        const QList<std::tuple<int, QString, bool, bool>> cases { { 1, u"a.txt"_qs, false, true },
+            { 1, u"gone"_qs, true, false }, { 1, {}, false, false }, { 1, {}, true, true },
+            { 2, u"gone"_qs, true, true }, { 3, u"gone"_qs, true, true }, { 4, u"gone"_qs, true, true } };
+        for (const auto& [list, entry, before, goes_on] : cases) {
+            TransferPair p;
+            fill(p);
+            p.lists.list(list).set_names(entry.isEmpty() ? QStringList() : QStringList { entry });
+            p.copy_ok = before;
+            int next = 0;
+            p.ctx.hooks.auto_next = [&] { ++next; };
+            p.shell.on_start = [](const QString&, const QStringList&) { return true; }; // and copies nothing
+            p.fs.fail_path(p.path(1, u"gone"_qs), err_path_file_access);
+            p.fs.fail_path(p.path(2, u"gone"_qs), err_path_file_access);
+            bot_list_Click(p.ctx, list);
+            QCOMPARE(next, int(goes_on));
+        }
+    }
+
+    void error_messages()
+    {
+        const QList<std::pair<int, QString>> table {
+            { 57, u"ERROR 57: Device I/O error"_qs },
+            { 61, u"ERROR 61: Disk full while copying R\u00c9SUM\u00c9.TXT"_qs },
+            { 68, u"ERROR 68: Drive A not available."_qs },
+            { 75, u"ERROR 75: Path/File access error (file may be protected)"_qs },
+            { 76, u"ERROR 76: That path doesn't exist in drive a:"_qs },
+            { 70, u"ERROR 70 Permission denied"_qs },
+            { 53, u"ERROR 53 File not found"_qs },
+        };
+        for (const auto& [number, text] : table)
+            QCOMPARE(transfer_error_text(make_error(number), u"r\u00e9sum\u00e9.txt"_qs), text);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestAlignment)
 #include "tst_alignment.moc"

@@ -1,63 +1,35 @@
-// Moving files with the mouse in the real window: which controls take a dragged entry, a drop
-// reaching the disk, and an align button with its progress bar and focus.
+// Moving, deleting and opening files with the mouse in the real window: which controls take a
+// dragged entry, a drop reaching the disk, an align button with its progress bar and focus, the
+// lists' context menu, the delete and open/run targets, and the trash toggle.
 
-#include "app/MainController.h"
-#include "platform/RealFileSystem.h"
-#include "platform/SettingsStore.h"
-#include "platform/Shell.h"
-#include "platform/Trace.h"
-#include "tests/util/ScriptedPort.h"
-#include "tests/util/TestFiles.h"
+#include "tests/util/WindowPair.h"
 #include "ui/ListDrag.h"
-#include "ui/MainWindow.h"
 
+#include <QAction>
 #include <QDragEnterEvent>
+#include <QLabel>
 #include <QListView>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
 
-namespace {
-
-struct NoSettings : SettingsStore {
-    QString get_setting(const QString&) const override { return {}; }
-    void save_setting(const QString&, const QString&) override { }
-};
-
-struct NoShell : Shell {
-    bool open_url(const QString&) override { return false; }
-    bool open_path(const QString&) override { return false; }
-    bool start_detached(const QString&, const QStringList&) override { return false; }
-    void beep() override { }
-};
-
-} // namespace
+#include <optional>
 
 class TestListDrag : public QObject {
     Q_OBJECT
+    std::optional<WindowPair> w;
+
 private slots:
     void init()
     {
-        tmp = std::make_unique<QTemporaryDir>();
-        dir1 = tmp->path() + u"/one/";
-        dir2 = tmp->path() + u"/two/";
-        QVERIFY(make_tree(tmp->path(), { u"one"_qs, u"two"_qs }));
-        QVERIFY(make_file(dir1 + u"newer.txt", "new", 1700000100) && make_file(dir2 + u"newer.txt", "old", 1700000000));
-        QVERIFY(make_file(dir1 + u"a.txt", "a", 1700000000) && make_file(dir1 + u"b.txt", "b", 1700000000));
-        trace = std::make_unique<Trace>(fs, port, tmp->path());
-        controller = std::make_unique<MainController>(fs, port, settings, *trace);
-        window = std::make_unique<MainWindow>(*controller, port, shell);
-        QVERIFY(controller->form_load(dir1 + u" | " + dir2));
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        w.emplace();
+        QVERIFY(make_file(w->dir1 + u"newer.txt", "new", 1700000100)
+            && make_file(w->dir2 + u"newer.txt", "old", 1700000000));
+        QVERIFY(make_file(w->dir1 + u"a.txt", "a", 1700000000) && make_file(w->dir1 + u"b.txt", "b", 1700000000));
+        w->settings.values[u"delete_to_trash"_qs] = u"0"_qs;
+        w->open(w->dir1, w->dir2);
     }
-    void cleanup()
-    {
-        window.reset();
-        controller.reset();
-        trace.reset();
-    }
+    void cleanup() { w.reset(); }
 
     void only_lists_1_2_and_5_take_drops()
     {
@@ -72,7 +44,7 @@ private slots:
             return target->acceptDrops() && enter.isAccepted();
         };
         for (int target = 1; target <= 5; ++target) {
-            auto* view = window->findChild<QListView*>(u"List%1"_qs.arg(target));
+            auto* view = w->find<QListView>(u"List%1"_qs.arg(target));
             for (int source = 1; source <= 5; ++source) {
                 const bool taken = target != source && (target == 1 || target == 2 || target == 5);
                 QVERIFY2(
@@ -85,14 +57,14 @@ private slots:
             u"lab_dir2"_qs, u"lab_list1"_qs, u"lab_list5"_qs, u"lab_drag_drop"_qs, u"lab_drop_to_delete"_qs,
             u"lab_drop_to_see"_qs, u"client"_qs, u"Frame_bottoni"_qs, u"history"_qs };
         for (const QString& name : refusing) {
-            auto* w = window->findChild<QWidget*>(name);
-            QVERIFY2(w && !accepts(w, 1), qPrintable(name));
+            auto* widget = w->find<QWidget>(name);
+            QVERIFY2(widget && !accepts(widget, 1), qPrintable(name));
         }
     }
 
     void a_drop_moves_the_file_once_the_drag_is_over()
     {
-        auto* list5 = window->findChild<QListView*>(u"List5"_qs);
+        auto* list5 = w->find<QListView>(u"List5"_qs);
         const std::unique_ptr<QMimeData> mime(ListDrag { 3, u"newer.txt"_qs }.to_mime());
         // A drop goes where the drag entered.
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, mime.get(), Qt::LeftButton, {});
@@ -100,36 +72,74 @@ private slots:
         QDropEvent drop(QPointF(5, 5), Qt::CopyAction, mime.get(), Qt::LeftButton, {});
         QCoreApplication::sendEvent(list5->viewport(), &drop);
         QVERIFY(drop.isAccepted());
-        QCOMPARE(controller->lists().list(3).count(), 1); // not inside the drag's own event
-        QTRY_COMPARE(controller->lists().list(5).names(), QStringList { u"newer.txt"_qs });
-        QFile copy(dir2 + u"newer.txt");
+        QCOMPARE(w->controller->lists().list(3).count(), 1); // not inside the drag's own event
+        QTRY_COMPARE(w->controller->lists().list(5).names(), QStringList { u"newer.txt"_qs });
+        QFile copy(w->dir2 + u"newer.txt");
         QVERIFY(copy.open(QIODevice::ReadOnly) && copy.readAll() == "new");
     }
 
-    void align_button_copies_and_gives_exit_the_focus()
+    void align_button_shows_progress_and_gives_exit_the_focus()
     {
-        auto* progress = window->findChild<QProgressBar*>(u"align_progress"_qs);
+        auto* progress = w->find<QProgressBar>(u"align_progress"_qs);
         int largest = 0;
         connect(progress, &QProgressBar::valueChanged, this, [&](int v) { largest = std::max(largest, v); });
-        QTest::mouseClick(window->findChild<QPushButton*>(u"bot_list1"_qs), Qt::LeftButton);
-        QCOMPARE(controller->lists().list(5).names(), (QStringList { u"a.txt"_qs, u"b.txt"_qs }));
-        QVERIFY(QFile::exists(dir2 + u"a.txt") && QFile::exists(dir2 + u"b.txt"));
+        QTest::mouseClick(w->find<QPushButton>(u"bot_list1"_qs), Qt::LeftButton);
+        QCOMPARE(w->controller->lists().list(5).names(), (QStringList { u"a.txt"_qs, u"b.txt"_qs }));
         QCOMPARE(largest, progress->maximum());
         QVERIFY(progress->isHidden());
-        QTRY_VERIFY(window->findChild<QPushButton*>(u"bot_exit"_qs)->hasFocus());
-        QVERIFY(!window->findChild<QPushButton*>(u"bot_cancel"_qs)->isEnabled());
+        QTRY_VERIFY(w->find<QPushButton>(u"bot_exit"_qs)->hasFocus());
+        QVERIFY(!w->find<QPushButton>(u"bot_cancel"_qs)->isEnabled());
     }
 
-private:
-    std::unique_ptr<QTemporaryDir> tmp;
-    QString dir1, dir2;
-    RealFileSystem fs;
-    ScriptedPort port;
-    NoSettings settings;
-    NoShell shell;
-    std::unique_ptr<Trace> trace;
-    std::unique_ptr<MainController> controller;
-    std::unique_ptr<MainWindow> window;
+    void menu_drops_and_trash_toggle()
+    {
+        // A right click opens the lists' menu and leaves the selection alone: it is what the
+        // menu deletes.
+        auto* list1 = w->find<QListView>(u"List1"_qs);
+        const QModelIndex b = list1->model()->index(1, 0);
+        list1->selectionModel()->select(b, QItemSelectionModel::Select);
+        QTest::mousePress(
+            list1->viewport(), Qt::RightButton, {}, list1->visualRect(list1->model()->index(0, 0)).center());
+        auto* menu = w->find<QMenu>(u"m_popup"_qs);
+        QTRY_VERIFY(menu->isVisible());
+        QCOMPARE(list1->selectionModel()->selectedRows(), QModelIndexList { b });
+        w->port.answer(Answer::Yes);
+        menu->findChild<QAction*>(u"m_delete_selected_files"_qs)->trigger();
+        QCOMPARE(w->port.texts(), QStringList { u"do you want to delete B.TXT from dir1?"_qs });
+        QCOMPARE(entries(w->dir1), (QStringList { u"a.txt"_qs, u"newer.txt"_qs }));
+        menu->close();
+
+        // The delete target takes list entries; the open/run target texts from elsewhere too.
+        auto drop = [&](const char* target, QMimeData* mime) {
+            QLabel* box = w->find<QLabel>(QString::fromLatin1(target));
+            QDragEnterEvent enter(QPoint(2, 2), Qt::MoveAction, mime, Qt::LeftButton, {});
+            QApplication::sendEvent(box, &enter);
+            QDropEvent dropped(QPoint(2, 2), Qt::MoveAction, mime, Qt::LeftButton, {});
+            QApplication::sendEvent(box, &dropped);
+            QCoreApplication::processEvents(); // the drop's work runs once the drag has ended
+            delete mime;
+            return enter.isAccepted() && dropped.isAccepted();
+        };
+        w->port.answer(Answer::Yes);
+        QVERIFY(drop("Text2", ListDrag { 1, u"a.txt"_qs }.to_mime()));
+        QCOMPARE(w->port.texts().last(), u"do you want to delete A.TXT from dir 1?"_qs);
+        QCOMPARE(entries(w->dir1), QStringList { u"newer.txt"_qs });
+        auto* text = new QMimeData;
+        text->setText(u"www.example.org"_qs);
+        QVERIFY(drop("Text1", text));
+        QVERIFY(make_file(w->dir1 + u"late.txt"_qs)); // on disk, not in the list: not opened
+        QVERIFY(drop("Text1", ListDrag { 1, u"late.txt"_qs }.to_mime()));
+        QCOMPARE(w->shell.urls + w->shell.paths, QStringList { u"https://www.example.org"_qs });
+
+        auto* toggle = w->find<QAction>(u"m_delete_to_trash"_qs);
+        QVERIFY(!toggle->isChecked()); // stored off
+        toggle->trigger();
+        QCOMPARE(w->settings.values.value(u"delete_to_trash"_qs), u"-1"_qs);
+        w->settings.values.clear();
+        w->open(w->dir1, w->dir1);
+        QVERIFY(w->find<QAction>(u"m_delete_to_trash"_qs)->isChecked()); // on when nothing is stored
+        QCOMPARE(w->port.unexpected_questions, 0);
+    }
 };
 
 QTEST_MAIN(TestListDrag)

@@ -4,7 +4,8 @@
 // decides.
 
 #include "compare/FileListsModel.h"
-#include "platform/Shell.h"
+#include "tests/util/AsNobody.h"
+#include "tests/util/FakeShell.h"
 #include "tests/util/FaultyFileSystem.h"
 #include "tests/util/ScriptedPort.h"
 #include "tests/util/TestFiles.h"
@@ -14,32 +15,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <functional>
-
-#include <unistd.h>
-
-// Root ignores permissions; permission cases run as "nobody" while one of these lives.
-struct AsNobody {
-    const bool root = ::geteuid() == 0;
-    AsNobody() { QVERIFY(!root || ::seteuid(65534) == 0); }
-    ~AsNobody() { QVERIFY(!root || ::seteuid(0) == 0); }
-};
-
-struct FakeShell : Shell {
-    // Called for every program started; its answer says whether it could be started.
-    std::function<bool(const QString& program, const QStringList& arguments)> on_start;
-    QStringList started; // "program arg arg ..."
-
-    bool open_url(const QString&) override { return false; }
-    bool open_path(const QString&) override { return false; }
-    bool start_detached(const QString& program, const QStringList& arguments) override
-    {
-        started << (QStringList { program } + arguments).join(u' ');
-        return on_start && on_start(program, arguments);
-    }
-    void beep() override { }
-};
 
 struct TransferPair {
     QTemporaryDir tmp;
