@@ -46,6 +46,7 @@ test: test-deps build
 
 bench: build
 	$(BUILD)/bench/compare_bench
+	$(BUILD)/bench/tree_bench
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

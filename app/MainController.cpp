@@ -356,6 +356,7 @@ void MainController::compare_directories()
 
     // A pair that could not be listed in full is not an aligned one.
     glb_.GLB_differences_found = lists_.difference_count() != 0 || !listed || unknown;
+    last_complete_ = listed && !unknown;
     port_.set_busy(false);
 }
 

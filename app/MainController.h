@@ -87,6 +87,9 @@ public:
 
     // The comparison of the pair shown in the panes.
     void compare_directories();
+    // False when the last comparison could not see the whole pair (a directory or some names that
+    // could not be read, a listing cut at the limit): emptied lists then do not make it aligned.
+    bool last_comparison_complete() const { return last_complete_; }
     // The plain view: the files of dir 1 and dir 2 in lists 1 and 2.
     void show_file_lists();
     // Fills `list` with the names of the files of the pane's directory.
@@ -132,4 +135,5 @@ private:
     TransferContext transfers_;
     QString current_drive_;
     bool ended_ = false;
+    bool last_complete_ = true;
 };

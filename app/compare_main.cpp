@@ -5,6 +5,8 @@
 #include "compare/ConsolePort.h"
 #include "compare/PairComparison.h"
 #include "platform/RealFileSystem.h"
+#include "platform/Names.h"
+#include "tree/TreeReport.h"
 
 #include <QCoreApplication>
 
@@ -58,6 +60,14 @@ int main(int argc, char* argv[])
         return trouble(equal_directories_message());
 
     ConsolePort port;
+    if (command.tree) {
+        const TreeComparison tree = compare_trees(fs, port, without_final_separator(dir1.value),
+            without_final_separator(dir2.value), command.ignore_one_hour);
+        write_to(stdout, command.json ? tree_report_json(tree) : tree_report_text(tree));
+        if (tree.trouble)
+            return exit_trouble;
+        return tree.differences_found() ? exit_differences : exit_no_differences;
+    }
     ListingErrors errors;
     const Classification result
         = compare_listed_directories(fs, port, dir1.value, dir2.value, command.ignore_one_hour, &errors);

@@ -1,6 +1,8 @@
 // Tandrel: compares two directories and helps bring them into line.
 
+#include "app/HistoryCommands.h"
 #include "app/MainController.h"
+#include "app/TreeCommands.h"
 #include "platform/AppPaths.h"
 #include "platform/RealFileSystem.h"
 #include "platform/SettingsStore.h"
@@ -8,9 +10,12 @@
 #include "platform/gui/QtPort.h"
 #include "platform/gui/QtShell.h"
 #include "ui/AppIcon.h"
+#include "ui/HistoryView.h"
 #include "ui/MainWindow.h"
+#include "ui/ResultsWindow.h"
 
 #include <QApplication>
+#include <QPushButton>
 
 #include <cstdio>
 #include <cstdlib>
@@ -55,8 +60,16 @@ int main(int argc, char* argv[])
     QtSettingsStore settings;
     Trace trace(fs, port, program_folder());
     MainController controller(fs, port, settings, trace);
+    HistoryCommands history(controller, fs, port, history_fallback_path());
+    TreeCommands tree(controller, fs, port, &history);
     MainWindow window(controller, port, shell);
     port.set_main_window(&window);
+    new HistoryView(&window, history);
+    tree.show_report = [&](QString& report) { ResultsWindow::show_report(report, fs, shell, port, &window); };
+    QObject::connect(window.findChild<QPushButton*>(QStringLiteral("bot_compare_tree")), &QPushButton::clicked,
+                     &tree, [&tree] { tree.bot_compare_tree_Click(); });
+    QObject::connect(window.findChild<QPushButton*>(QStringLiteral("b_next_alignment")), &QPushButton::clicked,
+                     &tree, [&tree] { tree.b_next_alignment_Click(); });
 
     controller.Main(command_line, history_file_path());
     if (port.ended())

@@ -12,9 +12,10 @@ CompareCommand parse_compare_command(const QStringList& arguments)
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption one_hour(QStringLiteral("ignore-one-hour"));
     const QCommandLineOption json(QStringLiteral("json"));
+    const QCommandLineOption tree(QStringLiteral("tree"));
     const QCommandLineOption help(QStringList { QStringLiteral("h"), QStringLiteral("help") });
     const QCommandLineOption version(QStringLiteral("version"));
-    parser.addOptions({ one_hour, json, help, version });
+    parser.addOptions({ one_hour, json, tree, help, version });
     parser.addPositionalArgument(QStringLiteral("DIR1"), {});
     parser.addPositionalArgument(QStringLiteral("DIR2"), {});
 
@@ -33,6 +34,7 @@ CompareCommand parse_compare_command(const QStringList& arguments)
     }
     c.ignore_one_hour = parser.isSet(one_hour);
     c.json = parser.isSet(json);
+    c.tree = parser.isSet(tree);
     c.dirs = parser.positionalArguments();
     if (c.dirs.size() < 2)
         c.error = QStringLiteral("two directories are needed");
@@ -45,7 +47,7 @@ CompareCommand parse_compare_command(const QStringList& arguments)
 
 QString compare_usage_text()
 {
-    return QStringLiteral("Usage: tandrel-compare [--ignore-one-hour] [--json] DIR1 DIR2\n"
+    return QStringLiteral("Usage: tandrel-compare [--tree] [--ignore-one-hour] [--json] DIR1 DIR2\n"
                           "\n"
                           "Compares the plain files directly inside DIR1 and DIR2, pairing names without regard to\n"
                           "case or to how accented letters are stored, and prints every name with its class:\n"
@@ -59,7 +61,15 @@ QString compare_usage_text()
                           "(\\n newline, \\r carriage return, \\t tab, \\e escape, \\xHH or \\uHHHH any other), and a\n"
                           "backslash in such a name is doubled, so every line is one name. JSON escapes its own way.\n"
                           "\n"
+                          "With --tree the two whole trees are compared, as the window's \"compare trees\" does, and\n"
+                          "nothing is created: subdirectories are paired by name without regard to case (links,\n"
+                          "hidden ones and those holding \"_no_mirror.flg\" left out); first come the branches found\n"
+                          "in one tree only (\"Only in tree 1: PATH\"), then every pair of branches that differs,\n"
+                          "introduced by \"BRANCH: DIR1-PATH | DIR2-PATH\" and followed by its class lines. A branch\n"
+                          "in one tree only counts as a difference.\n"
+                          "\n"
                           "Options:\n"
+                          "  --tree             compare the two trees branch by branch\n"
                           "  --ignore-one-hour  dates 3597 to 3603 seconds apart count as the same too\n"
                           "  --json             print one JSON object instead of one line per name\n"
                           "  --help             show this text\n"

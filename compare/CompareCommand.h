@@ -13,6 +13,7 @@ struct CompareCommand {
     Action action = Action::Invalid;
     bool ignore_one_hour = false;
     bool json = false;
+    bool tree = false; // the two whole trees, branch by branch
     QStringList dirs; // as given: two for Compare
     QString error; // for Invalid: what is wrong, in one line
 };

@@ -16,6 +16,11 @@ QString history_file_path()
     const bool usable = beside.isDir() ? beside.isWritable() : QFileInfo(program_folder()).isWritable();
     if (usable)
         return beside.filePath() + QStringLiteral("/tandrel_his.tmp");
+    return history_fallback_path();
+}
+
+QString history_fallback_path()
+{
     return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) +
            QStringLiteral("/tmp/tandrel_his.tmp");
 }

@@ -34,6 +34,14 @@ struct DirEntry {
     qint64 mtime = 0;
 };
 
+// One name in a directory with the kind of entry the listing reports for it.
+struct NamedEntry {
+    QString name;
+    bool is_dir = false;   // a directory (not a link to one)
+    bool is_file = false;  // a plain file (not a link to one)
+    bool is_link = false;  // a symbolic link, whatever it points to
+};
+
 // The plain files of one directory as a comparison takes them (see FileSystem::list_files).
 struct FileListing {
     QVector<DirEntry> files; // sorted with name_less, at most the limit asked for
@@ -100,6 +108,21 @@ public:
     // `limit` names, and only the names kept are looked up for their length and date. A name that
     // cannot be looked up, or whose kind cannot be told, is kept with `readable` false.
     virtual Result<FileListing> list_files(const QString& dir, qsizetype limit) const = 0;
+    // Every directory, plain file and link in `dir`, hidden ones included, in no set order.
+    // Cheaper than list() where the listing tells each entry's kind by itself.
+    virtual Result<QVector<NamedEntry>> list_names(const QString& dir) const
+    {
+        Result<QVector<NamedEntry>> r;
+        for (EntryKind kind : {EntryKind::Directories, EntryKind::Files}) {
+            const Result<QVector<DirEntry>> part = list(dir, kind, true);
+            if (!part.ok())
+                return {{}, part.error};
+            for (const DirEntry& e : part.value)
+                r.value.push_back({e.name, kind == EntryKind::Directories && !e.is_link,
+                                   kind == EntryKind::Files && !e.is_link, e.is_link});
+        }
+        return r;
+    }
     // Looks `path` up following links; a broken link or a missing path is an error.
     virtual Result<FileInfo> info(const QString& path) const = 0;
     // True when an entry of any kind stands at `path` (a broken link too). The error is set only
@@ -152,6 +175,14 @@ public:
     virtual FsError delete_tree(const QString& path) = 0;
 
     virtual Result<QByteArray> read_file(const QString& path) const = 0;
+    // The first `max_bytes` of a file (a negative number: all of it), without reading the rest.
+    virtual Result<QByteArray> read_file_head(const QString& path, qint64 max_bytes) const
+    {
+        Result<QByteArray> r = read_file(path);
+        if (max_bytes >= 0 && r.value.size() > max_bytes)
+            r.value.truncate(qsizetype(max_bytes));
+        return r;
+    }
     // Replaces the whole file through a temporary file, so a failure leaves the old content.
     virtual FsError write_file(const QString& path, const QByteArray& data) = 0;
     // Appends to a plain file of its own, created when missing: never through a symbolic link, to

@@ -313,6 +313,11 @@ Result<QVector<DirEntry>> RealFileSystem::list(const QString& dir, EntryKind kin
         entry.hidden = entry.name.startsWith(u'.');
         if (entry.hidden && !include_hidden)
             continue;
+        // The entry's type from the listing itself spares a lookup of every entry of the other
+        // kind; a file system that does not give it (DT_UNKNOWN) is asked as before.
+        if ((kind == EntryKind::Directories && e->d_type != DT_DIR && e->d_type != DT_LNK && e->d_type != DT_UNKNOWN)
+            || (kind == EntryKind::Files && e->d_type == DT_DIR))
+            continue;
         struct stat st {};
         if (::fstatat(dfd, raw.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
             // Removed or out of reach since the directory was read: a plain file stays in, marked,
@@ -344,6 +349,41 @@ Result<QVector<DirEntry>> RealFileSystem::list(const QString& dir, EntryKind kin
         r.value.push_back(entry);
     }
     sort_entries(r.value);
+    return r;
+}
+
+Result<QVector<NamedEntry>> RealFileSystem::list_names(const QString& dir) const
+{
+    Result<QVector<NamedEntry>> r;
+    const QString dir_path = with_final_separator(dir);
+    QByteArray native;
+    if (!native_path(dir_path, native)) {
+        r.error = bad_name();
+        return r;
+    }
+    const Fd dfd(open_retry(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    std::vector<RawEntry> raw;
+    if (!dfd.valid() || !read_raw_entries(dfd.get(), raw)) {
+        r.error = error_from_errno(errno, dir_path);
+        return r;
+    }
+    for (const RawEntry& e : raw) {
+        NamedEntry entry;
+        if (!round_trips(e.name, entry.name))
+            continue;
+        unsigned char type = e.type;
+        if (type == DT_UNKNOWN) {
+            struct stat st {};
+            if (::fstatat(dfd.get(), e.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+                continue;
+            type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : S_ISLNK(st.st_mode) ? DT_LNK : DT_FIFO;
+        }
+        entry.is_dir = type == DT_DIR;
+        entry.is_file = type == DT_REG;
+        entry.is_link = type == DT_LNK;
+        if (entry.is_dir || entry.is_file || entry.is_link)
+            r.value.push_back(entry);
+    }
     return r;
 }
 
@@ -754,6 +794,11 @@ FsError RealFileSystem::delete_tree(const QString& path)
 
 Result<QByteArray> RealFileSystem::read_file(const QString& path) const
 {
+    return RealFileSystem::read_file_head(path, -1);
+}
+
+Result<QByteArray> RealFileSystem::read_file_head(const QString& path, qint64 max_bytes) const
+{
     Result<QByteArray> r;
     QByteArray native;
     if (!native_path(path, native)) {
@@ -775,10 +820,14 @@ Result<QByteArray> RealFileSystem::read_file(const QString& path) const
         r.error = make_error(err_path_file_access);
         return r;
     }
-    r.value.reserve(qsizetype(st.st_size));
+    const qint64 wanted = max_bytes < 0 ? qint64(st.st_size) : std::min(max_bytes, qint64(st.st_size));
+    r.value.reserve(qsizetype(wanted));
     char buffer[65536];
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        const qint64 room = max_bytes < 0 ? qint64(sizeof buffer) : std::min(qint64(sizeof buffer), max_bytes - r.value.size());
+        if (room <= 0)
+            return r;
+        const ssize_t n = ::read(fd, buffer, size_t(room));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {

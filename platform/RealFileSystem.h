@@ -11,6 +11,7 @@
 class RealFileSystem : public FileSystem {
 public:
     Result<QVector<DirEntry>> list(const QString& dir, EntryKind kind, bool include_hidden) const override;
+    Result<QVector<NamedEntry>> list_names(const QString& dir) const override;
     Result<FileListing> list_files(const QString& dir, qsizetype limit) const override;
     Result<FileInfo> info(const QString& path) const override;
     Result<bool> exists(const QString& path) const override;
@@ -33,6 +34,7 @@ public:
     FsError delete_tree(const QString& path) override;
 
     Result<QByteArray> read_file(const QString& path) const override;
+    Result<QByteArray> read_file_head(const QString& path, qint64 max_bytes) const override;
     FsError write_file(const QString& path, const QByteArray& data) override;
     FsError append_file(const QString& path, const QByteArray& data) override;
 

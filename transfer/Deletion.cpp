@@ -4,6 +4,7 @@
 #include "compare/PairComparison.h"
 #include "platform/FileSystem.h"
 #include "platform/UserPort.h"
+#include "transfer/Alignment.h"
 #include "transfer/EntryFiles.h"
 
 #include <array>
@@ -198,20 +199,8 @@ void Deletion::m_delete_all_files_Click()
 
 QString Deletion::drop_error_text(const FsError& error)
 {
-    switch (error.number) {
-    case err_device_io:
-        return QStringLiteral("ERROR 57: Device I/O error");
-    case err_disk_full:
-        return QStringLiteral("ERROR 61: Disk full");
-    case err_device_unavailable:
-        return QStringLiteral("ERROR 68: Drive A not available.");
-    case err_path_file_access:
-        return QStringLiteral("ERROR 75: Path/File access error (file may be protected)");
-    case err_path_not_found:
-        return QStringLiteral("ERROR 76: That path doesn't exist in drive a:");
-    default:
-        return QStringLiteral("ERROR ") + QString::number(error.number) + u' ' + error.description;
-    }
+    // The drop names no file in its disk-full message; every other text is the transfers' own.
+    return error.number == err_disk_full ? QStringLiteral("ERROR 61: Disk full") : transfer_error_text(error, {});
 }
 
 void Deletion::Text2_DragDrop(int source_list, const QString& name)

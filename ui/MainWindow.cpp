@@ -310,7 +310,6 @@ void MainWindow::build_controls()
     frame_->setObjectName(QStringLiteral("Frame_bottoni"));
     frame_->setFrameStyle(QFrame::Box | QFrame::Sunken);
     bot_compare_tree_ = make_button(QStringLiteral("bot_compare_tree"), QStringLiteral("compare &trees"), frame_);
-    bot_compare_tree_->setEnabled(false);  // the tree comparison is not part of this version yet
     bot_compare_ = make_button(QStringLiteral("bot_compare"), QStringLiteral("&compare dir's"), frame_);
     connect(bot_compare_, &QPushButton::clicked, this, [this] { controller_.bot_compare_Click(); });
     bot_delete_ = make_button(QStringLiteral("bot_delete"), QStringLiteral("&delete selected files"), frame_);

@@ -24,7 +24,7 @@ void TestCompareCommand::command_lines()
     QVERIFY(make_tree(tmp.path(), { u"one"_s, u"two"_s }, { u"file.txt"_s }));
     RealFileSystem fs;
     // Each row: the arguments ("@" is the temporary folder), then the action, the options as
-    // "1h"/"json", and for a comparison what becomes of the two directories (the reason when one
+    // "1h"/"json"/"tree", and for a comparison what becomes of the two directories (the reason when one
     // cannot be compared), else the error.
     struct Row {
         QStringList args;
@@ -46,6 +46,7 @@ void TestCompareCommand::command_lines()
         { { u"@/one"_s }, A::Invalid, {}, u"two directories are needed"_s },
         { { u"--fast"_s, u"@/one"_s, u"@/two"_s }, A::Invalid, {}, u"Unknown option 'fast'."_s },
         { { u"-json"_s, u"@/one"_s, u"@/two"_s }, A::Compare, u"json"_s, u"@/one/ | @/two/"_s },
+        { { u"@/one"_s, u"--tree"_s, u"@/two"_s }, A::Compare, u"tree"_s, u"@/one/ | @/two/"_s },
         { { u"@/one"_s, u"--help"_s }, A::Help, {}, {} },
         { { u"-h"_s }, A::Help, {}, {} },
         { { u"--version"_s }, A::Version, {}, {} },
@@ -61,6 +62,8 @@ void TestCompareCommand::command_lines()
             options << u"1h"_s;
         if (c.json)
             options << u"json"_s;
+        if (c.tree)
+            options << u"tree"_s;
         QString outcome = c.error;
         if (c.action == A::Compare) {
             const Result<QString> d1 = compare_directory_argument(fs, c.dirs[0]);

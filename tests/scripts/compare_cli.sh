@@ -119,7 +119,7 @@ run --fast "$d1" "$d2"
 check "unknown option" test "$rc" -eq 2 -a -z "$out"
 
 run --help
-check "help" test "$rc" -eq 0 -a "$(head -n 1 "$work/out")" = 'Usage: tandrel-compare [--ignore-one-hour] [--json] DIR1 DIR2'
+check "help" test "$rc" -eq 0 -a "$(head -n 1 "$work/out")" = 'Usage: tandrel-compare [--tree] [--ignore-one-hour] [--json] DIR1 DIR2'
 run --version
 check "version" test "$rc" -eq 0 -a "$out" = "tandrel-compare 1.21"
 

@@ -17,10 +17,11 @@ bool FaultyFileSystem::failed(Op op, const QString& path) const
 {
     due_ = {};
     for (const Op o : { op, Op::AnyMutating }) {
+        ++calls_[size_t(o)];
         CallFault& f = faults_[size_t(o)];
         if (f.countdown > 0 && --f.countdown == 0 && !due_)
             due_ = make_error(f.error_number);
-        if (op == Op::List || op == Op::AnyMutating)
+        if (op < Op::CopyFile || op == Op::AnyMutating)
             break; // reads, and AnyMutating itself, have no second counter
     }
     if (!due_ && !path.isEmpty())

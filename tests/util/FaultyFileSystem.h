@@ -12,8 +12,9 @@ class FaultyFileSystem : public RealFileSystem {
     using Real = RealFileSystem;
 
 public:
-    // List reads; the others change. AnyMutating counts every changing call, these three included.
-    enum class Op { List, CopyFile, RemoveFile, MakeDir, AnyMutating, Count_ };
+    // List and Info read; the others change. AnyMutating counts every changing call, those without
+    // an Op of their own included.
+    enum class Op { List, Info, CopyFile, RemoveFile, MakeDir, WriteFile, AnyMutating, Count_ };
 
     // The `nth` call of `op` from now on (1 = the next one) does nothing and fails with the
     // program's error `error_number`. One such fault per `op`; arming it again replaces it.
@@ -27,6 +28,7 @@ public:
     void fail_path(const QString& path, int error_number);
     // The next `times` renames of a copied file into place fail with the errno value `errnum`.
     void fail_rename_into_place(int errnum, int times = 1) { rename_fault_ = { errnum, times }; }
+    int calls(Op op) const { return calls_[size_t(op)]; }
     // Runs `hook` in delete_tree for every entry of a directory it has read, before it acts on it.
     void on_tree_entry(std::function<void(const QString& dir, const QString& name)> hook)
     {
@@ -37,14 +39,17 @@ public:
     {
         return failed(Op::List, d) ? Result<QVector<DirEntry>> { {}, due_ } : Real::list(d, k, h);
     }
+    Result<QVector<NamedEntry>> list_names(const QString& d) const override
+    {
+        return failed(Op::List, d) ? Result<QVector<NamedEntry>> { {}, due_ } : Real::list_names(d);
+    }
     Result<FileListing> list_files(const QString& d, qsizetype limit) const override
     {
         return failed(Op::List, d) ? Result<FileListing> { {}, due_ } : Real::list_files(d, limit);
     }
     Result<FileInfo> info(const QString& p) const override
     {
-        const FsError e = path_fault(p);
-        return e ? Result<FileInfo> { {}, e } : Real::info(p);
+        return failed(Op::Info, p) ? Result<FileInfo> { {}, due_ } : Real::info(p);
     }
     Result<bool> exists(const QString& p) const override
     {
@@ -76,7 +81,7 @@ public:
     }
     FsError write_file(const QString& p, const QByteArray& data) override
     {
-        return failed(Op::AnyMutating) ? due_ : Real::write_file(p, data);
+        return failed(Op::WriteFile) ? due_ : Real::write_file(p, data);
     }
     FsError append_file(const QString& p, const QByteArray& data) override
     {
@@ -96,7 +101,7 @@ protected:
     }
 
 private:
-    // Counts down the faults of `op`; true when it is to fail: by its own fault when due, else by the fault
+    // Counts the call of `op`; true when it is to fail: by its own fault when due, else by the fault
     // of `path`. The error is then in `due_`.
     bool failed(Op op, const QString& path = {}) const;
     FsError path_fault(const QString& path) const;
@@ -108,6 +113,7 @@ private:
         qint64 offset = -1;
         int errnum = 0, times = 0;
     };
+    mutable std::array<int, size_t(Op::Count_)> calls_ {};
     mutable std::array<CallFault, size_t(Op::Count_)> faults_ {};
     mutable FsError due_;
     QHash<QString, int> path_faults_;

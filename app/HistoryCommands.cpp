@@ -1,0 +1,181 @@
+#include "app/HistoryCommands.h"
+
+#include "app/MainController.h"
+#include "platform/FileSystem.h"
+#include "platform/Names.h"
+#include "platform/UserPort.h"
+
+HistoryCommands::HistoryCommands(
+    MainController& controller, FileSystem& fs, UserPort& port, const QString& fallback_file, QObject* parent)
+    : QObject(parent)
+    , controller_(controller)
+    , fs_(fs)
+    , port_(port)
+    , store_(fs, port)
+    , fallback_file_(fallback_file)
+{
+    ControllerHooks& hooks = controller_.hooks();
+    hooks.load_history = [this] { load_history(); };
+    hooks.newest_history_entry = [this] { return store_.entries().value(0); };
+    hooks.apply_history_entry
+        = [this](const QString& entry, bool show_errors) { apply_history_entry(entry, show_errors); };
+    hooks.add_to_history = [this] { add_to_history(); };
+    connect(&store_, &HistoryStore::changed, this, [this] {
+        if (selected_ >= store_.count())
+            set_selected(-1);
+    });
+}
+
+void HistoryCommands::load_history()
+{
+    store_.set_files(controller_.globals().GLB_history_file, fallback_file_);
+    store_.load_history();
+}
+
+void HistoryCommands::add_to_history()
+{
+    store_.add_to_history(history_entry(controller_.pane(1).Path(), controller_.pane(2).Path()));
+    // A save that had to move to the user's data folder moves the file for the rest of the run.
+    controller_.globals().GLB_history_file = store_.file();
+}
+
+void HistoryCommands::apply_history_entry(const QString& entry, bool show_errors)
+{
+    Globals& glb = controller_.globals();
+    port_.set_main_window_visible(false);
+    port_.set_busy(true);
+    auto done = [this] {
+        port_.set_busy(false);
+        port_.set_main_window_visible(true);
+    };
+    QString dir1, dir2;
+    if (!split_history_entry(entry, dir1, dir2)) {
+        done();
+        return;
+    }
+    for (const QString& dir : { dir1, dir2 }) {
+        if (!fs_.dir_exists(dir)) {
+            port_.set_busy(false);
+            if (show_errors)
+                port_.message(QStringLiteral("Bad path: ") + dir);
+            done();
+            return;
+        }
+    }
+    glb.GLB_dir1 = dir1;
+    glb.GLB_dir2 = dir2;
+    FsError err = controller_.pane(1).set_path(dir1);
+    if (!err.failed())
+        err = controller_.pane(2).set_path(dir2);
+    if (err.failed()) {
+        port_.message(QStringLiteral("Directory not found or disk drive not ready."));
+        const QString here = fs_.current_dir();
+        controller_.pane(1).set_path(here);
+        controller_.pane(2).set_path(here);
+    }
+    m_close_Click();
+    controller_.read_dir_panes();
+    if (!names_equal(glb.GLB_dir1, glb.GLB_dir2))
+        controller_.compare_directories();
+    controller_.clear_free_space_labels();
+    if (!glb.GLB_starting_up && !err.failed() && start_tree_comparison)
+        start_tree_comparison();
+    done();
+}
+
+void HistoryCommands::set_view_open(bool open)
+{
+    if (view_open_ == open)
+        return;
+    view_open_ = open;
+    emit view_changed();
+}
+
+void HistoryCommands::set_selected(int row)
+{
+    const int r = row >= 0 && row < store_.count() ? row : -1;
+    if (r == selected_)
+        return;
+    selected_ = r;
+    emit view_changed();
+}
+
+void HistoryCommands::m_history_Click()
+{
+    if (store_.count() == 0) {
+        port_.message(QStringLiteral("No history data available."));
+        return;
+    }
+    set_view_open(true);
+    set_selected(0);
+    emit view_changed(); // the window gives the list the focus again
+}
+
+void HistoryCommands::m_close_Click()
+{
+    set_view_open(false);
+}
+
+void HistoryCommands::m_select_Click()
+{
+    if (selected_ >= 0)
+        apply_history_entry(store_.entries().value(selected_), true);
+}
+
+void HistoryCommands::history_DblClick(int row)
+{
+    set_selected(row);
+    m_select_Click();
+}
+
+void HistoryCommands::m_delete_Click()
+{
+    if (store_.count() == 0) {
+        m_close_Click();
+        return;
+    }
+    if (selected_ < 0) {
+        port_.message(QStringLiteral("No record is selected."));
+        return;
+    }
+    const int row = selected_;
+    set_selected(-1);
+    store_.remove_at(row);
+    if (store_.count() == 0)
+        m_close_Click();
+}
+
+void HistoryCommands::m_clear_all_Click()
+{
+    set_selected(-1);
+    store_.clear();
+    m_close_Click();
+}
+
+bool HistoryCommands::Form_KeyDown(int key, bool in_history_list)
+{
+    switch (key) {
+    case Qt::Key_F8:
+        m_history_Click();
+        return true;
+    case Qt::Key_Backspace:
+        if (view_open_)
+            m_select_Click();
+        else
+            m_history_Click();
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (!view_open_)
+            return false;
+        m_select_Click();
+        return true;
+    case Qt::Key_Delete:
+        if (!view_open_ || !in_history_list)
+            return false;
+        m_delete_Click();
+        return true;
+    default:
+        return false;
+    }
+}

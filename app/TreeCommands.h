@@ -1,0 +1,55 @@
+#pragma once
+// The tree comparison as the main window runs it: the scan of the two trees in the panes, the
+// branch report, and the walk through the branch pairs with "next subdir".
+
+#include "tree/TreeWalk.h"
+
+#include <QObject>
+
+#include <functional>
+
+class FileSystem;
+class HistoryCommands;
+class MainController;
+class UserPort;
+
+class TreeCommands final : public QObject, private TreeWalkHost {
+    Q_OBJECT
+public:
+    // Plugs itself into the controller (the command line's tree start, the continuation after
+    // aligning) and into `history` (a reopened pair is compared as trees).
+    TreeCommands(MainController& controller, FileSystem& fs, UserPort& port, HistoryCommands* history,
+        QObject* parent = nullptr);
+
+    // "compare trees": the scan with the main window hidden.
+    void bot_compare_tree_Click();
+    // The scan with the window left as it is (the command line's start).
+    void m_tree_Click() { scan_tree(); }
+    void scan_tree();
+
+    void do_tree() { walk_.do_tree(); }
+    void b_next_alignment_Click() { walk_.b_next_alignment_Click(); }
+    void Auto_next() { walk_.Auto_next(); }
+    bool differenza_trovata() const { return walk_.differenza_trovata(); }
+    const QVector<BranchPair>& branches() const { return walk_.branches(); }
+
+    // Shows the branch report modally; the report comes back empty after "cancel operation".
+    // Unset, the report is accepted as it is.
+    std::function<void(QString& report)> show_report;
+
+private:
+    QString pane_path(int pane) const override;
+    void set_progress(const QString& text) override;
+    void show_and_compare(const QString& p1, const QString& p2) override;
+    void show_roots(const QString& root1, const QString& root2) override;
+    bool next_visible() const override;
+    void set_next_visible(bool visible) override;
+    void set_default_comment() override;
+    qint64 difference_count() const override;
+
+    MainController& controller_;
+    FileSystem& fs_;
+    UserPort& port_;
+    HistoryCommands* history_;
+    TreeWalk walk_;
+};

@@ -1,0 +1,272 @@
+// The tree comparison and the history as the main window runs them: the "§" start, the walk
+// through the branches, "next subdir", the continuation after aligning, the report's cancel, the
+// history view's commands and keys, and reopening a pair.
+
+#include "app/HistoryCommands.h"
+#include "app/MainController.h"
+#include "app/TreeCommands.h"
+#include "platform/RealFileSystem.h"
+#include "platform/Trace.h"
+#include "tests/util/NullServices.h"
+#include "tests/util/ScriptedPort.h"
+#include "tests/util/TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Refuses to list the directories in `unreadable`, as for a folder the user may not read.
+class Unreadable : public RealFileSystem {
+public:
+    Result<QVector<DirEntry>> list(const QString& dir, EntryKind kind, bool hidden) const override
+    {
+        if (unreadable.contains(QDir::cleanPath(dir)))
+            return { {}, make_error(err_permission_denied) };
+        return RealFileSystem::list(dir, kind, hidden);
+    }
+    // A file named "locked" is listed but cannot be read.
+    Result<FileListing> list_files(const QString& dir, qsizetype limit) const override
+    {
+        Result<FileListing> r = RealFileSystem::list_files(dir, limit);
+        for (DirEntry& e : r.value.files)
+            e.readable = e.readable && e.name != u"locked"_s;
+        return r;
+    }
+    Result<QVector<NamedEntry>> list_names(const QString& dir) const override
+    {
+        if (unreadable.contains(QDir::cleanPath(dir)))
+            return { {}, make_error(err_permission_denied) };
+        return RealFileSystem::list_names(dir);
+    }
+    QSet<QString> unreadable;
+};
+
+const qint64 t0 = 1700000000;
+
+struct Fixture {
+    Fixture()
+    {
+        QDir().mkpath(one);
+        QDir().mkpath(two);
+        tree.show_report = [this](QString& report) {
+            reports << report;
+            if (cancel_report)
+                report.clear();
+        };
+    }
+    // The same file, with the same date, on both sides.
+    bool same(const QString& rel) { return make_file(one + rel, "x", t0) && make_file(two + rel, "x", t0); }
+    void start() { controller.Main(one + u" \u00A7 "_s + two, tmp.path() + u"/his.tmp"_s); }
+    QString pane(int n) { return controller.pane(n).Path(); }
+
+    QTemporaryDir tmp;
+    QString one = tmp.path() + u"/one"_s;
+    QString two = tmp.path() + u"/two"_s;
+    Unreadable fs;
+    ScriptedPort port;
+    NoSettings settings;
+    Trace trace { fs, port, tmp.path() };
+    MainController controller { fs, port, settings, trace };
+    HistoryCommands history { controller, fs, port };
+    TreeCommands tree { controller, fs, port, &history };
+    Globals& glb = controller.globals();
+    FileListsModel& lists = controller.lists();
+    QStringList reports;
+    bool cancel_report = false;
+};
+
+const QString end_text = u"End of tree comparison."_s;
+
+} // namespace
+
+class TestTreeCommands : public QObject {
+    Q_OBJECT
+private slots:
+    void aligned_trees_walk_to_the_end()
+    {
+        Fixture f;
+        QVERIFY(f.same(u"/a.txt"_s) && QDir().mkpath(f.one + u"/A/B"_s) && QDir().mkpath(f.two + u"/A/B"_s));
+        QVERIFY(f.same(u"/A/b.txt"_s) && f.same(u"/A/B/c.txt"_s));
+        f.start();
+        QCOMPARE(f.port.texts(), QStringList({ end_text }));
+        QCOMPARE(f.pane(1), f.one);
+        QCOMPARE(f.pane(2), f.two);
+        QVERIFY(!f.glb.GLB_tree_walk_active && !f.glb.GLB_tree_more_branches && f.glb.GLB_tree_root1.isEmpty());
+        QVERIFY(!f.controller.state().next_alignment_visible());
+        QVERIFY(f.reports.isEmpty());
+        // The scan records the roots; the walk's comparisons add nothing.
+        QCOMPARE(f.history.store().entries(), QStringList({ history_entry(f.one, f.two) }));
+        QVERIFY(QFileInfo::exists(f.tmp.path() + u"/his.tmp"_s));
+    }
+
+    void walk_stops_at_differences_and_goes_on()
+    {
+        Fixture f;
+        QVERIFY(f.same(u"/a.txt"_s));
+        for (const QString& d : { u"/A/B"_s, u"/C"_s, u"/D"_s, u"/E"_s })
+            QVERIFY(QDir().mkpath(f.one + d) && QDir().mkpath(f.two + d));
+        QVERIFY(make_file(f.one + u"/A/new.txt"_s, "n", t0));
+        QVERIFY(make_file(f.one + u"/A/B/c.txt"_s, "x", t0 + 100) && make_file(f.two + u"/A/B/c.txt"_s, "x", t0));
+        QVERIFY(make_file(f.one + u"/D/d.txt"_s, "d", t0));
+        f.fs.unreadable.insert(f.two + u"/E"_s);
+        f.start();
+        // The scan could not look into E and said so; the walk then stops at A.
+        const QString e_error = u"Error 70 - Permission denied ("_s + f.two + u"/E)"_s;
+        QCOMPARE(f.port.texts(), QStringList({ e_error }));
+        QCOMPARE(f.pane(1), f.one + u"/A"_s);
+        QCOMPARE(f.lists.list(1).names(), QStringList({ u"new.txt"_s }));
+        QVERIFY(f.controller.state().next_alignment_visible() && f.glb.GLB_tree_walk_active);
+
+        // C is removed and D renamed while the walk waits: both are passed by in silence.
+        QVERIFY(QDir(f.one + u"/C"_s).removeRecursively());
+        QVERIFY(QDir().rename(f.two + u"/D"_s, f.two + u"/D2"_s));
+        f.tree.b_next_alignment_Click();
+        QCOMPARE(f.pane(2), f.two + u"/A/B"_s);
+        QCOMPARE(f.lists.list(3).names(), QStringList({ u"c.txt"_s }));
+        // A comparison while the walk waits adds no history entry.
+        f.controller.bot_compare_Click();
+        QCOMPARE(f.history.store().count(), 1);
+
+        f.tree.b_next_alignment_Click();
+        // E cannot be shown: said with its reason, and the walk goes on to its end.
+        QCOMPARE(f.port.texts(), QStringList({ e_error, e_error, end_text }));
+        QCOMPARE(f.pane(1), f.one);
+        QVERIFY(!f.glb.GLB_tree_walk_active);
+        f.tree.b_next_alignment_Click(); // a stray click after the end only hides the button
+        QCOMPARE(f.port.texts().size(), 3);
+    }
+
+    void auto_next_once_the_pair_is_aligned()
+    {
+        Fixture f;
+        QVERIFY(QDir().mkpath(f.one + u"/A"_s) && QDir().mkpath(f.two + u"/A"_s) && QDir().mkpath(f.two + u"/Z"_s));
+        QVERIFY(make_file(f.one + u"/x.txt"_s, "x", t0) && make_file(f.two + u"/y.txt"_s, "y", t0));
+        f.start();
+        QCOMPARE(f.reports.size(), 1); // Z is only in tree 2
+        QCOMPARE(f.pane(1), f.one); // the roots differ: the walk waits at once
+
+        // List 1 aligned: y.txt still differs, the walk waits on.
+        f.controller.bot_list_Click(1);
+        QVERIFY(QFileInfo::exists(f.two + u"/x.txt"_s));
+        QCOMPARE(f.pane(1), f.one);
+        QVERIFY(f.controller.state().next_alignment_visible());
+
+        // The last list aligned: the walk goes on by itself to its end.
+        f.controller.bot_list_Click(2);
+        QCOMPARE(f.port.texts(), QStringList({ end_text }));
+        QVERIFY(!f.glb.GLB_tree_walk_active);
+
+        // A pair with a file that cannot be read is not aligned by emptying its lists.
+        QVERIFY(make_file(f.one + u"/A/locked"_s, "l", t0) && make_file(f.one + u"/A/z"_s, "z", t0));
+        f.port.shown.clear();
+        f.tree.bot_compare_tree_Click();
+        QCOMPARE(f.pane(1), f.one + u"/A"_s);
+        f.controller.bot_list_Click(1);
+        QVERIFY(f.lists.difference_count() == 0 && f.controller.state().next_alignment_visible());
+        QCOMPARE(f.pane(1), f.one + u"/A"_s);
+        QVERIFY(f.glb.GLB_tree_walk_active && !f.port.texts().contains(end_text));
+    }
+
+    void tree_command_line_on_roots_without_branches()
+    {
+        Fixture f;
+        QVERIFY(make_file(f.one + u"/r.txt"_s, "r", t0));
+        f.start();
+        // A plain comparison of the roots; the "§" does not leave a walk behind that would keep
+        // later comparisons out of the history.
+        QCOMPARE(f.lists.list(1).names(), QStringList({ u"r.txt"_s }));
+        QVERIFY(!f.glb.GLB_tree_walk_active);
+        f.controller.bot_compare_Click();
+        QCOMPARE(f.history.store().entries(), QStringList({ history_entry(f.one, f.two) }));
+    }
+
+    void cancel_at_the_question_or_in_the_report()
+    {
+        Fixture f;
+        QVERIFY(QDir().mkpath(f.one + u"/X"_s));
+        QVERIFY(make_file(f.one + u"/r.txt"_s, "r", t0));
+        f.port.answer(Answer::Cancel);
+        f.start();
+        QVERIFY(f.tree.branches().isEmpty() && f.reports.isEmpty());
+        QVERIFY(!f.controller.state().next_alignment_visible() && !f.glb.GLB_tree_more_branches);
+        QCOMPARE(f.history.store().count(), 0);
+        QVERIFY(!QFileInfo::exists(f.two + u"/X"_s));
+
+        f.cancel_report = true;
+        f.port.answer(Answer::No);
+        f.tree.bot_compare_tree_Click();
+        QCOMPARE(f.reports, QStringList({ u"\r\nOnly in tree 1: "_s + f.one + u"/X"_s }));
+        QVERIFY(f.glb.GLB_tree_report.isEmpty());
+        QCOMPARE(f.pane(1), f.one);
+        QCOMPARE(f.lists.list(1).names(), QStringList({ u"r.txt"_s })); // the plain view, no walk
+        QCOMPARE(f.history.store().count(), 1);
+        QVERIFY(f.port.main_window_visible());
+    }
+
+    void history_view_commands_and_keys()
+    {
+        Fixture f;
+        HistoryCommands& h = f.history;
+        h.store().set_files(f.tmp.path() + u"/h.tmp"_s);
+        QVERIFY(!h.Form_KeyDown(Qt::Key_Return, false));
+        QVERIFY(h.Form_KeyDown(Qt::Key_F8, false));
+        QCOMPARE(f.port.texts(), QStringList({ u"No history data available."_s }));
+        QVERIFY(!h.view_open());
+
+        h.store().add_to_history(history_entry(f.one, f.tmp.path() + u"/gone"_s));
+        h.store().add_to_history(u"no separator here"_s);
+        QVERIFY(h.Form_KeyDown(Qt::Key_Backspace, false));
+        QVERIFY(h.view_open() && h.selected() == 0);
+        QVERIFY(h.Form_KeyDown(Qt::Key_Return, true)); // an entry without " <-> " does nothing
+        QVERIFY(h.view_open());
+        QVERIFY(!h.Form_KeyDown(Qt::Key_Delete, false));
+        h.set_selected(-1);
+        h.m_delete_Click();
+        QCOMPARE(f.port.texts().last(), u"No record is selected."_s);
+
+        h.set_selected(0);
+        QVERIFY(h.Form_KeyDown(Qt::Key_Delete, true));
+        QCOMPARE(h.store().count(), 1);
+        QVERIFY(h.view_open());
+        h.set_selected(0);
+        h.m_delete_Click();
+        QVERIFY(!h.view_open());
+        QCOMPARE(QFileInfo(f.tmp.path() + u"/h.tmp"_s).size(), 0);
+    }
+
+    void reopening_a_pair()
+    {
+        Fixture f;
+        QVERIFY(make_file(f.one + u"/a"_s, "a", t0));
+        QDir().mkpath(f.tmp.path() + u"/tmp"_s);
+        QVERIFY(
+            make_file(f.tmp.path() + u"/his.tmp"_s, (history_entry(f.one, f.two) + u"\r\n/x <-> /y\r\n"_s).toUtf8()));
+        // At start-up without a command line the newest entry is applied silently and stays where it is.
+        f.controller.Main(QString(), f.tmp.path() + u"/his.tmp"_s);
+        QCOMPARE(f.pane(1), f.one);
+        QCOMPARE(f.lists.list(1).names(), QStringList({ u"a"_s }));
+        QCOMPARE(f.history.store().entries().size(), 2);
+        QVERIFY(f.port.shown.isEmpty());
+
+        // Chosen in the view, the pair is compared, moved to the top, and compared as trees.
+        f.history.m_history_Click();
+        f.history.history_DblClick(1);
+        QCOMPARE(f.port.texts(), QStringList({ u"Bad path: /x"_s }));
+        f.history.store().add_to_history(u"/x <-> /y"_s);
+        f.history.history_DblClick(1);
+        QCOMPARE(f.history.store().entries().first(), history_entry(f.one, f.two));
+        QVERIFY(!f.history.view_open());
+        QCOMPARE(f.lists.caption(1), u"only in dir 1"_s);
+        QVERIFY(f.port.main_window_visible() && !f.port.busy);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTreeCommands)
+#include "tst_treecommands.moc"

@@ -1,0 +1,180 @@
+// The history store: entries and their padding, the list's rules, the file it mirrors, and loading
+// whatever lies in that file.
+
+#include "history/HistoryStore.h"
+#include "tests/util/FaultyFileSystem.h"
+#include "tests/util/ScriptedPort.h"
+#include "tests/util/TestFiles.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+QByteArray file_content(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+struct Fixture {
+    Fixture() { store.set_files(file); }
+    QTemporaryDir tmp;
+    QString file = tmp.path() + u"/tmp/tandrel_his.tmp"_s;
+    FaultyFileSystem fs;
+    ScriptedPort port;
+    HistoryStore store { fs, port };
+};
+
+} // namespace
+
+class TestHistory : public QObject {
+    Q_OBJECT
+private slots:
+    void entry_padding_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<int>("separator_at");
+        QTest::newRow("34 characters get one blank") << 34 << 35;
+        QTest::newRow("35 characters get none") << 35 << 35;
+        QTest::newRow("36 characters get none") << 36 << 36;
+        QTest::newRow("7 characters get 28") << 7 << 35;
+    }
+    void entry_padding()
+    {
+        QFETCH(int, length);
+        QFETCH(int, separator_at);
+        const QString dir1 = u'/' + QString(length - 1, u'd');
+        const QString entry = history_entry(dir1, u"/media/usb"_s);
+        QCOMPARE(entry.indexOf(u" <-> "_s), separator_at);
+        QCOMPARE(entry, dir1 + QString(separator_at - length, u' ') + u" <-> /media/usb"_s);
+        QString a, b;
+        QVERIFY(split_history_entry(entry, a, b));
+        QCOMPARE(a, dir1);
+        QCOMPARE(b, u"/media/usb"_s);
+        QVERIFY(!split_history_entry(u"/a <- /b"_s, a, b));
+    }
+
+    void list_rules_and_the_file_it_mirrors()
+    {
+        Fixture f;
+        f.store.add_to_history(history_entry(u"/Work"_s, u"/Backup"_s));
+        f.store.add_to_history(history_entry(u"/other"_s, u"/x"_s));
+        // The same entry ignoring case replaces the old one and goes to the top.
+        f.store.add_to_history(history_entry(u"/work"_s, u"/backup"_s));
+        QCOMPARE(f.store.entries(),
+            QStringList({ history_entry(u"/work"_s, u"/backup"_s), history_entry(u"/other"_s, u"/x"_s) }));
+        // The first save made the missing folder; every line ends in CR LF.
+        QCOMPARE(file_content(f.file), (f.store.entries().join(u"\r\n"_s) + u"\r\n"_s).toUtf8());
+
+        for (int i = 0; i < 29; ++i)
+            f.store.add_to_history(history_entry(u"/p%1"_s.arg(i), u"/q"_s));
+        QCOMPARE(f.store.count(), 30);
+        // The 31st different pair pushed out the oldest one.
+        QCOMPARE(f.store.entries().first(), history_entry(u"/p28"_s, u"/q"_s));
+        QCOMPARE(f.store.entries().last(), history_entry(u"/work"_s, u"/backup"_s));
+        QVERIFY(!f.store.entries().contains(history_entry(u"/other"_s, u"/x"_s)));
+        QCOMPARE(file_content(f.file).count("\r\n"), 30);
+
+        f.store.remove_at(0);
+        QCOMPARE(f.store.count(), 29);
+        QCOMPARE(file_content(f.file).count("\r\n"), 29);
+        f.store.clear();
+        QCOMPARE(file_content(f.file), QByteArray());
+        QVERIFY(f.port.shown.isEmpty());
+    }
+
+    void loading_takes_what_it_can_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QStringList>("entries");
+        QTest::newRow("empty") << QByteArray() << QStringList();
+        QTest::newRow("CR LF, empty lines kept")
+            << QByteArray("a <-> b\r\n\r\nc\r\n") << QStringList({ u"a <-> b"_s, {}, u"c"_s });
+        QTest::newRow("LF only, no final line end")
+            << QByteArray("a <-> b\nc <-> d") << QStringList({ u"a <-> b"_s, u"c <-> d"_s });
+        QTest::newRow("binary") << QByteArray("\x00\xff\xfe\r\n\x01 <-> \x02", 12)
+                                << QStringList({ QString(QChar(0)) + u"\ufffd\ufffd"_s, u"\x01 <-> \x02"_s });
+        QTest::newRow("a line longer than two paths is no entry") << QByteArray(9000, 'x') + "\r\nok\r\n"
+                                                                  << QStringList({ u"ok"_s });
+        QStringList forty;
+        QByteArray forty_lines;
+        for (int i = 0; i < 40; ++i) {
+            forty << u"/a%1 <-> /b"_s.arg(i);
+            forty_lines += forty.last().toUtf8() + "\r\n";
+        }
+        QTest::newRow("a longer file loads whole") << forty_lines << forty;
+    }
+    void loading_takes_what_it_can()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, entries);
+        Fixture f;
+        QVERIFY(make_tree(f.tmp.path(), { u"tmp"_s }));
+        QVERIFY(make_file(f.file, content));
+        f.store.load_history();
+        QCOMPARE(f.store.entries(), entries);
+        QVERIFY(f.port.shown.isEmpty());
+    }
+
+    void huge_missing_or_unreadable_files()
+    {
+        Fixture f;
+        f.store.load_history(); // missing: nothing, silently
+        QCOMPARE(f.store.count(), 0);
+        QVERIFY(f.port.shown.isEmpty());
+
+        // A huge file: only its beginning is read, and a line cut at the end is dropped.
+        QVERIFY(make_tree(f.tmp.path(), { u"tmp"_s }));
+        const QByteArray line = "/a <-> /b\r\n";
+        QByteArray huge;
+        while (huge.size() < 3 * HistoryStore::max_file_bytes)
+            huge += line;
+        QVERIFY(make_file(f.file, huge));
+        f.store.load_history();
+        QCOMPARE(f.store.count(), int(HistoryStore::max_file_bytes / line.size()));
+        QCOMPARE(f.store.entries().last(), u"/a <-> /b"_s);
+
+        // Error 52 is tried again, but not for ever; then said once, with what was read kept.
+        f.fs.fail_path(f.file, err_bad_file_name);
+        const int before = f.fs.calls(FaultyFileSystem::Op::Info);
+        f.store.load_history();
+        QCOMPARE(f.fs.calls(FaultyFileSystem::Op::Info) - before, HistoryStore::read_attempts);
+        QCOMPARE(f.port.texts(), QStringList({ u"Error 52 - Bad file name or number ("_s + f.file + u')' }));
+        QCOMPARE(f.store.count(), 0);
+    }
+
+    void save_falls_back_then_says_once()
+    {
+        Fixture f;
+        const QString fallback = f.tmp.path() + u"/data/tmp/tandrel_his.tmp"_s;
+        f.store.set_files(f.file, fallback);
+        f.fs.fail_call(FaultyFileSystem::Op::WriteFile, 1, err_permission_denied);
+        f.store.add_to_history(u"/a <-> /b"_s);
+        QCOMPARE(f.store.file(), fallback);
+        QCOMPARE(file_content(fallback), QByteArray("/a <-> /b\r\n"));
+        QVERIFY(f.port.shown.isEmpty());
+
+        // Neither place can be written: said once, and the list keeps every entry.
+        f.store.set_files(u"/proc/no/such/h.tmp"_s, u"/proc/no/other/h.tmp"_s);
+        f.store.add_to_history(u"/c <-> /d"_s);
+        f.store.add_to_history(u"/e <-> /f"_s);
+        QCOMPARE(f.port.shown.size(), 1);
+        QVERIFY(f.port.shown[0].text.startsWith(
+            u"The history of compared directories could not be saved in /proc/no/such/h.tmp (Error "_s));
+        QCOMPARE(f.store.entries(), QStringList({ u"/e <-> /f"_s, u"/c <-> /d"_s, u"/a <-> /b"_s }));
+
+        // The next run finds the history where the last one left it.
+        HistoryStore next(f.fs, f.port);
+        next.set_files(f.file, fallback);
+        next.load_history();
+        QCOMPARE(next.entries(), QStringList({ u"/a <-> /b"_s }));
+        QCOMPARE(next.file(), fallback);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHistory)
+#include "tst_history.moc"

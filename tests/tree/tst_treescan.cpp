@@ -1,0 +1,216 @@
+// The tree scan: breadth-first order, the create questions, the marker file, links, case, the
+// branch limit; and the report written to the log file.
+
+#include "platform/RealFileSystem.h"
+#include "tests/util/FaultyFileSystem.h"
+#include "tests/util/NullServices.h"
+#include "tests/util/ScriptedPort.h"
+#include "tests/util/TestFiles.h"
+#include "tree/TreeLog.h"
+#include "tree/TreeReport.h"
+#include "tree/TreeScan.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+struct Trees {
+    QTemporaryDir tmp;
+    QString one = tmp.path() + u"/one"_s;
+    QString two = tmp.path() + u"/two"_s;
+    RealFileSystem fs;
+    ScriptedPort port;
+    QStringList progress;
+
+    TreeScan scan(bool offer_create = true, int max_pairs = max_branch_pairs)
+    {
+        TreeScanOptions options;
+        options.offer_create = offer_create;
+        options.max_pairs = max_pairs;
+        options.progress = [this](const QString& text) { progress << text; };
+        return scan_branches(fs, port, one, two, options);
+    }
+    QStringList pairs(const TreeScan& s) const
+    {
+        QStringList out;
+        for (const BranchPair& p : s.pairs)
+            out << QString(p.dir1).remove(one) + u'|' + QString(p.dir2).remove(two);
+        return out;
+    }
+};
+
+QString question(const QString& path)
+{
+    return u"Path "_s + path + u" does not exist. Do you want to create it?"_s;
+}
+
+} // namespace
+
+class TestTreeScan : public QObject {
+    Q_OBJECT
+private slots:
+    void breadth_first_with_questions_data()
+    {
+        QTest::addColumn<QList<Answer>>("answers");
+        QTest::addColumn<QStringList>("created");
+        QTest::addColumn<QString>("report");
+        QTest::newRow("yes to all") << QList<Answer> { Answer::Yes, Answer::Yes, Answer::Yes }
+                                    << QStringList({ u"A"_s, u"A/B"_s, u"A/B/C"_s }) << QString();
+        QTest::newRow("no to all") << QList<Answer> { Answer::No, Answer::No, Answer::No } << QStringList()
+                                   << u"\r\nOnly in tree 1: @/A\r\nOnly in tree 1: @/A/B\r\nOnly in tree 1: @/A/B/C"_s;
+        QTest::newRow("cancel at the first") << QList<Answer> { Answer::Cancel } << QStringList() << QString();
+    }
+    void breadth_first_with_questions()
+    {
+        QFETCH(QList<Answer>, answers);
+        QFETCH(QStringList, created);
+        QFETCH(QString, report);
+        Trees t;
+        QVERIFY(make_tree(t.one, { u"A/B/C"_s, u"Z"_s }));
+        QVERIFY(make_tree(t.two, { u"Z"_s }));
+        for (Answer a : answers)
+            t.port.answer(a);
+        const TreeScan s = t.scan();
+        QCOMPARE(t.pairs(s), QStringList({ u"|"_s, u"/A|/A"_s, u"/Z|/Z"_s, u"/A/B|/A/B"_s, u"/A/B/C|/A/B/C"_s }));
+        QStringList asked;
+        for (qsizetype i = 0; i < answers.size(); ++i)
+            asked << question(t.two + QStringList({ u"/A"_s, u"/A/B"_s, u"/A/B/C"_s })[i]);
+        QCOMPARE(t.port.texts(), asked);
+        QCOMPARE(t.port.shown[0].buttons, MsgButtons::YesNoCancel);
+        QCOMPARE(s.cancelled, answers.first() == Answer::Cancel);
+        QCOMPARE(s.report, QString(report).replace(u'@', t.one));
+        QStringList on_disk;
+        for (const QString& d : { u"A"_s, u"A/B"_s, u"A/B/C"_s })
+            if (QFileInfo(t.two + u'/' + d).isDir())
+                on_disk << d;
+        QCOMPARE(on_disk, created);
+        QVERIFY(t.progress.contains(u"checking dir "_s + t.one + u"/A/B"_s));
+    }
+
+    void marker_links_case_and_hidden_names()
+    {
+        Trees t;
+        QVERIFY(make_tree(t.one,
+            { u"Data/sub"_s, u"flag1/below"_s, u"flag2/below"_s, u".cache"_s, u"solo_marked"_s, u"real"_s },
+            { u"flag1/_no_mirror.flg"_s, u"solo_marked/_no_mirror.flg"_s }));
+        QVERIFY(make_tree(t.two,
+            { u"DATA/sub"_s, u"flag1/below"_s, u"flag2/below"_s, u".git"_s, u"marked_only2"_s, u"elsewhere/deep"_s,
+                u"flag2/_no_mirror.flg"_s },
+            { u"marked_only2/_no_mirror.flg"_s }));
+        QCOMPARE(::symlink(qPrintable(t.one), qPrintable(t.one + u"/loop"_s)), 0);
+        QCOMPARE(::symlink(qPrintable(t.two + u"/elsewhere"_s), qPrintable(t.two + u"/real"_s)), 0);
+        QVERIFY(make_tree(t.one, { u"cased"_s }));
+        QCOMPARE(::symlink(qPrintable(t.two + u"/elsewhere"_s), qPrintable(t.two + u"/CASED"_s)), 0);
+
+        const TreeScan s = t.scan(); // no question may come: the script holds no answer
+        QCOMPARE(t.pairs(s),
+            QStringList({ u"|"_s, u"/cased|/cased"_s, u"/Data|/DATA"_s, u"/flag1|/flag1"_s, u"/flag2|/flag2"_s,
+                u"/real|/real"_s, u"/solo_marked|/solo_marked"_s, u"/elsewhere|/elsewhere"_s,
+                u"/marked_only2|/marked_only2"_s, u"/Data/sub|/DATA/sub"_s, u"/flag2/below|/flag2/below"_s,
+                u"/flag2/_no_mirror.flg|/flag2/_no_mirror.flg"_s, u"/elsewhere/deep|/elsewhere/deep"_s }));
+        // A marker that is a folder ("flag2" in tree 2) does not count; one on the side that
+        // exists silences a one-sided branch; a link stands in the way of a branch without a
+        // question being asked, also when it is spelled in another case.
+        QCOMPARE(s.report,
+            u"\r\nOnly in tree 1: "_s + t.one + u"/cased\r\nOnly in tree 1: "_s + t.one + u"/real\r\nOnly in tree 2: "_s
+                + t.two + u"/elsewhere\r\nOnly in tree 2: "_s + t.two + u"/flag2/_no_mirror.flg\r\nOnly in tree 2: "_s
+                + t.two + u"/elsewhere/deep"_s);
+        QCOMPARE(s.only_in_tree1, QStringList({ t.one + u"/cased"_s, t.one + u"/real"_s }));
+        QVERIFY(t.port.shown.isEmpty());
+        QVERIFY(!walkable(t.fs, t.one + u"/real"_s, t.two + u"/real"_s, false));
+        QVERIFY(!walkable(t.fs, t.one + u"/flag1"_s, t.two + u"/flag1"_s, false));
+        QVERIFY(walkable(t.fs, t.one + u"/flag2"_s, t.two + u"/flag2"_s, false));
+        QVERIFY(walkable(t.fs, t.one + u"/loop"_s, t.two, true));
+
+        // Without the offer nothing is asked or created: the branch is reported.
+        QVERIFY(make_tree(t.one, { u"new"_s }));
+        const TreeScan quiet = t.scan(false);
+        QVERIFY(quiet.only_in_tree1.contains(t.one + u"/new"_s));
+        QVERIFY(!QFileInfo::exists(t.two + u"/new"_s));
+        QVERIFY(t.port.shown.isEmpty());
+    }
+
+    void limit_message_once()
+    {
+        Trees t;
+        QStringList dirs1, dirs2;
+        for (int i = 0; i < 4; ++i) {
+            dirs1 << u"a%1/sub"_s.arg(i, 4, 10, QLatin1Char('0'));
+            dirs2 << u"b%1"_s.arg(i, 4, 10, QLatin1Char('0'));
+        }
+        QVERIFY(make_tree(t.one, dirs1));
+        QVERIFY(make_tree(t.two, dirs2));
+        // The tree-2 listing of the roots reaches the limit, and every tree-1 listing below does
+        // again; tree-1 branches are reported without questions.
+        const TreeScan s = t.scan(false, 6);
+        QCOMPARE(t.pairs(s),
+            QStringList({ u"|"_s, u"/a0000|/a0000"_s, u"/a0001|/a0001"_s, u"/a0002|/a0002"_s, u"/a0003|/a0003"_s,
+                u"/b0000|/b0000"_s }));
+        QVERIFY(s.limit_reached);
+        QCOMPARE(t.port.texts(), QStringList({ branch_limit_message() }));
+    }
+
+    void command_line_comparison_says_things_in_walk_order()
+    {
+        Trees t;
+        QStringList expected;
+        QVERIFY(
+            make_tree(t.one, { u"A"_s, u"B/C"_s, u"D/E/F"_s }) && make_tree(t.two, { u"A"_s, u"B/C"_s, u"D/E/F"_s }));
+        for (const QString& d : { u"A"_s, u"B"_s, u"D"_s, u"B/C"_s, u"D/E"_s, u"D/E/F"_s }) {
+            QVERIFY(make_file(t.one + u'/' + d + u"/same"_s, "1", 1700000000)
+                && make_file(t.two + u'/' + d + u"/same"_s, "22", 1700000000));
+            expected << size_warning_text({ u"same"_s, 1, 2 });
+        }
+        const TreeComparison tree = compare_trees(t.fs, t.port, t.one, t.two, false);
+        QCOMPARE(t.port.texts(), expected);
+        QStringList walked;
+        for (const BranchComparison& b : tree.branches)
+            walked << QString(b.dir1).remove(t.one) + u':' + b.result.newer_in_dir2.join(u',');
+        QCOMPARE(walked,
+            QStringList({ u":"_s, u"/A:same"_s, u"/B:same"_s, u"/D:same"_s, u"/B/C:same"_s, u"/D/E:same"_s,
+                u"/D/E/F:same"_s }));
+        QVERIFY(tree.differences_found() && !tree.trouble);
+    }
+
+    void log_file_after_two_saves()
+    {
+        QTemporaryDir tmp;
+        const QString here = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(tmp.path()));
+        FaultyFileSystem fs;
+        ScriptedPort port;
+        RecordingShell shell;
+        const QString report = u"\r\nOnly in tree 1: /a/x\r\nOnly in tree 2: /b/y"_s;
+        const QDateTime first(QDate(2026, 3, 4), QTime(9, 5));
+        show_text_in_notepad(fs, shell, port, u"\r\nOnly in tree 1: /old"_s, first, QLocale::c());
+        const QString path = show_text_in_notepad(fs, shell, port, report, first.addSecs(3600), QLocale::c());
+        QFile log(tmp.path() + u"/tandrel.log"_s);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QCOMPARE(log.readAll(),
+            QByteArray("tandrel.LOG 4 Mar 2026 10:05:00\r\n\r\nOnly in tree 1: /a/x\r\nOnly in tree 2: /b/y\r\n"));
+        QCOMPARE(path, tmp.path() + u"/tandrel.log"_s);
+        QCOMPARE(shell.beeps, 6);
+        QCOMPARE(shell.opened, QStringList({ path, path }));
+        QVERIFY(port.shown.isEmpty());
+
+        // A log that cannot be written: the person is told why and nothing is opened.
+        fs.fail_call(FaultyFileSystem::Op::WriteFile, 1, err_permission_denied);
+        QVERIFY(show_text_in_notepad(fs, shell, port, report).isEmpty());
+        QCOMPARE(port.texts(),
+            QStringList({ u"The list could not be saved in "_s + path + u": Error 70 - Permission denied."_s }));
+        QCOMPARE(shell.opened.size(), 2);
+        QCOMPARE(shell.beeps, 6);
+        QVERIFY(QDir::setCurrent(here));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTreeScan)
+#include "tst_treescan.moc"

@@ -1,0 +1,113 @@
+// The windows of the tree comparison and the history: the branch report window and the history
+// view in the main window, with their keys and menus.
+
+#include "app/HistoryCommands.h"
+#include "app/MainController.h"
+#include "platform/RealFileSystem.h"
+#include "platform/Trace.h"
+#include "tests/util/NullServices.h"
+#include "tests/util/ScriptedPort.h"
+#include "ui/HistoryView.h"
+#include "ui/MainWindow.h"
+#include "ui/ResultsWindow.h"
+
+#include <QAction>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Runs `act` on the report window once it is up.
+void when_shown(const std::function<void(ResultsWindow*)>& act)
+{
+    QTimer::singleShot(0, [act] {
+        auto* w = qobject_cast<ResultsWindow*>(QApplication::activeModalWidget());
+        QVERIFY(w);
+        act(w);
+    });
+}
+
+} // namespace
+
+class TestTreeWindows : public QObject {
+    Q_OBJECT
+private slots:
+    void report_window_shows_and_decides()
+    {
+        RealFileSystem fs;
+        ScriptedPort port;
+        RecordingShell shell;
+        QString report = u"\r\nOnly in tree 1: /a/x"_s;
+        when_shown([](ResultsWindow* w) {
+            QCOMPARE(w->windowTitle(), u"Tree comparison"_s);
+            auto* text = w->findChild<QPlainTextEdit*>(u"Text1"_s);
+            QCOMPARE(text->toPlainText(), u"Only in tree 1: /a/x"_s); // on the first row
+            text->setPlainText(u"typed"_s); // every edit is undone at once
+            QCOMPARE(text->toPlainText(), u"Only in tree 1: /a/x"_s);
+            w->findChild<QPushButton*>(u"b_cancel"_s)->click();
+        });
+        ResultsWindow::show_report(report, fs, shell, port, nullptr);
+        QVERIFY(report.isEmpty());
+
+        report = u"\r\nOnly in tree 2: /b/y"_s;
+        when_shown([](ResultsWindow* w) { w->findChild<QPushButton*>(u"b_proceed"_s)->click(); });
+        ResultsWindow::show_report(report, fs, shell, port, nullptr);
+        QCOMPARE(report, u"\r\nOnly in tree 2: /b/y"_s);
+        when_shown([](ResultsWindow* w) { w->close(); }); // closed any other way: proceed
+        ResultsWindow::show_report(report, fs, shell, port, nullptr);
+        QCOMPARE(report, u"\r\nOnly in tree 2: /b/y"_s);
+    }
+
+    void history_view_swaps_the_menus()
+    {
+        QTemporaryDir tmp;
+        RealFileSystem fs;
+        ScriptedPort port;
+        NoSettings settings;
+        RecordingShell shell;
+        Trace trace(fs, port, tmp.path());
+        MainController controller(fs, port, settings, trace);
+        HistoryCommands history(controller, fs, port);
+        MainWindow window(controller, port, shell);
+        new HistoryView(&window, history);
+        history.store().set_files(tmp.path() + u"/h.tmp"_s);
+        history.store().add_to_history(u"/a <-> /b"_s);
+        history.store().add_to_history(u"/c <-> /d"_s);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* list = window.findChild<QListWidget*>(u"history"_s);
+        auto action = [&](const char* name) { return window.findChild<QAction*>(QString::fromLatin1(name)); };
+        QVERIFY(!list->isVisible() && action("m_history")->isVisible() && !action("m_close")->isVisible());
+
+        QTest::keyClick(&window, Qt::Key_F8);
+        QVERIFY(list->isVisible() && list->hasFocus());
+        QCOMPARE(list->count(), 2);
+        QCOMPARE(list->currentRow(), 0);
+        QVERIFY(!action("m_history")->isVisible() && !window.findChild<QMenu*>(u"m_file"_s)->menuAction()->isVisible());
+        for (const char* name : { "m_close", "m_select", "m_delete", "m_clear_all" })
+            QVERIFY(action(name)->isVisible());
+
+        action("m_close")->trigger();
+        QVERIFY(!list->isVisible() && action("m_history")->isVisible());
+
+        // A right click on the window's own surface opens the view; on a control it does not.
+        QTest::mouseClick(window.findChild<QPushButton*>(u"bot_exit"_s), Qt::RightButton);
+        QVERIFY(!list->isVisible());
+        QTest::mouseClick(window.centralWidget(), Qt::RightButton, {}, QPoint(2, 2));
+        QVERIFY(list->isVisible());
+        action("m_clear_all")->trigger();
+        QVERIFY(!list->isVisible());
+        QCOMPARE(list->count(), 0);
+        QVERIFY(port.shown.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestTreeWindows)
+#include "tst_treewindows.moc"

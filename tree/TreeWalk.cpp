@@ -1,0 +1,81 @@
+#include "tree/TreeWalk.h"
+
+#include "platform/FileSystem.h"
+#include "platform/UserPort.h"
+
+TreeWalk::TreeWalk(const FileSystem& fs, UserPort& port, TreeWalkHost& host, TreeWalkState state)
+    : fs_(fs)
+    , port_(port)
+    , host_(host)
+    , state_(state)
+{
+}
+
+QString end_of_tree_message()
+{
+    return QStringLiteral("End of tree comparison.");
+}
+
+void TreeWalk::do_tree()
+{
+    port_.set_main_window_visible(false);
+    if (state_.root1.isEmpty()) {
+        state_.root1 = host_.pane_path(1);
+        state_.root2 = host_.pane_path(2);
+    }
+    for (qsizetype i = 0; i < pairs_.size(); ++i) {
+        if (pairs_[i].dir1.isEmpty())
+            continue;
+        const QString p1 = pairs_[i].dir1;
+        const QString p2 = pairs_[i].dir2;
+        host_.set_progress(QStringLiteral("checking dir ") + p1);
+        port_.process_events();
+        state_.differences_found = false;
+        pairs_[i].dir1.clear(); // visited
+        compare_branch_pair(p1, p2, i == 0);
+        port_.process_events();
+        if (state_.differences_found) {
+            host_.set_next_visible(true);
+            host_.set_default_comment();
+            port_.set_main_window_visible(true);
+            return;
+        }
+    }
+    const QString root1 = state_.root1;
+    const QString root2 = state_.root2;
+    state_.root1.clear();
+    state_.root2.clear();
+    host_.show_roots(root1, root2);
+    // The message stands over the window that is back on the roots.
+    port_.set_main_window_visible(true);
+    port_.message(end_of_tree_message());
+    state_.more_branches = false;
+    state_.walk_active = false;
+}
+
+void TreeWalk::compare_branch_pair(const QString& p1, const QString& p2, bool roots)
+{
+    // Within a step of the walk the window stays hidden from one pair to the next, instead of
+    // flashing up for every aligned branch.
+    const bool was_visible = port_.main_window_visible();
+    port_.set_busy(true);
+    port_.set_main_window_visible(false);
+    // Excluded by the marker, or gone since the scan (deleted, renamed): passed by in silence.
+    if (walkable(fs_, p1, p2, roots))
+        host_.show_and_compare(p1, p2);
+    port_.set_busy(false);
+    port_.set_main_window_visible(was_visible);
+}
+
+void TreeWalk::b_next_alignment_Click()
+{
+    host_.set_next_visible(false);
+    if (state_.more_branches)
+        do_tree();
+}
+
+void TreeWalk::Auto_next()
+{
+    if (!differenza_trovata() && host_.next_visible() && state_.walk_active)
+        b_next_alignment_Click();
+}

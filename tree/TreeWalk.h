@@ -1,0 +1,66 @@
+#pragma once
+// The branch-by-branch walk: the pairs of the branch list compared one after another, stopping at
+// each pair that shows differences until the person asks for the next one.
+
+#include "tree/TreeScan.h"
+
+class FileSystem;
+class UserPort;
+
+// What the walk needs of the main window.
+class TreeWalkHost {
+public:
+    virtual ~TreeWalkHost() = default;
+    virtual QString pane_path(int pane) const = 0;
+    // The progress text under the lists.
+    virtual void set_progress(const QString& text) = 0;
+    // Sets the panes to the pair and compares it, with the error route when the panes cannot be
+    // set; leaves the result in the walk state's differences_found.
+    virtual void show_and_compare(const QString& p1, const QString& p2) = 0;
+    // Sets the panes back to the roots without comparing them.
+    virtual void show_roots(const QString& root1, const QString& root2) = 0;
+    virtual bool next_visible() const = 0;
+    virtual void set_next_visible(bool visible) = 0;
+    virtual void set_default_comment() = 0;
+    // Entries in lists 1 to 4.
+    virtual qint64 difference_count() const = 0;
+};
+
+// The state the walk shares with the rest of the main window.
+struct TreeWalkState {
+    bool& walk_active; // a walk is under way (waiting or running)
+    bool& more_branches; // pairs remain to be walked
+    bool& differences_found; // result of the last comparison
+    QString& root1; // the panes when the walk started; empty when none is under way
+    QString& root2;
+};
+
+class TreeWalk {
+public:
+    TreeWalk(const FileSystem& fs, UserPort& port, TreeWalkHost& host, TreeWalkState state);
+
+    // The branch list of a new scan; pairs are marked visited as the walk goes.
+    void set_branches(QVector<BranchPair> pairs) { pairs_ = std::move(pairs); }
+    const QVector<BranchPair>& branches() const { return pairs_; }
+
+    // One step: compares pairs until one shows differences or the list is exhausted.
+    void do_tree();
+    // Shows one pair and compares it; a pair excluded by the marker or missing on disk is skipped.
+    // `roots` is true for the pair of roots, which may be links.
+    void compare_branch_pair(const QString& p1, const QString& p2, bool roots = false);
+    // "next subdir".
+    void b_next_alignment_Click();
+    // Goes on with a waiting walk once the pair shown no longer differs.
+    void Auto_next();
+    bool differenza_trovata() const { return host_.difference_count() != 0; }
+
+private:
+    const FileSystem& fs_;
+    UserPort& port_;
+    TreeWalkHost& host_;
+    TreeWalkState state_;
+    QVector<BranchPair> pairs_;
+};
+
+// "End of tree comparison."
+QString end_of_tree_message();

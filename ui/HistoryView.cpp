@@ -1,0 +1,124 @@
+#include "ui/HistoryView.h"
+
+#include "app/HistoryCommands.h"
+#include "ui/Placement.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+
+HistoryView::HistoryView(QMainWindow* window, HistoryCommands& history)
+    : QObject(window)
+    , window_(window)
+    , history_(history)
+    , list_(window->findChild<QListWidget*>(QStringLiteral("history")))
+    , client_(window->centralWidget())
+{
+    Q_ASSERT(list_ && client_);
+    list_->setAccessibleName(QStringLiteral("History of compared directories"));
+    list_->setAccessibleDescription(QStringLiteral(
+        "Pairs of directories compared before, the most recent first. Enter or a double click compares the pair "
+        "again, Delete removes it from the history."));
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    QMenuBar* bar = window->menuBar();
+    if (auto* file = window->findChild<QMenu*>(QStringLiteral("m_file")))
+        m_file_ = file->menuAction();
+    auto* help = window->findChild<QMenu*>(QStringLiteral("m_help"));
+    QAction* before = help ? help->menuAction() : nullptr;
+    auto add = [&](const char* name, const QString& caption, void (HistoryCommands::*command)()) {
+        auto* a = new QAction(caption, bar);
+        a->setObjectName(QString::fromLatin1(name));
+        bar->insertAction(before, a);
+        connect(a, &QAction::triggered, this, [this, command] { (history_.*command)(); });
+        return a;
+    };
+    m_history_ = add("m_history", QStringLiteral("&History"), &HistoryCommands::m_history_Click);
+    m_close_ = add("m_close", QStringLiteral("&Close"), &HistoryCommands::m_close_Click);
+    m_select_ = add("m_select", QStringLiteral("&Select"), &HistoryCommands::m_select_Click);
+    m_delete_ = add("m_delete", QStringLiteral("&Delete"), &HistoryCommands::m_delete_Click);
+    m_clear_all_ = add("m_clear_all", QStringLiteral("Clear &all"), &HistoryCommands::m_clear_all_Click);
+
+    connect(&history_.store(), &HistoryStore::changed, this, &HistoryView::fill_list);
+    connect(&history_, &HistoryCommands::view_changed, this, &HistoryView::sync_view);
+    connect(list_, &QListWidget::currentRowChanged, this, [this](int row) { history_.set_selected(row); });
+    connect(list_, &QListWidget::itemDoubleClicked, this,
+        [this](QListWidgetItem* item) { history_.history_DblClick(list_->row(item)); });
+
+    // The main window sees every key before its controls do.
+    qApp->installEventFilter(this);
+    client_->installEventFilter(this);
+    fill_list();
+    sync_view();
+}
+
+HistoryView::~HistoryView()
+{
+    qApp->removeEventFilter(this);
+}
+
+void HistoryView::fill_list()
+{
+    const QSignalBlocker quiet(list_);
+    list_->clear();
+    list_->addItems(history_.store().entries());
+    list_->setCurrentRow(history_.selected());
+}
+
+void HistoryView::place_list()
+{
+    list_->setGeometry(to_pixels(20), 0, to_pixels(client_width(window_)), to_pixels(client_height(window_)));
+}
+
+void HistoryView::sync_view()
+{
+    const bool open = history_.view_open();
+    if (m_file_)
+        m_file_->setVisible(!open);
+    m_history_->setVisible(!open);
+    for (QAction* a : { m_close_, m_select_, m_delete_, m_clear_all_ })
+        a->setVisible(open);
+    {
+        const QSignalBlocker quiet(list_);
+        list_->setCurrentRow(history_.selected());
+    }
+    if (open) {
+        place_list();
+        list_->show();
+        list_->raise();
+        list_->setFocus();
+    } else {
+        list_->hide();
+    }
+}
+
+bool HistoryView::eventFilter(QObject* watched, QEvent* event)
+{
+    // The list would keep Esc for itself; in this window Esc ends the program wherever the focus is.
+    if (event->type() == QEvent::ShortcutOverride && watched == list_
+        && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+        return true;
+    if (event->type() == QEvent::KeyPress) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->window() == window_) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (history_.Form_KeyDown(key->key(), list_->hasFocus()))
+                return true;
+        }
+    } else if (watched == client_) {
+        // A press a control let through reaches the surface too: only one where no control is
+        // counts.
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::RightButton
+            && !client_->childAt(mouse->position().toPoint())) {
+            history_.Form_MouseDown_right();
+            return true;
+        }
+        if (event->type() == QEvent::Resize && list_->isVisible())
+            place_list();
+    }
+    return QObject::eventFilter(watched, event);
+}

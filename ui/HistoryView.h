@@ -1,0 +1,38 @@
+#pragma once
+// The history view in the main window: the list that covers the file lists, the menu bar's swap
+// to the history commands, and the keys and clicks that open and use it.
+
+#include <QObject>
+
+class HistoryCommands;
+class QAction;
+class QListWidget;
+class QMainWindow;
+class QWidget;
+
+class HistoryView final : public QObject {
+    Q_OBJECT
+public:
+    // Takes over the window's list "history" and adds the history commands to its menu bar.
+    HistoryView(QMainWindow* window, HistoryCommands& history);
+    ~HistoryView() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void fill_list();
+    void sync_view();
+    void place_list();
+
+    QMainWindow* window_;
+    HistoryCommands& history_;
+    QListWidget* list_;
+    QWidget* client_;
+    QAction* m_file_ = nullptr;
+    QAction* m_history_ = nullptr;
+    QAction* m_close_ = nullptr;
+    QAction* m_select_ = nullptr;
+    QAction* m_delete_ = nullptr;
+    QAction* m_clear_all_ = nullptr;
+};
