@@ -142,19 +142,6 @@ private slots:
         QCOMPARE(f.lists.caption(1), u"files in dir 1"_s);
     }
 
-    void tree_command_line_starts_a_tree_comparison()
-    {
-        Fixture f;
-        int trees = 0;
-        f.controller.hooks().start_tree_comparison = [&] {
-            QVERIFY(f.controller.globals().GLB_tree_walk_active);
-            ++trees;
-        };
-        QVERIFY(f.controller.form_load(f.dir1 + u" \u00A7 "_s + f.dir2));
-        QCOMPARE(trees, 1);
-        QVERIFY(!f.controller.globals().GLB_starting_up);
-    }
-
     void recovery_route_is_taken_once()
     {
         Fixture f;
