@@ -29,12 +29,13 @@ struct NoSettings : SettingsStore {
 
 // Refuses to list the directories in `unreadable`, as for a folder the user may not read.
 class Unreadable : public RealFileSystem {
+    bool refused(const QString& dir) const { return unreadable.contains(QDir::cleanPath(dir)); }
+
 public:
     Result<QVector<DirEntry>> list(const QString& dir, EntryKind kind, bool hidden) const override
     {
-        if (unreadable.contains(QDir::cleanPath(dir)))
-            return { {}, make_error(err_permission_denied) };
-        return RealFileSystem::list(dir, kind, hidden);
+        return refused(dir) ? Result<QVector<DirEntry>> { {}, make_error(err_permission_denied) }
+                            : RealFileSystem::list(dir, kind, hidden);
     }
     // A file named "locked" is listed but cannot be read.
     Result<FileListing> list_files(const QString& dir, qsizetype limit) const override
@@ -46,9 +47,8 @@ public:
     }
     Result<QVector<NamedEntry>> list_names(const QString& dir) const override
     {
-        if (unreadable.contains(QDir::cleanPath(dir)))
-            return { {}, make_error(err_permission_denied) };
-        return RealFileSystem::list_names(dir);
+        return refused(dir) ? Result<QVector<NamedEntry>> { {}, make_error(err_permission_denied) }
+                            : RealFileSystem::list_names(dir);
     }
     QSet<QString> unreadable;
 };

@@ -47,11 +47,6 @@ struct Trees {
     }
 };
 
-QString question(const QString& path)
-{
-    return u"Path "_s + path + u" does not exist. Do you want to create it?"_s;
-}
-
 } // namespace
 
 class TestTreeScan : public QObject {
@@ -81,7 +76,8 @@ private slots:
         QCOMPARE(t.pairs(s), QStringList({ u"|"_s, u"/A|/A"_s, u"/Z|/Z"_s, u"/A/B|/A/B"_s, u"/A/B/C|/A/B/C"_s }));
         QStringList asked;
         for (qsizetype i = 0; i < answers.size(); ++i)
-            asked << question(t.two + QStringList({ u"/A"_s, u"/A/B"_s, u"/A/B/C"_s })[i]);
+            asked << u"Path "_s + t.two + QStringList({ u"/A"_s, u"/A/B"_s, u"/A/B/C"_s })[i]
+                    + u" does not exist. Do you want to create it?"_s;
         QCOMPARE(t.port.texts(), asked);
         QCOMPARE(t.port.shown[0].buttons, MsgButtons::YesNoCancel);
         QCOMPARE(s.cancelled, answers.first() == Answer::Cancel);
