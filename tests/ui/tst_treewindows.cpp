@@ -15,20 +15,6 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
-
-// Runs `act` on the report window once it is up.
-void when_shown(const std::function<void(ResultsWindow*)>& act)
-{
-    QTimer::singleShot(0, [act] {
-        auto* w = qobject_cast<ResultsWindow*>(QApplication::activeModalWidget());
-        QVERIFY(w);
-        act(w);
-    });
-}
-
-} // namespace
-
 class TestTreeWindows : public QObject {
     Q_OBJECT
 private slots:
@@ -45,7 +31,9 @@ private slots:
         };
         for (int i = 0; i < 3; ++i) {
             QString report = u"\r\nOnly in tree 1: /a/x"_s;
-            when_shown([&ends, i](ResultsWindow* w) {
+            QTimer::singleShot(0, [&ends, i] {
+                auto* w = qobject_cast<ResultsWindow*>(QApplication::activeModalWidget());
+                QVERIFY(w);
                 QCOMPARE(w->windowTitle(), u"Tree comparison"_s);
                 auto* text = w->findChild<QPlainTextEdit*>(u"Text1"_s);
                 text->setPlainText(u"typed"_s); // every edit is undone at once
