@@ -6,8 +6,8 @@
 #include "app/MainController.h"
 #include "app/TreeCommands.h"
 #include "platform/RealFileSystem.h"
+#include "platform/SettingsStore.h"
 #include "platform/Trace.h"
-#include "tests/util/NullServices.h"
 #include "tests/util/ScriptedPort.h"
 #include "tests/util/TestFiles.h"
 
@@ -22,14 +22,20 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
+struct NoSettings : SettingsStore {
+    QString get_setting(const QString&) const override { return {}; }
+    void save_setting(const QString&, const QString&) override { }
+};
+
 // Refuses to list the directories in `unreadable`, as for a folder the user may not read.
 class Unreadable : public RealFileSystem {
+    bool refused(const QString& dir) const { return unreadable.contains(QDir::cleanPath(dir)); }
+
 public:
     Result<QVector<DirEntry>> list(const QString& dir, EntryKind kind, bool hidden) const override
     {
-        if (unreadable.contains(QDir::cleanPath(dir)))
-            return { {}, make_error(err_permission_denied) };
-        return RealFileSystem::list(dir, kind, hidden);
+        return refused(dir) ? Result<QVector<DirEntry>> { {}, make_error(err_permission_denied) }
+                            : RealFileSystem::list(dir, kind, hidden);
     }
     // A file named "locked" is listed but cannot be read.
     Result<FileListing> list_files(const QString& dir, qsizetype limit) const override
@@ -41,9 +47,8 @@ public:
     }
     Result<QVector<NamedEntry>> list_names(const QString& dir) const override
     {
-        if (unreadable.contains(QDir::cleanPath(dir)))
-            return { {}, make_error(err_permission_denied) };
-        return RealFileSystem::list_names(dir);
+        return refused(dir) ? Result<QVector<NamedEntry>> { {}, make_error(err_permission_denied) }
+                            : RealFileSystem::list_names(dir);
     }
     QSet<QString> unreadable;
 };
@@ -89,19 +94,27 @@ const QString end_text = u"End of tree comparison."_s;
 class TestTreeCommands : public QObject {
     Q_OBJECT
 private slots:
-    void aligned_trees_walk_to_the_end()
+    void roots_alone_then_aligned_trees_walk_to_the_end()
     {
         Fixture f;
-        QVERIFY(f.same(u"/a.txt"_s) && QDir().mkpath(f.one + u"/A/B"_s) && QDir().mkpath(f.two + u"/A/B"_s));
-        QVERIFY(f.same(u"/A/b.txt"_s) && f.same(u"/A/B/c.txt"_s));
+        QVERIFY(f.same(u"/a.txt"_s) && make_file(f.one + u"/r.txt"_s, "r", t0));
         f.start();
+        // Without branches the "§" compares the roots, and leaves no walk behind that would keep
+        // later comparisons out of the history.
+        QCOMPARE(f.lists.list(1).names(), QStringList({ u"r.txt"_s }));
+        QVERIFY(!f.glb.GLB_tree_walk_active && f.port.shown.isEmpty());
+        QVERIFY(QFile::remove(f.one + u"/r.txt"_s));
+        f.controller.bot_compare_Click();
+        QCOMPARE(f.history.store().count(), 1);
+
+        QVERIFY(QDir().mkpath(f.one + u"/A/B"_s) && QDir().mkpath(f.two + u"/A/B"_s));
+        QVERIFY(f.same(u"/A/b.txt"_s) && f.same(u"/A/B/c.txt"_s));
+        f.tree.bot_compare_tree_Click();
         QCOMPARE(f.port.texts(), QStringList({ end_text }));
-        QCOMPARE(f.pane(1), f.one);
-        QCOMPARE(f.pane(2), f.two);
+        QVERIFY(f.pane(1) == f.one && f.pane(2) == f.two && f.reports.isEmpty());
         QVERIFY(!f.glb.GLB_tree_walk_active && !f.glb.GLB_tree_more_branches && f.glb.GLB_tree_root1.isEmpty());
         QVERIFY(!f.controller.state().next_alignment_visible());
-        QVERIFY(f.reports.isEmpty());
-        // The scan records the roots; the walk's comparisons add nothing.
+        // The walk's comparisons add nothing to the history.
         QCOMPARE(f.history.store().entries(), QStringList({ history_entry(f.one, f.two) }));
         QVERIFY(QFileInfo::exists(f.tmp.path() + u"/his.tmp"_s));
     }
@@ -174,19 +187,6 @@ private slots:
         QVERIFY(f.glb.GLB_tree_walk_active && !f.port.texts().contains(end_text));
     }
 
-    void tree_command_line_on_roots_without_branches()
-    {
-        Fixture f;
-        QVERIFY(make_file(f.one + u"/r.txt"_s, "r", t0));
-        f.start();
-        // A plain comparison of the roots; the "§" does not leave a walk behind that would keep
-        // later comparisons out of the history.
-        QCOMPARE(f.lists.list(1).names(), QStringList({ u"r.txt"_s }));
-        QVERIFY(!f.glb.GLB_tree_walk_active);
-        f.controller.bot_compare_Click();
-        QCOMPARE(f.history.store().entries(), QStringList({ history_entry(f.one, f.two) }));
-    }
-
     void cancel_at_the_question_or_in_the_report()
     {
         Fixture f;
@@ -203,68 +203,60 @@ private slots:
         f.port.answer(Answer::No);
         f.tree.bot_compare_tree_Click();
         QCOMPARE(f.reports, QStringList({ u"\r\nOnly in tree 1: "_s + f.one + u"/X"_s }));
-        QVERIFY(f.glb.GLB_tree_report.isEmpty());
-        QCOMPARE(f.pane(1), f.one);
-        QCOMPARE(f.lists.list(1).names(), QStringList({ u"r.txt"_s })); // the plain view, no walk
+        // The panes stay on the roots as they were, and no walk waits.
+        QVERIFY(f.glb.GLB_tree_report.isEmpty() && f.pane(1) == f.one);
+        QVERIFY(!f.glb.GLB_tree_walk_active && !f.controller.state().next_alignment_visible());
         QCOMPARE(f.history.store().count(), 1);
         QVERIFY(f.port.main_window_visible());
     }
 
-    void history_view_commands_and_keys()
+    void history_reopened_and_its_view()
     {
         Fixture f;
         HistoryCommands& h = f.history;
-        h.store().set_files(f.tmp.path() + u"/h.tmp"_s);
-        QVERIFY(!h.Form_KeyDown(Qt::Key_Return, false));
-        QVERIFY(h.Form_KeyDown(Qt::Key_F8, false));
-        QCOMPARE(f.port.texts(), QStringList({ u"No history data available."_s }));
-        QVERIFY(!h.view_open());
+        const QString file = f.tmp.path() + u"/his.tmp"_s;
+        QVERIFY(make_file(f.one + u"/a"_s, "a", t0));
+        QVERIFY(make_file(file, (history_entry(f.one, f.two) + u"\r\n/x <-> /y\r\nno separator\r\n"_s).toUtf8()));
+        // At start-up without a command line the newest entry is applied silently and stays where it is.
+        f.controller.Main(QString(), file);
+        QCOMPARE(f.pane(1), f.one);
+        QCOMPARE(f.lists.list(1).names(), QStringList({ u"a"_s }));
+        QCOMPARE(h.store().count(), 3);
+        QVERIFY(f.port.shown.isEmpty());
 
-        h.store().add_to_history(history_entry(f.one, f.tmp.path() + u"/gone"_s));
-        h.store().add_to_history(u"no separator here"_s);
+        QVERIFY(!h.Form_KeyDown(Qt::Key_Return, false));
         QVERIFY(h.Form_KeyDown(Qt::Key_Backspace, false));
         QVERIFY(h.view_open() && h.selected() == 0);
+        h.set_selected(2);
         QVERIFY(h.Form_KeyDown(Qt::Key_Return, true)); // an entry without " <-> " does nothing
-        QVERIFY(h.view_open());
+        h.history_DblClick(1);
+        QCOMPARE(f.port.texts(), QStringList({ u"Bad path: /x"_s }));
         QVERIFY(!h.Form_KeyDown(Qt::Key_Delete, false));
         h.set_selected(-1);
         h.m_delete_Click();
         QCOMPARE(f.port.texts().last(), u"No record is selected."_s);
-
-        h.set_selected(0);
+        h.set_selected(2);
         QVERIFY(h.Form_KeyDown(Qt::Key_Delete, true));
-        QCOMPARE(h.store().count(), 1);
-        QVERIFY(h.view_open());
-        h.set_selected(0);
-        h.m_delete_Click();
-        QVERIFY(!h.view_open());
-        QCOMPARE(QFileInfo(f.tmp.path() + u"/h.tmp"_s).size(), 0);
-    }
-
-    void reopening_a_pair()
-    {
-        Fixture f;
-        QVERIFY(make_file(f.one + u"/a"_s, "a", t0));
-        QDir().mkpath(f.tmp.path() + u"/tmp"_s);
-        QVERIFY(
-            make_file(f.tmp.path() + u"/his.tmp"_s, (history_entry(f.one, f.two) + u"\r\n/x <-> /y\r\n"_s).toUtf8()));
-        // At start-up without a command line the newest entry is applied silently and stays where it is.
-        f.controller.Main(QString(), f.tmp.path() + u"/his.tmp"_s);
-        QCOMPARE(f.pane(1), f.one);
-        QCOMPARE(f.lists.list(1).names(), QStringList({ u"a"_s }));
-        QCOMPARE(f.history.store().entries().size(), 2);
-        QVERIFY(f.port.shown.isEmpty());
+        QVERIFY(h.store().count() == 2 && h.view_open());
 
         // Chosen in the view, the pair is compared, moved to the top, and compared as trees.
-        f.history.m_history_Click();
-        f.history.history_DblClick(1);
-        QCOMPARE(f.port.texts(), QStringList({ u"Bad path: /x"_s }));
-        f.history.store().add_to_history(u"/x <-> /y"_s);
-        f.history.history_DblClick(1);
-        QCOMPARE(f.history.store().entries().first(), history_entry(f.one, f.two));
-        QVERIFY(!f.history.view_open());
+        h.store().add_to_history(u"/x <-> /y"_s);
+        h.history_DblClick(1);
+        QCOMPARE(h.store().entries(), QStringList({ history_entry(f.one, f.two), u"/x <-> /y"_s }));
+        QVERIFY(!h.view_open());
         QCOMPARE(f.lists.caption(1), u"only in dir 1"_s);
         QVERIFY(f.port.main_window_visible() && !f.port.busy);
+
+        // Deleting the last entry closes the view and empties the file; then there is nothing to show.
+        for (int i = 0; i < 2; ++i) {
+            h.m_history_Click();
+            h.m_delete_Click();
+        }
+        QVERIFY(!h.view_open());
+        QCOMPARE(QFileInfo(file).size(), 0);
+        QVERIFY(h.Form_KeyDown(Qt::Key_F8, false));
+        QCOMPARE(f.port.texts().last(), u"No history data available."_s);
+        QVERIFY(!h.view_open());
     }
 };
 

