@@ -16,7 +16,7 @@ public:
 
     // --- the drive selector
     QVector<Volume> drives() const;
-    QString drive() const { return drive_; }  // root of the chosen volume
+    QString drive() const { return drive_; } // root of the chosen volume
     // Takes the pane to the directory last shown on that volume during this run, or to its root
     // on the first visit. Error 68 when the volume is not available; the pane then stays.
     FsError set_drive(const QString& volume_root);
@@ -68,8 +68,8 @@ public:
     FsError refresh_files();
 
 signals:
-    void path_changed();  // `Dir_Change`: the pane shows another directory
-    void rows_changed();  // the rows or the highlighted row changed
+    void path_changed(); // `Dir_Change`: the pane shows another directory
+    void rows_changed(); // the rows or the highlighted row changed
     void drive_changed();
 
 private:

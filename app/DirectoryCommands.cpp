@@ -93,8 +93,8 @@ void DirectoryCommands::m_create_dir()
 {
     DirPane& pane = chosen_pane();
     const QString dir = pane.Path();
-    const std::optional<QString> answer = port_.input_box(
-        QStringLiteral("Name of subdirectory?\n(in ") + dir + u')', QStringLiteral("Creating subdirectory of ") + dir, {});
+    const std::optional<QString> answer = port_.input_box(QStringLiteral("Name of subdirectory?\n(in ") + dir + u')',
+        QStringLiteral("Creating subdirectory of ") + dir, {});
     if (!answer)
         return;
     const QString name = *answer;
@@ -125,9 +125,8 @@ void DirectoryCommands::m_rename_dir()
 {
     DirPane& pane = chosen_pane();
     const QString dir = pane.Path();
-    const std::optional<QString> answer
-        = port_.input_box(QStringLiteral("New name of directory?\n(currently ") + dir + u')',
-                          QStringLiteral("Renaming ") + dir, {});
+    const std::optional<QString> answer = port_.input_box(
+        QStringLiteral("New name of directory?\n(currently ") + dir + u')', QStringLiteral("Renaming ") + dir, {});
     if (!answer)
         return;
     if (answer->trimmed().isEmpty()) {

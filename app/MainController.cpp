@@ -38,13 +38,13 @@ MainController::MainController(FileSystem& fs, UserPort& port, SettingsStore& se
     , pane2_(fs)
     , dir_commands_(fs, port, pane1_, pane2_)
     , deletion_(fs, port, lists_)
-    , transfers_{fs, port, lists_, glb_.GLB_dir1, glb_.GLB_dir2, glb_.GLB_copy_ok, glb_.GLB_cancel,
-                 glb_.GLB_ignore_one_hour_diff}
+    , transfers_ { fs, port, lists_, glb_.GLB_dir1, glb_.GLB_dir2, glb_.GLB_copy_ok, glb_.GLB_cancel,
+        glb_.GLB_ignore_one_hour_diff }
 {
     DeletionHooks& del = deletion_.hooks;
     del.context = [this] {
-        return DeletionContext{glb_.GLB_dir1, glb_.GLB_dir2, state_.skip_delete_confirmations_checked(),
-                               state_.delete_to_trash_checked()};
+        return DeletionContext { glb_.GLB_dir1, glb_.GLB_dir2, state_.skip_delete_confirmations_checked(),
+            state_.delete_to_trash_checked() };
     };
     del.clear_free_space_labels = [this] { clear_free_space_labels(); };
     del.refill = [this] {
@@ -143,7 +143,7 @@ bool MainController::form_load(const QString& command_line)
     const bool pair_from_command_line = parsed.kind != CommandLine::Kind::Empty;
     if (!pair_from_command_line) {
         glb_.GLB_command_line = current_drive_ + QStringLiteral(" | ") + current_drive_;
-        parsed = {CommandLine::Kind::Pair, current_drive_, current_drive_};
+        parsed = { CommandLine::Kind::Pair, current_drive_, current_drive_ };
     }
     if (parsed.kind == CommandLine::Kind::Invalid)
         return invalid_format_exit();
@@ -366,8 +366,7 @@ QString MainController::file_details(const QString& path) const
     if (!info.ok())
         return {};
     const QDateTime when = QDateTime::fromSecsSinceEpoch(info.value.mtime);
-    return date_time_text(when) + QStringLiteral(", bytes ")
-        + QString::number(info.value.length) + u' ' + path;
+    return date_time_text(when) + QStringLiteral(", bytes ") + QString::number(info.value.length) + u' ' + path;
 }
 
 void MainController::list_mouse_move(int list_number, int row)
@@ -468,8 +467,8 @@ QString MainController::Text1_DragDrop(Shell& shell, int list, const QString& na
     // Only an entry the list shows: a drag may carry a name from another window.
     if (list < 1 || list > FileListsModel::list_count || lists_.list(list).index_of(name) < 0)
         return {};
-    return open_list_entry(fs_, &trace_, shell, list, name, glb_.GLB_dir1, glb_.GLB_dir2,
-                           [this](int seconds) { wait_seconds(seconds); });
+    return open_list_entry(
+        fs_, &trace_, shell, list, name, glb_.GLB_dir1, glb_.GLB_dir2, [this](int seconds) { wait_seconds(seconds); });
 }
 
 void MainController::Text1_drop_text(Shell& shell, const QString& text)

@@ -8,8 +8,8 @@
 #include "app/Globals.h"
 #include "app/WindowState.h"
 #include "compare/FileListsModel.h"
-#include "transfer/TransferContext.h"
 #include "transfer/Deletion.h"
+#include "transfer/TransferContext.h"
 
 #include <functional>
 

@@ -27,8 +27,7 @@ signals:
     void changed();
 
 private:
-    template <typename T>
-    void set(T& field, const T& value)
+    template <typename T> void set(T& field, const T& value)
     {
         if (field == value)
             return;

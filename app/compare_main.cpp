@@ -4,8 +4,8 @@
 #include "compare/CompareOutput.h"
 #include "compare/ConsolePort.h"
 #include "compare/PairComparison.h"
-#include "platform/RealFileSystem.h"
 #include "platform/Names.h"
+#include "platform/RealFileSystem.h"
 #include "tree/TreeReport.h"
 
 #include <QCoreApplication>
@@ -28,7 +28,7 @@ int trouble(const QString& text)
     return exit_trouble;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char* argv[])
 {

@@ -31,13 +31,14 @@ bool display_available()
     return !qgetenv("DISPLAY").isEmpty() || !qgetenv("WAYLAND_DISPLAY").isEmpty();
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char* argv[])
 {
     if (!display_available()) {
-        std::fprintf(stderr, "tandrel: no display available (DISPLAY is not set); start it from a desktop "
-                             "session or under xvfb-run\n");
+        std::fprintf(stderr,
+            "tandrel: no display available (DISPLAY is not set); start it from a desktop "
+            "session or under xvfb-run\n");
         return 1;
     }
     QApplication app(argc, argv);
@@ -66,10 +67,10 @@ int main(int argc, char* argv[])
     port.set_main_window(&window);
     new HistoryView(&window, history);
     tree.show_report = [&](QString& report) { ResultsWindow::show_report(report, fs, shell, port, &window); };
-    QObject::connect(window.findChild<QPushButton*>(QStringLiteral("bot_compare_tree")), &QPushButton::clicked,
-                     &tree, [&tree] { tree.bot_compare_tree_Click(); });
-    QObject::connect(window.findChild<QPushButton*>(QStringLiteral("b_next_alignment")), &QPushButton::clicked,
-                     &tree, [&tree] { tree.b_next_alignment_Click(); });
+    QObject::connect(window.findChild<QPushButton*>(QStringLiteral("bot_compare_tree")), &QPushButton::clicked, &tree,
+        [&tree] { tree.bot_compare_tree_Click(); });
+    QObject::connect(window.findChild<QPushButton*>(QStringLiteral("b_next_alignment")), &QPushButton::clicked, &tree,
+        [&tree] { tree.b_next_alignment_Click(); });
 
     controller.Main(command_line, history_file_path());
     if (port.ended())

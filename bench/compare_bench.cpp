@@ -42,7 +42,7 @@ namespace {
 
 constexpr int files_per_dir = 3001;
 constexpr int runs = 15;
-constexpr int per_class = 600;  // of each of the four difference classes; the rest is aligned
+constexpr int per_class = 600; // of each of the four difference classes; the rest is aligned
 
 bool make_file(const QString& path, qint64 mtime, int bytes)
 {
@@ -65,7 +65,7 @@ bool build_tree(const QString& dir1, const QString& dir2, Expected& e)
         const QString name = QStringLiteral("file_%1.dat").arg(i, 5, 10, QLatin1Char('0'));
         const QString name2 = i % 7 == 0 ? name.toUpper() : name;
         bool ok = true;
-        if (i < per_class) {  // only in dir 1, and as many only in dir 2
+        if (i < per_class) { // only in dir 1, and as many only in dir 2
             ok = make_file(dir1 + name, t, 10) && make_file(dir2 + QStringLiteral("other_") + name, t, 10);
             ++e.only1;
             ++e.only2;
@@ -135,7 +135,7 @@ bool run_program(const QString& program, const QStringList& args)
 
 double median_ms(const std::function<void()>& work, int runs = ::runs)
 {
-    work();  // warm the caches once
+    work(); // warm the caches once
     std::vector<double> ms;
     for (int i = 0; i < runs; ++i) {
         QElapsedTimer timer;
@@ -147,7 +147,7 @@ double median_ms(const std::function<void()>& work, int runs = ::runs)
     return ms[ms.size() / 2];
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -175,7 +175,7 @@ int main(int argc, char* argv[])
         return 2;
     }
 
-    qsizetype sink = 0;  // keeps the work from being optimised away
+    qsizetype sink = 0; // keeps the work from being optimised away
     const double a = median_ms([&] {
         sink += fs.list(dir1, EntryKind::Files, false).value.size();
         sink += fs.list(dir2, EntryKind::Files, false).value.size();

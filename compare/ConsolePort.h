@@ -8,15 +8,17 @@
 
 class ConsolePort : public UserPort {
 public:
-    explicit ConsolePort(std::FILE* out = stderr) : out_(out) {}
+    explicit ConsolePort(std::FILE* out = stderr)
+        : out_(out)
+    {
+    }
 
-    Answer message_box(const QString& text, MsgButtons buttons, MsgIcon icon, Answer default_button,
-                       const QString& title) override;
-    std::optional<QString> input_box(const QString& prompt, const QString& title,
-                                     const QString& default_text) override;
-    void set_busy(bool) override {}
-    void process_events() override {}
-    void set_main_window_visible(bool) override {}
+    Answer message_box(
+        const QString& text, MsgButtons buttons, MsgIcon icon, Answer default_button, const QString& title) override;
+    std::optional<QString> input_box(const QString& prompt, const QString& title, const QString& default_text) override;
+    void set_busy(bool) override { }
+    void process_events() override { }
+    void set_main_window_visible(bool) override { }
     bool main_window_visible() const override { return false; }
     // There is no event loop to return to; the request is only remembered.
     void end_program(int exit_code) override { requested_exit_ = exit_code; }

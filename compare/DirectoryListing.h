@@ -12,8 +12,8 @@ inline constexpr int max_listed_files = 3001;
 struct Listing {
     QVector<FileRecord> records;
     QStringList undecodable; // plain files whose names are not valid in the user's encoding
-    bool overflow = false;  // the directory holds more plain files than are listed
-    FsError error;          // the directory could not be listed: no records
+    bool overflow = false; // the directory holds more plain files than are listed
+    FsError error; // the directory could not be listed: no records
 };
 
 Listing list_directory(const FileSystem& fs, const QString& dir);

@@ -7,15 +7,19 @@
 namespace {
 
 // The captions of the five lists as the window is first built, before any view is entered.
-const std::array<QString, FileListsModel::list_count> initial_captions{
-    QStringLiteral("only in dir1"), QStringLiteral("only in dir 2"), QStringLiteral("newer in dir1"),
-    QStringLiteral("newer in dir 2"), QStringLiteral("aligned")};
+const std::array<QString, FileListsModel::list_count> initial_captions { QStringLiteral("only in dir1"),
+    QStringLiteral("only in dir 2"), QStringLiteral("newer in dir1"), QStringLiteral("newer in dir 2"),
+    QStringLiteral("aligned") };
 
-}  // namespace
+} // namespace
 
 // ---- FileListModel ----
 
-FileListModel::FileListModel(QObject* parent) : QAbstractListModel(parent), selection_(this) {}
+FileListModel::FileListModel(QObject* parent)
+    : QAbstractListModel(parent)
+    , selection_(this)
+{
+}
 
 int FileListModel::rowCount(const QModelIndex& parent) const
 {
@@ -115,13 +119,13 @@ void FileListModel::select_row(int row, bool selected)
 {
     if (row < 0 || row >= names_.size())
         return;
-    selection_.select(index(row),
-                      selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
+    selection_.select(index(row), selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
 }
 
 // ---- FileListsModel ----
 
-FileListsModel::FileListsModel(QObject* parent) : QObject(parent)
+FileListsModel::FileListsModel(QObject* parent)
+    : QObject(parent)
 {
     for (auto& l : lists_)
         l = std::make_unique<FileListModel>(this);
@@ -184,8 +188,8 @@ void FileListsModel::set_align_buttons_visible(bool visible)
 void FileListsModel::set_align_caption(int number)
 {
     Q_ASSERT(number >= 1 && number <= 4);
-    const QString caption =
-        list(number).any_selected() ? QStringLiteral("align selected files") : QStringLiteral("align all files");
+    const QString caption
+        = list(number).any_selected() ? QStringLiteral("align selected files") : QStringLiteral("align all files");
     QString& c = align_captions_[size_t(number - 1)];
     if (c == caption)
         return;

@@ -23,7 +23,7 @@ public:
     int count() const { return int(names_.size()); }
     QString at(int row) const { return names_.value(row); }
     const QStringList& names() const { return names_; }
-    int index_of(const QString& name) const;  // exact spelling; -1 when absent
+    int index_of(const QString& name) const; // exact spelling; -1 when absent
     // Inserts at the sorted place; a name already present is not added again.
     void add(const QString& name);
     bool remove(const QString& name);
@@ -49,7 +49,7 @@ public:
 
     explicit FileListsModel(QObject* parent = nullptr);
 
-    FileListModel& list(int number);  // 1..5
+    FileListModel& list(int number); // 1..5
     const FileListModel& list(int number) const;
 
     QString caption(int number) const { return captions_[size_t(number - 1)]; }
@@ -84,7 +84,7 @@ signals:
 private:
     std::array<std::unique_ptr<FileListModel>, list_count> lists_;
     std::array<QString, list_count> captions_;
-    std::array<bool, 4> button_visible_{true, true, true, true};
+    std::array<bool, 4> button_visible_ { true, true, true, true };
     std::array<QString, 4> align_captions_;
     QString hint_;
 };

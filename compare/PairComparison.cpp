@@ -32,7 +32,7 @@ void cut_after(QVector<FileRecord>& records, const QString& last)
         records.removeLast();
 }
 
-}  // namespace
+} // namespace
 
 QString unreadable_message(const Classification& c, const QString& dir1, const QString& dir2)
 {
@@ -55,7 +55,7 @@ QString unreadable_message(const Classification& c, const QString& dir1, const Q
 }
 
 Classification compare_listed_directories(const FileSystem& fs, UserPort& port, const QString& dir1,
-                                          const QString& dir2, bool ignore_one_hour_diff, ListingErrors* errors)
+    const QString& dir2, bool ignore_one_hour_diff, ListingErrors* errors)
 {
     bool limit_shown = false;
     auto list_one = [&](const QString& dir, FsError* error) {

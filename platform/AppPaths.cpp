@@ -21,6 +21,6 @@ QString history_file_path()
 
 QString history_fallback_path()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) +
-           QStringLiteral("/tmp/tandrel_his.tmp");
+    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)
+        + QStringLiteral("/tmp/tandrel_his.tmp");
 }

@@ -38,7 +38,7 @@ QString report_error_text(const FsError& error);
 
 // A value or the error that kept it from being read.
 template <typename T> struct Result {
-    T value{};
+    T value {};
     FsError error;
     bool ok() const { return !error.failed(); }
 };

@@ -8,11 +8,17 @@
 class Fd {
 public:
     Fd() = default;
-    explicit Fd(int fd) : fd_(fd) {}
+    explicit Fd(int fd)
+        : fd_(fd)
+    {
+    }
     ~Fd() { close(); }
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
-    Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    Fd(Fd&& other) noexcept
+        : fd_(std::exchange(other.fd_, -1))
+    {
+    }
     Fd& operator=(Fd&& other) noexcept
     {
         if (this != &other) {

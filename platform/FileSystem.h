@@ -13,8 +13,8 @@
 // What one lookup of a path says. Times are seconds since the epoch, truncated to whole seconds.
 struct FileInfo {
     bool is_dir = false;
-    bool is_file = false;   // a plain file, or a link to one
-    bool is_link = false;   // the path itself is a symbolic link
+    bool is_file = false; // a plain file, or a link to one
+    bool is_link = false; // the path itself is a symbolic link
     bool hidden = false;
     qint64 length = 0;
     qint64 mtime = 0;
@@ -37,9 +37,9 @@ struct DirEntry {
 // One name in a directory with the kind of entry the listing reports for it.
 struct NamedEntry {
     QString name;
-    bool is_dir = false;   // a directory (not a link to one)
-    bool is_file = false;  // a plain file (not a link to one)
-    bool is_link = false;  // a symbolic link, whatever it points to
+    bool is_dir = false; // a directory (not a link to one)
+    bool is_file = false; // a plain file (not a link to one)
+    bool is_link = false; // a symbolic link, whatever it points to
 };
 
 // The plain files of one directory as a comparison takes them (see FileSystem::list_files).
@@ -53,15 +53,15 @@ struct FileListing {
 };
 
 enum class EntryKind {
-    Files,        // plain files and links to plain files; broken links are left out
-    Directories,  // subdirectories, links to directories included (is_link set); never "." or ".."
-    Others,       // everything else: broken links, pipes, sockets, devices (only a deletion wants them)
+    Files, // plain files and links to plain files; broken links are left out
+    Directories, // subdirectories, links to directories included (is_link set); never "." or ".."
+    Others, // everything else: broken links, pipes, sockets, devices (only a deletion wants them)
 };
 
 // A mounted volume: the program's "drive".
 struct Volume {
-    QString root;          // "/", "/media/usb"
-    QString display_name;  // what the drive selector shows
+    QString root; // "/", "/media/usb"
+    QString display_name; // what the drive selector shows
 };
 
 // How one copy into a directory treats what it finds there.
@@ -81,17 +81,17 @@ struct CopyOptions {
 // Why a copy did not even start writing.
 enum class CopyRefusal {
     None,
-    Exists,    // a file of that name is there (no replacing)
-    CaseTwin,  // a name differing only in case is there (no replacing)
-    Changed,   // the destination is no longer what the caller expected, or is gone
-    SameFile,  // source and destination are one file
+    Exists, // a file of that name is there (no replacing)
+    CaseTwin, // a name differing only in case is there (no replacing)
+    Changed, // the destination is no longer what the caller expected, or is gone
+    SameFile, // source and destination are one file
 };
 
 struct CopyResult {
-    FsError error;  // set for every failure and refusal
+    FsError error; // set for every failure and refusal
     CopyRefusal refusal = CopyRefusal::None;
-    QString existing;  // the name found at the destination (Exists, CaseTwin)
-    bool abandoned = false;  // the progress callback said stop
+    QString existing; // the name found at the destination (Exists, CaseTwin)
+    bool abandoned = false; // the progress callback said stop
     qint64 bytes = 0;
     bool ok() const { return !error.failed(); }
 };
@@ -113,13 +113,13 @@ public:
     virtual Result<QVector<NamedEntry>> list_names(const QString& dir) const
     {
         Result<QVector<NamedEntry>> r;
-        for (EntryKind kind : {EntryKind::Directories, EntryKind::Files}) {
+        for (EntryKind kind : { EntryKind::Directories, EntryKind::Files }) {
             const Result<QVector<DirEntry>> part = list(dir, kind, true);
             if (!part.ok())
-                return {{}, part.error};
+                return { {}, part.error };
             for (const DirEntry& e : part.value)
-                r.value.push_back({e.name, kind == EntryKind::Directories && !e.is_link,
-                                   kind == EntryKind::Files && !e.is_link, e.is_link});
+                r.value.push_back({ e.name, kind == EntryKind::Directories && !e.is_link,
+                    kind == EntryKind::Files && !e.is_link, e.is_link });
         }
         return r;
     }
@@ -143,12 +143,14 @@ public:
     // source's modification time, and renamed into place in that directory. A destination that is
     // a symbolic link is replaced by the file, never written through. On any failure the
     // temporary file is removed and the destination is as it was.
-    virtual CopyResult copy_into(const QString& from, const QString& dir, const QString& name,
-                                 const CopyOptions& options) = 0;
+    virtual CopyResult copy_into(
+        const QString& from, const QString& dir, const QString& name, const CopyOptions& options)
+        = 0;
     // Renames `temp_name` in `dir` (a file an outside copy wrote) to `name` by the same rules as
     // copy_into; `source` is what the destination is checked against.
     virtual CopyResult place_file(const QString& dir, const QString& temp_name, const QString& name,
-                                  const FileInfo& source, const CopyOptions& options) = 0;
+        const FileInfo& source, const CopyOptions& options)
+        = 0;
     // A fresh hidden name for a temporary file in `dir`; nothing is created.
     virtual QString temp_name() const = 0;
     // Puts every written block of the volume that holds `dir` on its device.

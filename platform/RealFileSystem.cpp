@@ -208,7 +208,7 @@ QString spelling_at(int dfd, const QString& name)
 // the link stays a link (it takes part as that file).
 QByteArray write_target(const QByteArray& path)
 {
-    struct stat st {};
+    struct stat st { };
     if (::lstat(path.constData(), &st) == 0 && S_ISLNK(st.st_mode) && ::stat(path.constData(), &st) == 0
         && S_ISREG(st.st_mode)) {
         if (char* real = ::realpath(path.constData(), nullptr)) {
@@ -241,11 +241,11 @@ void sync_dir(const QByteArray& dir)
 // renames it over `target`. Any failure removes the new file and leaves `target` as it was.
 // `shown` is the path errors are reported for.
 FsError replace_file(const QString& shown, const QByteArray& target, mode_t mode, const timespec* times,
-                     const std::function<FsError(int)>& fill)
+    const std::function<FsError(int)>& fill)
 {
     // Renaming over a link to a directory would replace the link; a directory is never a file's
     // destination.
-    struct stat st {};
+    struct stat st { };
     if (::stat(target.constData(), &st) == 0 && S_ISDIR(st.st_mode))
         return make_error(err_path_file_access);
     const QByteArray dir = dir_of(target);
@@ -276,7 +276,7 @@ FsError replace_file(const QString& shown, const QByteArray& target, mode_t mode
     return {};
 }
 
-}  // namespace
+} // namespace
 
 Result<QVector<DirEntry>> RealFileSystem::list(const QString& dir, EntryKind kind, bool include_hidden) const
 {
@@ -318,7 +318,7 @@ Result<QVector<DirEntry>> RealFileSystem::list(const QString& dir, EntryKind kin
         if ((kind == EntryKind::Directories && e->d_type != DT_DIR && e->d_type != DT_LNK && e->d_type != DT_UNKNOWN)
             || (kind == EntryKind::Files && e->d_type == DT_DIR))
             continue;
-        struct stat st {};
+        struct stat st { };
         if (::fstatat(dfd, raw.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
             // Removed or out of reach since the directory was read: a plain file stays in, marked,
             // so the caller can say that it could not be read.
@@ -333,7 +333,7 @@ Result<QVector<DirEntry>> RealFileSystem::list(const QString& dir, EntryKind kin
             if (::fstatat(dfd, raw.constData(), &st, 0) != 0) {
                 if (kind == EntryKind::Others)
                     r.value.push_back(entry);
-                continue;  // a broken link takes part in nothing else
+                continue; // a broken link takes part in nothing else
             }
         }
         if (kind == EntryKind::Others) {
@@ -373,7 +373,7 @@ Result<QVector<NamedEntry>> RealFileSystem::list_names(const QString& dir) const
             continue;
         unsigned char type = e.type;
         if (type == DT_UNKNOWN) {
-            struct stat st {};
+            struct stat st { };
             if (::fstatat(dfd.get(), e.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
                 continue;
             type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : S_ISLNK(st.st_mode) ? DT_LNK : DT_FIFO;
@@ -473,7 +473,7 @@ Result<FileInfo> RealFileSystem::info(const QString& path) const
         r.error = bad_name();
         return r;
     }
-    struct stat st {};
+    struct stat st { };
     if (::lstat(native.constData(), &st) != 0) {
         r.error = error_from_errno(errno, path);
         return r;
@@ -501,7 +501,7 @@ Result<bool> RealFileSystem::exists(const QString& path) const
         r.error = bad_name();
         return r;
     }
-    struct stat st {};
+    struct stat st { };
     if (::lstat(native.constData(), &st) == 0)
         r.value = true;
     else if (errno != ENOENT && errno != ENOTDIR)
@@ -512,7 +512,7 @@ Result<bool> RealFileSystem::exists(const QString& path) const
 bool RealFileSystem::dir_exists(const QString& path) const
 {
     QByteArray native;
-    struct stat st {};
+    struct stat st { };
     return native_path(path, native) && ::stat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
@@ -549,7 +549,7 @@ QString RealFileSystem::resolve_case(const QString& dir, const QString& name) co
     QByteArray native_dir, native;
     if (name.isEmpty() || !native_path(dir_path, native_dir) || !native_path(dir_path + name, native))
         return name;
-    struct stat st {};
+    struct stat st { };
     if (::lstat(native.constData(), &st) == 0)
         return name;
     const Fd dfd(open_retry(native_dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -563,7 +563,7 @@ FsError RealFileSystem::remove_file(const QString& path)
     // Without a final separator, so that a link is removed and never followed.
     if (!native_path(without_final_separator(path), native))
         return bad_name();
-    return ::unlink(native.constData()) == 0 ? FsError{} : error_from_errno(errno, path);
+    return ::unlink(native.constData()) == 0 ? FsError {} : error_from_errno(errno, path);
 }
 
 FsError RealFileSystem::remove_entry(const QString& dir, const QString& name, bool any_case, bool to_trash)
@@ -578,7 +578,7 @@ FsError RealFileSystem::remove_entry(const QString& dir, const QString& name, bo
         return error_from_errno(errno, dir_path);
     const Fd dir_fd(dfd);
     QString spelled = name;
-    struct stat st {};
+    struct stat st { };
     if (::fstatat(dfd, leaf.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
         const int err = errno;
         const QString other = err == ENOENT && any_case ? spelling_at(dfd, name) : QString();
@@ -595,11 +595,11 @@ FsError RealFileSystem::remove_entry(const QString& dir, const QString& name, bo
         // The trash takes a path, not a descriptor: it is used only while it still names the
         // entry just looked at. Whatever it moves stays in the trash, so nothing is lost even then.
         const QString path = dir_path + spelled;
-        struct stat now {};
+        struct stat now { };
         if (::lstat(QFile::encodeName(path).constData(), &now) == 0 && same_file(now, st) && move_to_trash(path))
             return {};
     }
-    return ::unlinkat(dfd, leaf.constData(), 0) == 0 ? FsError{} : error_from_errno(errno, dir_path + name);
+    return ::unlinkat(dfd, leaf.constData(), 0) == 0 ? FsError {} : error_from_errno(errno, dir_path + name);
 }
 
 FsError RealFileSystem::make_dir(const QString& path)
@@ -607,7 +607,7 @@ FsError RealFileSystem::make_dir(const QString& path)
     QByteArray native;
     if (!native_path(path, native))
         return bad_name();
-    return ::mkdir(native.constData(), 0777) == 0 ? FsError{} : error_from_errno(errno, path);
+    return ::mkdir(native.constData(), 0777) == 0 ? FsError {} : error_from_errno(errno, path);
 }
 
 FsError RealFileSystem::remove_dir(const QString& path)
@@ -615,15 +615,15 @@ FsError RealFileSystem::remove_dir(const QString& path)
     QByteArray native;
     if (!native_path(without_final_separator(path), native))
         return bad_name();
-    struct stat st {};
+    struct stat st { };
     if (::lstat(native.constData(), &st) != 0)
         return error_from_errno(errno, with_final_separator(path));
     if (S_ISLNK(st.st_mode)) {
         if (::stat(native.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
             return error_from_errno(ENOTDIR, path);
-        return ::unlink(native.constData()) == 0 ? FsError{} : error_from_errno(errno, path);
+        return ::unlink(native.constData()) == 0 ? FsError {} : error_from_errno(errno, path);
     }
-    return ::rmdir(native.constData()) == 0 ? FsError{} : error_from_errno(errno, path);
+    return ::rmdir(native.constData()) == 0 ? FsError {} : error_from_errno(errno, path);
 }
 
 FsError RealFileSystem::rename(const QString& from, const QString& to)
@@ -650,7 +650,7 @@ FsError RealFileSystem::rename(const QString& from, const QString& to)
         else
             err = EEXIST;
     }
-    return err == 0 ? FsError{} : error_from_errno(err, to);
+    return err == 0 ? FsError {} : error_from_errno(err, to);
 }
 
 FsError RealFileSystem::delete_tree(const QString& path)
@@ -811,7 +811,7 @@ Result<QByteArray> RealFileSystem::read_file_head(const QString& path, qint64 ma
         return r;
     }
     Fd in(fd);
-    struct stat st {};
+    struct stat st { };
     if (::fstat(fd, &st) != 0) {
         r.error = error_from_errno(errno, path);
         return r;
@@ -824,7 +824,8 @@ Result<QByteArray> RealFileSystem::read_file_head(const QString& path, qint64 ma
     r.value.reserve(qsizetype(wanted));
     char buffer[65536];
     for (;;) {
-        const qint64 room = max_bytes < 0 ? qint64(sizeof buffer) : std::min(qint64(sizeof buffer), max_bytes - r.value.size());
+        const qint64 room
+            = max_bytes < 0 ? qint64(sizeof buffer) : std::min(qint64(sizeof buffer), max_bytes - r.value.size());
         if (room <= 0)
             return r;
         const ssize_t n = ::read(fd, buffer, size_t(room));
@@ -847,11 +848,11 @@ FsError RealFileSystem::write_file(const QString& path, const QByteArray& data)
     if (!native_path(path, native))
         return bad_name();
     const QByteArray target = write_target(native);
-    struct stat st {};
+    struct stat st { };
     const mode_t mode = ::stat(target.constData(), &st) == 0 ? st.st_mode & 0777 : new_file_mode();
     return replace_file(path, target, mode, nullptr, [&](int out) -> FsError {
         const int err = write_bytes(out, data.constData(), size_t(data.size()), 0);
-        return err ? error_from_errno(err, path) : FsError{};
+        return err ? error_from_errno(err, path) : FsError {};
     });
 }
 
@@ -866,14 +867,14 @@ FsError RealFileSystem::append_file(const QString& path, const QByteArray& data)
     if (fd < 0)
         return errno == ENXIO ? make_error(err_path_file_access) : error_from_errno(errno, path);
     Fd out(fd);
-    struct stat st {};
+    struct stat st { };
     if (::fstat(fd, &st) != 0)
         return error_from_errno(errno, path);
     if (!S_ISREG(st.st_mode) || st.st_nlink != 1)
         return make_error(err_path_file_access);
     if (const int err = write_bytes(fd, data.constData(), size_t(data.size()), st.st_size))
         return error_from_errno(err, path);
-    return out.close() == 0 ? FsError{} : error_from_errno(errno, path);
+    return out.close() == 0 ? FsError {} : error_from_errno(errno, path);
 }
 
 QVector<Volume> RealFileSystem::volumes() const
@@ -920,7 +921,7 @@ QVector<Volume> RealFileSystem::volumes() const
         if (std::any_of(result.cbegin(), result.cend(), [&](const Volume& x) { return x.root == root; }))
             continue;
         const QString label = v.name();
-        result.push_back({root, label.isEmpty() ? root : root + QStringLiteral(" [") + label + u']'});
+        result.push_back({ root, label.isEmpty() ? root : root + QStringLiteral(" [") + label + u']' });
     }
     std::sort(result.begin(), result.end(), [](const Volume& a, const Volume& b) { return a.root < b.root; });
     return result;

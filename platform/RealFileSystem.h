@@ -20,10 +20,10 @@ public:
     bool is_mount_point(const QString& path) const override;
     QString resolve_case(const QString& dir, const QString& name) const override;
 
-    CopyResult copy_into(const QString& from, const QString& dir, const QString& name,
-                         const CopyOptions& options) override;
+    CopyResult copy_into(
+        const QString& from, const QString& dir, const QString& name, const CopyOptions& options) override;
     CopyResult place_file(const QString& dir, const QString& temp_name, const QString& name, const FileInfo& source,
-                          const CopyOptions& options) override;
+        const CopyOptions& options) override;
     QString temp_name() const override;
     FsError sync_volume(const QString& dir) override;
     FsError remove_file(const QString& path) override;
@@ -62,7 +62,7 @@ private:
     // bulk copy into one directory reads it once instead of once per file.
     struct NameCache {
         quint64 device = 0, inode = 0;
-        qint64 ctime_sec = -1, ctime_nsec = -1;  // the directory's change time when read
+        qint64 ctime_sec = -1, ctime_nsec = -1; // the directory's change time when read
         QSet<QString> folded;
     };
     NameCache names_;

@@ -34,7 +34,7 @@ QString store_file(const QString& ini_file)
 #endif
 }
 
-}  // namespace
+} // namespace
 
 QtSettingsStore::QtSettingsStore(const QString& ini_file)
     : ini_file_(ini_file)

@@ -19,10 +19,12 @@ QString general_date_time(const QLocale& locale, const QDateTime& now)
     return locale.toString(now.date(), QLocale::ShortFormat) + u' ' + locale.toString(now.time(), time_format);
 }
 
-}  // namespace
+} // namespace
 
 Trace::Trace(FileSystem& fs, UserPort& port, const QString& folder)
-    : fs_(fs), port_(port), trace_file_(with_final_separator(folder) + QStringLiteral("trace.txt"))
+    : fs_(fs)
+    , port_(port)
+    , trace_file_(with_final_separator(folder) + QStringLiteral("trace.txt"))
 {
     const Result<bool> marker = fs_.exists(with_final_separator(folder) + QStringLiteral("trace.flg"));
     enabled_ = marker.ok() && marker.value;
@@ -43,7 +45,7 @@ void Trace::write_trace(const QString& text)
     const QDateTime now = QDateTime::currentDateTime();
     const double seconds = now.time().msecsSinceStartOfDay() / 1000.0;
     const QString line = general_date_time(locale, now) + QStringLiteral(" (") + locale.toString(seconds, 'f', 2)
-                         + QStringLiteral(") - ") + text + QStringLiteral("\r\n");
+        + QStringLiteral(") - ") + text + QStringLiteral("\r\n");
     // A trace that cannot be written is not worth a message: the caller's work goes on.
     fs_.append_file(trace_file_, line.toUtf8());
 }

@@ -17,11 +17,12 @@ public:
 
     // A modal message box titled `title` ("Tandrel" when empty); returns the button pressed.
     // The busy cursor is off while the box is up and comes back after.
-    virtual Answer message_box(const QString& text, MsgButtons buttons, MsgIcon icon, Answer default_button,
-                               const QString& title) = 0;
+    virtual Answer message_box(
+        const QString& text, MsgButtons buttons, MsgIcon icon, Answer default_button, const QString& title)
+        = 0;
     // A modal input box; nullopt when the person cancels.
-    virtual std::optional<QString> input_box(const QString& prompt, const QString& title,
-                                             const QString& default_text) = 0;
+    virtual std::optional<QString> input_box(const QString& prompt, const QString& title, const QString& default_text)
+        = 0;
     virtual void set_busy(bool on) = 0;
     // Lets pending window events run (repainting, a press of "cancel").
     virtual void process_events() = 0;
@@ -36,7 +37,7 @@ public:
         message_box(text, MsgButtons::Ok, icon, Answer::Ok, title);
     }
     Answer ask(const QString& text, MsgButtons buttons, Answer default_button, MsgIcon icon = MsgIcon::Question,
-               const QString& title = {})
+        const QString& title = {})
     {
         return message_box(text, buttons, icon, default_button, title);
     }

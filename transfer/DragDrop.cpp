@@ -85,8 +85,8 @@ void list_drag_drop(TransferContext& ctx, int source, int target, const QString&
             break;
         to_list.add(name);
         // Only now that the copy is complete and on the device.
-        if (const FsError e = delete_entry_file(ctx.fs, request.from_dir, request.from_name, ctx.to_trash(),
-                                                Spelling::ThisSide))
+        if (const FsError e
+            = delete_entry_file(ctx.fs, request.from_dir, request.from_name, ctx.to_trash(), Spelling::ThisSide))
             return error(e);
         from_list.remove(name);
         break;

@@ -128,7 +128,8 @@ QByteArray tree_report_text(const TreeComparison& tree)
     for (const BranchComparison& b : tree.branches) {
         if (!b.result.differences_found())
             continue;
-        out += (QStringLiteral("BRANCH: ") + escaped_name(b.dir1) + QStringLiteral(" | ") + escaped_name(b.dir2) + u'\n')
+        out += (QStringLiteral("BRANCH: ") + escaped_name(b.dir1) + QStringLiteral(" | ") + escaped_name(b.dir2)
+            + u'\n')
                    .toUtf8();
         out += pair_text(b.result);
     }

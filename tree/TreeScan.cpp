@@ -30,8 +30,8 @@ public:
 
 private:
     struct Children {
-        QStringList dirs;     // sorted
-        bool marker = false;  // the directory holds the marker: its children do not count
+        QStringList dirs; // sorted
+        bool marker = false; // the directory holds the marker: its children do not count
     };
     // The subdirectories of one tree's directory that can be branches, or none when it cannot be
     // listed (a missing side is no error: it is the counterpart of a one-sided branch).

@@ -194,7 +194,7 @@ void DirPaneWidget::show_rows()
             item->setData(depth_role, component ? i : components);
             // A tool tip that looks like markup is shown as markup: spell the path out as text.
             item->setToolTip(QStringLiteral("<p style=\"white-space:pre\">") + pane_.row_path(i).toHtmlEscaped()
-                             + QStringLiteral("</p>"));
+                + QStringLiteral("</p>"));
             dir_list_->addItem(item);
         }
     }

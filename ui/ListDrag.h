@@ -8,7 +8,7 @@
 #include <optional>
 
 struct ListDrag {
-    int list = 0;  // 1..5
+    int list = 0; // 1..5
     QString name;
 
     static QString mime_type() { return QStringLiteral("application/x-tandrel-list-entry"); }

@@ -1,15 +1,15 @@
 #include "ui/MainWindow.h"
 
 #include "app/MainController.h"
+#include "platform/Shell.h"
+#include "platform/UserPort.h"
+#include "transfer/TransferContext.h"
 #include "ui/DirPaneWidget.h"
 #include "ui/FileListView.h"
 #include "ui/HelpTexts.h"
 #include "ui/ListDrag.h"
 #include "ui/MainLayout.h"
 #include "ui/Placement.h"
-#include "platform/Shell.h"
-#include "platform/UserPort.h"
-#include "transfer/TransferContext.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -19,8 +19,8 @@
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
-#include <QMenuBar>
 #include <QLocale>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QProgressBar>
@@ -91,7 +91,7 @@ void fit_caption(QPushButton* button)
     while (!fits(font) && font.pointSizeF() > 6)
         font.setPointSizeF(font.pointSizeF() - 0.5);
     if (font == normal)
-        button->setFont(QFont());  // back to the window's font
+        button->setFont(QFont()); // back to the window's font
     else
         button->setFont(font);
 }
@@ -110,7 +110,7 @@ private:
     std::function<bool(QObject*, QEvent*)> handler_;
 };
 
-}  // namespace
+} // namespace
 
 MainWindow::MainWindow(MainController& controller, UserPort& port, Shell& shell)
     : controller_(controller)
@@ -146,7 +146,7 @@ MainWindow::MainWindow(MainController& controller, UserPort& port, Shell& shell)
 
 MainWindow::~MainWindow()
 {
-    controller_.hooks() = ControllerHooks{};
+    controller_.hooks() = ControllerHooks {};
     TransferHooks& transfer = controller_.transfers().hooks;
     transfer.focus_exit = nullptr;
     transfer.show_progress = nullptr;
@@ -161,16 +161,17 @@ void MainWindow::build_menus()
     m_ignore_one_hour_differences_->setObjectName(QStringLiteral("m_ignore_one_hour_differences"));
     m_ignore_one_hour_differences_->setCheckable(true);
     connect(m_ignore_one_hour_differences_, &QAction::triggered, this,
-            [this] { controller_.m_ignore_one_hour_differences_Click(); });
+        [this] { controller_.m_ignore_one_hour_differences_Click(); });
     m_skip_delete_confirmations_ = m_file->addAction(QStringLiteral("Skip &delete confirmations on/off"));
     m_skip_delete_confirmations_->setObjectName(QStringLiteral("m_skip_delete_confirmations"));
     m_skip_delete_confirmations_->setCheckable(true);
     connect(m_skip_delete_confirmations_, &QAction::triggered, this,
-            [this] { controller_.m_skip_delete_confirmations_Click(); });
+        [this] { controller_.m_skip_delete_confirmations_Click(); });
     m_delete_to_trash_ = m_file->addAction(QStringLiteral("delete to &trash"));
     m_delete_to_trash_->setObjectName(QStringLiteral("m_delete_to_trash"));
     m_delete_to_trash_->setCheckable(true);
-    m_delete_to_trash_->setStatusTip(QStringLiteral("Deleted files go to the desktop trash, where they can be restored"));
+    m_delete_to_trash_->setStatusTip(
+        QStringLiteral("Deleted files go to the desktop trash, where they can be restored"));
     connect(m_delete_to_trash_, &QAction::triggered, this, [this] { controller_.m_delete_to_trash_Click(); });
     QAction* m_refresh = m_file->addAction(QStringLiteral("&Refresh directories"));
     m_refresh->setObjectName(QStringLiteral("m_refresh"));
@@ -187,8 +188,8 @@ void MainWindow::build_menus()
         connect(a, &QAction::triggered, this, handler);
     };
     add_help("m_comman_line", QStringLiteral("&Command line"), [this] { show_command_line_help(port_); });
-    add_help("m_directory_flags", QStringLiteral("&Directory flags"),
-             [this] { port_.message(directory_flags_text()); });
+    add_help(
+        "m_directory_flags", QStringLiteral("&Directory flags"), [this] { port_.message(directory_flags_text()); });
     add_help("m_version_history", QStringLiteral("Version history"), [] { show_version_history(); });
     add_help("m_web_site", QStringLiteral("Author's web site"), [this] { open_web_site(shell_); });
     add_help("m_about", QStringLiteral("A&bout Tandrel"), [this] { show_about(port_); });
@@ -215,7 +216,8 @@ void MainWindow::build_menus()
 void MainWindow::build_controls()
 {
     for (int n = 1; n <= 2; ++n) {
-        bytes_free_[size_t(n - 1)] = make_label(QStringLiteral("lab_bytes_dir%1").arg(n), QStringLiteral("bytes free:"), client_);
+        bytes_free_[size_t(n - 1)]
+            = make_label(QStringLiteral("lab_bytes_dir%1").arg(n), QStringLiteral("bytes free:"), client_);
         make_label(QStringLiteral("lab_dir%1").arg(n), QStringLiteral("dir %1").arg(n), client_);
         auto* pane = new DirPaneWidget(controller_.pane(n), n, client_);
         panes_[size_t(n - 1)] = pane;
@@ -223,27 +225,29 @@ void MainWindow::build_controls()
         pane->dir_list()->viewport()->installEventFilter(this);
         pane->dir_list()->viewport()->setMouseTracking(true);
         connect(pane, &DirPaneWidget::drive_chosen, this,
-                [this, n](const QString& root) { controller_.Drive_Change(n, root); });
+            [this, n](const QString& root) { controller_.Drive_Change(n, root); });
         connect(pane, &DirPaneWidget::context_menu_requested, this,
-                [this, n](const QPoint& pos) { show_dir_popup(n, pos); });
+            [this, n](const QPoint& pos) { show_dir_popup(n, pos); });
         connect(pane, &DirPaneWidget::open_failed, this, [this](const QString& text) { port_.message(text); });
     }
 
     // The drop targets are narrow: their captions take two lines.
-    for (auto [name, caption] : {std::pair{"lab_drop_to_see", "drop here to open/run file"},
-                                 std::pair{"lab_drop_to_delete", "drop here to delete file"}}) {
+    for (auto [name, caption] : { std::pair { "lab_drop_to_see", "drop here to open/run file" },
+             std::pair { "lab_drop_to_delete", "drop here to delete file" } }) {
         QLabel* label = make_label(QString::fromLatin1(name), QString::fromLatin1(caption), client_);
         label->setWordWrap(true);
         label->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
     }
-    text1_ = make_drop_target(QStringLiteral("Text1"), QStringLiteral("Drop a file entry here to open or run the file"), client_);
+    text1_ = make_drop_target(
+        QStringLiteral("Text1"), QStringLiteral("Drop a file entry here to open or run the file"), client_);
     text1_->installEventFilter(this);
-    text2_ = make_drop_target(QStringLiteral("Text2"), QStringLiteral("Drop a file entry here to delete the file"), client_);
+    text2_ = make_drop_target(
+        QStringLiteral("Text2"), QStringLiteral("Drop a file entry here to delete the file"), client_);
     text2_->installEventFilter(this);
     auto* drops = new EventHook(this, [this](QObject* watched, QEvent* event) {
         return drop_target_event(watched == text1_ ? text1_ : text2_, event);
     });
-    for (QLabel* target : {text1_, text2_}) {
+    for (QLabel* target : { text1_, text2_ }) {
         target->setAcceptDrops(true);
         target->installEventFilter(drops);
     }
@@ -279,9 +283,10 @@ void MainWindow::build_controls()
             }
             return false;
         });
-        view->installEventFilter(popup);  // the menu key reaches the view, a click its viewport
+        view->installEventFilter(popup); // the menu key reaches the view, a click its viewport
         view->viewport()->installEventFilter(popup);
-        connect(view, &FileListView::hovered, this, [this](int list, int row) { controller_.list_mouse_move(list, row); });
+        connect(
+            view, &FileListView::hovered, this, [this](int list, int row) { controller_.list_mouse_move(list, row); });
         connect(view, &FileListView::drag_started, this, [this](int list) { controller_.list_drag_start(list); });
         connect(view, &FileListView::dropped, this, [this, &model](int source, int target, const QString& name) {
             controller_.list_drag_drop(source, target, name);
@@ -334,11 +339,11 @@ void MainWindow::build_controls()
 
 void MainWindow::set_tab_order()
 {
-    QList<QWidget*> order = {panes_[0]->drive_box(), panes_[0]->dir_list(), next_alignment_, panes_[1]->drive_box(),
-                             panes_[1]->dir_list()};
-    for (int n : {1, 3, 5, 4, 2})
+    QList<QWidget*> order = { panes_[0]->drive_box(), panes_[0]->dir_list(), next_alignment_, panes_[1]->drive_box(),
+        panes_[1]->dir_list() };
+    for (int n : { 1, 3, 5, 4, 2 })
         order << lists_[size_t(n - 1)];
-    for (int n : {1, 3, 4, 2})
+    for (int n : { 1, 3, 4, 2 })
         order << align_buttons_[size_t(n - 1)];
     order << bot_compare_tree_ << bot_compare_ << bot_delete_ << bot_cancel_ << bot_exit_;
     for (qsizetype i = 1; i < order.size(); ++i)
@@ -349,7 +354,7 @@ void MainWindow::connect_models()
 {
     FileListsModel& model = controller_.lists();
     connect(&model, &FileListsModel::caption_changed, this,
-            [this, &model](int n) { list_captions_[size_t(n - 1)]->setText(model.caption(n)); });
+        [this, &model](int n) { list_captions_[size_t(n - 1)]->setText(model.caption(n)); });
     connect(&model, &FileListsModel::align_button_changed, this, [this, &model](int n) {
         align_buttons_[size_t(n - 1)]->setVisible(model.align_button_visible(n));
         align_buttons_[size_t(n - 1)]->setText(model.align_caption(n));

@@ -54,12 +54,12 @@ private:
     UserPort& port_;
     Shell& shell_;
     QWidget* client_ = nullptr;
-    std::array<DirPaneWidget*, 2> panes_{};
-    std::array<FileListView*, 5> lists_{};
-    std::array<QLabel*, 5> list_captions_{};
-    std::array<QPushButton*, 4> align_buttons_{};
+    std::array<DirPaneWidget*, 2> panes_ {};
+    std::array<FileListView*, 5> lists_ {};
+    std::array<QLabel*, 5> list_captions_ {};
+    std::array<QPushButton*, 4> align_buttons_ {};
     QLabel* hint_ = nullptr;
-    std::array<QLabel*, 2> bytes_free_{};
+    std::array<QLabel*, 2> bytes_free_ {};
     QLabel* text1_ = nullptr;
     QLabel* text2_ = nullptr;
     QPushButton* next_alignment_ = nullptr;

@@ -60,7 +60,7 @@ ResultsWindow::ResultsWindow(QString& report, FileSystem& fs, Shell& shell, User
         QStringLiteral("End the tree comparison without comparing any branch"), this);
     QPushButton* save = make_button("b_save_notepad", QStringLiteral("save text in notepad file"),
         QStringLiteral("Write this list to tandrel.log in the working folder and open it"), this);
-    proceed->setDefault(true);  // Enter proceeds, as the first button of the window
+    proceed->setDefault(true); // Enter proceeds, as the first button of the window
     connect(proceed, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, [this] {
         report_.clear();

@@ -38,7 +38,7 @@ struct TwipRect {
 
 inline TwipRect to_twip_rect(const QRect& pixels)
 {
-    return {to_twips(pixels.x()), to_twips(pixels.y()), to_twips(pixels.width()), to_twips(pixels.height())};
+    return { to_twips(pixels.x()), to_twips(pixels.y()), to_twips(pixels.width()), to_twips(pixels.height()) };
 }
 
 // Rounds the edges rather than the sizes, so that controls that meet in twips still meet in pixels

@@ -11,8 +11,8 @@
 #include <QListWidget>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTextDocument>
 #include <QTest>
+#include <QTextDocument>
 
 using namespace Qt::StringLiterals;
 

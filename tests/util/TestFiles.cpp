@@ -9,7 +9,7 @@ bool make_file(const QString& path, const QByteArray& content, qint64 mtime)
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
         return false;
-    f.close();  // the time is set after the last write, or the write would change it again
+    f.close(); // the time is set after the last write, or the write would change it again
     if (mtime == 0)
         return true;
     return f.open(QIODevice::ReadWrite)
