@@ -352,21 +352,30 @@ Result<QVector<DirEntry>> RealFileSystem::list(const QString& dir, EntryKind kin
     return r;
 }
 
+namespace {
+
+// Opens `dir_path` and reads all its entries, keeping the directory open for lookups.
+FsError open_and_read(const QString& dir_path, Fd& dfd, std::vector<RawEntry>& raw)
+{
+    QByteArray native;
+    if (!native_path(dir_path, native))
+        return bad_name();
+    dfd = Fd(open_retry(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dfd.valid() || !read_raw_entries(dfd.get(), raw))
+        return error_from_errno(errno, dir_path);
+    return {};
+}
+
+} // namespace
+
 Result<QVector<NamedEntry>> RealFileSystem::list_names(const QString& dir) const
 {
     Result<QVector<NamedEntry>> r;
     const QString dir_path = with_final_separator(dir);
-    QByteArray native;
-    if (!native_path(dir_path, native)) {
-        r.error = bad_name();
-        return r;
-    }
-    const Fd dfd(open_retry(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    Fd dfd;
     std::vector<RawEntry> raw;
-    if (!dfd.valid() || !read_raw_entries(dfd.get(), raw)) {
-        r.error = error_from_errno(errno, dir_path);
+    if ((r.error = open_and_read(dir_path, dfd, raw)))
         return r;
-    }
     for (const RawEntry& e : raw) {
         NamedEntry entry;
         if (!round_trips(e.name, entry.name))
@@ -391,17 +400,10 @@ Result<FileListing> RealFileSystem::list_files(const QString& dir, qsizetype lim
 {
     Result<FileListing> r;
     const QString dir_path = with_final_separator(dir);
-    QByteArray native;
-    if (!native_path(dir_path, native)) {
-        r.error = bad_name();
-        return r;
-    }
-    const Fd dfd(open_retry(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    Fd dfd;
     std::vector<RawEntry> raw;
-    if (!dfd.valid() || !read_raw_entries(dfd.get(), raw)) {
-        r.error = error_from_errno(errno, dir_path);
+    if ((r.error = open_and_read(dir_path, dfd, raw)))
         return r;
-    }
 
     struct Candidate {
         QString name;
