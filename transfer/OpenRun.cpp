@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "platform/Shell.h"
+#include "platform/Trace.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -80,6 +81,20 @@ QString file_details(const FileSystem& fs, const QString& path)
         + QStringLiteral("    length = ") + QString::number(info.value.length);
 }
 
+// A list entry names one file exactly: its whole name is opened, whatever characters it holds (a
+// line feed, "*"), and nothing is opened when it is not there.
+void open_entry(const FileSystem& fs, Trace* trace, Shell& shell, const QString& path, QStringList& details)
+{
+    const Result<bool> there = fs.exists(path);
+    if (!there.ok() && trace)
+        trace->write_trace(QStringLiteral("open_list_entry - err = ") + QString::number(there.error.number) + u' '
+            + there.error.description + QStringLiteral(" - ") + path);
+    if (!there.ok() || !there.value)
+        return;
+    shell.open_path(path);
+    details << file_details(fs, path);
+}
+
 } // namespace
 
 QString open_list_entry(const FileSystem& fs, Trace* trace, Shell& shell, int list, const QString& name,
@@ -91,16 +106,11 @@ QString open_list_entry(const FileSystem& fs, Trace* trace, Shell& shell, int li
     const QString first = list == 2 ? dir2 + name : dir1 + name;
     const QString second = list == 3 || list == 4 ? dir2 + fs.resolve_case(dir2, name) : QString();
     QStringList details;
-    if (Path_exist(fs, trace, first)) {
-        Shell_open(fs, trace, shell, first);
-        details << file_details(fs, first);
-    }
+    open_entry(fs, trace, shell, first, details);
     if (wait_seconds)
         wait_seconds(2);
-    if (!second.isEmpty() && Path_exist(fs, trace, second)) {
-        Shell_open(fs, trace, shell, second);
-        details << file_details(fs, second);
-    }
+    if (!second.isEmpty())
+        open_entry(fs, trace, shell, second, details);
     if (!second.isEmpty() && details.size() == 2)
         return QStringLiteral("in path 1: ") + details[0] + u'\n' + QStringLiteral("in path 2: ") + details[1];
     return details.value(0);

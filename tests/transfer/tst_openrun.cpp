@@ -84,6 +84,8 @@ private slots:
     QTest::newRow("only in dir 2") << 2 << "Two.txt" << "wait 2" << 0; // not there: not opened
     QTest::newRow("newer in dir 2") << 4 << "Both.txt" << "1/Both.txt,wait 2,2/BOTH.txt" << 2;
     QTest::newRow("aligned") << 5 << "Both.txt" << "1/Both.txt,wait 2" << 1;
+    // Opened whole, never cut at the line feed into another file's name or a search.
+    QTest::newRow("line feed in the name") << 1 << "One.txt\nwww.a.example" << "1/One.txt\nwww.a.example,wait 2" << 1;
         // clang-format on
     }
 
@@ -96,12 +98,14 @@ private slots:
         QTemporaryDir tmp;
         const QString d = tmp.path() + u'/';
         QVERIFY(make_tree(tmp.path(), { QStringLiteral("1"), QStringLiteral("2") },
-            { QStringLiteral("1/One.txt"), QStringLiteral("1/Both.txt"), QStringLiteral("2/BOTH.txt") }));
+            { QStringLiteral("1/One.txt"), QStringLiteral("1/Both.txt"), QStringLiteral("2/BOTH.txt"),
+                QStringLiteral("1/One.txt\nwww.a.example") }));
         RealFileSystem fs;
         FakeShell shell;
         const QString details = open_list_entry(fs, nullptr, shell, list, name, d + u"1/", d + u"2/",
             [&shell](int s) { shell.paths << QStringLiteral("wait %1").arg(s); });
         QCOMPARE(shell.paths.join(u',').remove(d), events);
+        QVERIFY(shell.urls.isEmpty());
         QCOMPARE(details.isEmpty() ? 0 : int(details.count(u'\n')) + 1, detail_lines);
         if (detail_lines > 0)
             QVERIFY(
