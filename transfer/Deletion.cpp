@@ -72,11 +72,20 @@ void Deletion::refill_if_same_directory(const DeletionContext& ctx)
         hooks.refill();
 }
 
-FsError Deletion::delete_entry(int list, const QString& name, const DeletionContext& ctx, bool& deleted)
+FsError Deletion::delete_entry(
+    int list, const QString& name, const DeletionContext& ctx, bool& deleted, QString& refused)
 {
     const DeleteRow& row = delete_row(list);
     const bool one_dir = one_directory(ctx);
     FileListModel& source = lists_.list(list);
+    // A newer copy deleted in favour of the older one: the older must be another file.
+    if (list == 3 || list == 4) {
+        const QString name2 = fs_.resolve_case(ctx.dir2, name);
+        refused = list == 3 ? same_file_refusal(fs_, ctx.dir1, name, ctx.dir2, name2)
+                            : same_file_refusal(fs_, ctx.dir2, name2, ctx.dir1, name);
+        if (!refused.isEmpty())
+            return {};
+    }
     if (row.dir1) {
         if (const FsError e = delete_entry_file(fs_, ctx.dir1, name, ctx.to_trash, Spelling::ThisSide))
             return e;
@@ -144,9 +153,15 @@ bool Deletion::delete_selected(int list_number)
             continue;
         }
         bool went = false;
-        const FsError e = delete_entry(list_number, name, ctx, went);
+        QString refused;
+        const FsError e = delete_entry(list_number, name, ctx, went, refused);
         deleted = deleted || went;
         clear_free_space_labels();
+        if (!refused.isEmpty()) {
+            port_.message(refused, MsgIcon::Exclamation);
+            port_.set_busy(false);
+            return deleted;
+        }
         if (e) {
             port_.message(QStringLiteral("Error: ") + QString::number(e.number) + QStringLiteral(" - ") + e.description
                 + QStringLiteral("\r\nCurrent file: ") + name);
@@ -220,10 +235,15 @@ void Deletion::Text2_DragDrop(int source_list, const QString& name)
         return;
     port_.set_busy(true);
     bool deleted = false;
-    const FsError e = delete_entry(source_list, name, ctx, deleted);
+    QString refused;
+    const FsError e = delete_entry(source_list, name, ctx, deleted, refused);
     if (deleted)
         clear_free_space_labels();
     port_.set_busy(false);
+    if (!refused.isEmpty()) {
+        port_.message(refused, MsgIcon::Exclamation);
+        return;
+    }
     if (e) {
         port_.message(drop_error_text(e), MsgIcon::Critical);
         return;

@@ -66,8 +66,9 @@ public:
 
 private:
     // Deletes the file or files of the entry; `deleted` becomes true as soon as one went. On
-    // success, or after a partial deletion, the lists follow what is on disk.
-    FsError delete_entry(int list, const QString& name, const DeletionContext& ctx, bool& deleted);
+    // success, or after a partial deletion, the lists follow what is on disk. A deletion that
+    // would take the only copy is not started: `refused` then says why, naming both paths.
+    FsError delete_entry(int list, const QString& name, const DeletionContext& ctx, bool& deleted, QString& refused);
     bool same_directory_state(const DeletionContext& ctx) const;
     // Both paths name one directory on disk: the two file lists then show the same files.
     bool one_directory(const DeletionContext& ctx) const;

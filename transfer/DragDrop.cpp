@@ -51,10 +51,11 @@ void list_drag_drop(TransferContext& ctx, int source, int target, const QString&
     const TransferRun running(ctx);
     ctx.port.set_busy(true);
     auto done = [&] { ctx.port.set_busy(false); };
-    auto refuse = [&](const QString& why) {
+    auto tell = [&](const QString& text) {
         done();
-        ctx.port.message(name + u' ' + why, MsgIcon::Exclamation);
+        ctx.port.message(text, MsgIcon::Exclamation);
     };
+    auto refuse = [&](const QString& why) { tell(name + u' ' + why); };
     auto error = [&](const FsError& e) {
         done();
         ctx.port.message(transfer_error_text(e, name), MsgIcon::Critical);
@@ -83,8 +84,12 @@ void list_drag_drop(TransferContext& ctx, int source, int target, const QString&
         ctx.clear_free_space_labels();
         if (!ctx.copy_ok)
             break;
+        // Only now that the copy is complete and on the device, and only when it is another file.
+        if (const QString why
+            = same_file_refusal(ctx.fs, request.from_dir, request.from_name, request.to_dir, request.to_name);
+            !why.isEmpty())
+            return tell(why);
         to_list.add(name);
-        // Only now that the copy is complete and on the device.
         if (const FsError e
             = delete_entry_file(ctx.fs, request.from_dir, request.from_name, ctx.to_trash(), Spelling::ThisSide))
             return error(e);
@@ -100,6 +105,10 @@ void list_drag_drop(TransferContext& ctx, int source, int target, const QString&
                 + QStringLiteral(" is no longer there. Compare again to see the new state."));
         // Entries of lists 3 to 5 are spelled as in dir 1.
         const Spelling spelling = rule.side == 1 ? Spelling::ThisSide : Spelling::OtherSide;
+        const QString delete_name = rule.side == 1 ? name : ctx.fs.resolve_case(delete_dir, name);
+        const QString keep_name = rule.side == 1 ? ctx.fs.resolve_case(keep_dir, name) : name;
+        if (const QString why = same_file_refusal(ctx.fs, delete_dir, delete_name, keep_dir, keep_name); !why.isEmpty())
+            return tell(why);
         if (const FsError e = delete_entry_file(ctx.fs, delete_dir, name, ctx.to_trash(), spelling))
             return error(e);
         ctx.clear_free_space_labels();

@@ -18,3 +18,10 @@ enum class Spelling { ThisSide, OtherSide };
 // desktop trash where its volume has one, and is deleted where it has none.
 FsError delete_entry_file(
     FileSystem& fs, const QString& dir, const QString& name, bool to_trash, Spelling spelling = Spelling::OtherSide);
+
+// Why the file `name` of `dir` may not be deleted for the sake of its copy `keep_name` in
+// `keep_dir`: the two are one file (a link to the other, a second name of it, one directory
+// reached twice), so the "copy" goes with it. Links are followed on both sides; empty when they
+// are two files, or when either cannot be looked up.
+QString same_file_refusal(
+    const FileSystem& fs, const QString& dir, const QString& name, const QString& keep_dir, const QString& keep_name);

@@ -236,6 +236,21 @@ private slots:
         QCOMPARE(entries(p_->dir1 + u"only1.txt"_s), QStringList { u"inside"_s });
     }
 
+    // The older copy kept by a deletion of the newer one must be another file, not a link to it.
+    void one_file_behind_both_sides_stays()
+    {
+        QVERIFY(
+            QFile::remove(p_->dir2 + u"OLD4.txt"_s) && QFile::link(p_->dir1 + u"old4.txt"_s, p_->dir2 + u"OLD4.txt"_s));
+        select(4, { u"old4.txt"_s });
+        del_->bot_delete_Click();
+        QCOMPARE(p_->port.texts().value(1), u"No file deleted."_s);
+        QVERIFY2(p_->port.texts().first().startsWith(
+                     p_->dir2 + u"OLD4.txt is not deleted: it is the same file as "_s + p_->dir1 + u"old4.txt"_s),
+            qPrintable(p_->port.texts().first()));
+        QVERIFY(QFile::exists(p_->dir1 + u"old4.txt"_s) && QFileInfo(p_->dir2 + u"OLD4.txt"_s).isSymLink());
+        QCOMPARE(all_lists(), u"only1.txt|link2,only2.txt|New3.txt|old4.txt|same5.txt"_s);
+    }
+
     // Both panes on one directory (the same path, or another path to it): the two lists show the
     // same files, and a file deleted through one list is not asked for again through the other.
     void one_directory_in_both_panes_data()

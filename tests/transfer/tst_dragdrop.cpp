@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -111,6 +112,19 @@ private slots:
             list_drag_drop(p.ctx, 1, 2, u"f.txt"_qs);
             QCOMPARE(state(p), u"one|one|1"_qs); // dir 2 is dir 1
             QVERIFY(p.port.texts().value(0).contains(u"dir 1 and dir 2 are the same directory"));
+        }
+        for (const int target : { 1, 2 }) {
+            // One file behind both sides (a link, a second name): either delete row would take
+            // the only data.
+            TransferPair p;
+            entry_of(p, 5);
+            const QString one = p.path(1, u"f.txt"_qs), two = p.path(2, u"F.TXT"_qs);
+            QVERIFY(QFile::remove(two));
+            QVERIFY(target == 1 ? QFile::link(one, two) : ::link(QFile::encodeName(one), QFile::encodeName(two)) == 0);
+            list_drag_drop(p.ctx, 5, target, u"f.txt"_qs);
+            QCOMPARE(state(p), u"same|same|5"_qs);
+            const QString text = p.port.texts().value(0);
+            QVERIFY2(text.contains(one) && text.contains(two) && text.contains(u"same file"), qPrintable(text));
         }
         {
             // A delete row whose other copy went away since the comparison deletes nothing.
