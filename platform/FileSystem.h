@@ -20,6 +20,10 @@ struct FileInfo {
     qint64 mtime = 0;
     quint64 device = 0;
     quint64 inode = 0;
+    // The modification and status change times in nanoseconds since the epoch: whether a file
+    // changed between two lookups.
+    qint64 mtime_ns = 0;
+    qint64 ctime_ns = 0;
 };
 
 // One entry of a directory listing. For files, length and mtime are those of the file (of the
@@ -85,6 +89,7 @@ enum class CopyRefusal {
     CaseTwin, // a name differing only in case is there (no replacing)
     Changed, // the destination is no longer what the caller expected, or is gone
     SameFile, // source and destination are one file
+    EditedMeanwhile, // the file to be replaced changed while the new bytes were written; it stays
 };
 
 struct CopyResult {
@@ -92,6 +97,7 @@ struct CopyResult {
     CopyRefusal refusal = CopyRefusal::None;
     QString existing; // the name found at the destination (Exists, CaseTwin)
     bool abandoned = false; // the progress callback said stop
+    bool source_changed = false; // the source changed (length or date) while it was read
     qint64 bytes = 0;
     bool ok() const { return !error.failed(); }
 };

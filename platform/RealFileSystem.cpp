@@ -492,6 +492,8 @@ Result<FileInfo> RealFileSystem::info(const QString& path) const
     r.value.mtime = st.st_mtim.tv_sec;
     r.value.device = st.st_dev;
     r.value.inode = st.st_ino;
+    r.value.mtime_ns = qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+    r.value.ctime_ns = qint64(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec;
     return r;
 }
 

@@ -56,6 +56,9 @@ protected:
     // Called by delete_tree for every entry of a directory it has read, before the entry is
     // removed or entered; tests change the tree here to race the deletion.
     std::function<void(const QString& dir, const QString& name)> before_tree_entry_;
+    // Called by a replacing copy once its last byte is written, before the file it replaces is
+    // checked once more; tests edit that file here.
+    std::function<void()> before_replace_check_;
 
 private:
     // The folded names of a directory a copy looked into, and the change time it had then; a

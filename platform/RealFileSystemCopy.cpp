@@ -55,6 +55,8 @@ FileInfo info_of(const struct stat& st)
     i.mtime = st.st_mtim.tv_sec;
     i.device = st.st_dev;
     i.inode = st.st_ino;
+    i.mtime_ns = qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+    i.ctime_ns = qint64(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec;
     return i;
 }
 
@@ -83,8 +85,8 @@ struct CopyInto {
 
     // Refuses the copy when the destination is not what the options allow. One lookup of the
     // name itself; for a copy that never replaces, the directory's names ignoring case too.
-    CopyResult check_destination(
-        const QByteArray& name, const QString& shown_name, const FileInfo& source, const CopyOptions& options)
+    CopyResult check_destination(const QByteArray& name, const QString& shown_name, const FileInfo& source,
+        const CopyOptions& options, FileInfo* seen = nullptr)
     {
         struct stat st { };
         if (!options.replace) {
@@ -109,6 +111,27 @@ struct CopyInto {
             return failure(make_error(err_path_file_access), CopyRefusal::SameFile);
         if (!there.is_file || (options.may_replace && !options.may_replace(source, there)))
             return failure(make_error(err_path_file_access), CopyRefusal::Changed);
+        if (seen)
+            *seen = there;
+        return {};
+    }
+
+    // Just before a replacing rename: the file there is still the one `seen` when the copy began
+    // (same file, length, and dates of change to the nanosecond) and still older than the source.
+    // An edit made while the new bytes were written is kept.
+    CopyResult still_replaceable(
+        const QByteArray& name, const FileInfo& source, const FileInfo& seen, const CopyOptions& options)
+    {
+        if (fs.before_replace_check_)
+            fs.before_replace_check_();
+        struct stat st { };
+        if (::fstatat(dir_fd, name.constData(), &st, 0) != 0)
+            return failure(make_error(err_path_file_access), CopyRefusal::EditedMeanwhile);
+        const FileInfo now = info_of(st);
+        if (now.device != seen.device || now.inode != seen.inode || now.length != seen.length
+            || now.mtime_ns != seen.mtime_ns || now.ctime_ns != seen.ctime_ns || !now.is_file
+            || (options.may_replace && !options.may_replace(source, now)))
+            return failure(make_error(err_path_file_access), CopyRefusal::EditedMeanwhile);
         return {};
     }
 
@@ -266,8 +289,11 @@ struct CopyInto {
                         return failure(error_from_errno(err, shown_to));
                 got = n;
             }
-            if (got == 0)
-                return failure(make_error(err_path_file_access)); // the source shrank under us
+            if (got == 0) { // the source shrank under us
+                CopyResult shrank = failure(make_error(err_path_file_access));
+                shrank.source_changed = true;
+                return shrank;
+            }
             // Start writing the chunk out now: the flush at the end then has little left to wait
             // for, and a large copy does not pile up unwritten memory.
             if (got >= min_chunk)
@@ -322,7 +348,8 @@ CopyResult RealFileSystem::copy_into(
     if (::fstatat(dir_fd.get(), name_native.constData(), &there, 0) == 0 && there.st_dev == src_st.st_dev
         && there.st_ino == src_st.st_ino)
         return failure(make_error(err_path_file_access), CopyRefusal::SameFile);
-    if (CopyResult r = op.check_destination(name_native, name, source, options); !r.ok())
+    FileInfo older;
+    if (CopyResult r = op.check_destination(name_native, name, source, options, &older); !r.ok())
         return r;
 
     QByteArray temp;
@@ -353,8 +380,11 @@ CopyResult RealFileSystem::copy_into(
     if (::fstat(src.get(), &after) != 0)
         return fail(failure(error_from_errno(errno, from)));
     if (after.st_size != src_st.st_size || after.st_mtim.tv_sec != src_st.st_mtim.tv_sec
-        || after.st_mtim.tv_nsec != src_st.st_mtim.tv_nsec)
-        return fail(failure(make_error(err_path_file_access)));
+        || after.st_mtim.tv_nsec != src_st.st_mtim.tv_nsec) {
+        r = failure(make_error(err_path_file_access));
+        r.source_changed = true;
+        return fail(r);
+    }
     // Best effort: some volumes (FAT) have no modes to set.
     ::fchmod(out.get(), src_st.st_mode & 0777);
     if (options.flush && ::fsync(out.get()) != 0 && !flush_unsupported(errno))
@@ -373,6 +403,9 @@ CopyResult RealFileSystem::copy_into(
         return fail(failure(error_from_errno(errno, shown_to)));
 
     const qint64 bytes = r.bytes;
+    if (options.replace)
+        if (CopyResult changed = op.still_replaceable(name_native, source, older, options); !changed.ok())
+            return fail(changed);
     r = op.commit(temp, name_native, name, options);
     if (!r.ok()) {
         ::unlinkat(dir_fd.get(), temp.constData(), 0);

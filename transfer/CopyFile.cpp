@@ -34,6 +34,9 @@ QString refusal_reason(const CopyResult& r, const CopyRequest& request)
             + QStringLiteral(" is no longer the older copy: it changed or went away since the comparison, and it is "
                              "left as it is")
             + again;
+    case CopyRefusal::EditedMeanwhile:
+        return QStringLiteral("the file in ") + request.to_dir
+            + QStringLiteral(" changed while the copy ran: that edit is kept and the copy is dropped") + again;
     case CopyRefusal::SameFile:
     case CopyRefusal::None:
         break;
@@ -137,6 +140,7 @@ void Copy_file(TransferContext& ctx, const CopyRequest& request)
     CopyResult r = attempt();
     if (settled(r))
         return;
+    bool source_changing = r.source_changed;
     if (r.error.number == err_permission_denied)
         copy_note = report_error_text(r.error) + QStringLiteral("\r\nFile: ") + request.source()
             + QStringLiteral(" may be open");
@@ -144,6 +148,11 @@ void Copy_file(TransferContext& ctx, const CopyRequest& request)
     r = attempt();
     if (settled(r))
         return;
+    // A file being written to is copied by nobody: the outside copy would only catch it half done.
+    if (source_changing || r.source_changed) {
+        unable_to_copy(ctx, request, QStringLiteral("it changed while it was copied; try again once it is complete"));
+        return;
+    }
     const int n = r.error.number;
     if (n != err_permission_denied && n != err_path_file_access && n != err_path_not_found && n != err_bad_file_name) {
         fatal(ctx, request, r.error);
@@ -151,6 +160,7 @@ void Copy_file(TransferContext& ctx, const CopyRequest& request)
     }
 
     const QString temp = ctx.fs.temp_name();
+    const Result<FileInfo> before = ctx.fs.info(request.source());
     if (!outside_copy(ctx, request, QStringLiteral("cp"), temp)
         && !outside_copy(ctx, request, QStringLiteral("/bin/cp"), temp)) {
         fatal(ctx, request, make_error(err_file_not_found));
@@ -164,7 +174,11 @@ void Copy_file(TransferContext& ctx, const CopyRequest& request)
     const QString written = request.to_dir + temp;
     const Result<FileInfo> source = ctx.fs.info(request.source());
     const Result<FileInfo> copy = ctx.fs.info(written);
-    if (source.ok() && copy.ok() && copy.value.length == source.value.length
+    // The outside copy is of one version only when the source is the same file, untouched, after it.
+    const bool unchanged = before.ok() && source.ok() && before.value.device == source.value.device
+        && before.value.inode == source.value.inode && before.value.length == source.value.length
+        && before.value.mtime_ns == source.value.mtime_ns && before.value.ctime_ns == source.value.ctime_ns;
+    if (unchanged && copy.ok() && copy.value.length == source.value.length
         && Copy_completed(ctx.fs, request.source(), written)) {
         r = ctx.fs.place_file(request.to_dir, temp, request.to_name, source.value, options);
         if (settled(r))

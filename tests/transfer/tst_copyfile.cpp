@@ -4,6 +4,7 @@
 
 #include "tests/util/TransferPair.h"
 
+#include <QThread>
 #include <QtTest>
 
 #include <cerrno>
@@ -45,7 +46,7 @@ private slots:
         QTest::newRow("volume removed") << 5 << ENODEV << 0 << false << 0 << u"Error 68 - Device unavailable"_qs;
         QTest::newRow("rename fails") << -1 << 0 << EIO << false << 0 << u"Error 57 - Device I/O error"_qs;
         QTest::newRow("source gone") << -1 << 0 << 0 << true << 0 << u"Error 53 - File not found"_qs;
-        // Retried, then tried outside (which copies nothing here).
+        // Retried, but never tried outside.
         QTest::newRow("source shrinks") << -1 << 0 << 0 << false << -1 << u"Unable to copy file \""_qs;
         QTest::newRow("source grows") << -1 << 0 << 0 << false << 1 << u"Unable to copy file \""_qs;
     }
@@ -81,6 +82,7 @@ private slots:
             QVERIFY2(p.port.texts().first().startsWith(message), qPrintable(p.port.texts().first()));
             // Errors no attempt gets past end the program.
             QCOMPARE(p.port.ended, !message.startsWith(u"Unable"));
+            QVERIFY(p.shell.started.isEmpty()); // a source changing under the copy is not copied outside
             const bool older = kind == CopyKind::Replacing;
             QCOMPARE(p.on_disk(2), older ? QStringList { u"f.bin"_qs } : QStringList());
             QVERIFY(!older || (p.read(2, u"f.bin"_qs) == "older copy" && p.mtime(2, u"f.bin"_qs) == 1500000000));
@@ -143,6 +145,14 @@ private slots:
         Copy_file(p.ctx, request(p, u"a"_qs, CopyKind::Replacing));
         QVERIFY(p.copy_ok && p.read(2, u"a"_qs) == "newer" && p.mtime(2, u"a"_qs) == 1600000000);
 
+        // The older copy saved by its user after the last byte was written: the edit stays.
+        QVERIFY(p.put(1, u"e"_qs, "newer", 1600000000) && p.put(2, u"e"_qs, "older", 1500000000));
+        p.fs.on_replace_check([&] { QVERIFY(p.put(2, u"e"_qs, "edited", 0)); });
+        Copy_file(p.ctx, request(p, u"e"_qs, CopyKind::Replacing));
+        p.fs.on_replace_check({});
+        QVERIFY(!p.copy_ok && p.port.texts().last().contains(u"changed while the copy ran: that edit is kept"));
+        QVERIFY(p.read(2, u"e"_qs) == "edited" && !p.on_disk(2).join(u',').contains(u".tandrel-tmp"));
+
         // A destination that is a link is replaced by the file; what it pointed to stays.
         QVERIFY(p.put(1, u"l"_qs, "newer", 1600000000) && make_file(p.tmp.path() + u"/target", "old", 1500000000));
         QVERIFY(QFile::link(p.tmp.path() + u"/target", p.path(2, u"l"_qs)));
@@ -191,7 +201,8 @@ private slots:
     void fallback_attempts()
     {
         // What the outside copy has written when it is checked.
-        enum Outside { Nothing, Whole, CutWithItsDate, StillWriting };
+        // Torn: the source is rewritten (same length and date) while the outside copy runs.
+        enum Outside { Nothing, Whole, CutWithItsDate, StillWriting, Torn };
         struct Case {
             int first_error, second_error;
             bool cp_starts, bin_cp_starts;
@@ -207,6 +218,8 @@ private slots:
                 u"Unable to copy file \"%1\""_qs + may_be_open },
             { err_bad_file_name, err_bad_file_name, true, false, CutWithItsDate, u"Unable to copy file \"%1\""_qs },
             { err_bad_file_name, err_bad_file_name, true, false, StillWriting, u"Unable to copy file \"%1\""_qs },
+            { err_permission_denied, err_permission_denied, true, false, Torn,
+                u"Unable to copy file \"%1\""_qs + may_be_open },
             { err_permission_denied, err_permission_denied, false, false, Nothing,
                 u"Error 53 - File not found\r\nFile: %1"_qs },
             { err_permission_denied, err_disk_full, true, true, Whole, u"Error 61 - Disk full\r\nFile: %1"_qs },
@@ -224,6 +237,10 @@ private slots:
                 if (starts && c.outside != Nothing)
                     make_file(args.last(), c.outside == CutWithItsDate ? data.left(2) : data,
                         c.outside == StillWriting ? 0 : p.mtime(1, u"f.txt"_qs));
+                if (c.outside == Torn) {
+                    QThread::msleep(20); // past the coarse clock of file dates
+                    p.put(1, u"f.txt"_qs, "NEWER", 1600000000);
+                }
                 return starts;
             };
             Copy_file(p.ctx, request(p, u"f.txt"_qs, CopyKind::Replacing));

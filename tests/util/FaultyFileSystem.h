@@ -35,6 +35,9 @@ public:
         before_tree_entry_ = std::move(hook);
     }
 
+    // Runs `hook` in a replacing copy between its last byte and the last look at the older copy.
+    void on_replace_check(std::function<void()> hook) { before_replace_check_ = std::move(hook); }
+
     Result<QVector<DirEntry>> list(const QString& d, EntryKind k, bool h) const override
     {
         return failed(Op::List, d) ? Result<QVector<DirEntry>> { {}, due_ } : Real::list(d, k, h);
