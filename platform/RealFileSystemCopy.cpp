@@ -248,7 +248,8 @@ struct CopyInto {
     }
 
     // The bytes of `in` (of length `size`) into `out`, in chunks, with the progress callback
-    // between them.
+    // between them. Only the parts of a sparse source that hold data are copied: its holes stay
+    // holes in the copy, which then takes no more room than the source.
     CopyResult copy_bytes(
         int in, int out, qint64 size, const QString& shown_from, const QString& shown_to, const CopyOptions& options)
     {
@@ -258,8 +259,28 @@ struct CopyInto {
         qint64 chunk = qint64(8) << 20;
         std::vector<char> buffer;
         qint64 done = 0;
+        qint64 data_end = -1; // where the data part being copied ends
         while (done < size) {
-            const qint64 want = std::min(chunk, size - done);
+            if (done >= data_end) {
+                const off_t data = ::lseek(in, done, SEEK_DATA);
+                const off_t hole = data < 0 ? -1 : ::lseek(in, data, SEEK_HOLE);
+                if (data < 0 && errno == ENXIO) {
+                    done = size; // nothing but a hole up to the end
+                    break;
+                }
+                if (data < 0 || hole < 0) {
+                    data_end = size; // a volume that cannot tell: everything is data
+                } else {
+                    // A hole is skipped; so is everything beyond the length we copy.
+                    done = std::min<qint64>(data, size);
+                    data_end = std::min<qint64>(hole, size);
+                    if (done >= size)
+                        break;
+                    if (!kernel && ::lseek(out, done, SEEK_SET) < 0)
+                        return failure(error_from_errno(errno, shown_to));
+                }
+            }
+            const qint64 want = std::min({ chunk, size - done, data_end - done });
             const auto started = std::chrono::steady_clock::now();
             qint64 got = 0;
             if (kernel) {
@@ -267,10 +288,12 @@ struct CopyInto {
                 const ssize_t n = ::copy_file_range(in, &in_off, out, &out_off, size_t(want), 0);
                 if (n < 0 && errno == EINTR)
                     continue;
-                if (n < 0 && done == 0
+                if (n < 0 && r.bytes == 0
                     && (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL || errno == EBADF
                         || errno == EPERM)) {
                     kernel = false; // not between these two files: read and write instead
+                    if (::lseek(out, done, SEEK_SET) < 0)
+                        return failure(error_from_errno(errno, shown_to));
                     continue;
                 }
                 if (n < 0)
@@ -311,6 +334,10 @@ struct CopyInto {
                 return r;
             }
         }
+        // A hole at the end has no bytes to write: the length makes it.
+        if (::ftruncate(out, size) != 0)
+            return failure(error_from_errno(errno, shown_to));
+        r.bytes = size;
         return r;
     }
 };

@@ -178,6 +178,25 @@ private slots:
         QVERIFY(p.copy_ok && p.read(2, u"README.txt"_qs) == "new");
         QCOMPARE(p.on_disk(2).size(), names.size() + 1);
         QVERIFY(p.port.texts().isEmpty());
+
+        // Holes stay holes: 100 MiB holding 4 KiB of data, by the kernel and through the program.
+        for (const bool kernel : { true, false }) {
+            TransferPair s;
+            QFile sparse(s.path(1, u"sparse"_qs));
+            QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.seek(50 << 20)
+                && sparse.write(QByteArray(4096, 'x')) == 4096 && sparse.resize(100 << 20));
+            sparse.close();
+            if (!kernel)
+                s.fs.fail_write_at(qint64(1) << 40, EIO); // never reached; the bytes pass through the program
+            Copy_file(s.ctx, request(s, u"sparse"_qs, CopyKind::OnlyIn));
+            struct stat st { };
+            QVERIFY(s.copy_ok && ::stat(QFile::encodeName(s.path(2, u"sparse"_qs)).constData(), &st) == 0);
+            QVERIFY2(
+                st.st_size == 100 << 20 && st.st_blocks * 512 <= 64 * 1024, qPrintable(QString::number(st.st_blocks)));
+            QFile copy(s.path(2, u"sparse"_qs));
+            QVERIFY(copy.open(QIODevice::ReadOnly) && copy.seek((50 << 20) - 1));
+            QCOMPARE(copy.read(4098), QByteArray(1, 0) + QByteArray(4096, 'x') + QByteArray(1, 0));
+        }
     }
 
     void destination_directory_read_only_or_gone()
