@@ -18,6 +18,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -254,6 +255,7 @@ FsError replace_file(const QString& shown, const QByteArray& target, mode_t mode
     if (fd < 0)
         return error_from_errno(errno, shown);
     Fd out(fd);
+    ::flock(fd, LOCK_EX | LOCK_NB); // ours while it is written: see the copies' temporary files
     auto fail = [&](const FsError& e) {
         out.close();
         ::unlink(temp.constData());

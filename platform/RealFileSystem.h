@@ -69,5 +69,7 @@ private:
         QSet<QString> folded;
     };
     NameCache names_;
+    // The directories (device, inode) already rid of temporary files left by killed programs.
+    QSet<std::pair<quint64, quint64>> swept_;
     friend struct CopyInto;
 };

@@ -10,8 +10,11 @@
 #include <chrono>
 #include <vector>
 
+#include <cstring>
+
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -82,6 +85,46 @@ struct CopyInto {
     RealFileSystem& fs;
     const QString& shown_dir;
     int dir_fd;
+
+    // Removes the temporary files that programs of ours left in the directory when they were
+    // killed: a temporary file is locked while it is written, so a free lock means nobody will
+    // ever finish it. Once per directory and run of the program.
+    void sweep_left_temps()
+    {
+        struct stat dir_st { };
+        if (::fstat(dir_fd, &dir_st) != 0)
+            return;
+        const std::pair<quint64, quint64> id { dir_st.st_dev, dir_st.st_ino };
+        if (fs.swept_.contains(id))
+            return;
+        fs.swept_.insert(id);
+        std::vector<QByteArray> left;
+        {
+            const int fd = ::openat(dir_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            DIR* d = fd < 0 ? nullptr : ::fdopendir(fd);
+            if (!d) {
+                if (fd >= 0)
+                    ::close(fd);
+                return;
+            }
+            while (const dirent* e = ::readdir(d))
+                if (std::strncmp(e->d_name, temp_prefix, sizeof temp_prefix - 1) == 0)
+                    left.emplace_back(e->d_name);
+            ::closedir(d);
+        }
+        for (const QByteArray& name : left) {
+            const Fd f(::openat(dir_fd, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+            struct stat st {
+            }, now {};
+            if (!f.valid() || ::fstat(f.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()
+                || ::flock(f.get(), LOCK_EX | LOCK_NB) != 0)
+                continue;
+            // Still the file just locked under that name.
+            if (::fstatat(dir_fd, name.constData(), &now, AT_SYMLINK_NOFOLLOW) == 0 && now.st_dev == st.st_dev
+                && now.st_ino == st.st_ino)
+                ::unlinkat(dir_fd, name.constData(), 0);
+        }
+    }
 
     // Refuses the copy when the destination is not what the options allow. One lookup of the
     // name itself; for a copy that never replaces, the directory's names ignoring case too.
@@ -369,6 +412,7 @@ CopyResult RealFileSystem::copy_into(
     if (!dir_fd.valid())
         return failure(error_from_errno(errno, dir_path));
     CopyInto op { *this, dir_path, dir_fd.get() };
+    op.sweep_left_temps();
     // The same file under another name (a hard link, the same directory twice) is never copied
     // onto itself.
     struct stat there { };
@@ -385,9 +429,11 @@ CopyResult RealFileSystem::copy_into(
         temp = QFile::encodeName(temp_name());
         const int t = ::openat(
             dir_fd.get(), temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600);
-        if (t >= 0)
+        if (t >= 0) {
             out = Fd(t);
-        else if (errno != EEXIST && errno != EINTR)
+            // Held until the file is renamed or removed: a free lock marks a file left behind.
+            ::flock(t, LOCK_EX | LOCK_NB);
+        } else if (errno != EEXIST && errno != EINTR)
             return failure(error_from_errno(errno, dir_path + name));
     }
     if (!out.valid())

@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include <cerrno>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -197,6 +198,19 @@ private slots:
             QVERIFY(copy.open(QIODevice::ReadOnly) && copy.seek((50 << 20) - 1));
             QCOMPARE(copy.read(4098), QByteArray(1, 0) + QByteArray(4096, 'x') + QByteArray(1, 0));
         }
+    }
+
+    void temporary_files_left_by_a_killed_copy_go()
+    {
+        TransferPair p;
+        QVERIFY(p.put(1, u"f"_qs, "new", 1600000000));
+        // A killed copy's file has no lock any more; one being written by a copy that runs keeps it.
+        QVERIFY(p.put(2, u".tandrel-tmp-killed"_qs, "half", 0) && p.put(2, u".tandrel-tmp-running"_qs, "half", 0));
+        QFile running(p.path(2, u".tandrel-tmp-running"_qs));
+        QVERIFY(running.open(QIODevice::ReadOnly) && ::flock(running.handle(), LOCK_EX) == 0);
+        Copy_file(p.ctx, request(p, u"f"_qs, CopyKind::OnlyIn));
+        QVERIFY(p.copy_ok);
+        QCOMPARE(p.on_disk(2), (QStringList { u".tandrel-tmp-running"_qs, u"f"_qs }));
     }
 
     void destination_directory_read_only_or_gone()
