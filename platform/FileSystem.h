@@ -75,9 +75,12 @@ struct CopyOptions {
     // For a replacing copy: asked once, just before the new file is written, with the source and
     // the file at the destination (links followed); false leaves the destination alone.
     std::function<bool(const FileInfo& source, const FileInfo& destination)> may_replace;
-    // The file and its directory entry reach the device before the copy returns. A bulk copy
-    // leaves this off and flushes the whole volume once (sync_volume).
+    // The file and its directory entry reach the device before the copy returns.
     bool flush = true;
+    // The written file stays under its temporary name (CopyResult::pending) and nothing is
+    // flushed: a bulk copy flushes the volume once for many files (sync_volume), and only then
+    // puts them in place (commit_copy), so a failed flush leaves every older copy as it was.
+    bool defer = false;
     // Called between chunks with the bytes copied so far; returning false abandons the copy.
     std::function<bool(qint64 done)> progress;
 };
@@ -92,12 +95,24 @@ enum class CopyRefusal {
     EditedMeanwhile, // the file to be replaced changed while the new bytes were written; it stays
 };
 
+// A copy written under its temporary name and not yet in place (CopyOptions::defer).
+struct PendingCopy {
+    QString dir; // with its final separator
+    QString temp;
+    QString name;
+    bool replace = false;
+    FileInfo source; // the source as it was copied
+    FileInfo older; // the file it replaces, as it was when the copy began
+    bool valid() const { return !temp.isEmpty(); }
+};
+
 struct CopyResult {
     FsError error; // set for every failure and refusal
     CopyRefusal refusal = CopyRefusal::None;
     QString existing; // the name found at the destination (Exists, CaseTwin)
     bool abandoned = false; // the progress callback said stop
     bool source_changed = false; // the source changed (length or date) while it was read
+    PendingCopy pending; // a deferred copy that worked
     qint64 bytes = 0;
     bool ok() const { return !error.failed(); }
 };
@@ -157,6 +172,14 @@ public:
     virtual CopyResult place_file(const QString& dir, const QString& temp_name, const QString& name,
         const FileInfo& source, const CopyOptions& options)
         = 0;
+    // Puts a deferred copy in place by the rules of copy_into: never over a name that appeared
+    // since, and over the older copy only while it is still the file seen when the copy began. On
+    // a refusal or failure its temporary file is removed. Nothing is flushed (see sync_dir).
+    virtual CopyResult commit_copy(const PendingCopy& copy, const CopyOptions& options) = 0;
+    // Removes the temporary file of a deferred copy.
+    virtual void discard_copy(const PendingCopy& copy) = 0;
+    // Puts the entries of `dir` (names renamed into it) on the device.
+    virtual FsError sync_dir(const QString& dir) = 0;
     // A fresh hidden name for a temporary file in `dir`; nothing is created.
     virtual QString temp_name() const = 0;
     // Puts every written block of the volume that holds `dir` on its device.

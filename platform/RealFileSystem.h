@@ -24,6 +24,9 @@ public:
         const QString& from, const QString& dir, const QString& name, const CopyOptions& options) override;
     CopyResult place_file(const QString& dir, const QString& temp_name, const QString& name, const FileInfo& source,
         const CopyOptions& options) override;
+    CopyResult commit_copy(const PendingCopy& copy, const CopyOptions& options) override;
+    void discard_copy(const PendingCopy& copy) override;
+    FsError sync_dir(const QString& dir) override;
     QString temp_name() const override;
     FsError sync_volume(const QString& dir) override;
     FsError remove_file(const QString& path) override;
@@ -53,6 +56,9 @@ protected:
     // Renames `from` to `to` inside the directory `dir_fd` (renameat2 with `flags`). Returns 0 or
     // an errno value.
     virtual int rename_at(int dir_fd, const char* from, const char* to, unsigned flags);
+    // Flushes the directory open at `dir_fd` (its entries) or, with `whole_volume`, every written
+    // block of its volume. Returns 0 or an errno value; a volume that has no such flush is no error.
+    virtual int flush_at(int dir_fd, bool whole_volume);
     // Called by delete_tree for every entry of a directory it has read, before the entry is
     // removed or entered; tests change the tree here to race the deletion.
     std::function<void(const QString& dir, const QString& name)> before_tree_entry_;

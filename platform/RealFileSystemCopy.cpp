@@ -460,7 +460,7 @@ CopyResult RealFileSystem::copy_into(
     }
     // Best effort: some volumes (FAT) have no modes to set.
     ::fchmod(out.get(), src_st.st_mode & 0777);
-    if (options.flush && ::fsync(out.get()) != 0 && !flush_unsupported(errno))
+    if (options.flush && !options.defer && ::fsync(out.get()) != 0 && !flush_unsupported(errno))
         return fail(failure(error_from_errno(errno, shown_to)));
     const timespec times[2] = { src_st.st_atim, src_st.st_mtim };
     if (::futimens(out.get(), times) != 0)
@@ -476,6 +476,10 @@ CopyResult RealFileSystem::copy_into(
         return fail(failure(error_from_errno(errno, shown_to)));
 
     const qint64 bytes = r.bytes;
+    if (options.defer) {
+        r.pending = { dir_path, QFile::decodeName(temp), name, options.replace, source, older };
+        return r;
+    }
     if (options.replace)
         if (CopyResult changed = op.still_replaceable(name_native, source, older, options); !changed.ok())
             return fail(changed);
@@ -485,8 +489,9 @@ CopyResult RealFileSystem::copy_into(
         return r;
     }
     // So that the new name itself survives a power cut.
-    if (options.flush && ::fsync(dir_fd.get()) != 0 && !flush_unsupported(errno))
-        return failure(error_from_errno(errno, shown_to));
+    if (options.flush)
+        if (const int err = flush_at(dir_fd.get(), false))
+            return failure(error_from_errno(err, shown_to));
     r.bytes = bytes;
     return r;
 }
@@ -524,9 +529,61 @@ CopyResult RealFileSystem::place_file(const QString& dir, const QString& temp_na
         return r;
     }
     if (options.flush)
-        ::fsync(dir_fd.get());
+        flush_at(dir_fd.get(), false);
     r.bytes = st.st_size;
     return r;
+}
+
+CopyResult RealFileSystem::commit_copy(const PendingCopy& copy, const CopyOptions& options)
+{
+    QByteArray dir_native, temp_native, name_native;
+    if (!to_native(copy.dir, dir_native) || !plain_name(copy.temp, temp_native) || !plain_name(copy.name, name_native))
+        return failure(make_error(err_bad_file_name));
+    Fd dir_fd(open_dir_fd(dir_native));
+    if (!dir_fd.valid())
+        return failure(error_from_errno(errno, copy.dir));
+    CopyInto op { *this, copy.dir, dir_fd.get() };
+    CopyOptions o = options;
+    o.replace = copy.replace;
+    CopyResult r = copy.replace ? op.still_replaceable(name_native, copy.source, copy.older, o)
+                                : op.check_destination(name_native, copy.name, copy.source, o);
+    if (r.ok())
+        r = op.commit(temp_native, name_native, copy.name, o);
+    if (!r.ok()) {
+        ::unlinkat(dir_fd.get(), temp_native.constData(), 0);
+        return r;
+    }
+    r.bytes = copy.source.length;
+    return r;
+}
+
+void RealFileSystem::discard_copy(const PendingCopy& copy)
+{
+    QByteArray dir_native, temp_native;
+    if (!to_native(copy.dir, dir_native) || !plain_name(copy.temp, temp_native))
+        return;
+    const Fd dir_fd(open_dir_fd(dir_native));
+    if (dir_fd.valid())
+        ::unlinkat(dir_fd.get(), temp_native.constData(), 0);
+}
+
+FsError RealFileSystem::sync_dir(const QString& dir)
+{
+    QByteArray native;
+    if (!to_native(with_final_separator(dir), native))
+        return make_error(err_bad_file_name);
+    const Fd fd(open_dir_fd(native));
+    if (!fd.valid())
+        return error_from_errno(errno, with_final_separator(dir));
+    const int err = flush_at(fd.get(), false);
+    return err ? error_from_errno(err, with_final_separator(dir)) : FsError {};
+}
+
+int RealFileSystem::flush_at(int dir_fd, bool whole_volume)
+{
+    if ((whole_volume ? ::syncfs(dir_fd) : ::fsync(dir_fd)) == 0 || flush_unsupported(errno))
+        return 0;
+    return errno;
 }
 
 QString RealFileSystem::temp_name() const
@@ -548,7 +605,6 @@ FsError RealFileSystem::sync_volume(const QString& dir)
     Fd fd(open_dir_fd(native));
     if (!fd.valid())
         return error_from_errno(errno, with_final_separator(dir));
-    if (::syncfs(fd.get()) != 0 && !flush_unsupported(errno))
-        return error_from_errno(errno, with_final_separator(dir));
-    return {};
+    const int err = flush_at(fd.get(), true);
+    return err ? error_from_errno(err, with_final_separator(dir)) : FsError {};
 }

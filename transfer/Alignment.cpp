@@ -84,10 +84,16 @@ void align_list(TransferContext& ctx, int list_number, const QString& from_dir, 
     }
     show(ctx, progress);
 
-    // New files reach the device with one flush of the volume for many of them; until it is done
-    // their entries stay where they are. A replaced older copy is flushed before it is replaced.
-    const bool only_in = list_number <= 2;
-    QStringList pending;
+    // Copies reach the device in batches: their files are written under temporary names, the
+    // volume is flushed once for all of them, and only then are they put in place and their
+    // directory flushed. A failed flush removes the batch's files and leaves every older copy as
+    // it was. Entries move to the aligned list once their files are in place.
+    struct Pending {
+        QString name; // the entry
+        CopyRequest request;
+        PendingCopy copy;
+    };
+    QVector<Pending> pending;
     QSet<QString> pending_names;
     qint64 pending_bytes = 0;
     QElapsedTimer since_flush;
@@ -95,21 +101,33 @@ void align_list(TransferContext& ctx, int list_number, const QString& from_dir, 
     int i = 0;
     FsError flush_error;
     QString flush_name;
+    auto discard = [&] {
+        for (const Pending& p : std::as_const(pending))
+            ctx.fs.discard_copy(p.copy);
+    };
     auto flush = [&]() {
-        if (pending.isEmpty() || flush_error.failed())
-            return;
-        flush_name = pending.last();
-        flush_error = ctx.fs.sync_volume(to_dir);
-        if (!flush_error.failed() && !replaced) {
-            for (const QString& name : std::as_const(pending)) {
-                const int row = list.index_of(name);
+        if (!pending.isEmpty() && flush_error.failed())
+            discard(); // after a failed flush nothing more goes in place
+        else if (!pending.isEmpty()) {
+            flush_name = pending.last().name;
+            flush_error = ctx.fs.sync_volume(to_dir);
+            if (flush_error.failed())
+                discard();
+            bool placed = false;
+            for (const Pending& p : std::as_const(pending)) {
+                if (flush_error.failed() || !Commit_copy(ctx, p.request, p.copy))
+                    continue;
+                placed = true;
+                const int row = replaced ? -1 : list.index_of(p.name);
                 if (row < 0)
                     continue;
                 list.remove_at(row);
                 if (row < i)
                     --i;
-                aligned.add(name);
+                aligned.add(p.name);
             }
+            if (placed)
+                flush_error = ctx.fs.sync_dir(to_dir);
         }
         pending.clear();
         pending_names.clear();
@@ -145,7 +163,9 @@ void align_list(TransferContext& ctx, int list_number, const QString& from_dir, 
             continue;
         }
         CopyRequest request = request_for(name);
-        request.flush = !only_in;
+        request.flush = false;
+        PendingCopy written;
+        request.pending = &written;
         const qint64 bytes_before = progress.bytes_done;
         request.progress = [&](qint64 done) {
             progress.bytes_done = bytes_before + done;
@@ -153,20 +173,25 @@ void align_list(TransferContext& ctx, int list_number, const QString& from_dir, 
             ctx.port.process_events();
         };
         Copy_file(ctx, request);
-        if (ctx.ended)
-            return; // the program is ending: nothing more is touched
+        request.pending = nullptr;
+        request.progress = {};
+        if (ctx.ended) {
+            discard(); // the program is ending: nothing more is touched
+            return;
+        }
         if (ctx.copy_ok) {
             ++progress.files_done;
-            const Result<FileInfo> copied = ctx.fs.info(request.destination());
-            progress.bytes_done = bytes_before + copied.value.length;
-            if (only_in) {
-                pending << name;
+            const qint64 length
+                = written.valid() ? written.source.length : ctx.fs.info(request.destination()).value.length;
+            progress.bytes_done = bytes_before + length;
+            if (written.valid()) {
+                pending.push_back({ name, request, written });
                 pending_names.insert(name);
-                pending_bytes += copied.value.length;
+                pending_bytes += length;
                 ++i;
                 if (pending_bytes >= ctx.flush_after_bytes || since_flush.elapsed() >= flush_after_ms)
                     flush();
-            } else {
+            } else { // put in place and flushed on its own
                 list.remove_at(i);
                 aligned.add(name);
             }

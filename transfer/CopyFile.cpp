@@ -68,6 +68,7 @@ CopyOptions options_for(const TransferContext& ctx, const CopyRequest& request)
     CopyOptions o;
     o.replace = request.kind == CopyKind::Replacing;
     o.flush = request.flush;
+    o.defer = request.pending != nullptr;
     if (o.replace) {
         const bool ignore = ctx.ignore_one_hour_diff;
         o.may_replace = [ignore](const FileInfo& source, const FileInfo& there) {
@@ -121,7 +122,14 @@ void Copy_file(TransferContext& ctx, const CopyRequest& request)
         return;
     }
     const CopyOptions options = options_for(ctx, request);
-    auto attempt = [&] { return ctx.fs.copy_into(request.source(), request.to_dir, request.to_name, options); };
+    if (request.pending)
+        *request.pending = {};
+    auto attempt = [&] {
+        CopyResult r = ctx.fs.copy_into(request.source(), request.to_dir, request.to_name, options);
+        if (r.ok() && request.pending)
+            *request.pending = r.pending;
+        return r;
+    };
     // A refusal is not a failure to retry: the destination is not what the copy may touch.
     auto settled = [&](const CopyResult& r) {
         if (r.ok())
@@ -180,7 +188,10 @@ void Copy_file(TransferContext& ctx, const CopyRequest& request)
         && before.value.mtime_ns == source.value.mtime_ns && before.value.ctime_ns == source.value.ctime_ns;
     if (unchanged && copy.ok() && copy.value.length == source.value.length
         && Copy_completed(ctx.fs, request.source(), written)) {
-        r = ctx.fs.place_file(request.to_dir, temp, request.to_name, source.value, options);
+        // Flushed on its own: what the outside copy wrote is put in place now.
+        CopyOptions placed = options;
+        placed.flush = true;
+        r = ctx.fs.place_file(request.to_dir, temp, request.to_name, source.value, placed);
         if (settled(r))
             return;
     } else {
@@ -188,6 +199,16 @@ void Copy_file(TransferContext& ctx, const CopyRequest& request)
         ctx.fs.remove_file(written);
     }
     unable_to_copy(ctx, request, copy_note);
+}
+
+bool Commit_copy(TransferContext& ctx, const CopyRequest& request, const PendingCopy& pending)
+{
+    const CopyResult r = ctx.fs.commit_copy(pending, options_for(ctx, request));
+    if (r.ok())
+        return true;
+    unable_to_copy(
+        ctx, request, r.refusal != CopyRefusal::None ? refusal_reason(r, request) : report_error_text(r.error));
+    return false;
 }
 
 bool Copy_completed(const FileSystem& fs, const QString& source, const QString& destination)

@@ -23,11 +23,14 @@ struct CopyRequest {
     QString to_dir;
     QString to_name; // the other side's spelling for a pair's file
     CopyKind kind = CopyKind::OnlyIn;
-    // The file reaches the device before the copy counts as done; a bulk alignment of new files
-    // flushes the volume once instead.
+    // The file reaches the device before the copy counts as done.
     bool flush = true;
     // Between chunks, with the bytes of this file copied so far.
     std::function<void(qint64 done)> progress;
+    // When set, a bulk copy's: the new file is left under its temporary name, described here,
+    // for Commit_copy once the volume is flushed. It stays invalid when the file went into place
+    // at once (by the outside copy, which flushes it on its own).
+    PendingCopy* pending = nullptr;
 
     QString source() const { return from_dir + from_name; }
     QString destination() const { return to_dir + to_name; }
@@ -39,6 +42,10 @@ CopyRequest entry_copy(const TransferContext& ctx, int list_number, const QStrin
 // Copies as the request says and leaves the result in `ctx.copy_ok`. A refused or failed copy is
 // told to the person; an error no attempt can get past ends the program (then `ctx.ended`).
 void Copy_file(TransferContext& ctx, const CopyRequest& request);
+
+// Puts the deferred copy of `request` in place (FileSystem::commit_copy). A refusal or failure is
+// told to the person as for Copy_file; returns whether the file is in place.
+bool Commit_copy(TransferContext& ctx, const CopyRequest& request, const PendingCopy& pending);
 
 // True when `destination` exists and its modification time is at most 4 seconds from the
 // source's.

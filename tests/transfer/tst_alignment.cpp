@@ -86,6 +86,13 @@ private slots:
             QCOMPARE(p.mtime(1, n), p.mtime(2, n2));
         }
         QVERIFY(!p.on_disk(2).contains(u"n1"_qs)); // N1 was replaced, not joined by a twin
+        // A file goes in place only after a flush of its volume, and its name is flushed after.
+        bool synced = false;
+        for (const QString& f : std::as_const(p.fs.flushes)) {
+            QVERIFY2(!f.startsWith(u"rename") || synced, qPrintable(p.fs.flushes.join(u',')));
+            synced = f == u"sync" || (synced && f != u"dir");
+        }
+        QCOMPARE(p.fs.flushes.last(), u"dir"_qs);
         const int copied = int(aligned.count(u',')); // all but s.txt
         QVERIFY(shown.size() >= 2 && !shown.last().visible);
         const AlignProgress& full = shown.at(shown.size() - 2);
@@ -151,6 +158,23 @@ private slots:
         QCOMPARE(p.lists.list(1).count(), 5); // no list changes, no further file
         QCOMPARE(p.lists.list(5).names(), QStringList { u"s.txt"_qs });
         QVERIFY(!p.on_disk(2).contains(u"b.txt"_qs));
+    }
+
+    // The flush of a batch fails (a stick failing at write-back): nothing goes in place, no
+    // temporary file stays, the older copies and the entries stay, and the person is told.
+    void a_failed_flush_puts_nothing_in_place()
+    {
+        for (const int list : { 1, 3 }) {
+            TransferPair p;
+            fill(p);
+            const QStringList before = p.on_disk(2);
+            p.fs.fail_call(FaultyFileSystem::Op::Sync, 1, err_device_io);
+            bot_list_Click(p.ctx, list);
+            QCOMPARE(p.port.texts(), QStringList { u"ERROR 57: Device I/O error"_qs });
+            QCOMPARE(p.on_disk(2), before);
+            QVERIFY(p.read(2, u"n2"_qs) == "old" && p.lists.list(list).count() == (list == 1 ? 5 : 2));
+            QCOMPARE(p.lists.list(5).names(), QStringList { u"s.txt"_qs });
+        }
     }
 
     void auto_next_after_the_buttons()

@@ -4,7 +4,9 @@
 
 #include "platform/RealFileSystem.h"
 
+#include <QFile>
 #include <QHash>
+#include <QStringList>
 
 #include <array>
 
@@ -14,7 +16,8 @@ class FaultyFileSystem : public RealFileSystem {
 public:
     // List and Info read; the others change. AnyMutating counts every changing call, those without
     // an Op of their own included.
-    enum class Op { List, Info, CopyFile, RemoveFile, MakeDir, WriteFile, AnyMutating, Count_ };
+    // Sync: a flush of a whole volume (sync_volume).
+    enum class Op { List, Info, CopyFile, RemoveFile, MakeDir, WriteFile, Sync, AnyMutating, Count_ };
 
     // The `nth` call of `op` from now on (1 = the next one) does nothing and fails with the
     // program's error `error_number`. One such fault per `op`; arming it again replaces it.
@@ -29,6 +32,9 @@ public:
     // The next `times` renames of a copied file into place fail with the errno value `errnum`.
     void fail_rename_into_place(int errnum, int times = 1) { rename_fault_ = { errnum, times }; }
     int calls(Op op) const { return calls_[size_t(op)]; }
+    // What reached the disk, in order: "sync" (the volume), "dir" (a directory's entries), and
+    // "rename NAME" for every file put in place.
+    QStringList flushes;
     // Runs `hook` in delete_tree for every entry of a directory it has read, before it acts on it.
     void on_tree_entry(std::function<void(const QString& dir, const QString& name)> hook)
     {
@@ -70,6 +76,7 @@ public:
         }
         return Real::copy_into(from, d, n, o);
     }
+    FsError sync_volume(const QString& d) override { return failed(Op::Sync) ? due_ : Real::sync_volume(d); }
     FsError remove_file(const QString& p) override { return failed(Op::RemoveFile) ? due_ : Real::remove_file(p); }
     // Counts as a RemoveFile call.
     FsError remove_entry(const QString& d, const QString& n, bool any_case, bool to_trash) override
@@ -95,10 +102,17 @@ protected:
     int write_bytes(int fd, const char* data, std::size_t size, qint64 offset) override;
     // Failing writes need the bytes to pass through write_bytes.
     bool kernel_copy() const override { return write_fault_.times == 0; }
+    int flush_at(int dir_fd, bool whole_volume) override
+    {
+        flushes << QString::fromLatin1(whole_volume ? "sync" : "dir");
+        return Real::flush_at(dir_fd, whole_volume);
+    }
     int rename_at(int dir_fd, const char* from, const char* to, unsigned flags) override
     {
-        if (rename_fault_.times == 0)
+        if (rename_fault_.times == 0) {
+            flushes << QStringLiteral("rename ") + QFile::decodeName(to);
             return Real::rename_at(dir_fd, from, to, flags);
+        }
         --rename_fault_.times;
         return rename_fault_.errnum;
     }
