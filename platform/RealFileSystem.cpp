@@ -204,76 +204,11 @@ QString spelling_at(int dfd, const QString& name)
     return best;
 }
 
-// The file a write to `path` replaces: the path itself, or the file a symbolic link points to, so
-// the link stays a link (it takes part as that file).
-QByteArray write_target(const QByteArray& path)
-{
-    struct stat st { };
-    if (::lstat(path.constData(), &st) == 0 && S_ISLNK(st.st_mode) && ::stat(path.constData(), &st) == 0
-        && S_ISREG(st.st_mode)) {
-        if (char* real = ::realpath(path.constData(), nullptr)) {
-            QByteArray r(real);
-            std::free(real);
-            return r;
-        }
-    }
-    return path;
-}
-
 mode_t new_file_mode()
 {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return 0666 & ~mask;
-}
-
-// So that the rename itself survives a power cut; some file systems cannot, which is harmless.
-void sync_dir(const QByteArray& dir)
-{
-    const int fd = open_retry(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-// Writes a new hidden file beside `target` with `fill`, flushes it, gives it `times` (when set), and
-// renames it over `target`. Any failure removes the new file and leaves `target` as it was.
-// `shown` is the path errors are reported for.
-FsError replace_file(const QString& shown, const QByteArray& target, mode_t mode, const timespec* times,
-    const std::function<FsError(int)>& fill)
-{
-    // Renaming over a link to a directory would replace the link; a directory is never a file's
-    // destination.
-    struct stat st { };
-    if (::stat(target.constData(), &st) == 0 && S_ISDIR(st.st_mode))
-        return make_error(err_path_file_access);
-    const QByteArray dir = dir_of(target);
-    QByteArray temp = dir + "/.tandrel-tmp-XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
-        return error_from_errno(errno, shown);
-    Fd out(fd);
-    auto fail = [&](const FsError& e) {
-        out.close();
-        ::unlink(temp.constData());
-        return e;
-    };
-    // Best effort: some volumes (FAT) have no modes to set.
-    ::fchmod(fd, mode);
-    if (FsError e = fill(fd))
-        return fail(e);
-    // Volumes without a flush of their own report EINVAL or ENOTSUP; there is nothing more to do.
-    if (::fsync(fd) != 0 && errno != EINVAL && errno != ENOTSUP && errno != ENOSYS)
-        return fail(error_from_errno(errno, shown));
-    if (times && ::futimens(fd, times) != 0)
-        return fail(error_from_errno(errno, shown));
-    if (out.close() != 0)
-        return fail(error_from_errno(errno, shown));
-    if (::rename(temp.constData(), target.constData()) != 0)
-        return fail(error_from_errno(errno, shown));
-    sync_dir(dir);
-    return {};
 }
 
 } // namespace
@@ -847,15 +782,62 @@ Result<QByteArray> RealFileSystem::read_file_head(const QString& path, qint64 ma
 FsError RealFileSystem::write_file(const QString& path, const QByteArray& data)
 {
     QByteArray native;
-    if (!native_path(path, native))
+    if (!native_path(without_final_separator(path), native))
         return bad_name();
-    const QByteArray target = write_target(native);
+    const qsizetype cut = native.lastIndexOf('/');
+    const QByteArray leaf = native.mid(cut + 1);
+    if (leaf.isEmpty() || leaf == "." || leaf == "..")
+        return bad_name();
+    const Fd dir(open_retry(dir_of(native).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir.valid())
+        return error_from_errno(errno, path);
+    // The name itself is never followed: a link planted there would have the write land on
+    // whatever it points to, and a pipe or a device is no file to replace.
     struct stat st { };
-    const mode_t mode = ::stat(target.constData(), &st) == 0 ? st.st_mode & 0777 : new_file_mode();
-    return replace_file(path, target, mode, nullptr, [&](int out) -> FsError {
-        const int err = write_bytes(out, data.constData(), size_t(data.size()), 0);
-        return err ? error_from_errno(err, path) : FsError {};
-    });
+    mode_t mode = new_file_mode();
+    if (::fstatat(dir.get(), leaf.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (!S_ISREG(st.st_mode)) {
+            FsError e = make_error(err_path_file_access);
+            e.description += S_ISLNK(st.st_mode) ? QStringLiteral(": a link stands there, and it is not followed")
+                                                 : QStringLiteral(": something other than a plain file stands there");
+            e.path = path;
+            return e;
+        }
+        mode = st.st_mode & 07777;
+    } else if (errno != ENOENT) {
+        return error_from_errno(errno, path);
+    }
+
+    QByteArray temp;
+    Fd out;
+    for (int attempt = 0; attempt < 100 && !out.valid(); ++attempt) {
+        temp = QFile::encodeName(temp_name());
+        out = Fd(::openat(dir.get(), temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+        if (!out.valid() && errno != EEXIST && errno != EINTR)
+            return error_from_errno(errno, path);
+    }
+    if (!out.valid())
+        return error_from_errno(EEXIST, path);
+    auto fail = [&](const FsError& e) {
+        out.close();
+        ::unlinkat(dir.get(), temp.constData(), 0);
+        return e;
+    };
+    // Best effort: some volumes (FAT) have no modes to set.
+    ::fchmod(out.get(), mode);
+    if (const int err = write_bytes(out.get(), data.constData(), size_t(data.size()), 0))
+        return fail(error_from_errno(err, path));
+    // Volumes without a flush of their own report EINVAL or ENOTSUP; there is nothing more to do.
+    if (::fsync(out.get()) != 0 && errno != EINVAL && errno != ENOTSUP && errno != ENOSYS)
+        return fail(error_from_errno(errno, path));
+    if (out.close() != 0)
+        return fail(error_from_errno(errno, path));
+    // Whatever stands at the name now is replaced as an entry, never written through.
+    if (::renameat(dir.get(), temp.constData(), dir.get(), leaf.constData()) != 0)
+        return fail(error_from_errno(errno, path));
+    // So that the rename itself survives a power cut; some file systems cannot, which is harmless.
+    ::fsync(dir.get());
+    return {};
 }
 
 FsError RealFileSystem::append_file(const QString& path, const QByteArray& data)

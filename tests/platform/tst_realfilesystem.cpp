@@ -109,6 +109,16 @@ private slots:
         QVERIFY(!faulty.write_file(dst, "replacement").failed()); // the fault was for one file
         QVERIFY(!fs_.append_file(dst, " + more").failed());
         QCOMPARE(fs_.read_file(dst).value, QByteArray("replacement + more"));
+
+        // A write by name never lands where a link planted at that name points, nor in a pipe.
+        QVERIFY(make_file(d_ + u"victim", "theirs"));
+        link("victim", u"planted"_qs);
+        QCOMPARE(::mkfifo(native(d_ + u"pipe").constData(), 0600), 0);
+        for (const QString& name : { u"planted"_qs, u"pipe"_qs })
+            QCOMPARE(fs_.write_file(d_ + name, "report").path, d_ + name);
+        QCOMPARE(fs_.read_file(d_ + u"victim").value, QByteArray("theirs"));
+        QVERIFY(fs_.info(d_ + u"planted").value.is_link);
+        QCOMPARE(entries(d_).size(), 4);
     }
 
     void names_cases_and_links_on_removal()
