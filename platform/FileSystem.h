@@ -161,8 +161,8 @@ public:
     // directory). The directory is opened once and every step works relative to it, so nothing
     // swapped into the path on the way can redirect the removal; a link goes, never its target.
     // With `any_case`, a name missing as spelled stands for the spelling that exists ignoring
-    // case (the first in name order). With `to_trash`, the entry goes to the desktop trash, and is
-    // deleted where no trash can take it.
+    // case (the first in name order). With `to_trash`, the entry goes to the desktop trash; where
+    // no trash can take it, it stays and the error has `no_trash` set (never deleted instead).
     virtual FsError remove_entry(const QString& dir, const QString& name, bool any_case, bool to_trash) = 0;
     virtual FsError make_dir(const QString& path) = 0;
     // Removes an empty directory, or a symbolic link to a directory (never its target).

@@ -529,12 +529,16 @@ FsError RealFileSystem::remove_entry(const QString& dir, const QString& name, bo
     if (S_ISDIR(st.st_mode))
         return error_from_errno(EISDIR, dir_path + name);
     if (to_trash) {
-        // The trash takes a path, not a descriptor: it is used only while it still names the
-        // entry just looked at. Whatever it moves stays in the trash, so nothing is lost even then.
-        const QString path = dir_path + spelled;
-        struct stat now { };
-        if (::lstat(QFile::encodeName(path).constData(), &now) == 0 && same_file(now, st) && move_to_trash(path))
+        const TrashResult r = move_to_trash(dfd, leaf, st);
+        if (r.outcome == TrashResult::Moved)
             return {};
+        if (r.outcome == TrashResult::Failed)
+            return error_from_errno(r.errnum, dir_path + spelled);
+        FsError e = make_error(err_path_file_access);
+        e.description = QStringLiteral("No trash can take it (") + r.why + u')';
+        e.path = dir_path + spelled;
+        e.no_trash = true;
+        return e;
     }
     return ::unlinkat(dfd, leaf.constData(), 0) == 0 ? FsError {} : error_from_errno(errno, dir_path + name);
 }

@@ -85,8 +85,8 @@ void list_drag_drop(TransferContext& ctx, int source, int target, const QString&
             break;
         to_list.add(name);
         // Only now that the copy is complete and on the device.
-        if (const FsError e
-            = delete_entry_file(ctx.fs, request.from_dir, request.from_name, ctx.to_trash(), Spelling::ThisSide))
+        if (const FsError e = delete_entry_file(
+                ctx.fs, request.from_dir, request.from_name, ctx.to_trash(), Spelling::ThisSide, &ctx.port))
             return error(e);
         from_list.remove(name);
         break;
@@ -100,7 +100,7 @@ void list_drag_drop(TransferContext& ctx, int source, int target, const QString&
                 + QStringLiteral(" is no longer there. Compare again to see the new state."));
         // Entries of lists 3 to 5 are spelled as in dir 1.
         const Spelling spelling = rule.side == 1 ? Spelling::ThisSide : Spelling::OtherSide;
-        if (const FsError e = delete_entry_file(ctx.fs, delete_dir, name, ctx.to_trash(), spelling))
+        if (const FsError e = delete_entry_file(ctx.fs, delete_dir, name, ctx.to_trash(), spelling, &ctx.port))
             return error(e);
         ctx.clear_free_space_labels();
         from_list.remove(name);
