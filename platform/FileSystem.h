@@ -213,6 +213,10 @@ public:
     // a file with other names (hard links), or to a pipe or device (error 75).
     virtual FsError append_file(const QString& path, const QByteArray& data) = 0;
 
+    // The bytes the user's desktop trash keeps on the volume that holds `dir`, where that volume
+    // is not the home folder's; 0 when it has none.
+    virtual qint64 trash_bytes(const QString& dir) const = 0;
+
     // The ready, real volumes (no pseudo file systems), sorted by root.
     virtual QVector<Volume> volumes() const = 0;
     // The root of the volume that holds `path`.

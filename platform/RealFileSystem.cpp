@@ -1010,6 +1010,11 @@ FsError RealFileSystem::append_file(const QString& path, const QByteArray& data)
     return out.close() == 0 ? FsError {} : error_from_errno(errno, path);
 }
 
+qint64 RealFileSystem::trash_bytes(const QString& dir) const
+{
+    return volume_trash_bytes(dir);
+}
+
 QVector<Volume> RealFileSystem::volumes() const
 {
     static const QList<QByteArray> pseudo = {

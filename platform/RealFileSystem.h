@@ -42,6 +42,7 @@ public:
     FsError write_file(const QString& path, const QByteArray& data) override;
     FsError append_file(const QString& path, const QByteArray& data) override;
 
+    qint64 trash_bytes(const QString& dir) const override;
     QVector<Volume> volumes() const override;
     QString volume_root(const QString& path) const override;
     QString current_dir() const override;
