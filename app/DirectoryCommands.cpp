@@ -93,6 +93,7 @@ void DirectoryCommands::m_create_dir()
 {
     DirPane& pane = chosen_pane();
     const QString dir = pane.Path();
+    const Result<HeldDir> held = fs_.hold_dir(dir);
     const std::optional<QString> answer = port_.input_box(QStringLiteral("Name of subdirectory?\n(in ") + dir + u')',
         QStringLiteral("Creating subdirectory of ") + dir, {});
     if (!answer)
@@ -113,7 +114,7 @@ void DirectoryCommands::m_create_dir()
         report_error(make_error(err_file_exists));
         return;
     }
-    if (const FsError e = fs_.make_dir(path)) {
+    if (const FsError e = held.ok() ? fs_.make_dir_in(held.value, name) : held.error) {
         report_error(e);
         return;
     }
@@ -125,6 +126,7 @@ void DirectoryCommands::m_rename_dir()
 {
     DirPane& pane = chosen_pane();
     const QString dir = pane.Path();
+    const Result<HeldDir> held = fs_.hold_dir(dir);
     const std::optional<QString> answer = port_.input_box(
         QStringLiteral("New name of directory?\n(currently ") + dir + u')', QStringLiteral("Renaming ") + dir, {});
     if (!answer)
@@ -150,7 +152,7 @@ void DirectoryCommands::m_rename_dir()
         report_error(make_error(err_file_exists));
         return;
     }
-    if (const FsError e = fs_.rename(dir, target)) {
+    if (const FsError e = held.ok() ? fs_.rename_held(held.value, target) : held.error) {
         report_error(e);
         return;
     }
@@ -182,14 +184,32 @@ void DirectoryCommands::m_delete_dir()
             + QStringLiteral(" cannot be deleted while the other pane shows it or a directory inside it."));
         return;
     }
-    const Answer sure = port_.ask(QStringLiteral("Are you sure you want to delete directory ") + dir + u'?',
-        MsgButtons::YesNo, Answer::No, MsgIcon::Question, app_title());
-    if (sure != Answer::Yes)
+    const Result<HeldDir> held = fs_.hold_dir(dir);
+    if (!held.ok()) {
+        report_error(held.error);
+        return;
+    }
+    const bool to_trash = !delete_to_trash || delete_to_trash();
+    const QString question = to_trash
+        ? QStringLiteral("Are you sure you want to move directory ") + dir + QStringLiteral(" to the trash?")
+        : QStringLiteral("Are you sure you want to delete directory ") + dir + QStringLiteral("?");
+    if (port_.ask(question, MsgButtons::YesNo, Answer::No, MsgIcon::Question, app_title()) != Answer::Yes)
         return;
 
     port_.set_busy(true);
-    const FsError e = fs_.delete_tree(dir);
+    FsError e = fs_.delete_held_tree(held.value, to_trash);
     port_.set_busy(false);
+    // Nothing is deleted for good without the person saying so.
+    if (e.no_trash
+        && port_.ask(e.path + QStringLiteral(": ") + e.description + QStringLiteral(".\nDelete it for good?"),
+               MsgButtons::YesNo, Answer::No, MsgIcon::Exclamation, app_title())
+            == Answer::Yes) {
+        port_.set_busy(true);
+        e = fs_.delete_held_tree(held.value, false);
+        port_.set_busy(false);
+    } else if (e.no_trash) {
+        return;
+    }
     if (e) {
         report_error(e);
         // What was deleted stays deleted; the panes and the lists show what is left.

@@ -19,6 +19,8 @@ public:
     int popup_dir_pane = 0;
     // Called when a command changed files on disk that the panes' file lists may show.
     std::function<void()> files_changed;
+    // Whether "Delete directory" moves the directory to the desktop trash; on when unset.
+    std::function<bool()> delete_to_trash;
 
     // A cancelled input box ends a command without a word; a blank answer, a name that cannot
     // be one, a name already taken (also in another case) gets a message and changes nothing.
@@ -27,8 +29,12 @@ public:
     // moves it there. The other pane follows when it showed the directory or one inside it.
     void m_rename_dir();
     // Refuses a volume root and a directory that is or holds the one shown in the other pane.
-    // After a deletion the pane shows the parent directory; after one that failed part-way, the
-    // message names the path and the cause, and both panes and the lists are read again.
+    // While "delete to trash" is on the directory goes to the trash whole (and where no trash can
+    // take it, only after a second Yes). After a deletion the pane shows the parent directory;
+    // after one that failed part-way, the message names the path and the cause, and both panes
+    // and the lists are read again.
+    // All three commands act on the directory the pane showed when they started: when its path
+    // leads elsewhere by the time the person has answered, they refuse and change nothing.
     void m_delete_dir();
     // Re-reads the subdirectories of both panes.
     void m_refresh();

@@ -71,6 +71,7 @@ MainController::MainController(FileSystem& fs, UserPort& port, SettingsStore& se
         pane2_.refresh_files();
         show_file_lists();
     };
+    dir_commands_.delete_to_trash = [this] { return state_.delete_to_trash_checked(); };
 }
 
 bool MainController::option_value(const QString& stored)

@@ -23,6 +23,8 @@ struct FsError {
     int number = err_none;
     QString description;
     QString path {};
+    // A deletion to the trash found no trash that could take the entry, and left it where it was.
+    bool no_trash = false;
 
     bool failed() const { return number != err_none; }
     explicit operator bool() const { return failed(); }

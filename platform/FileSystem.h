@@ -9,6 +9,7 @@
 #include <QVector>
 
 #include <functional>
+#include <memory>
 
 // What one lookup of a path says. Times are seconds since the epoch, truncated to whole seconds.
 struct FileInfo {
@@ -117,6 +118,16 @@ struct CopyResult {
     bool ok() const { return !error.failed(); }
 };
 
+// A directory as a command found it when it started: its parent held open, its name there and its
+// identity (device and inode). The steps after a question act on that directory or on nothing, even
+// when a folder on its path was swapped for a link while the question was up.
+struct HeldDir {
+    QString path; // as the command was given it, without a final separator
+    quint64 device = 0, inode = 0;
+    std::shared_ptr<const void> handle; // the open descriptors (see RealFileSystem)
+    bool held() const { return handle != nullptr; }
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -190,8 +201,8 @@ public:
     // directory). The directory is opened once and every step works relative to it, so nothing
     // swapped into the path on the way can redirect the removal; a link goes, never its target.
     // With `any_case`, a name missing as spelled stands for the spelling that exists ignoring
-    // case (the first in name order). With `to_trash`, the entry goes to the desktop trash, and is
-    // deleted where no trash can take it.
+    // case (the first in name order). With `to_trash`, the entry goes to the desktop trash; where
+    // no trash can take it, it stays and the error has `no_trash` set (never deleted instead).
     virtual FsError remove_entry(const QString& dir, const QString& name, bool any_case, bool to_trash) = 0;
     virtual FsError make_dir(const QString& path) = 0;
     // Removes an empty directory, or a symbolic link to a directory (never its target).
@@ -204,6 +215,17 @@ public:
     // deleted. A missing path is no error. Stops at the first failure, with the path that failed
     // in the error; what was deleted stays deleted.
     virtual FsError delete_tree(const QString& path) = 0;
+
+    // Holds the directory at `path` (or the link to one standing there) for the commands below.
+    virtual Result<HeldDir> hold_dir(const QString& path) const = 0;
+    // Each of these first checks that `dir.path` still leads to the held directory and refuses
+    // (error 75) when it does not. delete_held_tree deletes it by delete_tree's rules, working from
+    // the held parent; with `to_trash` it goes to the desktop trash whole, in one rename, or, where
+    // no trash can take it, stays with `no_trash` set in the error. make_dir_in makes the
+    // subdirectory `name` in it; rename_held renames or moves it to `to`, never over an entry.
+    virtual FsError delete_held_tree(const HeldDir& dir, bool to_trash) = 0;
+    virtual FsError make_dir_in(const HeldDir& dir, const QString& name) = 0;
+    virtual FsError rename_held(const HeldDir& dir, const QString& to) = 0;
 
     virtual Result<QByteArray> read_file(const QString& path) const = 0;
     // The first `max_bytes` of a file (a negative number: all of it), without reading the rest.
@@ -219,6 +241,10 @@ public:
     // Appends to a plain file of its own, created when missing: never through a symbolic link, to
     // a file with other names (hard links), or to a pipe or device (error 75).
     virtual FsError append_file(const QString& path, const QByteArray& data) = 0;
+
+    // The bytes the user's desktop trash keeps on the volume that holds `dir`, where that volume
+    // is not the home folder's; 0 when it has none.
+    virtual qint64 trash_bytes(const QString& dir) const = 0;
 
     // The ready, real volumes (no pseudo file systems), sorted by root.
     virtual QVector<Volume> volumes() const = 0;

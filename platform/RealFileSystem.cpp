@@ -205,77 +205,11 @@ QString spelling_at(int dfd, const QString& name)
     return best;
 }
 
-// The file a write to `path` replaces: the path itself, or the file a symbolic link points to, so
-// the link stays a link (it takes part as that file).
-QByteArray write_target(const QByteArray& path)
-{
-    struct stat st { };
-    if (::lstat(path.constData(), &st) == 0 && S_ISLNK(st.st_mode) && ::stat(path.constData(), &st) == 0
-        && S_ISREG(st.st_mode)) {
-        if (char* real = ::realpath(path.constData(), nullptr)) {
-            QByteArray r(real);
-            std::free(real);
-            return r;
-        }
-    }
-    return path;
-}
-
 mode_t new_file_mode()
 {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return 0666 & ~mask;
-}
-
-// So that the rename itself survives a power cut; some file systems cannot, which is harmless.
-void sync_dir(const QByteArray& dir)
-{
-    const int fd = open_retry(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-// Writes a new hidden file beside `target` with `fill`, flushes it, gives it `times` (when set), and
-// renames it over `target`. Any failure removes the new file and leaves `target` as it was.
-// `shown` is the path errors are reported for.
-FsError replace_file(const QString& shown, const QByteArray& target, mode_t mode, const timespec* times,
-    const std::function<FsError(int)>& fill)
-{
-    // Renaming over a link to a directory would replace the link; a directory is never a file's
-    // destination.
-    struct stat st { };
-    if (::stat(target.constData(), &st) == 0 && S_ISDIR(st.st_mode))
-        return make_error(err_path_file_access);
-    const QByteArray dir = dir_of(target);
-    QByteArray temp = dir + "/.tandrel-tmp-XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
-        return error_from_errno(errno, shown);
-    Fd out(fd);
-    ::flock(fd, LOCK_EX | LOCK_NB); // ours while it is written: see the copies' temporary files
-    auto fail = [&](const FsError& e) {
-        out.close();
-        ::unlink(temp.constData());
-        return e;
-    };
-    // Best effort: some volumes (FAT) have no modes to set.
-    ::fchmod(fd, mode);
-    if (FsError e = fill(fd))
-        return fail(e);
-    // Volumes without a flush of their own report EINVAL or ENOTSUP; there is nothing more to do.
-    if (::fsync(fd) != 0 && errno != EINVAL && errno != ENOTSUP && errno != ENOSYS)
-        return fail(error_from_errno(errno, shown));
-    if (times && ::futimens(fd, times) != 0)
-        return fail(error_from_errno(errno, shown));
-    if (out.close() != 0)
-        return fail(error_from_errno(errno, shown));
-    if (::rename(temp.constData(), target.constData()) != 0)
-        return fail(error_from_errno(errno, shown));
-    sync_dir(dir);
-    return {};
 }
 
 } // namespace
@@ -572,6 +506,73 @@ FsError RealFileSystem::remove_file(const QString& path)
     return ::unlink(native.constData()) == 0 ? FsError {} : error_from_errno(errno, path);
 }
 
+namespace {
+
+FsError failure(int errnum, const QString& at)
+{
+    FsError e = error_from_errno(errnum, at);
+    e.path = at;
+    return e;
+}
+
+FsError refusal(int number, const QString& why, const QString& at)
+{
+    FsError e = make_error(number);
+    e.description += QStringLiteral(": ") + why;
+    e.path = at;
+    return e;
+}
+
+FsError no_longer_held(const QString& at)
+{
+    return refusal(err_path_file_access, QStringLiteral("it is no longer the directory the command started on"), at);
+}
+
+FsError from_trash(const TrashResult& r, const QString& at)
+{
+    if (r.outcome == TrashResult::Moved)
+        return {};
+    if (r.outcome == TrashResult::Failed)
+        return error_from_errno(r.errnum, at);
+    FsError e = make_error(err_path_file_access);
+    e.description = QStringLiteral("No trash can take it (") + r.why + u')';
+    e.path = at;
+    e.no_trash = true;
+    return e;
+}
+
+// What a HeldDir holds open: the parent, and the directory itself (through the link, when a link
+// to a directory stands at the name).
+struct Held {
+    Fd parent;
+    Fd self;
+    QByteArray leaf; // empty for the root
+    bool is_link = false;
+};
+
+const Held* held_of(const HeldDir& dir)
+{
+    return static_cast<const Held*>(dir.handle.get());
+}
+
+// True when the held parent still has the held entry under its name, and the path, looked up now,
+// leads to that same entry.
+bool still_held(const HeldDir& dir)
+{
+    const Held* h = held_of(dir);
+    if (!h || h->leaf.isEmpty())
+        return false;
+    struct stat st { };
+    if (::fstatat(h->parent.get(), h->leaf.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 || st.st_dev != dir.device
+        || st.st_ino != dir.inode)
+        return false;
+    QByteArray native;
+    return native_path(dir.path, native) && ::lstat(native.constData(), &st) == 0 && st.st_dev == dir.device
+        && st.st_ino == dir.inode;
+}
+
+} // namespace
+
 FsError RealFileSystem::remove_entry(const QString& dir, const QString& name, bool any_case, bool to_trash)
 {
     const QString dir_path = with_final_separator(dir);
@@ -598,12 +599,7 @@ FsError RealFileSystem::remove_entry(const QString& dir, const QString& name, bo
     if (S_ISDIR(st.st_mode))
         return error_from_errno(EISDIR, dir_path + name);
     if (to_trash) {
-        // The trash takes a path, not a descriptor: it is used only while it still names the
-        // entry just looked at. Whatever it moves stays in the trash, so nothing is lost even then.
-        const QString path = dir_path + spelled;
-        struct stat now { };
-        if (::lstat(QFile::encodeName(path).constData(), &now) == 0 && same_file(now, st) && move_to_trash(path))
-            return {};
+        return from_trash(move_to_trash(dfd, leaf, st), dir_path + spelled);
     }
     return ::unlinkat(dfd, leaf.constData(), 0) == 0 ? FsError {} : error_from_errno(errno, dir_path + name);
 }
@@ -667,41 +663,127 @@ FsError RealFileSystem::delete_tree(const QString& path)
         return {};
     if (!native_path(top_path, native))
         return bad_name();
-    auto failure = [](int errnum, const QString& at) {
-        FsError e = error_from_errno(errnum, at);
-        e.path = at;
-        return e;
-    };
-    auto refusal = [](const QString& why, const QString& at) {
-        FsError e = make_error(err_permission_denied);
-        e.description += QStringLiteral(": ") + why;
-        e.path = at;
-        return e;
-    };
-
+    const QByteArray leaf = native.mid(native.lastIndexOf('/') + 1);
+    if (leaf.isEmpty())
+        return refusal(err_permission_denied, QStringLiteral("it is the root of a volume"), top_path);
+    const Fd parent(open_retry(dir_of(native).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     struct stat st { };
-    if (::lstat(native.constData(), &st) != 0)
+    if (!parent.valid() || ::fstatat(parent.get(), leaf.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT || errno == ENOTDIR ? FsError {} : failure(errno, top_path);
     if (S_ISLNK(st.st_mode))
-        return ::unlink(native.constData()) == 0 ? FsError {} : failure(errno, top_path);
+        return ::unlinkat(parent.get(), leaf.constData(), 0) == 0 ? FsError {} : failure(errno, top_path);
     if (!S_ISDIR(st.st_mode))
         return {};
+    return delete_tree_at(parent.get(), leaf, top_path, st.st_dev, st.st_ino);
+}
 
+Result<HeldDir> RealFileSystem::hold_dir(const QString& path) const
+{
+    Result<HeldDir> r;
+    r.value.path = without_final_separator(path);
+    QByteArray native;
+    if (r.value.path.isEmpty() || !native_path(r.value.path, native)) {
+        r.error = bad_name();
+        return r;
+    }
+    auto h = std::make_shared<Held>();
+    h->leaf = native.mid(native.lastIndexOf('/') + 1);
+    struct stat st { };
+    if (!h->leaf.isEmpty()) {
+        h->parent = Fd(open_retry(dir_of(native).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!h->parent.valid() || ::fstatat(h->parent.get(), h->leaf.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            r.error = error_from_errno(errno, r.value.path);
+            return r;
+        }
+        h->is_link = S_ISLNK(st.st_mode);
+        h->self = Fd(::openat(h->parent.get(), h->leaf.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    } else {
+        h->self = Fd(open_retry("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    }
+    if (!h->self.valid() || (h->leaf.isEmpty() && ::fstat(h->self.get(), &st) != 0)) {
+        r.error = error_from_errno(errno, r.value.path);
+        return r;
+    }
+    r.value.device = st.st_dev;
+    r.value.inode = st.st_ino;
+    r.value.handle = std::move(h);
+    return r;
+}
+
+FsError RealFileSystem::delete_held_tree(const HeldDir& dir, bool to_trash)
+{
+    if (!still_held(dir))
+        return no_longer_held(dir.path);
+    const Held& h = *held_of(dir);
+    struct stat st { };
+    if (::fstatat(h.parent.get(), h.leaf.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return failure(errno, dir.path);
+    if (to_trash)
+        return from_trash(move_to_trash(h.parent.get(), h.leaf, st), dir.path);
+    if (h.is_link)
+        return ::unlinkat(h.parent.get(), h.leaf.constData(), 0) == 0 ? FsError {} : failure(errno, dir.path);
+    return delete_tree_at(h.parent.get(), h.leaf, dir.path, dir.device, dir.inode);
+}
+
+FsError RealFileSystem::make_dir_in(const HeldDir& dir, const QString& name)
+{
+    QByteArray leaf;
+    if (name.isEmpty() || name.contains(path_separator) || name == u"." || name == u".." || !native_path(name, leaf))
+        return bad_name();
+    const Held* h = held_of(dir);
+    // The root has no parent to hold: its descriptor is the root all the same.
+    if (!h || (!h->leaf.isEmpty() && !still_held(dir)))
+        return no_longer_held(dir.path);
+    const QString shown = with_final_separator(dir.path) + name;
+    return ::mkdirat(h->self.get(), leaf.constData(), 0777) == 0 ? FsError {} : error_from_errno(errno, shown);
+}
+
+FsError RealFileSystem::rename_held(const HeldDir& dir, const QString& to)
+{
+    QByteArray target;
+    if (!native_path(without_final_separator(to), target))
+        return bad_name();
+    const QByteArray to_leaf = target.mid(target.lastIndexOf('/') + 1);
+    if (to_leaf.isEmpty() || to_leaf == "." || to_leaf == "..")
+        return bad_name();
+    if (!still_held(dir))
+        return no_longer_held(dir.path);
+    const Held& h = *held_of(dir);
+    const Fd to_dir(open_retry(dir_of(target).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!to_dir.valid())
+        return error_from_errno(errno, to);
+    // Never over an existing entry: a rename that silently replaced a folder would lose it.
+    if (::renameat2(h.parent.get(), h.leaf.constData(), to_dir.get(), to_leaf.constData(), RENAME_NOREPLACE) == 0)
+        return {};
+    int err = errno;
+    if (err == EEXIST || err == EINVAL || err == ENOSYS || err == ENOTSUP) {
+        struct stat there { };
+        const bool exists = ::fstatat(to_dir.get(), to_leaf.constData(), &there, AT_SYMLINK_NOFOLLOW) == 0;
+        // On a volume that ignores case, the "existing" destination of a change of case is the
+        // directory itself.
+        const bool case_change = exists && there.st_dev == dir.device && there.st_ino == dir.inode;
+        if (!exists || case_change)
+            err = ::renameat(h.parent.get(), h.leaf.constData(), to_dir.get(), to_leaf.constData()) == 0 ? 0 : errno;
+        else
+            err = EEXIST;
+    }
+    return err == 0 ? FsError {} : error_from_errno(err, to);
+}
+
+FsError RealFileSystem::delete_tree_at(
+    int parent, const QByteArray& leaf, const QString& top_path, quint64 device, quint64 inode)
+{
     // Everything below is reached from the descriptor of its own directory, so no name met on the
     // way is ever looked up again as a path: a directory swapped for a link after it was listed is
     // opened with O_NOFOLLOW and refused, and then removed as the link it has become.
-    Fd cur(open_retry(native.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    Fd cur(::openat(parent, leaf.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     struct stat top { };
     if (!cur.valid() || ::fstat(cur.get(), &top) != 0)
         return failure(errno, top_path);
+    if (top.st_dev != device || top.st_ino != inode)
+        return no_longer_held(top_path);
     if (is_mount_root(cur.get()))
-        return refusal(QStringLiteral("it is the root of a volume"), top_path);
-    // The parent stays open: the top is removed from it at the end, once it is known to be the
-    // directory that was emptied.
-    const QByteArray leaf = native.mid(native.lastIndexOf('/') + 1);
-    const Fd parent(open_retry(dir_of(native).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!parent.valid())
-        return failure(errno, top_path);
+        return refusal(err_permission_denied, QStringLiteral("it is the root of a volume"), top_path);
     const MountId top_mount = mount_id(cur.get());
 
     // One frame per directory entered: its entries are read once, up front, so that only the
@@ -763,7 +845,8 @@ FsError RealFileSystem::delete_tree(const QString& path)
             if (::fstat(child.get(), &child_st) != 0)
                 return failure(errno, shown(depth, e.name));
             if (!on_mount_of(child.get(), child_st, top.st_dev, top_mount))
-                return refusal(QStringLiteral("another volume is mounted there"), shown(depth, e.name));
+                return refusal(
+                    err_permission_denied, QStringLiteral("another volume is mounted there"), shown(depth, e.name));
             if (const FsError err = enter(std::move(child), child_st, e.name))
                 return err;
             continue;
@@ -775,11 +858,11 @@ FsError RealFileSystem::delete_tree(const QString& path)
             cur.close();
             stack.pop_back();
             struct stat now { };
-            if (::fstatat(parent.get(), leaf.constData(), &now, AT_SYMLINK_NOFOLLOW) != 0)
+            if (::fstatat(parent, leaf.constData(), &now, AT_SYMLINK_NOFOLLOW) != 0)
                 return errno == ENOENT ? FsError {} : failure(errno, top_path);
             if (!same_file(now, top))
                 return failure(EXDEV, top_path);
-            return ::unlinkat(parent.get(), leaf.constData(), AT_REMOVEDIR) == 0 || errno == ENOENT
+            return ::unlinkat(parent, leaf.constData(), AT_REMOVEDIR) == 0 || errno == ENOENT
                 ? FsError {}
                 : failure(errno, top_path);
         }
@@ -851,15 +934,62 @@ Result<QByteArray> RealFileSystem::read_file_head(const QString& path, qint64 ma
 FsError RealFileSystem::write_file(const QString& path, const QByteArray& data)
 {
     QByteArray native;
-    if (!native_path(path, native))
+    if (!native_path(without_final_separator(path), native))
         return bad_name();
-    const QByteArray target = write_target(native);
+    const qsizetype cut = native.lastIndexOf('/');
+    const QByteArray leaf = native.mid(cut + 1);
+    if (leaf.isEmpty() || leaf == "." || leaf == "..")
+        return bad_name();
+    const Fd dir(open_retry(dir_of(native).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir.valid())
+        return error_from_errno(errno, path);
+    // The name itself is never followed: a link planted there would have the write land on
+    // whatever it points to, and a pipe or a device is no file to replace.
     struct stat st { };
-    const mode_t mode = ::stat(target.constData(), &st) == 0 ? st.st_mode & 0777 : new_file_mode();
-    return replace_file(path, target, mode, nullptr, [&](int out) -> FsError {
-        const int err = write_bytes(out, data.constData(), size_t(data.size()), 0);
-        return err ? error_from_errno(err, path) : FsError {};
-    });
+    mode_t mode = new_file_mode();
+    if (::fstatat(dir.get(), leaf.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (!S_ISREG(st.st_mode)) {
+            FsError e = make_error(err_path_file_access);
+            e.description += S_ISLNK(st.st_mode) ? QStringLiteral(": a link stands there, and it is not followed")
+                                                 : QStringLiteral(": something other than a plain file stands there");
+            e.path = path;
+            return e;
+        }
+        mode = st.st_mode & 07777;
+    } else if (errno != ENOENT) {
+        return error_from_errno(errno, path);
+    }
+
+    QByteArray temp;
+    Fd out;
+    for (int attempt = 0; attempt < 100 && !out.valid(); ++attempt) {
+        temp = QFile::encodeName(temp_name());
+        out = Fd(::openat(dir.get(), temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+        if (!out.valid() && errno != EEXIST && errno != EINTR)
+            return error_from_errno(errno, path);
+    }
+    if (!out.valid())
+        return error_from_errno(EEXIST, path);
+    auto fail = [&](const FsError& e) {
+        out.close();
+        ::unlinkat(dir.get(), temp.constData(), 0);
+        return e;
+    };
+    // Best effort: some volumes (FAT) have no modes to set.
+    ::fchmod(out.get(), mode);
+    if (const int err = write_bytes(out.get(), data.constData(), size_t(data.size()), 0))
+        return fail(error_from_errno(err, path));
+    // Volumes without a flush of their own report EINVAL or ENOTSUP; there is nothing more to do.
+    if (::fsync(out.get()) != 0 && errno != EINVAL && errno != ENOTSUP && errno != ENOSYS)
+        return fail(error_from_errno(errno, path));
+    if (out.close() != 0)
+        return fail(error_from_errno(errno, path));
+    // Whatever stands at the name now is replaced as an entry, never written through.
+    if (::renameat(dir.get(), temp.constData(), dir.get(), leaf.constData()) != 0)
+        return fail(error_from_errno(errno, path));
+    // So that the rename itself survives a power cut; some file systems cannot, which is harmless.
+    ::fsync(dir.get());
+    return {};
 }
 
 FsError RealFileSystem::append_file(const QString& path, const QByteArray& data)
@@ -881,6 +1011,11 @@ FsError RealFileSystem::append_file(const QString& path, const QByteArray& data)
     if (const int err = write_bytes(fd, data.constData(), size_t(data.size()), st.st_size))
         return error_from_errno(err, path);
     return out.close() == 0 ? FsError {} : error_from_errno(errno, path);
+}
+
+qint64 RealFileSystem::trash_bytes(const QString& dir) const
+{
+    return volume_trash_bytes(dir);
 }
 
 QVector<Volume> RealFileSystem::volumes() const

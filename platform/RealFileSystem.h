@@ -35,12 +35,17 @@ public:
     FsError remove_dir(const QString& path) override;
     FsError rename(const QString& from, const QString& to) override;
     FsError delete_tree(const QString& path) override;
+    Result<HeldDir> hold_dir(const QString& path) const override;
+    FsError delete_held_tree(const HeldDir& dir, bool to_trash) override;
+    FsError make_dir_in(const HeldDir& dir, const QString& name) override;
+    FsError rename_held(const HeldDir& dir, const QString& to) override;
 
     Result<QByteArray> read_file(const QString& path) const override;
     Result<QByteArray> read_file_head(const QString& path, qint64 max_bytes) const override;
     FsError write_file(const QString& path, const QByteArray& data) override;
     FsError append_file(const QString& path, const QByteArray& data) override;
 
+    qint64 trash_bytes(const QString& dir) const override;
     QVector<Volume> volumes() const override;
     QString volume_root(const QString& path) const override;
     QString current_dir() const override;
@@ -67,6 +72,10 @@ protected:
     std::function<void()> before_replace_check_;
 
 private:
+    // Deletes the directory `leaf` of the directory open at `parent`, which must still be the one
+    // with `device` and `inode`; `shown` is its path for errors.
+    FsError delete_tree_at(int parent, const QByteArray& leaf, const QString& shown, quint64 device, quint64 inode);
+
     // The folded names of a directory a copy looked into, and the change time it had then; a
     // bulk copy into one directory reads it once instead of once per file.
     struct NameCache {

@@ -7,6 +7,7 @@
 #include "transfer/TransferContext.h"
 
 #include <QElapsedTimer>
+#include <QLocale>
 #include <QSet>
 
 namespace {
@@ -45,6 +46,15 @@ QString transfer_error_text(const FsError& error, const QString& name)
     default:
         return QStringLiteral("ERROR ") + QString::number(error.number) + u' ' + error.description;
     }
+}
+
+QString trash_space_note(const FileSystem& fs, const QString& dir)
+{
+    const qint64 bytes = fs.trash_bytes(dir);
+    if (bytes <= 0)
+        return {};
+    return QStringLiteral("\r\nThe trash of that volume holds ") + QLocale().formattedDataSize(bytes)
+        + QStringLiteral(" of deleted files; emptying it gives that space back.");
 }
 
 void align_list(TransferContext& ctx, int list_number, const QString& from_dir, const QString& to_dir)
@@ -143,7 +153,9 @@ void align_list(TransferContext& ctx, int list_number, const QString& from_dir, 
         if (flush_error.failed()) {
             ctx.copy_ok = false;
             ctx.port.set_busy(false);
-            ctx.port.message(transfer_error_text(flush_error, flush_name), MsgIcon::Critical);
+            ctx.port.message(transfer_error_text(flush_error, flush_name)
+                    + (flush_error.number == err_disk_full ? trash_space_note(ctx.fs, to_dir) : QString()),
+                MsgIcon::Critical);
         }
         ctx.clear_free_space_labels();
         ctx.port.set_busy(false);

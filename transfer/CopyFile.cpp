@@ -4,6 +4,7 @@
 #include "compare/PairComparison.h"
 #include "platform/Shell.h"
 #include "platform/UserPort.h"
+#include "transfer/Alignment.h"
 #include "transfer/TransferContext.h"
 
 #include <QElapsedTimer>
@@ -57,7 +58,10 @@ void unable_to_copy(TransferContext& ctx, const CopyRequest& request, const QStr
 
 void fatal(TransferContext& ctx, const CopyRequest& request, const FsError& error)
 {
-    ctx.port.message(report_error_text(error) + QStringLiteral("\r\nFile: ") + request.source());
+    QString text = report_error_text(error) + QStringLiteral("\r\nFile: ") + request.source();
+    if (error.number == err_disk_full)
+        text += trash_space_note(ctx.fs, request.to_dir);
+    ctx.port.message(text);
     ctx.copy_ok = false;
     ctx.ended = true;
     ctx.port.end_program(1);

@@ -87,14 +87,14 @@ FsError Deletion::delete_entry(
             return {};
     }
     if (row.dir1) {
-        if (const FsError e = delete_entry_file(fs_, ctx.dir1, name, ctx.to_trash, Spelling::ThisSide))
+        if (const FsError e = delete_entry_file(fs_, ctx.dir1, name, ctx.to_trash, Spelling::ThisSide, &port_))
             return e;
         deleted = true;
     }
     // Where both sides are one directory, the dir 1 file was the dir 2 file too.
     if (row.dir2 && !(row.dir1 && one_dir)) {
         const Spelling spelling = list == 2 ? Spelling::ThisSide : Spelling::OtherSide;
-        if (const FsError e = delete_entry_file(fs_, ctx.dir2, name, ctx.to_trash, spelling)) {
+        if (const FsError e = delete_entry_file(fs_, ctx.dir2, name, ctx.to_trash, spelling, &port_)) {
             // The dir 1 copy is gone already: the entry is no longer aligned, but only in dir 2.
             if (row.dir1) {
                 source.remove(name);

@@ -90,8 +90,8 @@ void list_drag_drop(TransferContext& ctx, int source, int target, const QString&
             !why.isEmpty())
             return tell(why);
         to_list.add(name);
-        if (const FsError e
-            = delete_entry_file(ctx.fs, request.from_dir, request.from_name, ctx.to_trash(), Spelling::ThisSide))
+        if (const FsError e = delete_entry_file(
+                ctx.fs, request.from_dir, request.from_name, ctx.to_trash(), Spelling::ThisSide, &ctx.port))
             return error(e);
         from_list.remove(name);
         break;
@@ -109,7 +109,7 @@ void list_drag_drop(TransferContext& ctx, int source, int target, const QString&
         const QString keep_name = rule.side == 1 ? ctx.fs.resolve_case(keep_dir, name) : name;
         if (const QString why = same_file_refusal(ctx.fs, delete_dir, delete_name, keep_dir, keep_name); !why.isEmpty())
             return tell(why);
-        if (const FsError e = delete_entry_file(ctx.fs, delete_dir, name, ctx.to_trash(), spelling))
+        if (const FsError e = delete_entry_file(ctx.fs, delete_dir, name, ctx.to_trash(), spelling, &ctx.port))
             return error(e);
         ctx.clear_free_space_labels();
         from_list.remove(name);

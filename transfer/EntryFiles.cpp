@@ -1,10 +1,21 @@
 #include "transfer/EntryFiles.h"
 
 #include "platform/FileSystem.h"
+#include "platform/UserPort.h"
 
-FsError delete_entry_file(FileSystem& fs, const QString& dir, const QString& name, bool to_trash, Spelling spelling)
+FsError delete_entry_file(
+    FileSystem& fs, const QString& dir, const QString& name, bool to_trash, Spelling spelling, UserPort* port)
 {
-    return fs.remove_entry(dir, name, spelling == Spelling::OtherSide, to_trash);
+    const bool any_case = spelling == Spelling::OtherSide;
+    FsError e = fs.remove_entry(dir, name, any_case, to_trash);
+    if (!e.no_trash)
+        return e;
+    // Nothing is deleted for good without the person saying so.
+    const QString question = e.path + QStringLiteral(": ") + e.description + QStringLiteral(".\nDelete it for good?");
+    if (port && port->ask(question, MsgButtons::YesNo, Answer::No, MsgIcon::Exclamation) == Answer::Yes)
+        return fs.remove_entry(dir, name, any_case, false);
+    e.description = QStringLiteral("Not deleted: no trash can take it");
+    return e;
 }
 
 QString same_file_refusal(

@@ -6,6 +6,7 @@
 #include <QString>
 
 class FileSystem;
+class UserPort;
 
 // Whose spelling an entry's name is in: that of the directory it is used in, or that of the other
 // side (the dir-2 file of an entry of the newer and aligned lists, spelled as in dir 1).
@@ -15,9 +16,10 @@ enum class Spelling { ThisSide, OtherSide };
 // directory, never following a link (a link is removed, never its target). A name spelled as on
 // the other side stands for the spelling that exists here ignoring case; a name of this side is
 // taken exactly, so a case twin is never deleted for it. With `to_trash`, the file goes to the
-// desktop trash where its volume has one, and is deleted where it has none.
-FsError delete_entry_file(
-    FileSystem& fs, const QString& dir, const QString& name, bool to_trash, Spelling spelling = Spelling::OtherSide);
+// desktop trash; where no trash can take it, `port` asks whether to delete it for good, and
+// without a port (or on No) it stays, with an error.
+FsError delete_entry_file(FileSystem& fs, const QString& dir, const QString& name, bool to_trash,
+    Spelling spelling = Spelling::OtherSide, UserPort* port = nullptr);
 
 // Why the file `name` of `dir` may not be deleted for the sake of its copy `keep_name` in
 // `keep_dir`: the two are one file (a link to the other, a second name of it, one directory

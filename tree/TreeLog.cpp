@@ -15,7 +15,10 @@ QString show_text_in_notepad(
     FileSystem& fs, Shell& shell, UserPort& port, const QString& report, const QDateTime& now, const QLocale& locale)
 {
     const QString path = fs.current_dir() + tree_log_name;
-    if (const FsError e = fs.write_file(path, tree_log_content(report, now, locale))) {
+    // Never through a link or into anything but a plain file standing at that name: a link planted
+    // in an unpacked folder would have the report replace the file it points to.
+    if (FsError e = fs.write_file(path, tree_log_content(report, now, locale))) {
+        e.path.clear(); // the message names the file already
         port.message(QStringLiteral("The list could not be saved in ") + path + QStringLiteral(": ")
                 + report_error_text(e) + QStringLiteral("."),
             MsgIcon::Exclamation);

@@ -171,7 +171,8 @@ void MainWindow::build_menus()
     m_delete_to_trash_->setObjectName(QStringLiteral("m_delete_to_trash"));
     m_delete_to_trash_->setCheckable(true);
     m_delete_to_trash_->setStatusTip(
-        QStringLiteral("Deleted files go to the desktop trash, where they can be restored"));
+        QStringLiteral("Deleted files go to the desktop trash, where they can be restored; on a volume other than "
+                       "the home folder's, its trash keeps taking up that volume's space until it is emptied"));
     connect(m_delete_to_trash_, &QAction::triggered, this, [this] { controller_.m_delete_to_trash_Click(); });
     QAction* m_refresh = m_file->addAction(QStringLiteral("&Refresh directories"));
     m_refresh->setObjectName(QStringLiteral("m_refresh"));

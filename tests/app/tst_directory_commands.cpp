@@ -8,6 +8,7 @@
 #include "tests/util/ScriptedPort.h"
 #include "tests/util/TestFiles.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -25,10 +26,22 @@ struct Fixture {
         pane1.set_path(one);
         pane2.set_path(tmp.path() + u"/two"_s);
         commands.popup_dir_pane = 1;
+        qputenv("HOME", QFile::encodeName(tmp.path()));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(tmp.path() + u"/data"_s));
+        commands.delete_to_trash = [this] { return trash; };
+    }
+    // Swaps the folder `name` of the temporary folder for a link to "two" (and back), as someone
+    // else could while a question is up.
+    void swap_for_link(const QString& name, bool away)
+    {
+        QDir dir(tmp.path());
+        QVERIFY(away ? dir.rename(name, name + u"-moved"_s) && QFile::link(u"two"_s, dir.filePath(name))
+                     : dir.remove(name) && dir.rename(name + u"-moved"_s, name));
     }
 
     QTemporaryDir tmp;
     const QString one = tmp.path() + u"/one"_s;
+    bool trash = false;
     FakeVolumes fs;
     ScriptedPort port;
     DirPane pane1 { fs }, pane2 { fs };
@@ -51,16 +64,25 @@ private slots:
             QStringList { u"Name of subdirectory?\n(in "_s + f.one + u")|Creating subdirectory of "_s + f.one });
         QCOMPARE(pane_rows(f.pane1) + u'|' + pane_rows(f.pane2), u".x|.hid new Taken"_s); // both re-read
 
-        // Cancel says nothing; a blank, impossible or taken name, or a failure, one message each.
-        f.fs.fail_call(FaultyFileSystem::Op::MakeDir, 1, err_permission_denied);
+        // Cancel says nothing; a blank, impossible or taken name one message each; and a folder
+        // swapped for a link while the name is typed is refused, with nothing made anywhere.
         f.port.type(std::nullopt);
         for (const QString& name : { u"  "_s, u"a/b"_s, u".."_s, u"Taken"_s, u"fresh"_s })
             f.port.type(name);
+        int boxes = 0;
+        f.port.while_asked = [&] {
+            if (++boxes == 6)
+                f.swap_for_link(u"one"_s, true);
+        };
         for (int i = 0; i < 6; ++i)
             f.commands.m_create_dir();
-        QCOMPARE(f.port.texts().mid(3),
-            (QStringList { u"Error 58 - File already exists"_s, u"Error 70 - Permission denied"_s }));
+        f.swap_for_link(u"one"_s, false);
+        f.port.while_asked = nullptr;
+        const QString swapped
+            = u"Error 75 - Path/File access error: it is no longer the directory the command started on ("_s;
+        QCOMPARE(f.port.texts().mid(3), (QStringList { u"Error 58 - File already exists"_s, swapped + f.one + u')' }));
         QCOMPARE(entries(f.one), (QStringList { u".hid"_s, u"Taken"_s, u"new"_s }));
+        QCOMPARE(entries(f.tmp.path() + u"/two"_s), QStringList());
 
         // Renaming onto a taken name (in another case too) changes nothing.
         QVERIFY(make_tree(f.one, { u"new/inner"_s }));
@@ -82,6 +104,15 @@ private slots:
                 u"Error 58 - File already exists"_s }));
         QCOMPARE(entries(f.one + u"/Taken"_s), (QStringList { u".x"_s, u"keep.txt"_s }));
         QCOMPARE(entries(f.one + u"/new"_s), QStringList { u"inner"_s });
+        // Nor while a folder above is swapped for a link as the new name is typed.
+        QVERIFY(make_tree(f.tmp.path(), { u"two/new"_s }));
+        f.port.while_asked = [&] { f.swap_for_link(u"one"_s, true); };
+        f.port.type(u"elsewhere"_s);
+        f.commands.m_rename_dir();
+        f.port.while_asked = nullptr;
+        f.swap_for_link(u"one"_s, false);
+        QCOMPARE(f.port.texts().last(), swapped + f.one + u"/new)"_s);
+        QCOMPARE(entries(f.tmp.path() + u"/two"_s), QStringList { u"new"_s });
         // A bare name renames beside the old one, a complete path moves it there; the other pane follows.
         f.port.type(u"renamed"_s);
         f.commands.m_rename_dir();
@@ -90,7 +121,7 @@ private slots:
         f.commands.m_rename_dir();
         QCOMPARE(entries(f.one), (QStringList { u".hid"_s, u"Taken"_s }));
         QCOMPARE(f.pane2.Path(), f.tmp.path() + u"/two/moved/inner"_s);
-        QCOMPARE(f.port.shown.size(), 8);
+        QCOMPARE(f.port.shown.size(), 9);
 
         QVERIFY(make_tree(f.one, { u"later"_s }));
         QVERIFY(!f.pane1.set_path(f.one) && !f.pane2.set_path(f.one + u"/Taken"_s));
@@ -122,12 +153,29 @@ private slots:
         QVERIFY(asked.buttons == MsgButtons::YesNo && asked.icon == MsgIcon::Question
             && asked.default_button == Answer::No);
 
+        // To the trash, where none can be made: kept unless the person says delete for good.
+        f.trash = true;
+        qputenv("XDG_DATA_HOME", QFile::encodeName(outside.path() + u"/keep.txt/data"_s));
+        f.port.answer(Answer::Yes);
+        f.port.answer(Answer::No);
+        f.commands.m_delete_dir();
+        QCOMPARE(f.port.texts().mid(1),
+            (QStringList { u"Are you sure you want to move directory "_s + victim + u" to the trash?"_s,
+                victim + u": No trash can take it (the trash "_s + outside.path()
+                    + u"/keep.txt/data/Trash cannot be made).\nDelete it for good?"_s }));
+        QVERIFY(QFile::exists(victim + u"/top.txt"_s));
+
+        // With a trash, the whole folder goes there in one piece, links as links.
+        qputenv("XDG_DATA_HOME", QFile::encodeName(f.tmp.path() + u"/data"_s));
         f.port.answer(Answer::Yes);
         f.commands.m_delete_dir();
         QCOMPARE(entries(f.one + u"/Data"_s), QStringList());
+        const QString trashed = f.tmp.path() + u"/data/Trash/files/Old"_s;
+        QCOMPARE(entries(trashed), (QStringList { u".hidden"_s, u"a"_s, u"file-link"_s, u"pipe"_s, u"top.txt"_s }));
+        QVERIFY(QFileInfo(trashed + u"/a/link"_s).isSymLink());
         QCOMPARE(entries(outside.path()), QStringList { u"keep.txt"_s });
         QCOMPARE(f.pane1.Path(), f.one + u"/Data"_s);
-        QCOMPARE(f.port.shown.size(), 2);
+        QCOMPARE(f.port.shown.size(), 4);
     }
 
     void delete_refusals_and_failure()
@@ -149,11 +197,25 @@ private slots:
         }
         QCOMPARE(f.port.shown.size(), 6); // each with a message; a question would fail the test
 
-        // A failure part-way stops there and names the path; what went before stays gone, the
-        // pane stays, and the lists are read again.
+        // The folder above swapped for a link to another tree with a folder of the same name
+        // while "Are you sure" is up: neither tree is touched.
         const QString victim = f.one + u"/victim"_s;
         QVERIFY(make_tree(victim, { u"sub"_s }, { u"sub/1.txt"_s, u"2.txt"_s }));
-        QVERIFY(!f.pane1.set_path(victim));
+        QVERIFY(make_tree(f.tmp.path(), { u"two/victim"_s }, { u"two/victim/precious"_s }));
+        QVERIFY(!f.pane1.set_path(victim) && !f.pane2.set_path(f.tmp.path()));
+        f.port.while_asked = [&] { f.swap_for_link(u"one"_s, true); };
+        f.port.answer(Answer::Yes);
+        f.commands.m_delete_dir();
+        f.port.while_asked = nullptr;
+        f.swap_for_link(u"one"_s, false);
+        QCOMPARE(f.port.texts().last(),
+            u"Error 75 - Path/File access error: it is no longer the directory the command started on ("_s + victim
+                + u')');
+        QCOMPARE(entries(f.tmp.path() + u"/two/victim"_s), QStringList { u"precious"_s });
+        QCOMPARE(entries(victim), (QStringList { u"2.txt"_s, u"sub"_s }));
+
+        // A failure part-way stops there and names the path; what went before stays gone, the
+        // pane stays, and the lists are read again.
         f.fs.on_tree_entry([&](const QString& dir, const QString&) {
             if (dir == victim && !QFile::exists(victim + u"/late"_s))
                 QVERIFY(make_file(victim + u"/late"_s)); // after the listing: the folder cannot go

@@ -130,9 +130,12 @@ private slots:
         Fixture f;
         const QString fallback = f.tmp.path() + u"/data/tmp/tandrel_his.tmp"_s;
         f.store.set_files(f.file, fallback);
-        f.fs.fail_call(FaultyFileSystem::Op::WriteFile, 1, err_permission_denied);
+        // A link planted at the history's name is refused, never written through.
+        const QString theirs = f.tmp.path() + u"/theirs"_s;
+        QVERIFY(make_tree(f.tmp.path(), { u"tmp"_s }, { u"theirs"_s }) && QFile::link(theirs, f.file));
         f.store.add_to_history(u"/a <-> /b"_s);
         QCOMPARE(f.store.file(), fallback);
+        QVERIFY(file_content(theirs).isEmpty() && QFile::remove(f.file));
         QCOMPARE(file_content(fallback), QByteArray("/a <-> /b\r\n"));
         QVERIFY(f.port.shown.isEmpty());
 

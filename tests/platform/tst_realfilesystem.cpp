@@ -109,6 +109,16 @@ private slots:
         QVERIFY(!faulty.write_file(dst, "replacement").failed()); // the fault was for one file
         QVERIFY(!fs_.append_file(dst, " + more").failed());
         QCOMPARE(fs_.read_file(dst).value, QByteArray("replacement + more"));
+
+        // A write by name never lands where a link planted at that name points, nor in a pipe.
+        QVERIFY(make_file(d_ + u"victim", "theirs"));
+        link("victim", u"planted"_qs);
+        QCOMPARE(::mkfifo(native(d_ + u"pipe").constData(), 0600), 0);
+        for (const QString& name : { u"planted"_qs, u"pipe"_qs })
+            QCOMPARE(fs_.write_file(d_ + name, "report").path, d_ + name);
+        QCOMPARE(fs_.read_file(d_ + u"victim").value, QByteArray("theirs"));
+        QVERIFY(fs_.info(d_ + u"planted").value.is_link);
+        QCOMPARE(entries(d_).size(), 4);
     }
 
     void names_cases_and_links_on_removal()
@@ -222,6 +232,70 @@ private slots:
         const FsError e = racing.delete_tree(d_ + u"victim"_qs);
         QCOMPARE(report_error_text(e), u"Error 75 - Path/File access error ("_qs + d_ + u"victim)");
         QCOMPARE(entries(d_ + u"victim"), QStringList { u"late"_qs });
+    }
+
+    // The home trash for the home folder's volume, the user's trash at the top of any other; a
+    // name too long for its info file; and never a deletion where no trash can take the entry.
+    void trash_keeps_every_entry_restorable()
+    {
+        qputenv("HOME", native(d_ + u"home"_qs));
+        qputenv("XDG_DATA_HOME", "relative/data"); // ignored: not an absolute path
+        const QString home_trash = d_ + u"home/.local/share/Trash/"_qs;
+        const QString long_name = QString(240, u'n') + u" é.pdf"_qs; // 250 bytes
+        QVERIFY(make_tree(d_, { u"work"_qs }, { u"work/" + long_name, u"work/a b%.txt"_qs }));
+        for (int i = 0; i < 2; ++i) { // the same name twice: both kept
+            QVERIFY(make_file(d_ + u"work/dup.txt", QByteArray::number(i)));
+            QVERIFY(!fs_.remove_entry(d_ + u"work", u"dup.txt"_qs, false, true).failed());
+        }
+        QVERIFY(!fs_.remove_entry(d_ + u"work", long_name, false, true).failed());
+        QVERIFY(!fs_.remove_entry(d_ + u"work", u"A B%.TXT"_qs, true, true).failed());
+        QCOMPARE(entries(d_ + u"work"), QStringList());
+        const QStringList kept = entries(home_trash + u"files");
+        QCOMPARE(kept.size(), 4);
+        QCOMPARE(fs_.read_file(home_trash + u"files/dup.txt.2").value, QByteArray("1"));
+        const QString shortened = kept.filter(u".pdf"_qs).value(0);
+        QVERIFY(shortened.startsWith(u"nnn") && native(shortened + u".trashinfo").size() <= 255);
+        const QList<QByteArray> info = fs_.read_file(home_trash + u"info/a b%.txt.trashinfo").value.split('\n');
+        QCOMPARE(info.value(0) + info.value(1),
+            "[Trash Info]Path=" + native(d_).toPercentEncoding("/") + "work/a%20b%25.txt");
+        const QByteArray today = QDate::currentDate().toString(Qt::ISODate).toLatin1();
+        QCOMPARE(info.value(2).left(23), QByteArray("DeletionDate=") + today);
+
+        // Another volume: its top's ".Trash-UID", unless ".Trash" there is a shared sticky folder;
+        // a link standing at ".Trash" is never followed.
+        QVERIFY(make_tree(d_, { u"disk/sub"_qs, u"vol"_qs, u"shared"_qs }, { u"disk/sub/x"_qs, u"disk/sub/y"_qs }));
+        const BindMount mount(d_ + u"disk", d_ + u"vol");
+        if (!mount.ok())
+            QSKIP(mount.why_not());
+        QCOMPARE(::chmod(native(d_ + u"shared").constData(), 01777), 0);
+        link(native(d_ + u"shared").constData(), u"vol/.Trash"_qs);
+        const QString uid = QString::number(::geteuid());
+        QVERIFY(!fs_.remove_entry(d_ + u"vol/sub", u"x"_qs, false, true).failed());
+        QCOMPARE(fs_.read_file(d_ + u"vol/.Trash-" + uid + u"/info/x.trashinfo").value.split('\n').value(1),
+            QByteArray("Path=sub/x"));
+        QVERIFY(QFile::remove(d_ + u"vol/.Trash") && QDir(d_).mkdir(u"vol/.Trash"_qs));
+        QCOMPARE(::chmod(native(d_ + u"vol/.Trash").constData(), 01777), 0);
+        QVERIFY(!fs_.remove_entry(d_ + u"vol/sub", u"y"_qs, false, true).failed());
+        QCOMPARE(entries(d_ + u"vol/.Trash/" + uid + u"/files"), QStringList { u"y"_qs });
+        QCOMPARE(entries(d_ + u"shared"), QStringList());
+
+        // As a user who can write neither the volume's top nor the home folder: the entry stays.
+        QVERIFY(QDir(d_ + u"vol/.Trash"_qs).removeRecursively());
+        QVERIFY(make_tree(d_, { u"vol/mine"_qs, u"ro"_qs }, { u"vol/mine/f"_qs, u"ro/f"_qs }));
+        for (const char* dir : { "", "vol/mine", "ro" })
+            QCOMPARE(::chown(native(d_ + QString::fromLatin1(dir)).constData(), 65534, 65534), 0);
+        QCOMPARE(::chmod(native(d_ + u"vol").constData(), 0755), 0);
+        qputenv("XDG_DATA_HOME", native(d_ + u"ro/data"));
+        QCOMPARE(::chmod(native(d_ + u"ro").constData(), 0555), 0);
+        {
+            const AsNobody nobody;
+            for (const char* dir : { "vol/mine", "ro" }) {
+                const FsError e = fs_.remove_entry(d_ + QString::fromLatin1(dir), u"f"_qs, false, true);
+                QVERIFY2(e.no_trash && e.path == d_ + QString::fromLatin1(dir) + u"/f", qPrintable(e.description));
+            }
+        }
+        QVERIFY(QFile::exists(d_ + u"vol/mine/f") && QFile::exists(d_ + u"ro/f"));
+        QCOMPARE(::chmod(native(d_ + u"ro").constData(), 0755), 0);
     }
 
     void mounts_by_what_they_are_not_how_they_are_spelled()

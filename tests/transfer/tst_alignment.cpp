@@ -2,6 +2,7 @@
 // the continuation of a tree walk.
 #include "transfer/Alignment.h"
 
+#include "tests/util/BindMount.h"
 #include "tests/util/TransferPair.h"
 
 #include <QtTest>
@@ -158,6 +159,22 @@ private slots:
         QCOMPARE(p.lists.list(1).count(), 5); // no list changes, no further file
         QCOMPARE(p.lists.list(5).names(), QStringList { u"s.txt"_qs });
         QVERIFY(!p.on_disk(2).contains(u"b.txt"_qs));
+
+        // On a volume other than the home folder's, the message says what its trash holds.
+        TransferPair q;
+        fill(q);
+        const BindMount volume(q.dir2, q.dir2);
+        if (!volume.ok())
+            QSKIP(volume.why_not());
+        qputenv("XDG_DATA_HOME", QFile::encodeName(q.tmp.path() + u"/data"_qs));
+        const QString trash = q.dir2 + u".Trash-"_qs + QString::number(::geteuid());
+        QVERIFY(make_tree(trash, { u"files"_qs, u"info"_qs }));
+        QVERIFY(make_file(trash + u"/files/old.bin"_qs, QByteArray(1 << 20, 'x')));
+        q.fs.fail_call(FaultyFileSystem::Op::CopyFile, 1, err_disk_full);
+        q.fs.fail_call(FaultyFileSystem::Op::AnyMutating, 2, err_disk_full);
+        bot_list_Click(q.ctx, 1);
+        QCOMPARE(q.port.texts().value(0).section(u"\r\n"_qs, 2),
+            u"The trash of that volume holds 1.00 MiB of deleted files; emptying it gives that space back."_qs);
     }
 
     // The flush of a batch fails (a stick failing at write-back): nothing goes in place, no

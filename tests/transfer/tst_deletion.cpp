@@ -128,14 +128,22 @@ private slots:
         QVERIFY(info.open(QIODevice::ReadOnly) && info.readAll().contains(QFile::encodeName(p_->dir2 + u"link2"_s)));
         QCOMPARE(disk(), u"New3.txt,old4.txt,only1.txt|OLD4.txt,new3.TXT,only2.txt"_s);
 
-        // No trash can be set up: the file is deleted, and nothing lands in the working directory.
+        // No trash can be set up: nothing is deleted for good without a Yes, and nothing lands in
+        // the working directory.
         QVERIFY(make_file(p_->tmp.path() + u"/plain"_s));
         qputenv("XDG_DATA_HOME", QFile::encodeName(p_->tmp.path() + u"/plain/data"_s));
         const QString cwd = QDir::currentPath();
         QVERIFY(QDir::setCurrent(p_->dir2));
-        select(3, { u"New3.txt"_s });
-        del_->bot_delete_Click();
+        answer(u"ny"_s);
+        for (int i = 0; i < 2; ++i) {
+            select(3, { u"New3.txt"_s });
+            del_->bot_delete_Click();
+        }
         QVERIFY(QDir::setCurrent(cwd));
+        QCOMPARE(p_->port.texts().value(0).section(u'\n', 0, 0),
+            p_->dir1 + u"New3.txt: No trash can take it (the trash "_s + p_->tmp.path()
+                + u"/plain/data/Trash cannot be made)."_s);
+        QVERIFY(p_->port.texts().value(1).startsWith(u"Error: 75 - Not deleted"_s));
         QCOMPARE(disk(), u"old4.txt,only1.txt|OLD4.txt,new3.TXT,only2.txt"_s);
         QCOMPARE(entries(trash_).size(), 3);
     }

@@ -188,11 +188,15 @@ private slots:
         const QString unshown = u"The list was saved in "_s + path + u", but no program could be started to show it."_s;
         QCOMPARE(port.texts(), QStringList({ unshown, unshown }));
 
-        // A log that cannot be written: the person is told why and nothing is opened.
-        fs.fail_call(FaultyFileSystem::Op::WriteFile, 1, err_permission_denied);
+        // A link planted at the log's name: the file it points to keeps its content, the person is
+        // told which file was refused, and nothing is opened.
+        QVERIFY(QFile::remove(path) && make_file(tmp.path() + u"/theirs"_s, "kept"));
+        QVERIFY(QFile::link(tmp.path() + u"/theirs"_s, path));
         QVERIFY(show_text_in_notepad(fs, shell, port, report).isEmpty());
-        QCOMPARE(
-            port.texts().last(), u"The list could not be saved in "_s + path + u": Error 70 - Permission denied."_s);
+        QCOMPARE(port.texts().last(),
+            u"The list could not be saved in "_s + path
+                + u": Error 75 - Path/File access error: a link stands there, and it is not followed."_s);
+        QCOMPARE(fs.read_file(tmp.path() + u"/theirs"_s).value, QByteArray("kept"));
         QVERIFY(shell.paths.size() == 2 && shell.beeps == 6);
         QVERIFY(QDir::setCurrent(here));
     }

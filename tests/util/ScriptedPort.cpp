@@ -15,6 +15,8 @@ Answer ScriptedPort::message_box(
     shown.push_back({ text, title.isEmpty() ? app_title() : title, buttons, icon, default_button });
     if (buttons == MsgButtons::Ok)
         return Answer::Ok;
+    if (while_asked)
+        while_asked();
     if (answers_.empty()) {
         ++unexpected_questions;
         QTest::qFail(qPrintable(QStringLiteral("unexpected question: ") + text), __FILE__, __LINE__);
@@ -28,6 +30,8 @@ Answer ScriptedPort::message_box(
 std::optional<QString> ScriptedPort::input_box(const QString& prompt, const QString& title, const QString&)
 {
     prompts.push_back(prompt + u'|' + title);
+    if (while_asked)
+        while_asked();
     if (inputs_.empty()) {
         ++unexpected_questions;
         QTest::qFail(qPrintable(QStringLiteral("unexpected input box: ") + prompt), __FILE__, __LINE__);

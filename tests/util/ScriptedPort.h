@@ -9,6 +9,7 @@
 #include <QVector>
 
 #include <deque>
+#include <functional>
 
 class ScriptedPort : public UserPort {
 public:
@@ -40,6 +41,10 @@ public:
     void set_main_window_visible(bool visible) override;
     bool main_window_visible() const override { return visible_; }
     void end_program(int exit_code) override;
+
+    // Runs when a question or an input box is up, before it is answered: a test changes the disk
+    // there as someone else could while the person reads.
+    std::function<void()> while_asked;
 
     // Every box shown, in order, and their texts alone.
     QVector<Shown> shown;
