@@ -59,7 +59,7 @@ int main(int argc, char* argv[])
     QtPort port;
     QtShell shell;
     QtSettingsStore settings;
-    Trace trace(fs, port, program_folder());
+    Trace trace(fs, port, trace_folder());
     MainController controller(fs, port, settings, trace);
     HistoryCommands history(controller, fs, port, history_fallback_path());
     TreeCommands tree(controller, fs, port, &history);

@@ -57,6 +57,21 @@ struct FileListing {
     QStringList undecodable;
 };
 
+// One entry of a directory in a tree, as the tree scan takes it.
+struct BranchEntry {
+    QString name;
+    bool is_dir = false; // a directory (not a link to one)
+    bool is_file = false; // a plain file, or a link to one
+    bool is_link = false; // a symbolic link, whatever it points to
+};
+
+// A directory of a tree: every entry whose name decodes (hidden ones included, in no set order),
+// and the subdirectories whose names do not, shown with "\xNN" for each byte that is not valid.
+struct BranchListing {
+    QVector<BranchEntry> entries;
+    QStringList undecodable_dirs;
+};
+
 enum class EntryKind {
     Files, // plain files and links to plain files; broken links are left out
     Directories, // subdirectories, links to directories included (is_link set); never "." or ".."
@@ -155,6 +170,12 @@ public:
         }
         return r;
     }
+    // Lists `dir`, which is `root` or a directory below it, reached from `root` one name at a
+    // time without following a symbolic link below the root (the root itself may be one: the
+    // person chose it). A link or a file on the way is an error, as is a name "." or "..".
+    virtual Result<BranchListing> list_branch(const QString& root, const QString& dir) const = 0;
+    // Creates the directory `dir` (below `root`) in its parent, reached the same way.
+    virtual FsError make_branch(const QString& root, const QString& dir) = 0;
     // Looks `path` up following links; a broken link or a missing path is an error.
     virtual Result<FileInfo> info(const QString& path) const = 0;
     // True when an entry of any kind stands at `path` (a broken link too). The error is set only

@@ -18,8 +18,10 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
@@ -401,6 +403,121 @@ Result<FileListing> RealFileSystem::list_files(const QString& dir, qsizetype lim
         r.value.files.push_back(std::move(c.entry));
     }
     return r;
+}
+
+namespace {
+
+// Opens the directory `dir`, `root` or a path below it, from the root one name at a time: the root
+// is opened as named, and no symbolic link below it is followed. The kernel does it in one call
+// where it can; a kernel without that call, or a path too long for it, is walked here.
+Fd open_below_root(const QString& root, const QString& dir, FsError& error)
+{
+    const QString top = without_final_separator(root);
+    const QString below = without_final_separator(dir);
+    QString relative;
+    if (below != top) {
+        const QString prefix = with_final_separator(top);
+        if (!below.startsWith(prefix)) {
+            error = bad_name();
+            return {};
+        }
+        relative = below.mid(prefix.size());
+    }
+    QByteArray native_root, native_relative;
+    if (!native_path(with_final_separator(top), native_root) || !native_path(relative, native_relative)) {
+        error = bad_name();
+        return {};
+    }
+    const QList<QByteArray> names = native_relative.isEmpty() ? QList<QByteArray>() : native_relative.split('/');
+    for (const QByteArray& n : names) {
+        if (n.isEmpty() || n == "." || n == "..") {
+            error = bad_name();
+            return {};
+        }
+    }
+    Fd fd(open_retry(native_root.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.valid()) {
+        error = error_from_errno(errno, with_final_separator(top));
+        return {};
+    }
+    if (names.isEmpty())
+        return fd;
+    open_how how {};
+    how.flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+    how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_BENEATH;
+    long got;
+    do
+        got = ::syscall(SYS_openat2, fd.get(), native_relative.constData(), &how, sizeof how);
+    while (got < 0 && errno == EINTR);
+    if (got >= 0)
+        return Fd(int(got));
+    if (errno != ENOSYS && errno != ENAMETOOLONG && errno != EPERM) {
+        error = error_from_errno(errno, with_final_separator(dir));
+        return {};
+    }
+    for (const QByteArray& n : names) {
+        int next;
+        do
+            next = ::openat(fd.get(), n.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        while (next < 0 && errno == EINTR);
+        if (next < 0) {
+            error = error_from_errno(errno, with_final_separator(dir));
+            return {};
+        }
+        fd = Fd(next);
+    }
+    return fd;
+}
+
+} // namespace
+
+Result<BranchListing> RealFileSystem::list_branch(const QString& root, const QString& dir) const
+{
+    Result<BranchListing> r;
+    const Fd dfd = open_below_root(root, dir, r.error);
+    if (!dfd.valid())
+        return r;
+    std::vector<RawEntry> raw;
+    if (!read_raw_entries(dfd.get(), raw)) {
+        r.error = error_from_errno(errno, with_final_separator(dir));
+        return r;
+    }
+    for (const RawEntry& e : raw) {
+        unsigned char type = e.type;
+        struct stat st { };
+        if (type == DT_UNKNOWN) {
+            if (::fstatat(dfd.get(), e.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+                continue; // gone since the listing
+            type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : S_ISLNK(st.st_mode) ? DT_LNK : DT_FIFO;
+        }
+        BranchEntry entry;
+        if (!round_trips(e.name, entry.name)) {
+            if (type == DT_DIR && !e.name.startsWith('.'))
+                r.value.undecodable_dirs << shown_bytes(e.name);
+            continue;
+        }
+        entry.is_dir = type == DT_DIR;
+        entry.is_link = type == DT_LNK;
+        entry.is_file = type == DT_REG
+            || (entry.is_link && ::fstatat(dfd.get(), e.name.constData(), &st, 0) == 0 && S_ISREG(st.st_mode));
+        r.value.entries.push_back(entry);
+    }
+    return r;
+}
+
+FsError RealFileSystem::make_branch(const QString& root, const QString& dir)
+{
+    const QString path = without_final_separator(dir);
+    const QString leaf = leaf_of(path);
+    QByteArray native_leaf;
+    if (path == without_final_separator(root) || leaf.isEmpty() || leaf == u"." || leaf == u".."
+        || !native_path(leaf, native_leaf))
+        return bad_name();
+    FsError error;
+    const Fd parent = open_below_root(root, path.left(path.size() - leaf.size()), error);
+    if (!parent.valid())
+        return error;
+    return ::mkdirat(parent.get(), native_leaf.constData(), 0777) == 0 ? FsError {} : error_from_errno(errno, path);
 }
 
 Result<FileInfo> RealFileSystem::info(const QString& path) const

@@ -62,7 +62,8 @@ struct PairJob {
 
 bool TreeComparison::differences_found() const
 {
-    if (!scan.only_in_tree1.isEmpty() || !scan.only_in_tree2.isEmpty())
+    // A folder left out for its name was not looked at: the trees cannot be called aligned.
+    if (!scan.only_in_tree1.isEmpty() || !scan.only_in_tree2.isEmpty() || !scan.undecodable.isEmpty())
         return true;
     return std::any_of(
         branches.begin(), branches.end(), [](const BranchComparison& b) { return b.result.differences_found(); });
@@ -124,6 +125,8 @@ QByteArray tree_report_text(const TreeComparison& tree)
         lines += QStringLiteral("Only in tree 1: ") + escaped_name(path) + u'\n';
     for (const QString& path : tree.scan.only_in_tree2)
         lines += QStringLiteral("Only in tree 2: ") + escaped_name(path) + u'\n';
+    for (const QString& path : tree.scan.undecodable)
+        lines += undecodable_line(escaped_name(path)) + u'\n';
     QByteArray out = lines.toUtf8();
     for (const BranchComparison& b : tree.branches) {
         if (!b.result.differences_found())
@@ -140,6 +143,7 @@ QByteArray tree_report_json(const TreeComparison& tree)
 {
     QByteArray out = "{\n  \"only_in_tree1\": " + compact(QJsonArray::fromStringList(tree.scan.only_in_tree1))
         + ",\n  \"only_in_tree2\": " + compact(QJsonArray::fromStringList(tree.scan.only_in_tree2))
+        + ",\n  \"undecodable_dirs\": " + compact(QJsonArray::fromStringList(tree.scan.undecodable))
         + ",\n  \"branches\": [";
     for (qsizetype i = 0; i < tree.branches.size(); ++i)
         out += (i ? ",\n" : "\n") + branch_json(tree.branches[i]);

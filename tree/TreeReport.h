@@ -26,10 +26,11 @@ struct TreeComparison {
 TreeComparison compare_trees(
     FileSystem& fs, UserPort& port, const QString& root1, const QString& root2, bool ignore_one_hour_diff);
 
-// The report lines ("Only in tree 1: PATH", then "Only in tree 2: PATH"), then each branch pair
+// The report lines ("Only in tree 1: PATH", "Only in tree 2: PATH", then the folders left out
+// for their names), then each branch pair
 // that differs as "BRANCH: DIR1 | DIR2" followed by its "CLASS: NAME" lines; control characters
 // in names and paths escaped as in a pair's lines.
 QByteArray tree_report_text(const TreeComparison& tree);
-// One JSON object: only_in_tree1, only_in_tree2, branches (every compared pair in walk order, as
+// One JSON object: only_in_tree1, only_in_tree2, undecodable_dirs, branches (every compared pair in walk order, as
 // the pair's object with dir1 and dir2 in front), differences_found.
 QByteArray tree_report_json(const TreeComparison& tree);

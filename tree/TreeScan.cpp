@@ -8,6 +8,8 @@
 #include <QHash>
 #include <QSet>
 
+#include <algorithm>
+
 namespace {
 
 const QString crlf = QStringLiteral("\r\n");
@@ -15,6 +17,18 @@ const QString crlf = QStringLiteral("\r\n");
 bool is_missing(const FsError& e)
 {
     return e.number == err_file_not_found || e.number == err_path_not_found;
+}
+
+// "/" gives children "/name".
+QString base_of(const QString& p)
+{
+    return p.endsWith(path_separator) ? p : p + path_separator;
+}
+
+bool holds_marker(const BranchListing& listing)
+{
+    return std::any_of(listing.entries.cbegin(), listing.entries.cend(),
+        [](const BranchEntry& e) { return e.is_file && names_equal(e.name, no_mirror_marker); });
 }
 
 class Scanner {
@@ -35,9 +49,13 @@ private:
     };
     // The subdirectories of one tree's directory that can be branches, or none when it cannot be
     // listed (a missing side is no error: it is the counterpart of a one-sided branch).
-    Children children(const QString& dir);
+    Children children(const QString& root, const QString& dir);
     void list_children(qsizetype index);
     bool append(const QString& c1, const QString& c2, bool in1, bool in2);
+    // Whether the missing tree-2 branch of pair `index` may be offered for creation: its parent
+    // is a directory of tree 2, or was offered and is missing (declined, or its creation failed),
+    // and nothing stands at its name in any case.
+    bool creatable(qsizetype index);
     void report(const QString& line) { result_.report += crlf + line; }
     void report_error(const FsError& e, const QString& path)
     {
@@ -49,21 +67,22 @@ private:
         if (options_.progress)
             options_.progress(QStringLiteral("checking dir ") + (dir.isEmpty() ? QString(path_separator) : dir));
     }
-    static QString key(const QString& c1, const QString& c2) { return fold_name(c1) + QChar(0) + fold_name(c2); }
 
     FileSystem& fs_;
     UserPort& port_;
     const TreeScanOptions& options_;
     TreeScan result_;
-    // Every pair in the list, to find a tree-2 child already paired from tree 1.
-    QSet<QString> keys_;
+    QString root1_;
+    QString root2_;
+    QSet<QString> offered_; // the tree-2 branches offered for creation and still missing
 };
 
-Scanner::Children Scanner::children(const QString& dir)
+Scanner::Children Scanner::children(const QString& root, const QString& dir)
 {
     Children c;
-    // One listing tells both the subdirectories and the marker, without a lookup of each entry.
-    const Result<QVector<NamedEntry>> listed = fs_.list_names(with_final_separator(dir));
+    // One listing tells both the subdirectories and the marker. Every directory is reached from
+    // its root without a link on the way, so a link anywhere above a branch cannot lead out.
+    const Result<BranchListing> listed = fs_.list_branch(root, dir);
     if (!listed.ok()) {
         if (!is_missing(listed.error)) {
             report_error(listed.error, dir);
@@ -71,15 +90,16 @@ Scanner::Children Scanner::children(const QString& dir)
         }
         return c;
     }
-    for (const NamedEntry& e : listed.value) {
-        if (e.name == no_mirror_marker && !e.is_dir)
-            c.marker = e.is_file || (e.is_link && holds_marker(fs_, dir));
+    c.marker = holds_marker(listed.value);
+    if (c.marker)
+        return c;
+    for (const BranchEntry& e : listed.value.entries) {
         // A link is never a branch: it could lead out of the tree or round in a circle.
-        else if (e.is_dir && !e.name.startsWith(u'.'))
+        if (e.is_dir && !e.name.startsWith(u'.'))
             c.dirs << e.name;
     }
-    if (c.marker)
-        c.dirs.clear();
+    for (const QString& shown : listed.value.undecodable_dirs)
+        result_.undecodable << base_of(dir) + shown;
     sort_names(c.dirs);
     return c;
 }
@@ -96,67 +116,77 @@ bool Scanner::append(const QString& c1, const QString& c2, bool in1, bool in2)
         return false;
     }
     result_.pairs.push_back({ c1, c2, false, in1, in2 });
-    keys_.insert(key(c1, c2));
     return true;
 }
 
 void Scanner::list_children(qsizetype index)
 {
     // Copies: appending may move the list.
-    const QString p1 = result_.pairs[index].dir1;
-    const QString p2 = result_.pairs[index].dir2;
+    const BranchPair pair = result_.pairs[index];
     // A side that is missing, or a link, has no branches below it; a marker on either side keeps
     // the children of both out.
-    auto side = [&](const QString& p, bool in_tree) {
+    auto side = [&](const QString& root, const QString& p, bool in_tree) {
         progress(p);
-        if (in_tree)
-            return children(p);
-        Children none;
-        none.marker = holds_marker(fs_, p);
-        return none;
+        return in_tree ? children(root, p) : Children();
     };
-    const Children one = side(p1, result_.pairs[index].in_tree1);
-    const Children two = one.marker ? Children() : side(p2, result_.pairs[index].in_tree2);
+    const Children one = side(root1_, pair.dir1, pair.in_tree1);
+    const Children two = one.marker ? Children() : side(root2_, pair.dir2, pair.in_tree2);
     if (one.marker || two.marker) {
         result_.pairs[index].excluded = true;
         return;
     }
-    const QStringList& names1 = one.dirs;
-    const QStringList& names2 = two.dirs;
 
-    // A tree-1 child pairs with the tree-2 directory of the same name in the spelling that exists
-    // there, so "Data" and "DATA" are one branch and no second directory is ever created beside it.
-    QHash<QString, QString> spelling2;
-    for (const QString& n : names2) {
-        const QString k = fold_name(n);
-        if (!spelling2.contains(k))
-            spelling2.insert(k, n); // of several spellings, the first in listing order
-    }
+    // As files in a pair comparison: a name held once on each side pairs in any spelling ("Data"
+    // with "DATA", so no second directory is ever created beside it); where a side holds several
+    // spellings, only the same spellings pair, and every other one is a branch of its own side.
+    QHash<QString, QStringList> spellings2;
+    for (const QString& n : two.dirs)
+        spellings2[fold_name(n)] << n;
+    QHash<QString, int> count1;
+    for (const QString& n : one.dirs)
+        ++count1[fold_name(n)];
 
-    // A root "/" gives children "/name".
-    auto base = [](const QString& p) { return p.endsWith(path_separator) ? p : p + path_separator; };
-    const QString base1 = base(p1);
-    const QString base2 = base(p2);
-    for (const QString& n : names1) {
-        const auto found = spelling2.constFind(fold_name(n));
-        const bool in2 = found != spelling2.cend();
-        if (!append(base1 + n, base2 + (in2 ? *found : n), true, in2))
+    const QString base1 = base_of(pair.dir1);
+    const QString base2 = base_of(pair.dir2);
+    QSet<QString> paired2;
+    for (const QString& n : one.dirs) {
+        const QString key = fold_name(n);
+        const QStringList variants = spellings2.value(key);
+        QString partner;
+        if (count1.value(key) == 1 && variants.size() == 1)
+            partner = variants.first();
+        else if (variants.contains(n))
+            partner = n;
+        if (!partner.isEmpty())
+            paired2.insert(partner);
+        if (!append(base1 + n, base2 + (partner.isEmpty() ? n : partner), true, !partner.isEmpty()))
             break;
     }
-    for (const QString& n : names2) {
-        const QString c1 = base1 + n;
-        const QString c2 = base2 + n;
-        if (keys_.contains(key(c1, c2)))
-            continue;
-        if (!append(c1, c2, false, true))
+    for (const QString& n : two.dirs) {
+        if (!paired2.contains(n) && !append(base1 + n, base2 + n, false, true))
             break;
     }
 }
 
+bool Scanner::creatable(qsizetype index)
+{
+    const QString dir2 = result_.pairs[index].dir2;
+    const QString leaf = leaf_name(dir2);
+    const Result<BranchListing> parent = fs_.list_branch(root2_, parent_path(dir2));
+    // Below a parent offered earlier: asked in turn; its creation fails as the parent's did.
+    if (!parent.ok())
+        return is_missing(parent.error) && offered_.contains(parent_path(dir2));
+    // Something that is not a directory (a file, a link) standing in the way, in this or in
+    // another case, cannot be joined by a directory.
+    return std::none_of(parent.value.entries.cbegin(), parent.value.entries.cend(),
+        [&](const BranchEntry& e) { return names_equal(e.name, leaf); });
+}
+
 TreeScan Scanner::run(const QString& root1, const QString& root2)
 {
+    root1_ = root1;
+    root2_ = root2;
     result_.pairs.push_back({ root1, root2, true });
-    keys_.insert(key(root1, root2));
     list_children(0);
     for (;;) {
         const qsizetype n = result_.pairs.size();
@@ -171,17 +201,18 @@ TreeScan Scanner::run(const QString& root1, const QString& root2)
         if (!listed)
             break;
     }
+    if (!result_.undecodable.isEmpty()) {
+        port_.set_busy(false);
+        port_.message(undecodable_message(result_.undecodable), MsgIcon::Exclamation);
+        port_.set_busy(true);
+    }
 
-    for (const BranchPair& pair : std::as_const(result_.pairs)) {
-        if (pair.in_tree2 || holds_marker(fs_, pair.dir1))
+    for (qsizetype i = 0; i < result_.pairs.size(); ++i) {
+        const BranchPair pair = result_.pairs[i];
+        // A one-sided pair is listed on its own side only, so "excluded" is that side's marker.
+        if (pair.in_tree2 || pair.excluded)
             continue;
-        // Something that is not a directory (a file, a link) standing in the way, in this or in
-        // another case, cannot be joined by a directory: that branch is reported without a
-        // question.
-        const Result<bool> occupied = fs_.exists(pair.dir2);
-        const QString leaf = leaf_name(pair.dir2);
-        const bool other_case = fs_.resolve_case(parent_path(pair.dir2), leaf) != leaf;
-        if (options_.offer_create && occupied.ok() && !occupied.value && !other_case) {
+        if (options_.offer_create && creatable(i)) {
             port_.set_busy(false);
             const Answer a = port_.ask(
                 QStringLiteral("Path ") + pair.dir2 + QStringLiteral(" does not exist. Do you want to create it?"),
@@ -192,46 +223,56 @@ TreeScan Scanner::run(const QString& root1, const QString& root2)
                 return result_;
             }
             if (a == Answer::Yes) {
-                if (FsError e = fs_.make_dir(pair.dir2))
+                if (FsError e = fs_.make_branch(root2_, pair.dir2)) {
                     report_error(e, pair.dir2);
+                    offered_.insert(pair.dir2);
+                } else {
+                    result_.pairs[i].in_tree2 = true;
+                }
                 continue;
             }
+            offered_.insert(pair.dir2);
         }
         report(QStringLiteral("Only in tree 1: ") + pair.dir1);
         result_.only_in_tree1 << pair.dir1;
     }
     for (const BranchPair& pair : std::as_const(result_.pairs)) {
-        if (!pair.in_tree1 && !holds_marker(fs_, pair.dir2)) {
+        if (!pair.in_tree1 && !pair.excluded) {
             report(QStringLiteral("Only in tree 2: ") + pair.dir2);
             result_.only_in_tree2 << pair.dir2;
         }
     }
+    for (const QString& path : std::as_const(result_.undecodable))
+        report(undecodable_line(path));
     return result_;
 }
 
 } // namespace
 
-bool holds_marker(const FileSystem& fs, const QString& dir)
+bool walkable(
+    const FileSystem& fs, const QString& root1, const QString& root2, const QString& dir1, const QString& dir2)
 {
-    const Result<FileInfo> info = fs.info(with_final_separator(dir) + no_mirror_marker);
-    if (info.error.number == err_bad_file_name)
-        return true;
-    return info.ok() && info.value.is_file;
+    for (const auto& [root, dir] : { std::pair { root1, dir1 }, std::pair { root2, dir2 } }) {
+        const Result<BranchListing> listed = fs.list_branch(root, dir);
+        // Gone, or a link on the way (75); a directory that cannot be read is still shown, so
+        // the person learns why it cannot be compared.
+        if (is_missing(listed.error) || listed.error.number == err_path_file_access
+            || listed.error.number == err_bad_file_name || (listed.ok() && holds_marker(listed.value)))
+            return false;
+    }
+    return true;
 }
 
-bool is_branch_dir(const FileSystem& fs, const QString& path)
+QString undecodable_line(const QString& path)
 {
-    const Result<FileInfo> info = fs.info(path);
-    return info.ok() && info.value.is_dir && !info.value.is_link;
+    return QStringLiteral("Name not valid text: ") + path;
 }
 
-bool walkable(const FileSystem& fs, const QString& dir1, const QString& dir2, bool roots)
+QString undecodable_message(const QStringList& paths)
 {
-    if (holds_marker(fs, dir1) || holds_marker(fs, dir2))
-        return false;
-    if (roots)
-        return fs.dir_exists(dir1) && fs.dir_exists(dir2);
-    return is_branch_dir(fs, dir1) && is_branch_dir(fs, dir2);
+    const QString count = paths.size() == 1 ? QStringLiteral("1 folder was")
+                                            : QString::number(paths.size()) + QStringLiteral(" folders were");
+    return count + QStringLiteral(" left out because the name is not valid text:\n") + paths.join(u'\n');
 }
 
 QString branch_limit_message()

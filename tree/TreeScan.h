@@ -14,7 +14,7 @@ class UserPort;
 // At most this many branch pairs, the roots included.
 inline constexpr int max_branch_pairs = 3000;
 
-// A directory holding a plain file of this name takes no part in tree comparisons.
+// A directory holding a plain file of this name, in any case, takes no part in tree comparisons.
 inline const QString no_mirror_marker = QStringLiteral("_no_mirror.flg");
 
 struct BranchPair {
@@ -22,6 +22,8 @@ struct BranchPair {
     QString dir2;
     bool scanned = false;
     // Found by the scan as a directory (not a link) on that side.
+    // Found by the scan as a directory (not a link), reached from its root without a link on the
+    // way; a branch created in tree 2 by the scan counts as found there.
     bool in_tree1 = true;
     bool in_tree2 = true;
     // A marker on either side keeps the pair's children out (and the walk passes the pair by).
@@ -47,6 +49,9 @@ struct TreeScan {
     bool limit_reached = false; // some branches were left out
     int errors = 0; // errors reported on the way
     QStringList unreadable; // directories whose subdirectories could not be listed
+    // Subdirectories left out because their names are not valid text, shown with "\xNN" for
+    // each byte that is not: nothing can name them, so nothing below them is compared.
+    QStringList undecodable;
 };
 
 // Scans the trees under `root1` and `root2` (as the panes show them). Questions, the limit message
@@ -54,16 +59,16 @@ struct TreeScan {
 TreeScan scan_branches(
     FileSystem& fs, UserPort& port, const QString& root1, const QString& root2, const TreeScanOptions& options = {});
 
-// True when `dir` holds the marker as a plain file; a lookup that fails on a malformed name
-// counts as a marker found.
-bool holds_marker(const FileSystem& fs, const QString& dir);
+// True when the walk compares the pair (`dir1`, `dir2`) of the trees under `root1` and `root2`:
+// both sides are directories reached from their roots without a link on the way (the roots
+// themselves may be links, since the person chose them), and neither holds the marker. A side
+// that is there but cannot be read counts as walkable: showing it tells the person why.
+bool walkable(
+    const FileSystem& fs, const QString& root1, const QString& root2, const QString& dir1, const QString& dir2);
 
-// True when `path` is a directory and not a symbolic link: only those are branches.
-bool is_branch_dir(const FileSystem& fs, const QString& path);
-
-// True when the walk compares the pair: neither side holds the marker, and both are directories
-// on disk now (branches; the roots may be links, since the person chose them).
-bool walkable(const FileSystem& fs, const QString& dir1, const QString& dir2, bool roots);
+// The report line and the message for folders whose names are not valid text.
+QString undecodable_line(const QString& path);
+QString undecodable_message(const QStringList& paths);
 
 // "Max number of directory paths reached (3000); some paths will not be checked."
 QString branch_limit_message();

@@ -11,6 +11,13 @@ TreeWalk::TreeWalk(const FileSystem& fs, UserPort& port, TreeWalkHost& host, Tre
 {
 }
 
+void TreeWalk::set_branches(QVector<BranchPair> pairs)
+{
+    pairs_ = std::move(pairs);
+    root1_ = pairs_.isEmpty() ? QString() : pairs_.first().dir1;
+    root2_ = pairs_.isEmpty() ? QString() : pairs_.first().dir2;
+}
+
 QString end_of_tree_message()
 {
     return QStringLiteral("End of tree comparison.");
@@ -24,7 +31,8 @@ void TreeWalk::do_tree()
         state_.root2 = host_.pane_path(2);
     }
     for (qsizetype i = 0; i < pairs_.size(); ++i) {
-        if (pairs_[i].dir1.isEmpty())
+        // A branch the scan found on one side only was reported, not compared.
+        if (pairs_[i].dir1.isEmpty() || !pairs_[i].in_tree1 || !pairs_[i].in_tree2)
             continue;
         const QString p1 = pairs_[i].dir1;
         const QString p2 = pairs_[i].dir2;
@@ -32,7 +40,7 @@ void TreeWalk::do_tree()
         port_.process_events();
         state_.differences_found = false;
         pairs_[i].dir1.clear(); // visited
-        compare_branch_pair(p1, p2, i == 0);
+        compare_branch_pair(p1, p2);
         port_.process_events();
         if (state_.differences_found) {
             host_.set_next_visible(true);
@@ -53,15 +61,16 @@ void TreeWalk::do_tree()
     state_.walk_active = false;
 }
 
-void TreeWalk::compare_branch_pair(const QString& p1, const QString& p2, bool roots)
+void TreeWalk::compare_branch_pair(const QString& p1, const QString& p2)
 {
     // Within a step of the walk the window stays hidden from one pair to the next, instead of
     // flashing up for every aligned branch.
     const bool was_visible = port_.main_window_visible();
     port_.set_busy(true);
     port_.set_main_window_visible(false);
-    // Excluded by the marker, or gone since the scan (deleted, renamed): passed by in silence.
-    if (walkable(fs_, p1, p2, roots))
+    // Excluded by the marker, or gone since the scan (deleted, renamed, replaced by a link):
+    // passed by in silence.
+    if (walkable(fs_, root1_, root2_, p1, p2))
         host_.show_and_compare(p1, p2);
     port_.set_busy(false);
     port_.set_main_window_visible(was_visible);

@@ -40,14 +40,14 @@ public:
     TreeWalk(const FileSystem& fs, UserPort& port, TreeWalkHost& host, TreeWalkState state);
 
     // The branch list of a new scan; pairs are marked visited as the walk goes.
-    void set_branches(QVector<BranchPair> pairs) { pairs_ = std::move(pairs); }
+    void set_branches(QVector<BranchPair> pairs);
     const QVector<BranchPair>& branches() const { return pairs_; }
 
     // One step: compares pairs until one shows differences or the list is exhausted.
     void do_tree();
-    // Shows one pair and compares it; a pair excluded by the marker or missing on disk is skipped.
-    // `roots` is true for the pair of roots, which may be links.
-    void compare_branch_pair(const QString& p1, const QString& p2, bool roots = false);
+    // Shows one pair and compares it; a pair excluded by the marker, missing on disk or reached
+    // through a link below its root is skipped.
+    void compare_branch_pair(const QString& p1, const QString& p2);
     // "next subdir".
     void b_next_alignment_Click();
     // Goes on with a waiting walk once the pair shown no longer differs.
@@ -60,6 +60,8 @@ private:
     TreeWalkHost& host_;
     TreeWalkState state_;
     QVector<BranchPair> pairs_;
+    QString root1_; // the roots of the branch list: every branch is reached from them
+    QString root2_;
 };
 
 // "End of tree comparison."

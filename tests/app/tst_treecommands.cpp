@@ -45,10 +45,10 @@ public:
             e.readable = e.readable && e.name != u"locked"_s;
         return r;
     }
-    Result<QVector<NamedEntry>> list_names(const QString& dir) const override
+    Result<BranchListing> list_branch(const QString& root, const QString& dir) const override
     {
-        return refused(dir) ? Result<QVector<NamedEntry>> { {}, make_error(err_permission_denied) }
-                            : RealFileSystem::list_names(dir);
+        return refused(dir) ? Result<BranchListing> { {}, make_error(err_permission_denied) }
+                            : RealFileSystem::list_branch(root, dir);
     }
     QSet<QString> unreadable;
 };

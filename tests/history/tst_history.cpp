@@ -2,10 +2,12 @@
 // whatever lies in that file.
 
 #include "history/HistoryStore.h"
+#include "platform/AppPaths.h"
 #include "tests/util/FaultyFileSystem.h"
 #include "tests/util/ScriptedPort.h"
 #include "tests/util/TestFiles.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -148,12 +150,60 @@ private slots:
             u"The history of compared directories could not be saved in /proc/no/such/h.tmp (Error "_s));
         QCOMPARE(f.store.entries(), QStringList({ u"/e <-> /f"_s, u"/c <-> /d"_s, u"/a <-> /b"_s }));
 
-        // The next run finds the history where the last one left it.
+        // Beside a program started from a stick that is gone, no chain of folders is made.
+        HistoryStore gone(f.fs, f.port);
+        gone.set_files(f.tmp.path() + u"/stick/tmp/tandrel_his.tmp"_s, fallback);
+        gone.add_to_history(u"/g <-> /h"_s);
+        QVERIFY(gone.file() == fallback && !QFile::exists(f.tmp.path() + u"/stick"_s));
+
+        // Later runs find the history where the last one left it, even with a stale file beside
+        // the program; one written there since is taken in, on top.
+        QVERIFY(make_file(f.file, "/stale <-> /x\r\n", 1700000000));
         HistoryStore next(f.fs, f.port);
         next.set_files(f.file, fallback);
         next.load_history();
-        QCOMPARE(next.entries(), QStringList({ u"/a <-> /b"_s }));
+        QCOMPARE(next.entries(), QStringList({ u"/g <-> /h"_s, u"/a <-> /b"_s }));
         QCOMPARE(next.file(), fallback);
+        QFile away(fallback);
+        QVERIFY(away.open(QIODevice::ReadWrite)
+            && away.setFileTime(QDateTime::fromSecsSinceEpoch(1700000001), QFileDevice::FileModificationTime));
+        QVERIFY(make_file(f.file, "/new <-> /y\r\n/a <-> /b\r\n", 1700000002));
+        next.set_files(f.file, fallback);
+        next.load_history();
+        QCOMPARE(next.entries(), QStringList({ u"/new <-> /y"_s, u"/a <-> /b"_s, u"/g <-> /h"_s }));
+        QCOMPARE(file_content(fallback), QByteArray("/new <-> /y\r\n/a <-> /b\r\n/g <-> /h\r\n"));
+    }
+
+    void two_programs_lose_no_entry()
+    {
+        Fixture f;
+        HistoryStore other(f.fs, f.port);
+        other.set_files(f.file);
+        f.store.load_history();
+        other.load_history();
+        f.store.add_to_history(u"/a <-> /b"_s);
+        other.add_to_history(u"/c <-> /d"_s);
+        QCOMPARE(other.entries(), QStringList({ u"/c <-> /d"_s, u"/a <-> /b"_s }));
+        // A deletion in one program is not undone by the other's next save.
+        f.store.remove_at(0);
+        other.add_to_history(u"/e <-> /f"_s);
+        QCOMPARE(file_content(f.file), QByteArray("/e <-> /f\r\n/c <-> /d\r\n"));
+    }
+
+    void installed_program_never_writes_beside_itself()
+    {
+        QTemporaryDir tmp;
+        const QString bin = tmp.path() + u"/usr/bin"_s;
+        const QString copy = tmp.path() + u"/stick"_s;
+        const QString mark = tmp.path() + u"/usr/share/tandrel/installed"_s;
+        QVERIFY(make_tree(tmp.path(), { u"usr/bin"_s, u"usr/share/tandrel"_s, u"stick"_s }) && make_file(mark));
+        QCOMPARE(history_file_path(bin), history_fallback_path());
+        QCOMPARE(trace_folder(bin), user_data_folder());
+        QCOMPARE(history_file_path(copy), copy + u"/tmp/tandrel_his.tmp"_s);
+        QCOMPARE(trace_folder(copy), copy);
+        // A bin/ folder without the mark is a copy like any other.
+        QVERIFY(QFile::remove(mark));
+        QCOMPARE(history_file_path(bin), bin + u"/tmp/tandrel_his.tmp"_s);
     }
 };
 

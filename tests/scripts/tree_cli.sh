@@ -92,6 +92,24 @@ rc=$?
 check "unreadable branch" test "$rc" -eq 2 -a "$(cat "$work/err")" = "Error 70 - Permission denied ($b/Locked)"
 chmod 755 "$b/Locked"
 
+# Case variants: no spelling of several stands for "Data"; a folder name that is not valid text
+# is said, never passed over as aligned.
+c=$work/c
+d=$work/d
+mkdir -p "$c/Data" "$d/DATA" "$d/data"
+run --tree "$c" "$d"
+check "case variants" test "$rc" -eq 1 -a "$(cat "$work/out")" = "Only in tree 1: $c/Data
+Only in tree 2: $d/DATA
+Only in tree 2: $d/data"
+rm -r "$d"/* && mkdir "$d/Data" "$d/Data/bad$(printf '\xff')"
+run --tree --json "$c" "$d"
+check "undecodable folder" python3 - "$work/out" "$d" "$rc" <<'PY'
+import json, sys
+d = json.load(open(sys.argv[1]))
+assert d["undecodable_dirs"] == [sys.argv[2] + "/Data/bad\\xff"], d
+assert d["differences_found"] is True and sys.argv[3] == "1", d
+PY
+
 run --tree "$a" "$work/missing"
 check "missing tree" test "$rc" -eq 2
 run --tree "$a" "$a"

@@ -16,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -92,7 +94,7 @@ private slots:
         Trees t;
         QVERIFY(make_tree(t.one,
             { u"Data/sub"_s, u"flag1/below"_s, u"flag2/below"_s, u".cache"_s, u"solo_marked"_s, u"real"_s },
-            { u"flag1/_no_mirror.flg"_s, u"solo_marked/_no_mirror.flg"_s }));
+            { u"flag1/_NO_MIRROR.FLG"_s, u"solo_marked/_no_mirror.flg"_s }));
         QVERIFY(make_tree(t.two,
             { u"DATA/sub"_s, u"flag1/below"_s, u"flag2/below"_s, u".git"_s, u"marked_only2"_s, u"elsewhere/deep"_s,
                 u"flag2/_no_mirror.flg"_s },
@@ -108,7 +110,7 @@ private slots:
                 u"/real|/real"_s, u"/solo_marked|/solo_marked"_s, u"/elsewhere|/elsewhere"_s,
                 u"/marked_only2|/marked_only2"_s, u"/Data/sub|/DATA/sub"_s, u"/flag2/below|/flag2/below"_s,
                 u"/flag2/_no_mirror.flg|/flag2/_no_mirror.flg"_s, u"/elsewhere/deep|/elsewhere/deep"_s }));
-        // A marker that is a folder ("flag2" in tree 2) does not count; one on the side that
+        // The marker counts in any case ("flag1"), but not as a folder ("flag2" in tree 2); one on the side that
         // exists silences a one-sided branch; a link stands in the way of a branch without a
         // question being asked, also when it is spelled in another case.
         QCOMPARE(s.report,
@@ -116,10 +118,10 @@ private slots:
                 + t.two + u"/elsewhere\r\nOnly in tree 2: "_s + t.two + u"/flag2/_no_mirror.flg\r\nOnly in tree 2: "_s
                 + t.two + u"/elsewhere/deep"_s);
         QVERIFY(t.port.shown.isEmpty());
-        QVERIFY(!walkable(t.fs, t.one + u"/real"_s, t.two + u"/real"_s, false));
-        QVERIFY(!walkable(t.fs, t.one + u"/flag1"_s, t.two + u"/flag1"_s, false));
-        QVERIFY(walkable(t.fs, t.one + u"/flag2"_s, t.two + u"/flag2"_s, false));
-        QVERIFY(walkable(t.fs, t.one + u"/loop"_s, t.two, true));
+        QVERIFY(!walkable(t.fs, t.one, t.two, t.one + u"/real"_s, t.two + u"/real"_s));
+        QVERIFY(!walkable(t.fs, t.one, t.two, t.one + u"/flag1"_s, t.two + u"/flag1"_s));
+        QVERIFY(walkable(t.fs, t.one, t.two, t.one + u"/flag2"_s, t.two + u"/flag2"_s));
+        QVERIFY(walkable(t.fs, t.one + u"/loop"_s, t.two, t.one + u"/loop"_s, t.two));
 
         // Without the offer nothing is asked or created: the branch is reported.
         QVERIFY(make_tree(t.one, { u"new"_s }));
@@ -127,6 +129,97 @@ private slots:
         QVERIFY(quiet.only_in_tree1.contains(t.one + u"/new"_s));
         QVERIFY(!QFileInfo::exists(t.two + u"/new"_s));
         QVERIFY(t.port.shown.isEmpty());
+    }
+
+    void case_variants_pair_as_files_do_data()
+    {
+        QTest::addColumn<QStringList>("dirs1");
+        QTest::addColumn<QStringList>("dirs2");
+        QTest::addColumn<QStringList>("pairs");
+        QTest::addColumn<QString>("report"); // "1:" and "2:" stand for the roots
+        // No spelling of several may stand for "Data": all three are branches of their own,
+        // reported, and no question offers a fourth spelling, nor the folders below it.
+        QTest::newRow("twins in tree 2") << QStringList { u"Data/x"_s } << QStringList { u"DATA"_s, u"data/y"_s }
+                                         << QStringList { u"|"_s, u"/Data|/Data"_s, u"/DATA|/DATA"_s, u"/data|/data"_s,
+                                                u"/Data/x|/Data/x"_s, u"/data/y|/data/y"_s }
+                                         << u"+1:/Data+1:/Data/x+2:/DATA+2:/data+2:/data/y"_s;
+        QTest::newRow("exact spelling first")
+            << QStringList { u"Data/x"_s } << QStringList { u"Data/x"_s, u"DATA"_s }
+            << QStringList { u"|"_s, u"/Data|/Data"_s, u"/DATA|/DATA"_s, u"/Data/x|/Data/x"_s } << u"+2:/DATA"_s;
+        QTest::newRow("twins in tree 1") << QStringList { u"Data"_s, u"DATA"_s } << QStringList { u"data"_s }
+                                         << QStringList { u"|"_s, u"/DATA|/DATA"_s, u"/Data|/Data"_s, u"/data|/data"_s }
+                                         << u"+1:/DATA+1:/Data+2:/data"_s;
+    }
+    void case_variants_pair_as_files_do()
+    {
+        QFETCH(QStringList, dirs1);
+        QFETCH(QStringList, dirs2);
+        QFETCH(QStringList, pairs);
+        QFETCH(QString, report);
+        Trees t;
+        QVERIFY(make_tree(t.one, dirs1) && make_tree(t.two, dirs2));
+        const TreeScan s = t.scan(); // no answer scripted: a question fails the test
+        QCOMPARE(t.pairs(s), pairs);
+        report.replace(u'+', u"\r\nOnly in tree "_s)
+            .replace(u"1:"_s, u"1: "_s + t.one)
+            .replace(u"2:"_s, u"2: "_s + t.two);
+        QCOMPARE(s.report, report);
+        const TreeComparison tree = compare_trees(t.fs, t.port, t.one, t.two, false);
+        QCOMPARE(tree.differences_found(), !report.isEmpty());
+    }
+
+    void links_above_a_branch_are_not_followed()
+    {
+        // Tree 2's "A" leads out of the tree; tree 1's "A" has branches below it.
+        Trees t;
+        const QString outside = t.tmp.path() + u"/outside"_s;
+        QVERIFY(make_tree(t.one, { u"A/inner"_s, u"A/newdir"_s, u"B"_s }) && make_tree(t.two, { u"B"_s }));
+        QVERIFY(make_tree(outside, { u"inner"_s }));
+        QCOMPARE(::symlink("../outside", qPrintable(t.two + u"/A"_s)), 0);
+        const TreeScan s = t.scan(); // nothing may be offered for creation through the link
+        QCOMPARE(s.only_in_tree1, QStringList({ t.one + u"/A"_s, t.one + u"/A/inner"_s, t.one + u"/A/newdir"_s }));
+        QVERIFY(!walkable(t.fs, t.one, t.two, t.one + u"/A/inner"_s, t.two + u"/A/inner"_s));
+        QVERIFY(walkable(t.fs, t.one, t.two, t.one + u"/B"_s, t.two + u"/B"_s));
+        // A branch swapped for a link after the scan: nothing is created or walked through it.
+        QVERIFY(QDir(t.two + u"/B"_s).removeRecursively());
+        QCOMPARE(::symlink("../outside", qPrintable(t.two + u"/B"_s)), 0);
+        QVERIFY(t.fs.make_branch(t.two, t.two + u"/B/newdir"_s).failed());
+        QVERIFY(!walkable(t.fs, t.one, t.two, t.one + u"/B"_s, t.two + u"/B"_s));
+        QCOMPARE(entries(outside), QStringList({ u"inner"_s }));
+        QVERIFY(t.port.shown.isEmpty());
+
+        // A path too long to be reached in one call is walked one name at a time, by the same
+        // rule: a link on the way is refused, however deep.
+        QString deep = t.two;
+        int fd = ::open(qPrintable(t.two), O_RDONLY | O_DIRECTORY);
+        for (int level = 0; level < 25; ++level) {
+            const QByteArray name(200, char('a' + level));
+            QVERIFY(::mkdirat(fd, name.constData(), 0755) == 0);
+            const int next = ::openat(fd, name.constData(), O_RDONLY | O_DIRECTORY);
+            ::close(fd);
+            fd = next;
+            deep += u'/' + QString::fromLatin1(name);
+        }
+        QVERIFY(::symlinkat(qPrintable(outside), fd, "up") == 0 && ::close(fd) == 0);
+        QVERIFY(QFile::encodeName(deep).size() > 4096);
+        QVERIFY(t.fs.list_branch(t.two, deep).ok());
+        QVERIFY(!t.fs.list_branch(t.two, deep + u"/up"_s).ok());
+        QVERIFY(t.fs.make_branch(t.two, deep + u"/up/x"_s).failed());
+        QCOMPARE(entries(outside), QStringList({ u"inner"_s }));
+    }
+
+    void undecodable_folder_names_are_said()
+    {
+        Trees t;
+        QVERIFY(make_tree(t.one, { u"same"_s }) && make_tree(t.two, { u"same"_s }));
+        for (const char* name : { "/same/bad\xff", "/.hidden\xff" })
+            QCOMPARE(::mkdir(QByteArray(QFile::encodeName(t.two) + name).constData(), 0755), 0);
+        const TreeComparison tree = compare_trees(t.fs, t.port, t.one, t.two, false);
+        const QString shown = t.two + u"/same/bad\\xff"_s;
+        QCOMPARE(tree.scan.undecodable, QStringList({ shown }));
+        QCOMPARE(t.port.texts(), QStringList({ undecodable_message({ shown }) }));
+        QVERIFY(tree.differences_found());
+        QVERIFY(tree.scan.report.endsWith(undecodable_line(shown)));
     }
 
     void limit_message_once()
