@@ -56,9 +56,10 @@ QVector<UnreadableName> unreadable_names(const Classification& c)
 
 QString escaped_name(const QString& name)
 {
-    const QList<uint> chars = name.toUcs4();
-    if (std::none_of(chars.cbegin(), chars.cend(), [](uint c) { return is_control_char(c); }))
+    // Every control character is in the basic plane, so the UTF-16 units tell; most names have none.
+    if (std::none_of(name.cbegin(), name.cend(), [](QChar c) { return is_control_char(c.unicode()); }))
         return name;
+    const QList<uint> chars = name.toUcs4();
     QString out;
     for (const uint c : chars) {
         if (is_control_char(c))

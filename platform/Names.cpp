@@ -6,11 +6,18 @@
 
 QString fold_name(const QString& name)
 {
-    // Plain ASCII has one form only; most names are such, and a listing folds every name.
-    if (std::all_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() < 0x80; }))
-        return name.toCaseFolded();
-    // Folding case can leave a decomposed sequence behind, so the form is settled after it too.
-    return name.normalized(QString::NormalizationForm_C).toCaseFolded().normalized(QString::NormalizationForm_C);
+    // Plain ASCII has one form only and folds to lower case; most names are such, and a listing
+    // folds every name, so one without capitals is shared rather than copied.
+    bool upper = false;
+    for (const QChar c : name) {
+        const char16_t u = c.unicode();
+        if (u >= 0x80)
+            return name.normalized(QString::NormalizationForm_C)
+                .toCaseFolded()
+                .normalized(QString::NormalizationForm_C);
+        upper = upper || (u >= u'A' && u <= u'Z');
+    }
+    return upper ? name.toLower() : name;
 }
 
 bool names_equal(const QString& a, const QString& b)

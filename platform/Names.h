@@ -41,6 +41,10 @@ void sort_by_name(Container& items, NameOf name_of, std::vector<QString>* keys =
     if (keep >= 0 && size_t(keep) < n) {
         std::nth_element(order.begin(), order.begin() + keep, order.end(), less);
         order.resize(size_t(keep));
+    } else if (std::is_sorted(order.begin(), order.end(), less)) { // a list sorted before, as most are
+        if (keys)
+            *keys = std::move(folded);
+        return;
     }
     std::sort(order.begin(), order.end(), less);
     Container sorted;
