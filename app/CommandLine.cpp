@@ -27,3 +27,9 @@ QString invalid_command_line_text(const QString& crlf)
 {
     return QStringLiteral("Invalid call line format.") + crlf + QStringLiteral("Usage: </path 1> '|' </path 2> ");
 }
+
+QString undecodable_command_line_text(const QString& escaped)
+{
+    return QStringLiteral("The command line holds a path that is not valid in this system's encoding (UTF-8): ")
+        + escaped;
+}

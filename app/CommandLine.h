@@ -25,3 +25,7 @@ CommandLine parse_command_line(const QString& joined);
 
 // The message shown for an invalid command line: the usage quotes the separator as a shell needs it.
 QString invalid_command_line_text(const QString& crlf);
+
+// The message for a command line holding an argument (shown `escaped`) that is not valid in the
+// user's encoding: its text would name a look-alike path, so the program ends instead.
+QString undecodable_command_line_text(const QString& escaped);

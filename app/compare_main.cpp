@@ -10,41 +10,70 @@
 
 #include <QCoreApplication>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
 enum ExitCode { exit_no_differences = 0, exit_differences = 1, exit_trouble = 2 };
 
-void write_to(std::FILE* out, const QByteArray& bytes)
+const QString program_prefix = QStringLiteral("tandrel-compare: ");
+
+// False, with errno set, when not every byte reached `out`.
+bool write_to(std::FILE* out, const QByteArray& bytes)
 {
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), out);
-    std::fflush(out);
+    errno = 0;
+    const bool written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), out) == size_t(bytes.size());
+    return std::fflush(out) == 0 && written;
 }
 
 int trouble(const QString& text)
 {
-    write_to(stderr, (QStringLiteral("tandrel-compare: ") + text + u'\n').toUtf8());
+    write_to(stderr, prefixed_lines(program_prefix, terminal_safe(text)));
     return exit_trouble;
+}
+
+// What a script reads must be all of the answer or none: a result cut short by a full disk would
+// pass for a complete one, so it ends in trouble. A reader that went away needs no message.
+int output(const QByteArray& bytes, int exit_code)
+{
+    if (write_to(stdout, bytes))
+        return exit_code;
+    const int error = errno;
+    if (error == EPIPE)
+        return exit_trouble;
+    return trouble(QStringLiteral("standard output: ")
+        + (error ? QString::fromLocal8Bit(std::strerror(error)) : QStringLiteral("write error")));
+}
+
+// Qt's own warnings go to standard error too, so they carry the program's name like every other line.
+void prefixed_message(QtMsgType, const QMessageLogContext&, const QString& text)
+{
+    write_to(stderr, prefixed_lines(program_prefix, text));
 }
 
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    qInstallMessageHandler(prefixed_message);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tandrel-compare"));
 
-    const CompareCommand command = parse_compare_command(QCoreApplication::arguments().mid(1));
+    QString refused;
+    const QStringList args = decode_arguments(argc, argv, &refused);
+    if (!refused.isEmpty())
+        return trouble(undecodable_argument_message(refused));
+    const CompareCommand command = parse_compare_command(args);
     switch (command.action) {
     case CompareCommand::Action::Help:
-        write_to(stdout, compare_usage_text().toUtf8());
-        return exit_no_differences;
+        return output(compare_usage_text().toUtf8(), exit_no_differences);
     case CompareCommand::Action::Version:
-        write_to(stdout, "tandrel-compare 1.21\n");
-        return exit_no_differences;
+        return output("tandrel-compare 1.21\n", exit_no_differences);
     case CompareCommand::Action::Invalid:
-        return trouble(command.error + QStringLiteral("\n\n") + compare_usage_text().trimmed());
+        return trouble(command.error + u'\n' + compare_usage_text().section(u'\n', 0, 0)
+            + QStringLiteral("\nTry 'tandrel-compare --help' for more information."));
     case CompareCommand::Action::Compare:
         break;
     }
@@ -59,14 +88,14 @@ int main(int argc, char* argv[])
     if (same_directory(fs, dir1.value, dir2.value))
         return trouble(equal_directories_message());
 
-    ConsolePort port;
+    ConsolePort port(stderr, program_prefix);
     if (command.tree) {
         const TreeComparison tree = compare_trees(fs, port, without_final_separator(dir1.value),
             without_final_separator(dir2.value), command.ignore_one_hour);
-        write_to(stdout, command.json ? tree_report_json(tree) : tree_report_text(tree));
-        if (tree.trouble)
-            return exit_trouble;
-        return tree.differences_found() ? exit_differences : exit_no_differences;
+        const int code = tree.trouble  ? exit_trouble
+            : tree.differences_found() ? exit_differences
+                                       : exit_no_differences;
+        return output(command.json ? tree_report_json(tree) : tree_report_text(tree), code);
     }
     ListingErrors errors;
     const Classification result
@@ -78,6 +107,6 @@ int main(int argc, char* argv[])
     if (errors.dir2.failed())
         return trouble(command.dirs[1] + QStringLiteral(": ") + report_error_text(errors.dir2));
 
-    write_to(stdout, command.json ? pair_json(result) : pair_text(result));
-    return result.differences_found() ? exit_differences : exit_no_differences;
+    return output(command.json ? pair_json(result) : pair_text(result),
+        result.differences_found() ? exit_differences : exit_no_differences);
 }

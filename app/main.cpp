@@ -1,9 +1,11 @@
 // Tandrel: compares two directories and helps bring them into line.
 
+#include "app/CommandLine.h"
 #include "app/HistoryCommands.h"
 #include "app/MainController.h"
 #include "app/TreeCommands.h"
 #include "platform/AppPaths.h"
+#include "platform/Names.h"
 #include "platform/RealFileSystem.h"
 #include "platform/SettingsStore.h"
 #include "platform/Trace.h"
@@ -51,12 +53,15 @@ int main(int argc, char* argv[])
     QApplication::setQuitOnLastWindowClosed(false);
 
     // The arguments are joined with single blanks into one command line, then parsed.
-    QStringList args = QApplication::arguments();
-    args.removeFirst();
-    const QString command_line = args.join(u' ');
+    QString refused;
+    const QString command_line = decode_arguments(argc, argv, &refused).join(u' ');
 
     RealFileSystem fs;
     QtPort port;
+    if (!refused.isEmpty()) {
+        port.message(undecodable_command_line_text(refused));
+        return 2;
+    }
     QtShell shell;
     QtSettingsStore settings;
     Trace trace(fs, port, trace_folder());

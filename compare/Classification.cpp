@@ -2,11 +2,9 @@
 
 #include "platform/Names.h"
 
-#include <QHash>
-#include <QSet>
-
 #include <algorithm>
-#include <deque>
+#include <numeric>
+#include <vector>
 
 namespace {
 
@@ -45,87 +43,99 @@ PairClass classify_pair(
     return length1 > length2 ? PairClass::NewerInDir1 : PairClass::NewerInDir2;
 }
 
+namespace {
+
+// The records of one side in name order, with each name's folded key (indexed by record). A
+// listing comes sorted already, so this usually costs one pass, not a sort.
+struct NameOrder {
+    std::vector<int> order;
+    std::vector<QString> keys;
+};
+
+NameOrder name_order(const QVector<FileRecord>& records)
+{
+    NameOrder o;
+    o.keys.reserve(size_t(records.size()));
+    for (const FileRecord& r : records)
+        o.keys.push_back(fold_name(r.name));
+    o.order.resize(size_t(records.size()));
+    std::iota(o.order.begin(), o.order.end(), 0);
+    const auto less = [&](int x, int y) {
+        return compare_names(o.keys[size_t(x)], records[x].name, o.keys[size_t(y)], records[y].name) < 0;
+    };
+    if (!std::is_sorted(o.order.begin(), o.order.end(), less))
+        std::stable_sort(o.order.begin(), o.order.end(), less);
+    return o;
+}
+
+} // namespace
+
 Classification classify(const QVector<FileRecord>& dir1, const QVector<FileRecord>& dir2, bool ignore_one_hour_diff)
 {
     Classification result;
-
-    // A file whose length and date could not be read is not known: classifying it with made-up
-    // values could call a stale copy newer and get it copied over the good one, and leaving it out
-    // on its side alone would show its partner as "only in" the other directory, where aligning
-    // or deleting would act on it blindly. So no name of its key takes part on either side.
-    QSet<QString> unknown;
-    const std::pair<const QVector<FileRecord>*, QStringList*> sides[]
-        = { { &dir1, &result.unreadable_dir1 }, { &dir2, &result.unreadable_dir2 } };
-    for (const auto& [records, unreadable] : sides) {
-        for (const FileRecord& r : *records) {
-            if (!r.readable) {
-                unknown.insert(fold_name(r.name));
-                unreadable->push_back(r.name);
-            }
-        }
-    }
-    auto known = [&](const QString& key) { return unknown.isEmpty() || !unknown.contains(key); };
-
-    // The dir-2 names that take part, in the order of the "only in dir 2" list.
-    QVector<const FileRecord*> sorted2;
-    sorted2.reserve(dir2.size());
+    for (const FileRecord& r : dir1)
+        if (!r.readable)
+            result.unreadable_dir1.push_back(r.name);
     for (const FileRecord& r : dir2)
-        sorted2.push_back(&r);
-    std::vector<QString> all_keys2;
-    sort_by_name(
-        sorted2, [](const FileRecord* r) -> const QString& { return r->name; }, &all_keys2);
-    QVector<QString> keys2;
-    {
-        QVector<const FileRecord*> kept;
-        for (qsizetype i = 0; i < sorted2.size(); ++i) {
-            if (sorted2[i]->readable && known(all_keys2[size_t(i)])) {
-                kept.push_back(sorted2[i]);
-                keys2.push_back(std::move(all_keys2[size_t(i)]));
+        if (!r.readable)
+            result.unreadable_dir2.push_back(r.name);
+
+    // Both sides are walked in name order, one folded name (a group) at a time.
+    const NameOrder side1 = name_order(dir1);
+    const NameOrder side2 = name_order(dir2);
+    const size_t n1 = side1.order.size(), n2 = side2.order.size();
+    const auto key1 = [&](size_t i) -> const QString& { return side1.keys[size_t(side1.order[i])]; };
+    const auto key2 = [&](size_t i) -> const QString& { return side2.keys[size_t(side2.order[i])]; };
+    std::vector<char> takes_part1(n1, 0), takes_part2(n2, 0), taken2(n2, 0); // by record
+    std::vector<int> partner1(n1, -1); // by record: its dir-2 record
+    for (size_t a = 0, b = 0; a < n1 || b < n2;) {
+        const QString& key = b >= n2 || (a < n1 && compare_keys(key1(a), key2(b)) <= 0) ? key1(a) : key2(b);
+        size_t a_end = a, b_end = b;
+        bool known = true;
+        for (; a_end < n1 && key1(a_end) == key; ++a_end)
+            known = known && dir1[side1.order[a_end]].readable;
+        for (; b_end < n2 && key2(b_end) == key; ++b_end)
+            known = known && dir2[side2.order[b_end]].readable;
+        // A file whose length and date could not be read is not known: classifying it with
+        // made-up values could call a stale copy newer and get it copied over the good one, and
+        // leaving it out on its side alone would show its partner as "only in" the other
+        // directory, where aligning or deleting would act on it blindly. So no name of its key
+        // takes part on either side.
+        if (known) {
+            for (size_t j = b; j < b_end; ++j)
+                takes_part2[size_t(side2.order[j])] = 1;
+            // One file of this name on each side pairs in any spelling. Case twins (more than
+            // one on a side) pair only spelled alike: every later action finds a pair's other
+            // file by its spelling, exact first, so pairing "n1" with "N1" while "n1" also exists
+            // on that side would have an alignment replace, or a deletion remove, the file the
+            // lists show as "only in" its side.
+            const bool single = a_end - a == 1 && b_end - b == 1;
+            for (size_t i = a; i < a_end; ++i) {
+                const int r1 = side1.order[i];
+                takes_part1[size_t(r1)] = 1;
+                for (size_t j = b; j < b_end; ++j) {
+                    const int r2 = side2.order[j];
+                    if (!taken2[size_t(r2)] && (single || dir2[r2].name == dir1[r1].name)) {
+                        taken2[size_t(r2)] = 1;
+                        partner1[size_t(r1)] = r2;
+                        break;
+                    }
+                }
             }
         }
-        sorted2 = std::move(kept);
+        a = a_end;
+        b = b_end;
     }
 
-    // For each folded name, the positions in `sorted2` still unpaired. A scan of the sorted list
-    // from its top meets the entries of one folded name in this order, so the front of the queue
-    // is the partner that scan would find.
-    QHash<QString, std::deque<int>> partners;
-    partners.reserve(sorted2.size());
-    for (int i = 0; i < sorted2.size(); ++i)
-        partners[keys2[i]].push_back(i);
-
-    // Case twins: a folded name held by more than one file on a side. Every later action finds a
-    // pair's other file by its spelling (exact first), so such a group pairs only files spelled
-    // exactly alike; pairing "n1" with "N1" while "n1" also exists on that side would have an
-    // alignment replace, or a deletion remove, the file the lists show as "only in" its side.
-    QHash<QString, int> count1;
-    for (const FileRecord& r1 : dir1)
-        if (r1.readable)
-            ++count1[fold_name(r1.name)];
-
-    QVector<bool> taken(sorted2.size(), false);
-    for (const FileRecord& r1 : dir1) {
-        const QString key = fold_name(r1.name);
-        if (!r1.readable || !known(key))
+    for (qsizetype r = 0; r < dir1.size(); ++r) {
+        if (!takes_part1[size_t(r)])
             continue;
-        auto it = partners.find(key);
-        if (it == partners.end() || it->empty()) {
+        const FileRecord& r1 = dir1[r];
+        if (partner1[size_t(r)] < 0) {
             result.only_in_dir1.push_back(r1.name);
             continue;
         }
-        // One file of this name on each side pairs in any spelling; twins pair only alike.
-        auto pick = it->begin();
-        if (count1.value(key) > 1 || it->size() > 1)
-            pick = std::find_if(it->begin(), it->end(), [&](int k) { return sorted2[k]->name == r1.name; });
-        if (pick == it->end()) {
-            result.only_in_dir1.push_back(r1.name);
-            continue;
-        }
-        const int k = *pick;
-        it->erase(pick);
-        taken[k] = true;
-        const FileRecord& r2 = *sorted2[k];
-
+        const FileRecord& r2 = dir2[partner1[size_t(r)]];
         bool warn = false;
         switch (classify_pair(r1.length, r1.mtime, r2.length, r2.mtime, ignore_one_hour_diff, &warn)) {
         case PairClass::NewerInDir1:
@@ -141,11 +151,9 @@ Classification classify(const QVector<FileRecord>& dir1, const QVector<FileRecor
         if (warn)
             result.warnings.push_back({ r2.name, r1.length, r2.length });
     }
-
-    for (int i = 0; i < sorted2.size(); ++i) {
-        if (!taken[i])
-            result.only_in_dir2.push_back(sorted2[i]->name);
-    }
+    for (const int r2 : side2.order)
+        if (takes_part2[size_t(r2)] && !taken2[size_t(r2)])
+            result.only_in_dir2.push_back(dir2[r2].name);
     return result;
 }
 

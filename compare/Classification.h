@@ -35,6 +35,10 @@ struct Classification {
     // nothing, and the pair is not known to be aligned.
     QStringList unreadable_dir1;
     QStringList unreadable_dir2;
+    // Those of the unreadable names that are not valid in the user's encoding, escaped (see
+    // escaped_bytes): they are in the unreadable lists too.
+    QStringList undecodable_dir1;
+    QStringList undecodable_dir2;
     bool listing_cut = false; // a side held more files than the listing limit
 
     // True unless every name was compared and found aligned.

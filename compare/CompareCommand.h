@@ -22,6 +22,9 @@ struct CompareCommand {
 CompareCommand parse_compare_command(const QStringList& arguments);
 QString compare_usage_text();
 
+// Why an argument that is not valid in the user's encoding (shown `escaped`) is refused.
+QString undecodable_argument_message(const QString& escaped);
+
 // The directory `arg` names, absolute (a relative one taken from the current directory) and with a
 // final separator; or, with the error set, a line saying why it cannot be compared.
 Result<QString> compare_directory_argument(const FileSystem& fs, const QString& arg);

@@ -2,33 +2,12 @@
 
 #include "platform/Names.h"
 
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 namespace {
-
-bool is_control(char32_t c)
-{
-    // C0, DEL and C1 controls, and the Unicode line and paragraph separators.
-    return c < 0x20 || (c >= 0x7f && c <= 0x9f) || c == 0x2028 || c == 0x2029;
-}
-
-QString escape(char32_t c)
-{
-    switch (c) {
-    case u'\n':
-        return QStringLiteral("\\n");
-    case u'\r':
-        return QStringLiteral("\\r");
-    case u'\t':
-        return QStringLiteral("\\t");
-    case 0x1b:
-        return QStringLiteral("\\e");
-    }
-    return c < 0x80 ? QStringLiteral("\\x") + QString::number(uint(c), 16).toUpper().rightJustified(2, u'0')
-                    : QStringLiteral("\\u") + QString::number(uint(c), 16).toUpper().rightJustified(4, u'0');
-}
 
 QStringList sorted(QStringList names)
 {
@@ -46,17 +25,45 @@ QJsonArray json_names(const QStringList& names)
     return QJsonArray::fromStringList(sorted(names));
 }
 
+struct UnreadableName {
+    int dir;
+    QString name;
+    bool undecodable; // `name` is already escaped
+};
+
+// The unreadable names of both sides, each sorted. A name that does not decode is in its side's
+// unreadable list as its escaped text; a readable name could be spelled the same, so each escaped
+// text stands for as many entries as the undecodable list holds of it.
+QVector<UnreadableName> unreadable_names(const Classification& c)
+{
+    QVector<UnreadableName> out;
+    const std::tuple<int, const QStringList*, const QStringList*> sides[]
+        = { { 1, &c.unreadable_dir1, &c.undecodable_dir1 }, { 2, &c.unreadable_dir2, &c.undecodable_dir2 } };
+    for (const auto& [dir, unreadable, undecodable] : sides) {
+        QHash<QString, int> escaped;
+        for (const QString& n : *undecodable)
+            ++escaped[n];
+        for (const QString& n : sorted(*unreadable)) {
+            int& left = escaped[n];
+            out.push_back({ dir, n, left > 0 });
+            left = std::max(left - 1, 0);
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 QString escaped_name(const QString& name)
 {
-    const QList<uint> chars = name.toUcs4();
-    if (std::none_of(chars.cbegin(), chars.cend(), [](uint c) { return is_control(c); }))
+    // Every control character is in the basic plane, so the UTF-16 units tell; most names have none.
+    if (std::none_of(name.cbegin(), name.cend(), [](QChar c) { return is_control_char(c.unicode()); }))
         return name;
+    const QList<uint> chars = name.toUcs4();
     QString out;
     for (const uint c : chars) {
-        if (is_control(c))
-            out += escape(c);
+        if (is_control_char(c))
+            out += escaped_char(c);
         else if (c == u'\\')
             out += QStringLiteral("\\\\");
         else
@@ -69,8 +76,17 @@ QString terminal_safe(const QString& text)
 {
     QString out;
     for (const uint c : text.toUcs4())
-        out += is_control(c) && c != u'\n' ? escape(c) : QString::fromUcs4(reinterpret_cast<const char32_t*>(&c), 1);
+        out += is_control_char(c) && c != u'\n' ? escaped_char(c)
+                                                : QString::fromUcs4(reinterpret_cast<const char32_t*>(&c), 1);
     return out;
+}
+
+QByteArray prefixed_lines(const QString& prefix, const QString& text)
+{
+    QString out;
+    for (const QString& line : text.split(u'\n', Qt::SkipEmptyParts))
+        out += prefix + line + u'\n';
+    return out.toUtf8();
 }
 
 QByteArray pair_text(const Classification& c)
@@ -82,6 +98,10 @@ QByteArray pair_text(const Classification& c)
     for (const auto& [caption, names] : classes) {
         for (const QString& n : sorted(*names))
             out += QString::fromUtf16(caption) + QStringLiteral(": ") + escaped_name(n) + u'\n';
+    }
+    for (const UnreadableName& u : unreadable_names(c)) {
+        out += QStringLiteral("unreadable in dir ") + QString::number(u.dir) + QStringLiteral(": ")
+            + (u.undecodable ? u.name : escaped_name(u.name)) + u'\n';
     }
     return out.toUtf8();
 }
@@ -95,9 +115,9 @@ QByteArray pair_json(const Classification& c)
             { QStringLiteral("bytes_dir1"), w.bytes_dir1 }, { QStringLiteral("bytes_dir2"), w.bytes_dir2 } });
     }
     QJsonArray unreadable;
-    for (const auto& [dir, names] : { std::pair { 1, &c.unreadable_dir1 }, std::pair { 2, &c.unreadable_dir2 } }) {
-        for (const QString& n : sorted(*names))
-            unreadable.append(QJsonObject { { QStringLiteral("dir"), dir }, { QStringLiteral("name"), n } });
+    for (const UnreadableName& u : unreadable_names(c)) {
+        unreadable.append(QJsonObject { { QStringLiteral("dir"), u.dir }, { QStringLiteral("name"), u.name },
+            { QStringLiteral("undecodable"), u.undecodable } });
     }
     const std::pair<const char*, QByteArray> members[] = {
         { "only_in_dir1", compact(json_names(c.only_in_dir1)) },

@@ -6,9 +6,7 @@ Answer ConsolePort::message_box(const QString& text, MsgButtons, MsgIcon, Answer
 {
     // Message texts break lines with a bare line feed, which is what a terminal wants too. Any
     // other control character would come from a file name, and is shown, not obeyed.
-    QByteArray bytes = terminal_safe(text).toUtf8();
-    if (!bytes.endsWith('\n'))
-        bytes += '\n';
+    const QByteArray bytes = prefixed_lines(prefix_, terminal_safe(text));
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), out_);
     std::fflush(out_);
     return default_button;

@@ -1,6 +1,7 @@
 #pragma once
-// The UserPort of the command-line tool: messages go to standard error, questions take their
-// default answer, and there is no window to show, hide or make busy.
+// The UserPort of the command-line tool: messages go to standard error, each line led by the
+// program's name, questions take their default answer, and there is no window to show, hide or
+// make busy.
 
 #include "platform/UserPort.h"
 
@@ -8,8 +9,9 @@
 
 class ConsolePort : public UserPort {
 public:
-    explicit ConsolePort(std::FILE* out = stderr)
+    explicit ConsolePort(std::FILE* out = stderr, const QString& prefix = {})
         : out_(out)
+        , prefix_(prefix)
     {
     }
 
@@ -27,5 +29,6 @@ public:
 
 private:
     std::FILE* out_;
+    QString prefix_;
     int requested_exit_ = -1;
 };

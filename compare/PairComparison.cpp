@@ -86,6 +86,8 @@ Classification compare_listed_directories(const FileSystem& fs, UserPort& port, 
     result.listing_cut = listing1.overflow || listing2.overflow;
     result.unreadable_dir1 += listing1.undecodable;
     result.unreadable_dir2 += listing2.undecodable;
+    result.undecodable_dir1 = std::move(listing1.undecodable);
+    result.undecodable_dir2 = std::move(listing2.undecodable);
     if (const QString text = unreadable_message(result, dir1, dir2); !text.isEmpty())
         port.message(text, MsgIcon::Exclamation);
     for (const SizeWarning& w : result.warnings)

@@ -52,8 +52,7 @@ struct FileListing {
     QVector<DirEntry> files; // sorted with name_less, at most the limit asked for
     bool overflow = false; // more plain files stand in the directory than were listed
     // Plain files whose names are not valid in the user's encoding: no other name can stand for
-    // them, so they take part in nothing and are only counted. Shown with "\xNN" for each byte
-    // that is not valid.
+    // them, so they take part in nothing. Written as escaped_bytes writes them.
     QStringList undecodable;
 };
 

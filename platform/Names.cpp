@@ -1,14 +1,23 @@
 #include "platform/Names.h"
 
+#include <QFile>
+
 #include <algorithm>
 
 QString fold_name(const QString& name)
 {
-    // Plain ASCII has one form only; most names are such, and a listing folds every name.
-    if (std::all_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() < 0x80; }))
-        return name.toCaseFolded();
-    // Folding case can leave a decomposed sequence behind, so the form is settled after it too.
-    return name.normalized(QString::NormalizationForm_C).toCaseFolded().normalized(QString::NormalizationForm_C);
+    // Plain ASCII has one form only and folds to lower case; most names are such, and a listing
+    // folds every name, so one without capitals is shared rather than copied.
+    bool upper = false;
+    for (const QChar c : name) {
+        const char16_t u = c.unicode();
+        if (u >= 0x80)
+            return name.normalized(QString::NormalizationForm_C)
+                .toCaseFolded()
+                .normalized(QString::NormalizationForm_C);
+        upper = upper || (u >= u'A' && u <= u'Z');
+    }
+    return upper ? name.toLower() : name;
 }
 
 bool names_equal(const QString& a, const QString& b)
@@ -53,4 +62,83 @@ QString without_final_separator(const QString& dir)
 bool is_absolute_path(const QString& path)
 {
     return path.startsWith(path_separator);
+}
+
+bool decode_name(const QByteArray& raw, QString& name)
+{
+    if (std::all_of(raw.cbegin(), raw.cend(), [](char c) { return uchar(c) < 0x80; })) {
+        name = QString::fromLatin1(raw); // ASCII is the same in every encoding
+        return true;
+    }
+    name = QFile::decodeName(raw);
+    return QFile::encodeName(name) == raw;
+}
+
+namespace {
+
+QString hex_escape(uchar byte)
+{
+    return QStringLiteral("\\x") + QString::number(byte, 16).toUpper().rightJustified(2, u'0');
+}
+
+} // namespace
+
+bool is_control_char(char32_t c)
+{
+    return c < 0x20 || (c >= 0x7f && c <= 0x9f) || c == 0x2028 || c == 0x2029;
+}
+
+QString escaped_char(char32_t c)
+{
+    switch (c) {
+    case u'\n':
+        return QStringLiteral("\\n");
+    case u'\r':
+        return QStringLiteral("\\r");
+    case u'\t':
+        return QStringLiteral("\\t");
+    case 0x1b:
+        return QStringLiteral("\\e");
+    }
+    return c < 0x80 ? hex_escape(uchar(c))
+                    : QStringLiteral("\\u") + QString::number(uint(c), 16).toUpper().rightJustified(4, u'0');
+}
+
+QString escaped_bytes(const QByteArray& raw)
+{
+    QString out;
+    for (qsizetype i = 0; i < raw.size();) {
+        const uchar lead = uchar(raw[i]);
+        const qsizetype len = lead < 0x80 ? 1 : lead >= 0xf0 ? 4 : lead >= 0xe0 ? 3 : lead >= 0xc2 ? 2 : 0;
+        QString part;
+        if (len == 0 || i + len > raw.size() || !decode_name(raw.mid(i, len), part)) {
+            out += hex_escape(lead);
+            ++i;
+            continue;
+        }
+        for (const char32_t c : part.toUcs4())
+            out += is_control_char(c) ? escaped_char(c)
+                : c == u'\\'          ? QStringLiteral("\\\\")
+                                      : QString::fromUcs4(&c, 1);
+        i += len;
+    }
+    return out;
+}
+
+QStringList decode_arguments(int argc, const char* const argv[], QString* refused)
+{
+    QStringList args;
+    if (refused)
+        refused->clear();
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray raw(argv[i]);
+        QString arg;
+        if (!decode_name(raw, arg)) {
+            if (refused)
+                *refused = escaped_bytes(raw);
+            break;
+        }
+        args << arg;
+    }
+    return args;
 }

@@ -41,6 +41,10 @@ void sort_by_name(Container& items, NameOf name_of, std::vector<QString>* keys =
     if (keep >= 0 && size_t(keep) < n) {
         std::nth_element(order.begin(), order.begin() + keep, order.end(), less);
         order.resize(size_t(keep));
+    } else if (std::is_sorted(order.begin(), order.end(), less)) { // a list sorted before, as most are
+        if (keys)
+            *keys = std::move(folded);
+        return;
     }
     std::sort(order.begin(), order.end(), less);
     Container sorted;
@@ -57,6 +61,21 @@ void sort_by_name(Container& items, NameOf name_of, std::vector<QString>* keys =
         *keys = std::move(sorted_keys);
 }
 void sort_names(QStringList& names);
+
+// The text of a name met as bytes (a directory entry, an argument). False when the bytes are not
+// valid in the user's encoding: their text would hold look-alike characters that name another file.
+bool decode_name(const QByteArray& raw, QString& name);
+// The characters a name shown on one line never holds as they are: C0, DEL and C1 controls and the
+// Unicode line and paragraph separators; and the escape that stands for one of them.
+bool is_control_char(char32_t c);
+QString escaped_char(char32_t c);
+// A name that may not decode, written for a person on one line: what decodes stays, every byte
+// that does not is written "\xHH", every backslash is doubled and every control character is
+// escaped as a listing line writes it ("\n", "\t", "\e", "\xHH", "\uHHHH").
+QString escaped_bytes(const QByteArray& raw);
+// The program's arguments (argv[1] on) as text. At the first argument that does not decode, the
+// list ends and `refused` receives that argument escaped; otherwise `refused` is left empty.
+QStringList decode_arguments(int argc, const char* const argv[], QString* refused);
 
 // The native separator and the path rules that use it.
 inline constexpr QChar path_separator = u'/';

@@ -88,26 +88,6 @@ void sort_entries(QVector<DirEntry>& entries)
     sort_by_name(entries, [](const DirEntry& e) -> const QString& { return e.name; });
 }
 
-// A name that is not valid in the user's encoding, for a message: what decodes stays as it is,
-// every other byte shows as "\xNN".
-QString shown_bytes(const QByteArray& raw)
-{
-    QString out;
-    for (qsizetype i = 0; i < raw.size();) {
-        const uchar lead = uchar(raw[i]);
-        const qsizetype len = lead < 0x80 ? 1 : lead >= 0xf0 ? 4 : lead >= 0xe0 ? 3 : lead >= 0xc2 ? 2 : 0;
-        QString part;
-        if (len > 0 && i + len <= raw.size() && round_trips(raw.mid(i, len), part)) {
-            out += part;
-            i += len;
-        } else {
-            out += QStringLiteral("\\x") + QString::number(lead, 16).rightJustified(2, u'0');
-            ++i;
-        }
-    }
-    return out;
-}
-
 bool is_dot_or_dotdot(const char* name)
 {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
@@ -378,7 +358,7 @@ Result<FileListing> RealFileSystem::list_files(const QString& dir, qsizetype lim
             continue;
         }
         if (!round_trips(e.name, c.name)) {
-            r.value.undecodable << shown_bytes(e.name);
+            r.value.undecodable << escaped_bytes(e.name);
             continue;
         }
         c.raw = std::move(e.name);

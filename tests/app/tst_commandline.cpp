@@ -1,6 +1,7 @@
 // The window's command line, from the joined text to the pair it names.
 
 #include "app/CommandLine.h"
+#include "platform/Names.h"
 
 #include <QTest>
 
@@ -46,6 +47,17 @@ private slots:
         QCOMPARE(int(got.kind), int(expected.kind));
         QCOMPARE(got.dir1, expected.dir1);
         QCOMPARE(got.dir2, expected.dir2);
+    }
+    // A byte that is not UTF-8 would decode to U+FFFD, the name of a look-alike that may exist;
+    // U+FFFD itself, written in UTF-8, is a name like any other.
+    void undecodable_argument()
+    {
+        const char* argv[] = { "tandrel", "/d\xef\xbf\xbd", "|", "/d\xff", "/x" };
+        QString refused;
+        QCOMPARE(decode_arguments(5, argv, &refused), (QStringList { u"/d\uFFFD"_s, u"|"_s }));
+        QCOMPARE(refused, u"/d\\xFF"_s);
+        QCOMPARE(decode_arguments(3, argv, &refused).size(), 2);
+        QVERIFY(refused.isEmpty());
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "compare/CompareCommand.h"
 #include "compare/CompareOutput.h"
+#include "platform/Names.h"
 #include "platform/RealFileSystem.h"
 #include "tests/util/TestFiles.h"
 
@@ -38,6 +39,7 @@ void TestCompareCommand::command_lines()
             u"@/one/ | @/two/"_s },
         { { u"--"_s, u"@/one"_s, u"-x"_s }, A::Compare, {}, u"@/one/ | -x: Error 53 - File not found"_s },
         { { u"@/one"_s, u"two"_s }, A::Compare, {}, u"@/one/ | @/two/"_s }, // relative to the current directory
+        { { u""_s, u"two"_s }, A::Compare, {}, u"\"\": an empty path names no directory | @/two/"_s },
         { { u"@/file.txt"_s, u"@/two"_s }, A::Compare, {}, u"@/file.txt: not a directory | @/two/"_s },
         { { u"@/one"_s, too_long }, A::Compare, {},
             u"@/one/ | "_s + too_long + u": the path is too long for this system"_s },
@@ -90,6 +92,8 @@ void TestCompareCommand::names_that_could_forge_a_line()
     };
     for (const auto& [name, shown] : rows)
         QCOMPARE(escaped_name(name), shown);
+    // Bytes that do not decode are written as such; so a backslash is doubled, and controls escaped.
+    QCOMPARE(escaped_bytes("a\\b\n\xff\xc3\xa9\xc3"), u"a\\\\b\\n\\xFF\u00e9\\xC3"_s);
     QCOMPARE(terminal_safe(u"files A\\B\x1b[2J\r have\nlines"_s), u"files A\\B\\e[2J\\r have\nlines"_s);
 
     Classification c;

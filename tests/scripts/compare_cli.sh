@@ -22,11 +22,14 @@ check() {  # check NAME COMMAND...: the command must succeed
 }
 
 # run ARGS...: runs the tool, leaving stdout in $out, stderr in $err and the exit code in $rc.
+# Every line it writes on stderr must name the program.
+unnamed=0
 run() {
     "$cmp_tool" "$@" >"$work/out" 2>"$work/err"
     rc=$?
     out=$(cat "$work/out")
     err=$(cat "$work/err")
+    unnamed=$((unnamed + $(grep -cv '^tandrel-compare: ' "$work/err")))
 }
 
 # mk DIR NAME BYTES DATE
@@ -99,11 +102,12 @@ mk "$work/c" x.bin 4 '2024-05-01 10:00:00'
 mk "$work/c" $'two\nlines' 1 '2024-05-01 10:00:00'
 mk "$work/c" $'bad\xff' 1 '2024-05-01 10:00:00'
 run --json "$work/a" "$work/c"
-check "undecodable name in the json" grep -qF '"unreadable": [{"dir":2,"name":"bad\\xff"}]' "$work/out"
+check "undecodable name in the json" grep -qF '"unreadable": [{"dir":2,"name":"bad\\xFF","undecodable":true}]' "$work/out"
 check "undecodable name counted on stderr" grep -qF '1 file of dir 2 could not be read' "$work/err"
 run "$work/a" "$work/c"
-check "control characters escaped" test "$rc" -eq 1 -a "$out" = 'aligned: x.bin
-only in dir 2: two\nlines'
+check "control characters escaped, undecodable bytes named" test "$rc" -eq 1 -a "$out" = 'aligned: x.bin
+only in dir 2: two\nlines
+unreadable in dir 2: bad\xFF'
 
 # Trouble: exit 2, nothing on stdout, the reason on stderr.
 run "$d1" "$work/nowhere"
@@ -116,12 +120,33 @@ check "same directory message" grep -qF 'dir1 and dir2 are equal and in the same
 run "$d1"
 check "one directory only" test "$rc" -eq 2
 run --fast "$d1" "$d2"
-check "unknown option" test "$rc" -eq 2 -a -z "$out"
+check "unknown option: one line of usage" test "$rc" -eq 2 -a -z "$out" -a "$err" = "tandrel-compare: Unknown option 'fast'.
+tandrel-compare: Usage: tandrel-compare [--tree] [--ignore-one-hour] [--json] DIR1 DIR2
+tandrel-compare: Try 'tandrel-compare --help' for more information."
+
+# Odd arguments: bytes that are not UTF-8 would decode to a look-alike that exists; an empty path
+# would be the current directory; a relative path in a removed directory would be taken from "/".
+mkdir "$work/d"$'\xef\xbf\xbd'
+run "$work/a" "$work/d"$'\xff'
+check "undecodable argument" test "$rc" -eq 2 -a -z "$out" -a "$err" = "tandrel-compare: $work/d\\xFF: not valid in this system's encoding (UTF-8); its text would name another file, so it is not used"
+cd "$work/a" && run "" "$work/b"
+check "empty path" test "$rc" -eq 2 -a -z "$out"
+mkdir "$work/gone" && cd "$work/gone" && rmdir "$work/gone" && run etc usr
+check "relative path in a removed directory" test "$rc" -eq 2 -a -z "$out"
+cd "$work" || exit 1
+
+# A result that cannot be written is trouble, said on stderr.
+"$cmp_tool" "$work/a" "$work/b" >/dev/full 2>"$work/err"
+check "output to a full disk" test "$?" -eq 2 -a "$(cat "$work/err")" = "tandrel-compare: standard output: No space left on device"
+"$cmp_tool" --help >/dev/full 2>/dev/null
+check "help to a full disk" test "$?" -eq 2
 
 run --help
 check "help" test "$rc" -eq 0 -a "$(head -n 1 "$work/out")" = 'Usage: tandrel-compare [--tree] [--ignore-one-hour] [--json] DIR1 DIR2'
 run --version
 check "version" test "$rc" -eq 0 -a "$out" = "tandrel-compare 1.21"
+
+check "every stderr line names the program" test "$unnamed" -eq 0
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

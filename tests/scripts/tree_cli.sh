@@ -89,7 +89,7 @@ as_user=()
 [ "$(id -u)" = 0 ] && as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
 "${as_user[@]}" "$cmp_tool" --tree "$a" "$b" >"$work/out" 2>"$work/err"
 rc=$?
-check "unreadable branch" test "$rc" -eq 2 -a "$(cat "$work/err")" = "Error 70 - Permission denied ($b/Locked)"
+check "unreadable branch" test "$rc" -eq 2 -a "$(cat "$work/err")" = "tandrel-compare: Error 70 - Permission denied ($b/Locked)"
 chmod 755 "$b/Locked"
 
 # Case variants: no spelling of several stands for "Data"; a folder name that is not valid text
