@@ -11,6 +11,7 @@
 #include "ui/MainLayout.h"
 #include "ui/Placement.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -196,16 +197,14 @@ void MainWindow::build_menus()
 
     m_popup_dir_ = new QMenu(QStringLiteral("Popup_dir"), this);
     m_popup_dir_->setObjectName(QStringLiteral("m_popup_dir"));
-    DirectoryCommands& commands = controller_.directory_commands();
-    QAction* rename = m_popup_dir_->addAction(QStringLiteral("Rename directory"));
-    rename->setObjectName(QStringLiteral("m_rename_dir"));
-    connect(rename, &QAction::triggered, this, [&commands] { commands.m_rename_dir(); });
-    QAction* remove = m_popup_dir_->addAction(QStringLiteral("Delete directory"));
-    remove->setObjectName(QStringLiteral("m_delete_dir"));
-    connect(remove, &QAction::triggered, this, [&commands] { commands.m_delete_dir(); });
-    QAction* create = m_popup_dir_->addAction(QStringLiteral("Create subdirectory"));
-    create->setObjectName(QStringLiteral("m_create_dir"));
-    connect(create, &QAction::triggered, this, [&commands] { commands.m_create_dir(); });
+    for (auto [name, caption, command] :
+        { std::tuple { "m_rename_dir", "Rename directory", &DirectoryCommands::m_rename_dir },
+            std::tuple { "m_delete_dir", "Delete directory", &DirectoryCommands::m_delete_dir },
+            std::tuple { "m_create_dir", "Create subdirectory", &DirectoryCommands::m_create_dir } }) {
+        QAction* a = m_popup_dir_->addAction(QString::fromLatin1(caption));
+        a->setObjectName(QString::fromLatin1(name));
+        connect(a, &QAction::triggered, this, [this, command] { controller_.directory_command(command); });
+    }
 
     build_list_popup();
 
@@ -318,7 +317,7 @@ void MainWindow::build_controls()
     bot_compare_ = make_button(QStringLiteral("bot_compare"), QStringLiteral("&compare dir's"), frame_);
     connect(bot_compare_, &QPushButton::clicked, this, [this] { controller_.bot_compare_Click(); });
     bot_delete_ = make_button(QStringLiteral("bot_delete"), QStringLiteral("&delete selected files"), frame_);
-    connect(bot_delete_, &QPushButton::clicked, this, [this] { controller_.deletion().bot_delete_Click(); });
+    connect(bot_delete_, &QPushButton::clicked, this, [this] { controller_.bot_delete_Click(); });
     bot_cancel_ = make_button(QStringLiteral("bot_cancel"), QStringLiteral("ca&ncel"), frame_);
     connect(bot_cancel_, &QPushButton::clicked, this, [this] { controller_.bot_cancel_Click(); });
     bot_exit_ = make_button(QStringLiteral("bot_exit"), QStringLiteral("&exit"), frame_);
@@ -362,6 +361,25 @@ void MainWindow::connect_models()
     });
     connect(&model, &FileListsModel::hint_changed, this, [this] { show_hint(); });
     connect(&controller_.state(), &WindowState::changed, this, [this] { sync_state(); });
+    connect(&controller_.gate(), &RunGate::changed, this, [this] { update_actions(); });
+    connect(&controller_.gate(), &RunGate::refused, this, [] { QApplication::beep(); });
+}
+
+void MainWindow::update_actions()
+{
+    // While a command runs, the panes stay where it works and nothing takes a dragged entry; the
+    // other commands are refused with a beep when they are given.
+    const bool idle = controller_.gate().idle();
+    for (DirPaneWidget* pane : panes_) {
+        pane->drive_box()->setEnabled(idle);
+        pane->dir_list()->setEnabled(idle);
+    }
+    text1_->setAcceptDrops(idle);
+    text2_->setAcceptDrops(idle);
+    for (FileListView* list : lists_) {
+        list->setAcceptDrops(idle);
+        list->viewport()->setAcceptDrops(idle);
+    }
 }
 
 void MainWindow::sync_state()
@@ -403,21 +421,21 @@ void MainWindow::build_list_popup()
 {
     m_popup_ = new QMenu(QStringLiteral("popup"), this);
     m_popup_->setObjectName(QStringLiteral("m_popup"));
-    Deletion& deletion = controller_.deletion();
     auto add = [&](const char* name, const QString& caption, auto handler) {
         QAction* a = m_popup_->addAction(caption);
         a->setObjectName(QString::fromLatin1(name));
         connect(a, &QAction::triggered, this, handler);
     };
-    add("m_select_all", QStringLiteral("Select all files in list"), [this, &deletion] {
-        deletion.m_select_all_Click();
-        if (deletion.popup_list >= 1 && deletion.popup_list <= 5)
-            lists_[size_t(deletion.popup_list - 1)]->scrollToTop();
+    add("m_select_all", QStringLiteral("Select all files in list"), [this] {
+        controller_.m_select_all_Click();
+        const int list = controller_.deletion().popup_list;
+        if (list >= 1 && list <= 5)
+            lists_[size_t(list - 1)]->scrollToTop();
     });
     add("m_delete_selected_files", QStringLiteral("Delete selected files in list"),
-        [&deletion] { deletion.m_delete_selected_files_Click(); });
+        [this] { controller_.m_delete_selected_files_Click(); });
     add("m_delete_all_files", QStringLiteral("Delete all files in list"),
-        [&deletion] { deletion.m_delete_all_files_Click(); });
+        [this] { controller_.m_delete_all_files_Click(); });
 }
 
 void MainWindow::show_list_popup(int list, const QPoint& global_pos)
@@ -451,7 +469,7 @@ bool MainWindow::drop_target_event(QLabel* target, QEvent* event)
     }
     QTimer::singleShot(0, this, [this, target, entry, dropped] {
         if (target == text2_)
-            controller_.deletion().Text2_DragDrop(entry->list, entry->name);
+            controller_.Text2_DragDrop(entry->list, entry->name);
         else if (entry)
             text1_->setToolTip(controller_.Text1_DragDrop(shell_, entry->list, entry->name));
         else

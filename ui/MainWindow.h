@@ -39,6 +39,8 @@ private:
     void build_controls();
     void connect_models();
     void sync_state();
+    // Enables what the person may use while a command runs, or again once nothing does.
+    void update_actions();
     void show_hint();
     // Keyboard order as the screen reads: panes, lists left to right, then the buttons.
     void set_tab_order();
