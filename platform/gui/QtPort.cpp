@@ -186,9 +186,18 @@ void QtPort::process_events()
 
 void QtPort::set_main_window_visible(bool visible)
 {
-    if (main_window_)
+    if (main_window_) {
+        const bool shown_again = visible && hidden_here_;
+        if (!visible && main_window_->isVisible())
+            hidden_here_ = true;
+        else if (visible)
+            hidden_here_ = false;
         main_window_->setVisible(visible);
-    else
+        // A window shown again is not given the keyboard by every window manager: ask for it,
+        // so the control that had the focus has it again.
+        if (shown_again)
+            main_window_->activateWindow();
+    } else
         visible_without_window_ = visible;
 }
 
