@@ -118,8 +118,10 @@ void HistoryCommands::m_close_Click()
 
 void HistoryCommands::m_select_Click()
 {
-    if (selected_ >= 0)
-        apply_history_entry(store_.entries().value(selected_), true);
+    if (selected_ < 0 || !controller_.gate().admit())
+        return;
+    const RunScope scope(controller_.gate(), Running::Comparison);
+    apply_history_entry(store_.entries().value(selected_), true);
 }
 
 void HistoryCommands::history_DblClick(int row)

@@ -262,6 +262,8 @@ void MainController::Dir_Change(int pane_number)
 
 void MainController::Drive_Change(int pane_number, const QString& volume_root)
 {
+    if (!gate_.admit())
+        return;
     DirPane& pane = this->pane(pane_number);
     port_.set_busy(true);
     clear_free_space_labels();
@@ -301,6 +303,12 @@ void MainController::fill_list_from_files(const DirPane& pane, FileListModel& li
 
 void MainController::bot_compare_Click()
 {
+    run(Running::Comparison, [this] { compare_shown_pair(); });
+}
+
+void MainController::compare_shown_pair()
+{
+    const RunScope scope(gate_, Running::Comparison);
     port_.set_busy(true);
     glb_.GLB_tree_report.clear();
     port_.set_main_window_visible(false);
@@ -312,6 +320,7 @@ void MainController::bot_compare_Click()
 
 void MainController::compare_directories()
 {
+    const RunScope scope(gate_, Running::Comparison);
     glb_.GLB_differences_found = false;
     bool listed = true;
     bool unknown = false;
@@ -409,7 +418,7 @@ void MainController::exit_Click()
 
 void MainController::bot_list_Click(int list_number)
 {
-    ::bot_list_Click(transfers_, list_number);
+    run(Running::Alignment, [&] { ::bot_list_Click(transfers_, list_number); });
     if (transfers_.ended)
         ended_ = true;
 }
@@ -421,7 +430,7 @@ void MainController::list_drag_start(int list_number)
 
 void MainController::list_drag_drop(int source, int target, const QString& name)
 {
-    ::list_drag_drop(transfers_, source, target, name);
+    run(Running::Drop, [&] { ::list_drag_drop(transfers_, source, target, name); });
     if (transfers_.ended)
         ended_ = true;
 }
@@ -442,6 +451,8 @@ void MainController::m_skip_delete_confirmations_Click()
 
 void MainController::m_refresh_Click()
 {
+    if (!gate_.admit())
+        return;
     port_.set_busy(true);
     dir_commands_.m_refresh();
     clear_free_space_labels();
@@ -468,11 +479,46 @@ QString MainController::Text1_DragDrop(Shell& shell, int list, const QString& na
     // Only an entry the list shows: a drag may carry a name from another window.
     if (list < 1 || list > FileListsModel::list_count || lists_.list(list).index_of(name) < 0)
         return {};
-    return open_list_entry(
-        fs_, &trace_, shell, list, name, glb_.GLB_dir1, glb_.GLB_dir2, [this](int seconds) { wait_seconds(seconds); });
+    QString opened;
+    run(Running::Drop, [&] {
+        opened = open_list_entry(fs_, &trace_, shell, list, name, glb_.GLB_dir1, glb_.GLB_dir2,
+            [this](int seconds) { wait_seconds(seconds); });
+    });
+    return opened;
 }
 
 void MainController::Text1_drop_text(Shell& shell, const QString& text)
 {
-    Shell_open(fs_, &trace_, shell, text);
+    run(Running::Drop, [&] { Shell_open(fs_, &trace_, shell, text); });
+}
+
+void MainController::bot_delete_Click()
+{
+    run(Running::Deletion, [this] { deletion_.bot_delete_Click(); });
+}
+
+void MainController::m_select_all_Click()
+{
+    run(Running::Deletion, [this] { deletion_.m_select_all_Click(); });
+}
+
+void MainController::m_delete_selected_files_Click()
+{
+    run(Running::Deletion, [this] { deletion_.m_delete_selected_files_Click(); });
+}
+
+void MainController::m_delete_all_files_Click()
+{
+    run(Running::Deletion, [this] { deletion_.m_delete_all_files_Click(); });
+}
+
+void MainController::Text2_DragDrop(int list, const QString& name)
+{
+    run(Running::Deletion, [&] { deletion_.Text2_DragDrop(list, name); });
+}
+
+void MainController::directory_command(void (DirectoryCommands::*command)())
+{
+    if (gate_.admit())
+        (dir_commands_.*command)();
 }

@@ -6,6 +6,7 @@
 #include "app/DirPane.h"
 #include "app/DirectoryCommands.h"
 #include "app/Globals.h"
+#include "app/RunGate.h"
 #include "app/WindowState.h"
 #include "compare/FileListsModel.h"
 #include "transfer/Deletion.h"
@@ -54,9 +55,11 @@ public:
     DirectoryCommands& directory_commands() { return dir_commands_; }
     ControllerHooks& hooks() { return hooks_; }
     TransferContext& transfers() { return transfers_; }
+    // What runs now; the person's commands below are refused while something does.
+    RunGate& gate() { return gate_; }
     // The outside copy of a copy's last attempts goes through `shell`.
     void set_shell(Shell* shell) { transfers_.shell = shell; }
-    // The delete button, the lists' context menu and the delete drop target.
+    // What the delete commands work with; the person reaches them through the commands below.
     Deletion& deletion() { return deletion_; }
 
     // The entry point's part: the global state, then the main window's load with the command line
@@ -65,8 +68,11 @@ public:
     // The main window's load sequence. Returns false when the program ended during it.
     bool form_load(const QString& command_line);
 
-    // Buttons and menus.
+    // Buttons and menus. Each of the commands that change files, lists or panes is refused while
+    // another runs.
     void bot_compare_Click();
+    // The comparison of the pair in the panes with the window's busy cursor, inside a running step.
+    void compare_shown_pair();
     void bot_cancel_Click() { glb_.GLB_cancel = true; }
     // "align these files" under list 1 to 4.
     void bot_list_Click(int list_number);
@@ -79,6 +85,14 @@ public:
     void m_skip_delete_confirmations_Click();
     void m_refresh_Click();
     void m_delete_to_trash_Click();
+    // The delete button (Alt+D), the lists' context menu and the delete drop target.
+    void bot_delete_Click();
+    void m_select_all_Click();
+    void m_delete_selected_files_Click();
+    void m_delete_all_files_Click();
+    void Text2_DragDrop(int list, const QString& name);
+    // A command of the panes' context menu.
+    void directory_command(void (DirectoryCommands::*command)());
 
     // The open/run drop target: an entry of list `list`, or a text from elsewhere. The entry's
     // drop returns the date and length of what it opened.
@@ -120,11 +134,21 @@ private:
     // Waits while window events run.
     void wait_seconds(int seconds);
 
+    // Runs `command` as `what`, unless something runs already.
+    template <typename F> void run(Running what, F&& command)
+    {
+        if (!gate_.admit())
+            return;
+        const RunScope scope(gate_, what);
+        command();
+    }
+
     FileSystem& fs_;
     UserPort& port_;
     SettingsStore& settings_;
     Trace& trace_;
     Globals glb_;
+    RunGate gate_;
     FileListsModel lists_;
     WindowState state_;
     DirPane pane1_;

@@ -35,18 +35,39 @@ TreeCommands::TreeCommands(
     };
     hooks.auto_next = [this] { Auto_next(); };
     if (history_)
-        history_->start_tree_comparison = [this] { bot_compare_tree_Click(); };
+        history_->start_tree_comparison = [this] { compare_trees(); };
 }
 
 void TreeCommands::bot_compare_tree_Click()
+{
+    if (controller_.gate().admit())
+        compare_trees();
+}
+
+void TreeCommands::compare_trees()
 {
     port_.set_main_window_visible(false);
     scan_tree();
     port_.set_main_window_visible(true);
 }
 
+void TreeCommands::b_next_alignment_Click()
+{
+    if (!controller_.gate().admit())
+        return;
+    const RunScope scope(controller_.gate(), Running::TreeStep);
+    walk_.b_next_alignment_Click();
+}
+
+void TreeCommands::Auto_next()
+{
+    const RunScope scope(controller_.gate(), Running::TreeStep);
+    walk_.Auto_next();
+}
+
 void TreeCommands::scan_tree()
 {
+    const RunScope scope(controller_.gate(), Running::TreeStep);
     Globals& glb = controller_.globals();
     glb.GLB_tree_report.clear();
     const QString root1 = controller_.pane(1).Path();
@@ -74,7 +95,7 @@ void TreeCommands::scan_tree()
     }
     if (scan.pairs.size() == 1) {
         port_.set_busy(false);
-        controller_.bot_compare_Click();
+        controller_.compare_shown_pair();
         return;
     }
     walk_.set_branches(std::move(scan.pairs));

@@ -21,15 +21,17 @@ public:
     TreeCommands(MainController& controller, FileSystem& fs, UserPort& port, HistoryCommands* history,
         QObject* parent = nullptr);
 
-    // "compare trees": the scan with the main window hidden.
+    // "compare trees": the scan with the main window hidden, unless something runs.
     void bot_compare_tree_Click();
+    // The same inside a running command (a history entry reopened).
+    void compare_trees();
     // The scan with the window left as it is (the command line's start).
     void m_tree_Click() { scan_tree(); }
     void scan_tree();
 
     void do_tree() { walk_.do_tree(); }
-    void b_next_alignment_Click() { walk_.b_next_alignment_Click(); }
-    void Auto_next() { walk_.Auto_next(); }
+    void b_next_alignment_Click();
+    void Auto_next();
     bool differenza_trovata() const { return walk_.differenza_trovata(); }
     const QVector<BranchPair>& branches() const { return walk_.branches(); }
 

@@ -12,6 +12,7 @@
 #include "platform/gui/QtPort.h"
 #include "platform/gui/QtShell.h"
 #include "ui/AppIcon.h"
+#include "ui/HelpTexts.h"
 #include "ui/HistoryView.h"
 #include "ui/MainWindow.h"
 #include "ui/ResultsWindow.h"
@@ -21,6 +22,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -33,10 +35,25 @@ bool display_available()
     return !qgetenv("DISPLAY").isEmpty() || !qgetenv("WAYLAND_DISPLAY").isEmpty();
 }
 
+// `tandrel --help` and `tandrel --version` alone answer on stdout, with no window and no display.
+// Any other command line names directories, which may be called anything.
+bool answer_alone(int argc, char* argv[])
+{
+    if (argc != 2 || (std::strcmp(argv[1], "--help") != 0 && std::strcmp(argv[1], "--version") != 0))
+        return false;
+    const QString text = std::strcmp(argv[1], "--help") == 0
+        ? command_line_help_text()
+        : QStringLiteral("tandrel ") + QStringLiteral(TANDREL_VERSION) + u'\n';
+    std::fputs(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).toLocal8Bit().constData(), stdout);
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    if (answer_alone(argc, argv))
+        return 0;
     if (!display_available()) {
         std::fprintf(stderr,
             "tandrel: no display available (DISPLAY is not set); start it from a desktop "

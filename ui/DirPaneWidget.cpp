@@ -211,7 +211,8 @@ void DirPaneWidget::show_rows()
 
 void DirPaneWidget::open(int row)
 {
-    if (row < 0)
+    // A disabled pane (something runs) stays where it is, whatever event reaches it.
+    if (row < 0 || !dir_list_->isEnabled())
         return;
     if (const FsError e = pane_.open_row(row))
         emit open_failed(report_error_text(e));

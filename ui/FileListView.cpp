@@ -47,7 +47,9 @@ FileListView::FileListView(FileListModel& model, int number, QWidget* parent)
     setAcceptDrops(true);
     setDropIndicatorShown(false);
     setAccessibleName(QStringLiteral("List %1").arg(number));
-    setAccessibleDescription(list_description(number));
+    setAccessibleDescription(list_description(number)
+        + QStringLiteral(". Ctrl+Enter opens the focused file, Delete deletes it after asking, Shift+F10 opens the "
+                         "list's menu."));
 }
 
 void FileListView::mousePressEvent(QMouseEvent* event)
@@ -62,12 +64,14 @@ void FileListView::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint pos = event->position().toPoint();
     emit hovered(number_, indexAt(pos).row());
-    if (press_row_ >= 0 && (event->buttons() & Qt::LeftButton)
-        && (pos - press_pos_).manhattanLength() >= QApplication::startDragDistance()) {
-        // The drag takes the pressed entry alone; the move must not stretch the selection first.
-        const int row = press_row_;
-        press_row_ = -1;
-        start_drag(row);
+    if (press_row_ >= 0 && (event->buttons() & Qt::LeftButton)) {
+        // The drag takes the pressed entry alone; no move, not even one below the drag
+        // distance, stretches the selection.
+        if ((pos - press_pos_).manhattanLength() >= QApplication::startDragDistance()) {
+            const int row = press_row_;
+            press_row_ = -1;
+            start_drag(row);
+        }
         return;
     }
     QListView::mouseMoveEvent(event);
@@ -113,8 +117,15 @@ void FileListView::start_drag(int row)
     // The view may go while the drag runs (the program ends); nothing more is done then.
     const QPointer<FileListView> self(this);
     drag->exec(Qt::CopyAction, Qt::CopyAction);
-    if (self)
-        emit clicked_list(number_);
+    if (!self)
+        return;
+    // The drag took the button's release: the view still counts the button as held and would
+    // make the next plain click stretch a range from the pressed entry.
+    QMouseEvent release(QEvent::MouseButtonRelease, press_pos_, viewport()->mapToGlobal(press_pos_), Qt::LeftButton,
+        Qt::NoButton, Qt::NoModifier);
+    QListView::mouseReleaseEvent(&release);
+    setState(NoState);
+    emit clicked_list(number_);
 }
 
 bool FileListView::takes(const QMimeData* mime) const

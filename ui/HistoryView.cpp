@@ -32,6 +32,7 @@ HistoryView::HistoryView(QMainWindow* window, HistoryCommands& history)
     auto add = [&](const char* name, const QString& caption, void (HistoryCommands::*command)()) {
         auto* a = new QAction(caption, bar);
         a->setObjectName(QString::fromLatin1(name));
+        captions_[a] = caption;
         bar->insertAction(before, a);
         connect(a, &QAction::triggered, this, [this, command] { (history_.*command)(); });
         return a;
@@ -78,9 +79,14 @@ void HistoryView::sync_view()
     const bool open = history_.view_open();
     if (m_file_)
         m_file_->setVisible(!open);
-    m_history_->setVisible(!open);
+    auto show = [this](QAction* a, bool visible) {
+        a->setVisible(visible);
+        // A hidden command keeps no mnemonic: Alt+C, Alt+D and the others stay the buttons' own.
+        a->setText(visible ? captions_.value(a) : QString(captions_.value(a)).remove(u'&'));
+    };
+    show(m_history_, !open);
     for (QAction* a : { m_close_, m_select_, m_delete_, m_clear_all_ })
-        a->setVisible(open);
+        show(a, open);
     {
         const QSignalBlocker quiet(list_);
         list_->setCurrentRow(history_.selected());
@@ -108,17 +114,16 @@ bool HistoryView::eventFilter(QObject* watched, QEvent* event)
             if (history_.Form_KeyDown(key->key(), list_->hasFocus()))
                 return true;
         }
-    } else if (watched == client_) {
+    } else if (watched == client_ && event->type() == QEvent::MouseButtonPress) {
         // A press a control let through reaches the surface too: only one where no control is
         // counts.
         const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::RightButton
-            && !client_->childAt(mouse->position().toPoint())) {
+        if (mouse->button() == Qt::RightButton && !client_->childAt(mouse->position().toPoint())) {
             history_.Form_MouseDown_right();
             return true;
         }
-        if (event->type() == QEvent::Resize && list_->isVisible())
-            place_list();
+    } else if (watched == client_ && event->type() == QEvent::Resize && list_->isVisible()) {
+        place_list();
     }
     return QObject::eventFilter(watched, event);
 }

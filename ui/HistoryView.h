@@ -2,7 +2,9 @@
 // The history view in the main window: the list that covers the file lists, the menu bar's swap
 // to the history commands, and the keys and clicks that open and use it.
 
+#include <QHash>
 #include <QObject>
+#include <QString>
 
 class HistoryCommands;
 class QAction;
@@ -35,4 +37,6 @@ private:
     QAction* m_select_ = nullptr;
     QAction* m_delete_ = nullptr;
     QAction* m_clear_all_ = nullptr;
+    // Each command's caption with its mnemonic, shown while the command is.
+    QHash<QAction*, QString> captions_;
 };

@@ -11,6 +11,7 @@
 #include "ui/MainLayout.h"
 #include "ui/Placement.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -23,6 +24,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
@@ -146,6 +148,9 @@ MainWindow::MainWindow(MainController& controller, UserPort& port, Shell& shell)
 
 MainWindow::~MainWindow()
 {
+    // The hooks call into this window: none may run while its parts are being destroyed.
+    for (const QPointer<QObject>& hook : std::as_const(hooks_))
+        delete hook.data();
     controller_.hooks() = ControllerHooks {};
     TransferHooks& transfer = controller_.transfers().hooks;
     transfer.focus_exit = nullptr;
@@ -197,16 +202,14 @@ void MainWindow::build_menus()
 
     m_popup_dir_ = new QMenu(QStringLiteral("Popup_dir"), this);
     m_popup_dir_->setObjectName(QStringLiteral("m_popup_dir"));
-    DirectoryCommands& commands = controller_.directory_commands();
-    QAction* rename = m_popup_dir_->addAction(QStringLiteral("Rename directory"));
-    rename->setObjectName(QStringLiteral("m_rename_dir"));
-    connect(rename, &QAction::triggered, this, [&commands] { commands.m_rename_dir(); });
-    QAction* remove = m_popup_dir_->addAction(QStringLiteral("Delete directory"));
-    remove->setObjectName(QStringLiteral("m_delete_dir"));
-    connect(remove, &QAction::triggered, this, [&commands] { commands.m_delete_dir(); });
-    QAction* create = m_popup_dir_->addAction(QStringLiteral("Create subdirectory"));
-    create->setObjectName(QStringLiteral("m_create_dir"));
-    connect(create, &QAction::triggered, this, [&commands] { commands.m_create_dir(); });
+    for (auto [name, caption, command] :
+        { std::tuple { "m_rename_dir", "Rename directory", &DirectoryCommands::m_rename_dir },
+            std::tuple { "m_delete_dir", "Delete directory", &DirectoryCommands::m_delete_dir },
+            std::tuple { "m_create_dir", "Create subdirectory", &DirectoryCommands::m_create_dir } }) {
+        QAction* a = m_popup_dir_->addAction(QString::fromLatin1(caption));
+        a->setObjectName(QString::fromLatin1(name));
+        connect(a, &QAction::triggered, this, [this, command] { controller_.directory_command(command); });
+    }
 
     build_list_popup();
 
@@ -248,6 +251,7 @@ void MainWindow::build_controls()
     auto* drops = new EventHook(this, [this](QObject* watched, QEvent* event) {
         return drop_target_event(watched == text1_ ? text1_ : text2_, event);
     });
+    hooks_ << drops;
     for (QLabel* target : { text1_, text2_ }) {
         target->setAcceptDrops(true);
         target->installEventFilter(drops);
@@ -268,24 +272,32 @@ void MainWindow::build_controls()
         lists_[size_t(n - 1)] = view;
         // A right click opens the lists' menu and leaves the selection alone: it is what the
         // menu's "delete selected" acts on. The menu key opens it too.
-        auto* popup = new EventHook(view, [this, view, n](QObject*, QEvent* event) {
+        auto* keys = new EventHook(view, [this, view, n](QObject*, QEvent* event) {
             if (event->type() == QEvent::MouseButtonPress
                 && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
                 show_list_popup(n, static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
                 return true;
             }
+            const QRect row = view->visualRect(view->currentIndex());
+            const QPoint at_entry = view->viewport()->mapToGlobal(row.isValid() ? row.center() : QPoint());
             if (event->type() == QEvent::ContextMenu) {
-                auto* menu_event = static_cast<QContextMenuEvent*>(event);
-                if (menu_event->reason() != QContextMenuEvent::Mouse) {
-                    const QRect row = view->visualRect(view->currentIndex());
-                    show_list_popup(n, view->viewport()->mapToGlobal(row.isValid() ? row.center() : QPoint()));
-                }
+                if (static_cast<QContextMenuEvent*>(event)->reason() != QContextMenuEvent::Mouse)
+                    show_list_popup(n, at_entry);
                 return true;
             }
+            if (event->type() == QEvent::KeyPress)
+                return list_key(n, static_cast<QKeyEvent*>(event), at_entry);
             return false;
         });
-        view->installEventFilter(popup); // the menu key reaches the view, a click its viewport
-        view->viewport()->installEventFilter(popup);
+        hooks_ << keys;
+        view->installEventFilter(keys); // keys reach the view, a click its viewport
+        view->viewport()->installEventFilter(keys);
+        // An entry reached with the arrow keys shows its details as hovering does.
+        connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this, view, n](const QModelIndex& current) {
+                if (view->hasFocus())
+                    controller_.list_mouse_move(n, current.row());
+            });
         connect(
             view, &FileListView::hovered, this, [this](int list, int row) { controller_.list_mouse_move(list, row); });
         connect(view, &FileListView::drag_started, this, [this](int list) { controller_.list_drag_start(list); });
@@ -315,11 +327,12 @@ void MainWindow::build_controls()
     frame_ = new QFrame(client_);
     frame_->setObjectName(QStringLiteral("Frame_bottoni"));
     frame_->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    frame_->setAccessibleName(QStringLiteral("Commands"));
     bot_compare_tree_ = make_button(QStringLiteral("bot_compare_tree"), QStringLiteral("compare &trees"), frame_);
     bot_compare_ = make_button(QStringLiteral("bot_compare"), QStringLiteral("&compare dir's"), frame_);
     connect(bot_compare_, &QPushButton::clicked, this, [this] { controller_.bot_compare_Click(); });
     bot_delete_ = make_button(QStringLiteral("bot_delete"), QStringLiteral("&delete selected files"), frame_);
-    connect(bot_delete_, &QPushButton::clicked, this, [this] { controller_.deletion().bot_delete_Click(); });
+    connect(bot_delete_, &QPushButton::clicked, this, [this] { controller_.bot_delete_Click(); });
     bot_cancel_ = make_button(QStringLiteral("bot_cancel"), QStringLiteral("ca&ncel"), frame_);
     connect(bot_cancel_, &QPushButton::clicked, this, [this] { controller_.bot_cancel_Click(); });
     bot_exit_ = make_button(QStringLiteral("bot_exit"), QStringLiteral("&exit"), frame_);
@@ -354,15 +367,29 @@ void MainWindow::set_tab_order()
 void MainWindow::connect_models()
 {
     FileListsModel& model = controller_.lists();
-    connect(&model, &FileListsModel::caption_changed, this,
-        [this, &model](int n) { list_captions_[size_t(n - 1)]->setText(model.caption(n)); });
-    connect(&model, &FileListsModel::align_button_changed, this, [this, &model](int n) {
-        align_buttons_[size_t(n - 1)]->setVisible(model.align_button_visible(n));
-        align_buttons_[size_t(n - 1)]->setText(model.align_caption(n));
-        fit_caption(align_buttons_[size_t(n - 1)]);
-    });
+    connect(&model, &FileListsModel::caption_changed, this, [this](int n) { show_list_caption(n); });
+    connect(&model, &FileListsModel::align_button_changed, this, [this](int n) { show_align_button(n); });
     connect(&model, &FileListsModel::hint_changed, this, [this] { show_hint(); });
     connect(&controller_.state(), &WindowState::changed, this, [this] { sync_state(); });
+    connect(&controller_.gate(), &RunGate::changed, this, [this] { update_actions(); });
+    connect(&controller_.gate(), &RunGate::refused, this, [] { QApplication::beep(); });
+}
+
+void MainWindow::update_actions()
+{
+    // While a command runs, the panes stay where it works and nothing takes a dragged entry; the
+    // other commands are refused with a beep when they are given.
+    const bool idle = controller_.gate().idle();
+    for (DirPaneWidget* pane : panes_) {
+        pane->drive_box()->setEnabled(idle);
+        pane->dir_list()->setEnabled(idle);
+    }
+    text1_->setAcceptDrops(idle);
+    text2_->setAcceptDrops(idle);
+    for (FileListView* list : lists_) {
+        list->setAcceptDrops(idle);
+        list->viewport()->setAcceptDrops(idle);
+    }
 }
 
 void MainWindow::sync_state()
@@ -375,15 +402,29 @@ void MainWindow::sync_state()
     m_delete_to_trash_->setChecked(state.delete_to_trash_checked());
     bytes_free_[0]->setText(state.bytes_free(1));
     bytes_free_[1]->setText(state.bytes_free(2));
-    FileListsModel& model = controller_.lists();
-    for (int n = 1; n <= 4; ++n) {
-        align_buttons_[size_t(n - 1)]->setVisible(model.align_button_visible(n));
-        align_buttons_[size_t(n - 1)]->setText(model.align_caption(n));
-        fit_caption(align_buttons_[size_t(n - 1)]);
-    }
     for (int n = 1; n <= 5; ++n)
-        list_captions_[size_t(n - 1)]->setText(model.caption(n));
+        show_list_caption(n);
     show_hint();
+}
+
+void MainWindow::show_list_caption(int n)
+{
+    // A screen reader announces a list, and the button that aligns it, by the caption it shows.
+    const QString caption = controller_.lists().caption(n);
+    list_captions_[size_t(n - 1)]->setText(caption);
+    lists_[size_t(n - 1)]->setAccessibleName(caption);
+    if (n <= 4)
+        show_align_button(n);
+}
+
+void MainWindow::show_align_button(int n)
+{
+    const FileListsModel& model = controller_.lists();
+    QPushButton* button = align_buttons_[size_t(n - 1)];
+    button->setVisible(model.align_button_visible(n));
+    button->setText(model.align_caption(n));
+    button->setAccessibleName(QString(model.align_caption(n)).remove(u'&') + QStringLiteral(" of ") + model.caption(n));
+    fit_caption(button);
 }
 
 void MainWindow::show_hint()
@@ -404,27 +445,50 @@ void MainWindow::build_list_popup()
 {
     m_popup_ = new QMenu(QStringLiteral("popup"), this);
     m_popup_->setObjectName(QStringLiteral("m_popup"));
-    Deletion& deletion = controller_.deletion();
     auto add = [&](const char* name, const QString& caption, auto handler) {
         QAction* a = m_popup_->addAction(caption);
         a->setObjectName(QString::fromLatin1(name));
         connect(a, &QAction::triggered, this, handler);
     };
-    add("m_select_all", QStringLiteral("Select all files in list"), [this, &deletion] {
-        deletion.m_select_all_Click();
-        if (deletion.popup_list >= 1 && deletion.popup_list <= 5)
-            lists_[size_t(deletion.popup_list - 1)]->scrollToTop();
+    add("m_select_all", QStringLiteral("Select all files in list"), [this] {
+        controller_.m_select_all_Click();
+        const int list = controller_.deletion().popup_list;
+        if (list >= 1 && list <= 5)
+            lists_[size_t(list - 1)]->scrollToTop();
     });
     add("m_delete_selected_files", QStringLiteral("Delete selected files in list"),
-        [&deletion] { deletion.m_delete_selected_files_Click(); });
+        [this] { controller_.m_delete_selected_files_Click(); });
     add("m_delete_all_files", QStringLiteral("Delete all files in list"),
-        [&deletion] { deletion.m_delete_all_files_Click(); });
+        [this] { controller_.m_delete_all_files_Click(); });
 }
 
 void MainWindow::show_list_popup(int list, const QPoint& global_pos)
 {
     controller_.deletion().popup_list = list;
     m_popup_->popup(global_pos);
+}
+
+bool MainWindow::list_key(int list, const QKeyEvent* key, const QPoint& at_entry)
+{
+    // Shift+F10 opens the menu as the menu key does; Ctrl+Enter and Delete do on the focused
+    // entry what the open/run and delete targets do with a dropped one.
+    if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
+        show_list_popup(list, at_entry);
+        return true;
+    }
+    const QModelIndex current = lists_[size_t(list - 1)]->currentIndex();
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    if (enter && key->modifiers() == Qt::ControlModifier) {
+        if (current.isValid())
+            text1_->setToolTip(controller_.Text1_DragDrop(shell_, list, current.data().toString()));
+        return true;
+    }
+    if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {
+        if (current.isValid())
+            controller_.Text2_DragDrop(list, current.data().toString());
+        return true;
+    }
+    return false;
 }
 
 bool MainWindow::drop_target_event(QLabel* target, QEvent* event)
@@ -452,7 +516,7 @@ bool MainWindow::drop_target_event(QLabel* target, QEvent* event)
     }
     QTimer::singleShot(0, this, [this, target, entry, dropped] {
         if (target == text2_)
-            controller_.deletion().Text2_DragDrop(entry->list, entry->name);
+            controller_.Text2_DragDrop(entry->list, entry->name);
         else if (entry)
             text1_->setToolTip(controller_.Text1_DragDrop(shell_, entry->list, entry->name));
         else

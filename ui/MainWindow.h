@@ -3,6 +3,7 @@
 // It forwards every event to the MainController and shows its models.
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <array>
 
@@ -11,6 +12,7 @@ class FileListView;
 class MainController;
 class QAction;
 class QFrame;
+class QKeyEvent;
 class QLabel;
 class QListWidget;
 class QMenu;
@@ -39,6 +41,8 @@ private:
     void build_controls();
     void connect_models();
     void sync_state();
+    // Enables what the person may use while a command runs, or again once nothing does.
+    void update_actions();
     void show_hint();
     // Keyboard order as the screen reads: panes, lists left to right, then the buttons.
     void set_tab_order();
@@ -49,6 +53,10 @@ private:
     void build_list_popup();
     void show_list_popup(int list, const QPoint& global_pos);
     bool drop_target_event(QLabel* target, QEvent* event);
+    // The keys of a list that open its menu or act on its focused entry; true when taken.
+    bool list_key(int list, const QKeyEvent* key, const QPoint& at_entry);
+    void show_list_caption(int n);
+    void show_align_button(int n);
 
     MainController& controller_;
     UserPort& port_;
@@ -78,4 +86,6 @@ private:
     QMenu* m_popup_ = nullptr;
     QMenu* m_popup_dir_ = nullptr;
     bool closing_ = false;
+    // The event filters that call into this window, removed first when it goes.
+    QList<QPointer<QObject>> hooks_;
 };

@@ -95,6 +95,27 @@ int usable_width(const QScreen* screen)
     return screen ? screen->availableGeometry().width() * 9 / 10 : 1000;
 }
 
+// The widest text a message box shows unwrapped. The box itself never grows beyond the
+// screen's width less 480 px, at most 1000 px, or the whole width of a screen up to 1024 px; a
+// label wider than that would be cut. Its icon and margins take the rest.
+int widest_message_line(const QScreen* screen)
+{
+    const int screen_width = screen ? screen->availableGeometry().width() : 1024;
+    const int box = screen_width <= 1024 ? screen_width : std::min(screen_width - 480, 1000);
+    return box - 140;
+}
+
+// A line too wide for the box may break after a path separator: a path has no blanks to
+// break at.
+QString breakable(const QString& text, const QFontMetrics& metrics, int width)
+{
+    QStringList lines = text.split(u'\n');
+    for (QString& line : lines)
+        if (metrics.horizontalAdvance(line) > width)
+            line.replace(u'/', QStringLiteral("/\u200b"));
+    return lines.join(u'\n');
+}
+
 } // namespace
 
 QWidget* QtPort::dialog_parent() const
@@ -109,10 +130,17 @@ Answer QtPort::message_box(
     QMessageBox box(
         to_qt(icon), title.isEmpty() ? app_title() : title, shown_text(text), to_qt(buttons), dialog_parent());
     box.setTextFormat(Qt::PlainText);
-    // A line breaks where the text breaks it, not where the box would like to be narrower.
+    // A line breaks where the text breaks it, not where the box would like to be narrower; only
+    // a line wider than the box can be is wrapped.
     if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
-        const int text_width = QFontMetrics(label->font()).size(0, shown_text(text)).width();
-        label->setMinimumWidth(std::min(text_width, usable_width(box.screen())));
+        const QFontMetrics metrics(label->font());
+        const int widest = widest_message_line(box.screen());
+        const int text_width = metrics.size(0, shown_text(text)).width();
+        label->setMinimumWidth(std::min(text_width, widest));
+        if (text_width > widest) {
+            label->setWordWrap(true);
+            label->setText(breakable(shown_text(text), metrics, widest));
+        }
     }
     if (QAbstractButton* def = box.button(to_qt(default_button)))
         box.setDefaultButton(qobject_cast<QPushButton*>(def));
@@ -186,9 +214,18 @@ void QtPort::process_events()
 
 void QtPort::set_main_window_visible(bool visible)
 {
-    if (main_window_)
+    if (main_window_) {
+        const bool shown_again = visible && hidden_here_;
+        if (!visible && main_window_->isVisible())
+            hidden_here_ = true;
+        else if (visible)
+            hidden_here_ = false;
         main_window_->setVisible(visible);
-    else
+        // A window shown again is not given the keyboard by every window manager: ask for it,
+        // so the control that had the focus has it again.
+        if (shown_again)
+            main_window_->activateWindow();
+    } else
         visible_without_window_ = visible;
 }
 

@@ -41,6 +41,8 @@ private:
     QPointer<QWidget> main_window_;
     bool busy_ = false;
     bool visible_without_window_ = true;
+    // The main window was hidden through this port and is to be activated when shown again.
+    bool hidden_here_ = false;
     bool ended_ = false;
     int exit_code_ = 0;
 };

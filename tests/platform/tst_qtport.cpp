@@ -4,10 +4,12 @@
 #include "platform/gui/QtPort.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryFile>
 #include <QTest>
 #include <QTimer>
 
@@ -56,6 +58,23 @@ private slots:
             box->accept();
         });
         port.message(u"Error 70 - Permission denied\r\n"_qs + long_line);
+        // A line wider than a box can be wraps at its separators, never cut at the box's edge.
+        QString too_long;
+        while (too_long.size() < 400)
+            too_long += u"/directory"_qs;
+        QRect label_at;
+        int box_width = 0;
+        int line_height = 0;
+        when_up<QMessageBox>([&](QMessageBox* box) {
+            auto* label = box->findChild<QLabel*>(u"qt_msgbox_label"_qs);
+            label_at = label->geometry();
+            box_width = box->width();
+            line_height = label->fontMetrics().height();
+            box->accept();
+        });
+        port.message(too_long);
+        QVERIFY(label_at.right() < box_width);
+        QVERIFY(label_at.height() >= 2 * line_height);
 
         // The input box shows its whole prompt, which names the directory, as text.
         when_up<QInputDialog>([long_line](QInputDialog* dialog) {
@@ -87,5 +106,18 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestQtPort)
+// On a wide screen, where a message box reaches its own width limit before the screen's edge.
+int main(int argc, char* argv[])
+{
+    QTemporaryFile config(QDir::tempPath() + u"/tst_qtport-XXXXXX.json"_qs);
+    if (!config.open())
+        return 1;
+    config.write(R"({"screens": [{"name": "wide", "x": 0, "y": 0, "width": 1920, "height": 1080,
+        "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+    config.close();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.fileName().toLocal8Bit());
+    QApplication app(argc, argv);
+    TestQtPort test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_qtport.moc"

@@ -41,5 +41,16 @@ else
   echo "without a display: status $status, output: $out"
   failed=$((failed + 1))
 fi
+# --help and --version answer on stdout and end with 0, also without a display.
+for option in --help --version; do
+  out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$tandrel" $option 2>/dev/null)
+  status=$?
+  if [ "$status" = 0 ] && printf '%s' "$out" | grep -q 'tandrel'; then
+    passed=$((passed + 1))
+  else
+    echo "$option: status $status, output: $out"
+    failed=$((failed + 1))
+  fi
+done
 echo "smoke: $passed passed, $failed failed"
 [ "$failed" = 0 ]

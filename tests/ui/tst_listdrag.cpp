@@ -2,18 +2,49 @@
 // dragged entry, a drop reaching the disk, an align button with its progress bar and focus, the
 // lists' context menu, the delete and open/run targets, and the trash toggle.
 
+#include "app/HistoryCommands.h"
+#include "app/RunGate.h"
+#include "app/TreeCommands.h"
 #include "tests/util/WindowPair.h"
+#include "ui/HistoryView.h"
 #include "ui/ListDrag.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QDragEnterEvent>
 #include <QLabel>
 #include <QListView>
+#include <QListWidget>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <functional>
 #include <optional>
+
+namespace {
+
+// A command a person gives through the window while an alignment runs.
+using Command = std::function<void(WindowPair&)>;
+
+void drop_on(QWidget* target, const ListDrag& entry)
+{
+    const std::unique_ptr<QMimeData> mime(entry.to_mime());
+    QDragEnterEvent enter(QPoint(2, 2), Qt::MoveAction, mime.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(target, &enter);
+    QDropEvent dropped(QPoint(2, 2), Qt::MoveAction, mime.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(target, &dropped);
+    QCoreApplication::processEvents(); // a drop's work runs once the drag has ended
+}
+
+void select_first_of_list3(WindowPair& w)
+{
+    w.controller->lists().list(3).select_row(0, true);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Command)
 
 class TestListDrag : public QObject {
     Q_OBJECT
@@ -89,6 +120,115 @@ private slots:
         QVERIFY(progress->isHidden());
         QTRY_VERIFY(w->find<QPushButton>(u"bot_exit"_qs)->hasFocus());
         QVERIFY(!w->find<QPushButton>(u"bot_cancel"_qs)->isEnabled());
+    }
+
+    void commands_wait_for_a_running_alignment_data()
+    {
+        QTest::addColumn<Command>("command");
+        QTest::addColumn<bool>("beeps"); // refused with a beep; a drop is not taken, a pane is disabled
+        auto key = [](Qt::Key k, Qt::KeyboardModifiers mods = {}) {
+            // To the window, where the buttons' mnemonics are found; a button clicks a moment later.
+            return [k, mods](WindowPair& w) {
+                QTest::keyClick(w.window->windowHandle(), k, mods);
+                QTest::qWait(200);
+            };
+        };
+        auto click = [](const char* name) {
+            return [name](WindowPair& w) {
+                QTest::mouseClick(w.find<QPushButton>(QString::fromLatin1(name)), Qt::LeftButton);
+            };
+        };
+        auto action = [](const char* name) {
+            return [name](WindowPair& w) { w.find<QAction>(QString::fromLatin1(name))->trigger(); };
+        };
+        QTest::newRow("delete button") << Command([&](WindowPair& w) {
+            select_first_of_list3(w);
+            QTest::mouseClick(w.find<QPushButton>(u"bot_delete"_qs), Qt::LeftButton);
+        }) << true;
+        QTest::newRow("Alt+D") << Command([&](WindowPair& w) {
+            select_first_of_list3(w);
+            key(Qt::Key_D, Qt::AltModifier)(w);
+        }) << true;
+        QTest::newRow("list menu") << Command([](WindowPair& w) {
+            w.controller->deletion().popup_list = 3;
+            w.find<QAction>(u"m_delete_all_files"_qs)->trigger();
+        }) << true;
+        QTest::newRow("delete target") << Command([](WindowPair& w) {
+            drop_on(w.find<QLabel>(u"Text2"_qs), { 3, u"x.txt"_qs });
+        }) << false;
+        QTest::newRow("open target") << Command([](WindowPair& w) {
+            drop_on(w.find<QLabel>(u"Text1"_qs), { 3, u"x.txt"_qs });
+        }) << false;
+        QTest::newRow("list drop") << Command([](WindowPair& w) {
+            drop_on(w.find<QListView>(u"List5"_qs)->viewport(), { 3, u"x.txt"_qs });
+        }) << false;
+        QTest::newRow("history entry") << Command([](WindowPair& w) {
+            auto* history = new HistoryCommands(*w.controller, w.fs, w.port, {}, w.window.get());
+            new HistoryView(w.window.get(), *history);
+            history->store().add_to_history(history_entry(w.dir2, w.dir1));
+            QTest::keyClick(w.window.get(), Qt::Key_F8);
+            QTest::keyClick(w.find<QWidget>(u"history"_qs), Qt::Key_Return);
+        }) << true;
+        QTest::newRow("compare button") << Command(click("bot_compare")) << true;
+        QTest::newRow("Alt+C") << Command(key(Qt::Key_C, Qt::AltModifier)) << true;
+        QTest::newRow("compare trees") << Command([](WindowPair& w) {
+            auto* tree = new TreeCommands(*w.controller, w.fs, w.port, nullptr, w.window.get());
+            tree->bot_compare_tree_Click();
+        }) << true;
+        QTest::newRow("refresh") << Command(action("m_refresh")) << true;
+        QTest::newRow("create directory") << Command([](WindowPair& w) {
+            w.controller->directory_commands().popup_dir_pane = 1;
+            w.find<QAction>(u"m_create_dir"_qs)->trigger();
+        }) << true;
+        QTest::newRow("drive change") << Command([](WindowPair& w) {
+            emit w.find<QComboBox>(u"Drive1"_qs)->activated(0);
+        }) << true;
+        QTest::newRow("directory change") << Command([](WindowPair& w) {
+            auto* dirs = w.find<QListWidget>(u"Dir1"_qs);
+            dirs->setCurrentRow(dirs->count() - 1); // the subdirectory "sub"
+            QTest::keyClick(dirs, Qt::Key_Return);
+        }) << false;
+    }
+
+    // What a person does while an alignment lets events run waits for it: the alignment copies
+    // every entry, each ends in the aligned list, and nothing else changes.
+    void commands_wait_for_a_running_alignment()
+    {
+        QFETCH(Command, command);
+        QFETCH(bool, beeps);
+        for (const char* name : { "x.txt", "y.txt", "z.txt" })
+            QVERIFY(make_file(w->dir1 + QString::fromLatin1(name), "new", 1700000100)
+                && make_file(w->dir2 + QString::fromLatin1(name), "old", 1700000000));
+        QVERIFY(QDir().mkpath(w->dir1 + u"sub"_qs));
+        w->open(w->dir1, w->dir2);
+        w->controller->m_skip_delete_confirmations_Click();
+        FileListsModel& lists = w->controller->lists();
+        QCOMPARE(lists.list(3).count(), 4);
+        const QStringList before1 = lists.list(1).names();
+        bool done = false;
+        int refused = 0;
+        connect(&w->controller->gate(), &RunGate::refused, this, [&] { ++refused; });
+        w->window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w->window.get()));
+        w->port.during_events = [&] {
+            if (lists.list(5).count() == 0)
+                return false; // the second file is being copied
+            command(*w);
+            done = true;
+            return true;
+        };
+        QTest::mouseClick(w->find<QPushButton>(u"bot_list3"_qs), Qt::LeftButton);
+        QVERIFY(done);
+        QCOMPARE(refused, beeps ? 1 : 0);
+        QCOMPARE(lists.list(3).names(), QStringList());
+        QCOMPARE(lists.list(5).names(), (QStringList { u"newer.txt"_qs, u"x.txt"_qs, u"y.txt"_qs, u"z.txt"_qs }));
+        QCOMPARE(lists.list(1).names(), before1);
+        QCOMPARE(entries(w->dir1),
+            (QStringList {
+                u"a.txt"_qs, u"b.txt"_qs, u"newer.txt"_qs, u"sub"_qs, u"x.txt"_qs, u"y.txt"_qs, u"z.txt"_qs }));
+        QCOMPARE(w->controller->pane(1).Path() + u'/', w->dir1);
+        QCOMPARE(w->shell.paths, QStringList());
+        QCOMPARE(w->port.unexpected_questions, 0);
     }
 
     void menu_drops_and_trash_toggle()

@@ -13,6 +13,7 @@
 #include <QAccessible>
 #include <QLabel>
 #include <QListView>
+#include <QMenu>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -112,10 +113,28 @@ private slots:
             QCOMPARE(drive->text(QAccessible::Name), u"dir %1 drive"_s.arg(n));
             QCOMPARE(drive->text(QAccessible::Value), u"/"_s);
         }
+        // Lists are announced by their captions, the align buttons by the list they align.
         for (int n = 1; n <= 4; ++n) {
             auto* align = window->findChild<QPushButton*>(u"bot_list%1"_s.arg(n));
-            QVERIFY(align->accessibleDescription().contains(u"list %1"_s.arg(n)));
+            QVERIFY(align->accessibleName().endsWith(u" of "_s + controller->lists().caption(n)));
         }
+        auto* list3 = window->findChild<QListView*>(u"List3"_s);
+        QCOMPARE(list3->accessibleName(), controller->lists().caption(3));
+
+        // An entry reached with the arrow keys shows its details on the hint line.
+        auto* hint = window->findChild<QLabel*>(u"lab_drag_drop"_s);
+        list3->setFocus();
+        QTest::keyClick(list3, Qt::Key_Down);
+        QVERIFY(hint->accessibleDescription().endsWith(dir2 + u"/newer.txt"_s));
+        // Shift+F10 opens the list's menu; Delete asks about the focused entry as the delete
+        // target does, and No leaves it.
+        QTest::keyClick(list3, Qt::Key_F10, Qt::ShiftModifier);
+        QTRY_VERIFY(window->findChild<QMenu*>(u"m_popup"_s)->isVisible());
+        window->findChild<QMenu*>(u"m_popup"_s)->close();
+        port.answer(Answer::No);
+        QTest::keyClick(list3, Qt::Key_Delete);
+        QCOMPARE(port.texts().value(0), u"do you want to delete NEWER.TXT from dir 1?"_s);
+        QCOMPARE(controller->lists().list(3).count(), 1);
     }
 
     void captions_fit_at_the_minimum_size()

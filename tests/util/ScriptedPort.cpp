@@ -44,6 +44,16 @@ std::optional<QString> ScriptedPort::input_box(const QString& prompt, const QStr
     return typed.text;
 }
 
+void ScriptedPort::process_events()
+{
+    ++events_run;
+    if (during_events) {
+        auto step = std::move(during_events);
+        if (!step())
+            during_events = std::move(step);
+    }
+}
+
 void ScriptedPort::set_busy(bool on)
 {
     busy = on;

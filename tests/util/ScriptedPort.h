@@ -37,7 +37,7 @@ public:
         const QString& text, MsgButtons buttons, MsgIcon icon, Answer default_button, const QString& title) override;
     std::optional<QString> input_box(const QString& prompt, const QString& title, const QString& default_text) override;
     void set_busy(bool on) override;
-    void process_events() override { ++events_run; }
+    void process_events() override;
     void set_main_window_visible(bool visible) override;
     bool main_window_visible() const override { return visible_; }
     void end_program(int exit_code) override;
@@ -53,6 +53,9 @@ public:
     QVector<bool> busy_changes; // every set_busy call
     QVector<bool> visibility_changes;
     int events_run = 0;
+    // Runs where the logic lets window events through, until it returns true: what a person
+    // does while a long command runs.
+    std::function<bool()> during_events;
     bool ended = false;
     bool busy = false;
     // Questions asked with no scripted answer left; a test checks it stays 0.
