@@ -473,7 +473,7 @@ Result<BranchListing> RealFileSystem::list_branch(const QString& root, const QSt
         BranchEntry entry;
         if (!round_trips(e.name, entry.name)) {
             if (type == DT_DIR && !e.name.startsWith('.'))
-                r.value.undecodable_dirs << shown_bytes(e.name);
+                r.value.undecodable_dirs << escaped_bytes(e.name);
             continue;
         }
         entry.is_dir = type == DT_DIR;
