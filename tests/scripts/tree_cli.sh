@@ -106,7 +106,7 @@ run --tree --json "$c" "$d"
 check "undecodable folder" python3 - "$work/out" "$d" "$rc" <<'PY'
 import json, sys
 d = json.load(open(sys.argv[1]))
-assert d["undecodable_dirs"] == [sys.argv[2] + "/Data/bad\\xff"], d
+assert d["undecodable_dirs"] == [sys.argv[2] + "/Data/bad\\xFF"], d
 assert d["differences_found"] is True and sys.argv[3] == "1", d
 PY
 
