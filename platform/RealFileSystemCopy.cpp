@@ -249,6 +249,16 @@ struct CopyInto {
         remember(st);
     }
 
+    // After a temporary file of ours was made: its name is none a copy looks for, so the cached
+    // names stay good, as after added().
+    void made_temp()
+    {
+        struct stat st { };
+        const RealFileSystem::NameCache& c = fs.names_;
+        if (c.ctime_sec >= 0 && ::fstat(dir_fd, &st) == 0 && c.device == st.st_dev && c.inode == st.st_ino)
+            remember(st);
+    }
+
     // Moves `temp` to `name`: over the file there when replacing, else only where no entry of
     // that name exists, even one that appeared a moment ago.
     CopyResult commit(
@@ -493,6 +503,7 @@ CopyResult RealFileSystem::copy_into(
     }
     if (!out.valid())
         return failure(make_error(err_file_exists));
+    op.made_temp();
     const QString shown_to = dir_path + name;
     auto fail = [&](CopyResult r) {
         out.close();
