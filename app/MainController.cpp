@@ -44,7 +44,7 @@ MainController::MainController(FileSystem& fs, UserPort& port, SettingsStore& se
     DeletionHooks& del = deletion_.hooks;
     del.context = [this] {
         return DeletionContext { glb_.GLB_dir1, glb_.GLB_dir2, state_.skip_delete_confirmations_checked(),
-            state_.delete_to_trash_checked() };
+            state_.delete_to_trash_checked(), transfers_.held1, transfers_.held2 };
     };
     del.clear_free_space_labels = [this] { clear_free_space_labels(); };
     del.refill = [this] {
@@ -256,6 +256,7 @@ void MainController::Dir_Change(int pane_number)
     pane.add_hidden_folders();
     pane.refresh_files();
     (pane_number == 1 ? glb_.GLB_dir1 : glb_.GLB_dir2) = with_final_separator(pane.Path());
+    (pane_number == 1 ? transfers_.held1 : transfers_.held2) = fs_.hold_dir(with_final_separator(pane.Path()));
     show_file_lists();
     port_.set_busy(false);
 }
@@ -339,6 +340,9 @@ void MainController::compare_directories()
         port_.process_events();
 
         read_dir_panes();
+        // What is done with the lists from now on is done in the directories they are read from.
+        transfers_.held1 = fs_.hold_dir(glb_.GLB_dir1);
+        transfers_.held2 = fs_.hold_dir(glb_.GLB_dir2);
         if (!glb_.GLB_tree_walk_active && !glb_.GLB_starting_up && hooks_.add_to_history)
             hooks_.add_to_history();
         port_.set_busy(true);

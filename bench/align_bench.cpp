@@ -1,7 +1,8 @@
 // Timing of a bulk alignment against the system's own copy, in the same run and on the same disk.
 //
 // For (a) 3000 files of 4 KiB and (b) one file of 1 GiB, copied from one directory into an
-// empty one, prints the median over a few runs of:
+// empty one, and (c) the 3000 files replacing older copies of them, prints the median over a few
+// runs of:
 //   - the "align all files" of list 1, including its flush of the destination volume,
 //   - `cp -p` of the same files followed by `sync`,
 // and their ratio. For (a) it also prints a copy that flushes every file on its own, the other way
@@ -15,6 +16,7 @@
 #include "transfer/TransferContext.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -92,9 +94,26 @@ struct Figures {
     double tandrel_best = 0, system_best = 0; // fastest runs: what is left without other load
 };
 
-Figures measure(const QString& src, const QStringList& names, int runs, bool also_each)
+// The destination before a run: empty, or (`older`) holding an older copy of every file.
+bool prepare(const QString& dst, const QStringList& names, bool older)
+{
+    if (!empty_dir(dst))
+        return false;
+    for (const QString& n : names) {
+        QFile f(dst + n);
+        if (older
+            && (!f.open(QIODevice::WriteOnly) || f.write(QByteArray(4096, 'o')) != 4096 || !f.flush()
+                || !f.setFileTime(QDateTime::fromSecsSinceEpoch(1500000000), QFileDevice::FileModificationTime)))
+            return false;
+    }
+    return true;
+}
+
+// `list` 1 copies new files, 3 replaces older copies.
+Figures measure(const QString& src, const QStringList& names, int runs, bool also_each, int list = 1)
 {
     const QString dst = src.chopped(4) + QStringLiteral("dst/"); // beside ".../src/"
+    const bool older = list == 3;
     RealFileSystem fs;
     SilentPort port;
     FileListsModel lists;
@@ -105,16 +124,16 @@ Figures measure(const QString& src, const QStringList& names, int runs, bool als
     std::vector<double> tandrel, system, each;
     for (int run = 0; run < runs; ++run) {
         auto ours = [&] {
-            empty_dir(dst);
-            lists.list(1).set_names(names);
+            prepare(dst, names, older);
+            lists.list(list).set_names(names);
             tandrel.push_back(timed([&] {
-                align_list(ctx, 1, src, dst);
+                align_list(ctx, list, src, dst);
                 return port.messages == 0 && lists.list(5).count() == names.size();
             }));
             lists.list(5).clear();
         };
         auto theirs = [&] {
-            empty_dir(dst);
+            prepare(dst, names, older);
             system.push_back(timed([&] {
                 QStringList args { QStringLiteral("-p"), QStringLiteral("--") };
                 for (const QString& n : names)
@@ -170,7 +189,7 @@ int main(int argc, char* argv[])
     QDir().mkpath(small);
     QDir().mkpath(large);
 
-    // "small" or "large" runs only that part.
+    // "small", "replace" or "large" runs only that part.
     const QString only = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     QStringList small_names;
     for (int i = 0; i < 3000 && only != u"large"; ++i) {
@@ -181,7 +200,7 @@ int main(int argc, char* argv[])
     if (only != u"small" && !fill_random(large + QStringLiteral("big.bin"), qint64(1) << 30))
         return 1;
 
-    if (only != u"large") {
+    if (only.isEmpty() || only == u"small") {
         const Figures a = measure(small, small_names, 5, true);
         std::printf("(a) 3000 files of 4 KiB: align %.0f ms, cp -p + sync %.0f ms, ratio %.2f (target 1.2)\n",
             a.tandrel, a.system, a.tandrel / a.system);
@@ -189,7 +208,15 @@ int main(int argc, char* argv[])
             a.system_best, a.tandrel_best / a.system_best);
         std::printf("    flushing every file instead: %.0f ms, ratio %.2f\n", a.each, a.each / a.system);
     }
-    if (only == u"small")
+    if (only.isEmpty() || only == u"replace") {
+        const Figures c = measure(small, small_names, 5, false, 3);
+        std::printf("(c) 3000 files of 4 KiB replacing older copies: align %.0f ms, cp -p + sync %.0f ms, ratio %.2f "
+                    "(target 1.3)\n",
+            c.tandrel, c.system, c.tandrel / c.system);
+        std::printf("    fastest runs: align %.0f ms, cp -p + sync %.0f ms, ratio %.2f\n", c.tandrel_best,
+            c.system_best, c.tandrel_best / c.system_best);
+    }
+    if (only == u"small" || only == u"replace")
         return 0;
     const Figures b = measure(large, { QStringLiteral("big.bin") },
         qEnvironmentVariableIntValue("ALIGN_BENCH_RUNS") > 0 ? qEnvironmentVariableIntValue("ALIGN_BENCH_RUNS") : 7,

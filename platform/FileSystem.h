@@ -11,6 +11,8 @@
 #include <functional>
 #include <memory>
 
+class HeldDir;
+
 // What one lookup of a path says. Times are seconds since the epoch, truncated to whole seconds.
 struct FileInfo {
     bool is_dir = false;
@@ -189,6 +191,14 @@ public:
     // The spelling of `name` that exists in `dir`, ignoring case; `name` itself when none does
     // (or when it exists exactly as given).
     virtual QString resolve_case(const QString& dir, const QString& name) const = 0;
+
+    // Opens the directory `path` and keeps it open while the result lives: meanwhile every copy
+    // into or out of that path, and every removal of an entry of it (copy_into, place_file,
+    // commit_copy, remove_entry), works in the directory opened now, whatever the path names
+    // later. Null when it cannot be opened.
+    virtual std::shared_ptr<const HeldDir> hold_dir(const QString& path) = 0;
+    // True when the path of `held` still leads to that directory (links followed).
+    virtual bool still_names(const HeldDir& held) const = 0;
 
     // Copies the file `from` to `name` in `dir` by descriptor: the directory is opened once, the
     // new file is written under a temporary hidden name made there exclusively, given the

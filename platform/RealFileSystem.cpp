@@ -677,7 +677,7 @@ FsError RealFileSystem::remove_entry(const QString& dir, const QString& name, bo
     if (name.isEmpty() || name.contains(path_separator) || name == u"." || name == u".."
         || !native_path(dir_path, native_dir) || !native_path(name, leaf))
         return bad_name();
-    const int dfd = open_retry(native_dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dfd = open_dir_for_change(dir_path, native_dir);
     if (dfd < 0)
         return error_from_errno(errno, dir_path);
     const Fd dir_fd(dfd);

@@ -7,6 +7,8 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
+#include <vector>
 
 class RealFileSystem : public FileSystem {
 public:
@@ -21,6 +23,9 @@ public:
     Result<QString> canonical_path(const QString& path) const override;
     bool is_mount_point(const QString& path) const override;
     QString resolve_case(const QString& dir, const QString& name) const override;
+
+    std::shared_ptr<const HeldDir> hold_dir(const QString& path) override;
+    bool still_names(const HeldDir& held) const override;
 
     CopyResult copy_into(
         const QString& from, const QString& dir, const QString& name, const CopyOptions& options) override;
@@ -73,11 +78,19 @@ protected:
     // checked once more; tests edit that file here.
     std::function<void()> before_replace_check_;
 
+    // Opens the directory `dir_path` (with its final separator; `native` its bytes) for changes
+    // in it: through the held directory of that path when there is one. Returns -1 with errno.
+    int open_dir_for_change(const QString& dir_path, const QByteArray& native) const;
+    // The held directory opened by `dir_path` (with its final separator), if any.
+    std::shared_ptr<const HeldDir> held_path(const QString& dir_path) const;
+
 private:
     // Deletes the directory `leaf` of the directory open at `parent`, which must still be the one
     // with `device` and `inode`; `shown` is its path for errors.
     FsError delete_tree_at(int parent, const QByteArray& leaf, const QString& shown, quint64 device, quint64 inode);
 
+    // The directories held open (hold_dir); expired ones are dropped as they are met.
+    mutable std::vector<std::weak_ptr<const HeldDir>> held_;
     // The folded names of a directory a copy looked into, and the change time it had then; a
     // bulk copy into one directory reads it once instead of once per file.
     struct NameCache {

@@ -1,5 +1,6 @@
 // Copying a file into a directory by descriptor, and flushing a volume.
 #include "platform/Fd.h"
+#include "platform/HeldDir.h"
 #include "platform/Names.h"
 #include "platform/RealFileSystem.h"
 
@@ -248,6 +249,16 @@ struct CopyInto {
         remember(st);
     }
 
+    // After a temporary file of ours was made: its name is none a copy looks for, so the cached
+    // names stay good, as after added().
+    void made_temp()
+    {
+        struct stat st { };
+        const RealFileSystem::NameCache& c = fs.names_;
+        if (c.ctime_sec >= 0 && ::fstat(dir_fd, &st) == 0 && c.device == st.st_dev && c.inode == st.st_ino)
+            remember(st);
+    }
+
     // Moves `temp` to `name`: over the file there when replacing, else only where no entry of
     // that name exists, even one that appeared a moment ago.
     CopyResult commit(
@@ -385,6 +396,50 @@ struct CopyInto {
     }
 };
 
+std::shared_ptr<const HeldDir> RealFileSystem::hold_dir(const QString& path)
+{
+    const QString dir_path = with_final_separator(path);
+    QByteArray native;
+    if (!to_native(dir_path, native))
+        return {};
+    Fd fd(open_dir_fd(native));
+    struct stat st { };
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0)
+        return {};
+    auto held = std::make_shared<const HeldDir>(dir_path, std::move(fd), st.st_dev, st.st_ino);
+    std::erase_if(held_, [](const std::weak_ptr<const HeldDir>& h) { return h.expired(); });
+    held_.push_back(held);
+    return held;
+}
+
+bool RealFileSystem::still_names(const HeldDir& held) const
+{
+    QByteArray native;
+    struct stat st { };
+    return to_native(held.path(), native) && ::stat(native.constData(), &st) == 0 && st.st_dev == held.device()
+        && st.st_ino == held.inode();
+}
+
+std::shared_ptr<const HeldDir> RealFileSystem::held_path(const QString& dir_path) const
+{
+    for (const std::weak_ptr<const HeldDir>& h : held_)
+        if (std::shared_ptr<const HeldDir> held = h.lock(); held && held->path() == dir_path)
+            return held;
+    return {};
+}
+
+int RealFileSystem::open_dir_for_change(const QString& dir_path, const QByteArray& native) const
+{
+    if (const std::shared_ptr<const HeldDir> held = held_path(dir_path)) {
+        int fd;
+        do
+            fd = ::openat(held->fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        while (fd < 0 && errno == EINTR);
+        return fd;
+    }
+    return open_dir_fd(native);
+}
+
 CopyResult RealFileSystem::copy_into(
     const QString& from, const QString& dir, const QString& name, const CopyOptions& options)
 {
@@ -393,10 +448,20 @@ CopyResult RealFileSystem::copy_into(
     if (!to_native(from, src_path) || !to_native(dir_path, dir_native) || !plain_name(name, name_native))
         return failure(make_error(err_bad_file_name));
 
-    // Non-blocking, so that a pipe standing where a file was expected cannot hang the program.
+    // Non-blocking, so that a pipe standing where a file was expected cannot hang the program. A
+    // source in a held directory is opened in it.
+    const qsizetype cut = from.lastIndexOf(path_separator);
+    const QString from_dir = from.left(cut + 1);
+    QByteArray from_dir_native;
+    Fd from_dir_fd;
+    if (cut >= 0 && to_native(from_dir, from_dir_native) && held_path(from_dir))
+        from_dir_fd = Fd(open_dir_for_change(from_dir, from_dir_native));
+    const QByteArray from_leaf = QFile::encodeName(from.mid(cut + 1));
     int fd;
     do
-        fd = ::open(src_path.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        fd = from_dir_fd.valid()
+            ? ::openat(from_dir_fd.get(), from_leaf.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)
+            : ::open(src_path.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     while (fd < 0 && errno == EINTR);
     if (fd < 0)
         return failure(error_from_errno(errno, from));
@@ -408,7 +473,7 @@ CopyResult RealFileSystem::copy_into(
         return failure(make_error(err_path_file_access));
     const FileInfo source = info_of(src_st);
 
-    Fd dir_fd(open_dir_fd(dir_native));
+    Fd dir_fd(open_dir_for_change(dir_path, dir_native));
     if (!dir_fd.valid())
         return failure(error_from_errno(errno, dir_path));
     CopyInto op { *this, dir_path, dir_fd.get() };
@@ -438,6 +503,7 @@ CopyResult RealFileSystem::copy_into(
     }
     if (!out.valid())
         return failure(make_error(err_file_exists));
+    op.made_temp();
     const QString shown_to = dir_path + name;
     auto fail = [&](CopyResult r) {
         out.close();
@@ -503,7 +569,7 @@ CopyResult RealFileSystem::place_file(const QString& dir, const QString& temp_na
     QByteArray dir_native, temp_native, name_native;
     if (!to_native(dir_path, dir_native) || !plain_name(temp_name, temp_native) || !plain_name(name, name_native))
         return failure(make_error(err_bad_file_name));
-    Fd dir_fd(open_dir_fd(dir_native));
+    Fd dir_fd(open_dir_for_change(dir_path, dir_native));
     if (!dir_fd.valid())
         return failure(error_from_errno(errno, dir_path));
     CopyInto op { *this, dir_path, dir_fd.get() };
@@ -539,7 +605,7 @@ CopyResult RealFileSystem::commit_copy(const PendingCopy& copy, const CopyOption
     QByteArray dir_native, temp_native, name_native;
     if (!to_native(copy.dir, dir_native) || !plain_name(copy.temp, temp_native) || !plain_name(copy.name, name_native))
         return failure(make_error(err_bad_file_name));
-    Fd dir_fd(open_dir_fd(dir_native));
+    Fd dir_fd(open_dir_for_change(copy.dir, dir_native));
     if (!dir_fd.valid())
         return failure(error_from_errno(errno, copy.dir));
     CopyInto op { *this, copy.dir, dir_fd.get() };
@@ -562,7 +628,7 @@ void RealFileSystem::discard_copy(const PendingCopy& copy)
     QByteArray dir_native, temp_native;
     if (!to_native(copy.dir, dir_native) || !plain_name(copy.temp, temp_native))
         return;
-    const Fd dir_fd(open_dir_fd(dir_native));
+    const Fd dir_fd(open_dir_for_change(copy.dir, dir_native));
     if (dir_fd.valid())
         ::unlinkat(dir_fd.get(), temp_native.constData(), 0);
 }
@@ -572,7 +638,7 @@ FsError RealFileSystem::sync_dir(const QString& dir)
     QByteArray native;
     if (!to_native(with_final_separator(dir), native))
         return make_error(err_bad_file_name);
-    const Fd fd(open_dir_fd(native));
+    const Fd fd(open_dir_for_change(with_final_separator(dir), native));
     if (!fd.valid())
         return error_from_errno(errno, with_final_separator(dir));
     const int err = flush_at(fd.get(), false);

@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 #include "platform/UserPort.h"
 #include "transfer/CopyFile.h"
+#include "transfer/EntryFiles.h"
 #include "transfer/TransferContext.h"
 
 #include <QElapsedTimer>
@@ -61,6 +62,12 @@ void align_list(TransferContext& ctx, int list_number, const QString& from_dir, 
 {
     if (ctx.running || ctx.ended)
         return;
+    if (const QString why = compared_dirs_refusal(ctx.fs, ctx.held1.get(), ctx.dir1, ctx.held2.get(), ctx.dir2);
+        !why.isEmpty()) {
+        ctx.copy_ok = false;
+        ctx.port.message(why, MsgIcon::Exclamation);
+        return;
+    }
     const TransferRun running(ctx);
     FileListModel& list = ctx.lists.list(list_number);
     FileListModel& aligned = ctx.lists.list(5);

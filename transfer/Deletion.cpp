@@ -174,8 +174,18 @@ bool Deletion::delete_selected(int list_number)
     return deleted;
 }
 
+bool Deletion::still_compared(const DeletionContext& ctx)
+{
+    const QString refused = compared_dirs_refusal(fs_, ctx.held1.get(), ctx.dir1, ctx.held2.get(), ctx.dir2);
+    if (!refused.isEmpty())
+        port_.message(refused, MsgIcon::Exclamation);
+    return refused.isEmpty();
+}
+
 void Deletion::bot_delete_Click()
 {
+    if (!still_compared(context()))
+        return;
     bool deleted = false;
     for (int n = 1; n <= FileListsModel::list_count; ++n)
         deleted = delete_selected(n) || deleted;
@@ -197,6 +207,8 @@ void Deletion::m_select_all_Click()
 
 void Deletion::m_delete_selected_files_Click()
 {
+    if (!still_compared(context()))
+        return;
     const bool deleted = popup_list >= 1 && popup_list <= FileListsModel::list_count && delete_selected(popup_list);
     if (!deleted)
         port_.message(no_file_deleted());
@@ -225,6 +237,8 @@ void Deletion::Text2_DragDrop(int source_list, const QString& name)
         || lists_.list(source_list).index_of(name) < 0)
         return;
     const DeletionContext ctx = context();
+    if (!still_compared(ctx))
+        return;
     QString question = QStringLiteral("do you want to delete ") + name.toUpper();
     if (source_list == 5)
         question += QStringLiteral("from both directories?");

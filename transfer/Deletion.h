@@ -7,9 +7,11 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class FileListsModel;
 class FileSystem;
+class HeldDir;
 class UserPort;
 
 // What a deletion reads from the window when it starts.
@@ -18,6 +20,8 @@ struct DeletionContext {
     QString dir2;
     bool skip_confirmations = false; // the File menu's check mark
     bool to_trash = true;
+    // The directories held since the comparison (TransferContext::held1, held2).
+    std::shared_ptr<const HeldDir> held1, held2;
 };
 
 struct DeletionHooks {
@@ -70,6 +74,8 @@ private:
     // would take the only copy is not started: `refused` then says why, naming both paths.
     FsError delete_entry(int list, const QString& name, const DeletionContext& ctx, bool& deleted, QString& refused);
     bool same_directory_state(const DeletionContext& ctx) const;
+    // False, after telling the person, when a pane no longer leads to the directory compared.
+    bool still_compared(const DeletionContext& ctx);
     // Both paths name one directory on disk: the two file lists then show the same files.
     bool one_directory(const DeletionContext& ctx) const;
     void clear_free_space_labels();

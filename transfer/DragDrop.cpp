@@ -60,6 +60,9 @@ void list_drag_drop(TransferContext& ctx, int source, int target, const QString&
         done();
         ctx.port.message(transfer_error_text(e, name), MsgIcon::Critical);
     };
+    if (const QString why = compared_dirs_refusal(ctx.fs, ctx.held1.get(), ctx.dir1, ctx.held2.get(), ctx.dir2);
+        !why.isEmpty())
+        return tell(why);
     // The same directory twice: deleting "the other copy" would delete the only one.
     if (rule.action != DropAction::Copy && same_directory(ctx.fs, ctx.dir1, ctx.dir2))
         return refuse(QStringLiteral("is left where it is: dir 1 and dir 2 are the same directory, so it has no "

@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/UserPort.h"
+#include "platform/HeldDir.h"
 
 FsError delete_entry_file(
     FileSystem& fs, const QString& dir, const QString& name, bool to_trash, Spelling spelling, UserPort* port)
@@ -27,4 +28,15 @@ QString same_file_refusal(
         return {};
     return dir + name + QStringLiteral(" is not deleted: it is the same file as ") + keep_dir + keep_name
         + QStringLiteral(" (a link or a second name), so it has no other copy and would be lost.");
+}
+
+QString compared_dirs_refusal(
+    const FileSystem& fs, const HeldDir* held1, const QString& dir1, const HeldDir* held2, const QString& dir2)
+{
+    const HeldDir* held[] = { held1, held2 };
+    const QString* dir[] = { &dir1, &dir2 };
+    for (int side = 0; side < 2; ++side)
+        if (held[side] && held[side]->path() == *dir[side] && !fs.still_names(*held[side]))
+            return QStringLiteral("dir %1 is no longer the directory that was compared; compare again").arg(side + 1);
+    return {};
 }

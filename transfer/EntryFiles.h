@@ -7,6 +7,7 @@
 
 class FileSystem;
 class UserPort;
+class HeldDir;
 
 // Whose spelling an entry's name is in: that of the directory it is used in, or that of the other
 // side (the dir-2 file of an entry of the newer and aligned lists, spelled as in dir 1).
@@ -27,3 +28,10 @@ FsError delete_entry_file(FileSystem& fs, const QString& dir, const QString& nam
 // are two files, or when either cannot be looked up.
 QString same_file_refusal(
     const FileSystem& fs, const QString& dir, const QString& name, const QString& keep_dir, const QString& keep_name);
+
+// "dir 1 is no longer the directory that was compared; compare again" (or dir 2) when the pane's
+// path `dir1` (`dir2`) is the path of the directory held for it, but no longer leads to that
+// directory (another volume mounted there, the folder renamed or replaced by a link); empty
+// otherwise.
+QString compared_dirs_refusal(
+    const FileSystem& fs, const HeldDir* held1, const QString& dir1, const HeldDir* held2, const QString& dir2);

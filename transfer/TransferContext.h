@@ -5,9 +5,11 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class FileListsModel;
 class FileSystem;
+class HeldDir;
 class Shell;
 class UserPort;
 
@@ -47,6 +49,9 @@ struct TransferContext {
     // Starts the outside copy of the last attempts; without one they cannot be started.
     Shell* shell = nullptr;
     TransferHooks hooks {};
+    // dir 1 and dir 2 as the lists were read from them, held open (FileSystem::hold_dir) so that
+    // what is done afterwards is done there; null when nothing is held.
+    std::shared_ptr<const HeldDir> held1, held2;
 
     // New files copied by an alignment are flushed to their volume, and their entries move to the
     // aligned list, at the latest after this many bytes.

@@ -213,6 +213,24 @@ private slots:
         QCOMPARE(p.on_disk(2), (QStringList { u".tandrel-tmp-running"_qs, u"f"_qs }));
     }
 
+    // The directories held since the comparison are the ones acted in, even when their paths
+    // lead elsewhere by the time the copy or the deletion runs.
+    void held_directories_are_the_ones_changed()
+    {
+        TransferPair p;
+        QVERIFY(p.put(1, u"f"_qs, "new", 1600000000) && p.put(2, u"gone"_qs, "x", 0));
+        const auto held1 = p.fs.hold_dir(p.dir1), held2 = p.fs.hold_dir(p.dir2);
+        for (const QString& dir : { p.dir1, p.dir2 })
+            QVERIFY(QDir().rename(dir, dir.chopped(1) + u"-compared"_qs) && QDir().mkpath(dir));
+        QVERIFY(p.put(1, u"f"_qs, "planted", 1600000000) && p.put(2, u"gone"_qs, "planted", 0));
+        Copy_file(p.ctx, request(p, u"f"_qs, CopyKind::OnlyIn));
+        QVERIFY(p.copy_ok && !p.fs.remove_entry(p.dir2, u"gone"_qs, false, false));
+        QCOMPARE(p.on_disk(2), (QStringList { u"gone"_qs }));
+        QCOMPARE(entries(p.tmp.path() + u"/two-compared"_qs), QStringList { u"f"_qs });
+        QFile copied(p.tmp.path() + u"/two-compared/f"_qs);
+        QVERIFY(copied.open(QIODevice::ReadOnly) && copied.readAll() == "new");
+    }
+
     void destination_directory_read_only_or_gone()
     {
         TransferPair p;

@@ -259,6 +259,22 @@ private slots:
         QCOMPARE(all_lists(), u"only1.txt|link2,only2.txt|New3.txt|old4.txt|same5.txt"_s);
     }
 
+    // dir 2 replaced since the comparison: the drop, the button and the menu delete nothing.
+    void a_swapped_directory_is_refused()
+    {
+        ctx_.held2 = p_->fs.hold_dir(p_->dir2);
+        QVERIFY(QDir().rename(p_->dir2, p_->tmp.path() + u"/compared"_s) && QDir().mkpath(p_->dir2));
+        select(5, { u"same5.txt"_s });
+        del_->Text2_DragDrop(5, u"same5.txt"_s);
+        del_->bot_delete_Click();
+        del_->popup_list = 5;
+        del_->m_delete_selected_files_Click();
+        QCOMPARE(
+            p_->port.texts(), QStringList(3, u"dir 2 is no longer the directory that was compared; compare again"_s));
+        QCOMPARE(entries(p_->tmp.path() + u"/compared"_s).size(), 5);
+        QVERIFY(QFile::exists(p_->dir1 + u"same5.txt"_s));
+    }
+
     // Both panes on one directory (the same path, or another path to it): the two lists show the
     // same files, and a file deleted through one list is not asked for again through the other.
     void one_directory_in_both_panes_data()

@@ -127,6 +127,20 @@ private slots:
             QVERIFY2(text.contains(one) && text.contains(two) && text.contains(u"same file"), qPrintable(text));
         }
         {
+            // Another stick mounted where dir 2 was compared (the folder replaced): nothing is
+            // done on either side.
+            TransferPair p;
+            entry_of(p, 1);
+            p.ctx.held1 = p.fs.hold_dir(p.dir1);
+            p.ctx.held2 = p.fs.hold_dir(p.dir2);
+            QVERIFY(QDir().rename(p.dir2, p.tmp.path() + u"/compared"_qs) && QDir().mkpath(p.dir2));
+            list_drag_drop(p.ctx, 1, 2, u"f.txt"_qs);
+            QCOMPARE(state(p), u"one|-|1"_qs);
+            QCOMPARE(p.port.texts(),
+                QStringList { u"dir 2 is no longer the directory that was compared; compare again"_qs });
+            QVERIFY(entries(p.tmp.path() + u"/compared"_qs).isEmpty());
+        }
+        {
             // A delete row whose other copy went away since the comparison deletes nothing.
             TransferPair p;
             entry_of(p, 5);
