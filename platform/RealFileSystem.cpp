@@ -952,7 +952,7 @@ FsError RealFileSystem::write_file(const QString& path, const QByteArray& data)
             e.path = path;
             return e;
         }
-        mode = st.st_mode & 07777;
+        mode = st.st_mode & 0777;
     } else if (errno != ENOENT) {
         return error_from_errno(errno, path);
     }
