@@ -93,7 +93,7 @@ void DirectoryCommands::m_create_dir()
 {
     DirPane& pane = chosen_pane();
     const QString dir = pane.Path();
-    const Result<HeldDir> held = fs_.hold_dir(dir);
+    const Result<HeldTarget> held = fs_.hold_target(dir);
     const std::optional<QString> answer = port_.input_box(QStringLiteral("Name of subdirectory?\n(in ") + dir + u')',
         QStringLiteral("Creating subdirectory of ") + dir, {});
     if (!answer)
@@ -126,7 +126,7 @@ void DirectoryCommands::m_rename_dir()
 {
     DirPane& pane = chosen_pane();
     const QString dir = pane.Path();
-    const Result<HeldDir> held = fs_.hold_dir(dir);
+    const Result<HeldTarget> held = fs_.hold_target(dir);
     const std::optional<QString> answer = port_.input_box(
         QStringLiteral("New name of directory?\n(currently ") + dir + u')', QStringLiteral("Renaming ") + dir, {});
     if (!answer)
@@ -184,7 +184,7 @@ void DirectoryCommands::m_delete_dir()
             + QStringLiteral(" cannot be deleted while the other pane shows it or a directory inside it."));
         return;
     }
-    const Result<HeldDir> held = fs_.hold_dir(dir);
+    const Result<HeldTarget> held = fs_.hold_target(dir);
     if (!held.ok()) {
         report_error(held.error);
         return;

@@ -137,7 +137,7 @@ struct CopyResult {
 // A directory as a command found it when it started: its parent held open, its name there and its
 // identity (device and inode). The steps after a question act on that directory or on nothing, even
 // when a folder on its path was swapped for a link while the question was up.
-struct HeldDir {
+struct HeldTarget {
     QString path; // as the command was given it, without a final separator
     quint64 device = 0, inode = 0;
     std::shared_ptr<const void> handle; // the open descriptors (see RealFileSystem)
@@ -247,15 +247,15 @@ public:
     virtual FsError delete_tree(const QString& path) = 0;
 
     // Holds the directory at `path` (or the link to one standing there) for the commands below.
-    virtual Result<HeldDir> hold_dir(const QString& path) const = 0;
+    virtual Result<HeldTarget> hold_target(const QString& path) const = 0;
     // Each of these first checks that `dir.path` still leads to the held directory and refuses
     // (error 75) when it does not. delete_held_tree deletes it by delete_tree's rules, working from
     // the held parent; with `to_trash` it goes to the desktop trash whole, in one rename, or, where
     // no trash can take it, stays with `no_trash` set in the error. make_dir_in makes the
     // subdirectory `name` in it; rename_held renames or moves it to `to`, never over an entry.
-    virtual FsError delete_held_tree(const HeldDir& dir, bool to_trash) = 0;
-    virtual FsError make_dir_in(const HeldDir& dir, const QString& name) = 0;
-    virtual FsError rename_held(const HeldDir& dir, const QString& to) = 0;
+    virtual FsError delete_held_tree(const HeldTarget& dir, bool to_trash) = 0;
+    virtual FsError make_dir_in(const HeldTarget& dir, const QString& name) = 0;
+    virtual FsError rename_held(const HeldTarget& dir, const QString& to) = 0;
 
     virtual Result<QByteArray> read_file(const QString& path) const = 0;
     // The first `max_bytes` of a file (a negative number: all of it), without reading the rest.

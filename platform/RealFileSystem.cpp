@@ -638,7 +638,7 @@ FsError from_trash(const TrashResult& r, const QString& at)
     return e;
 }
 
-// What a HeldDir holds open: the parent, and the directory itself (through the link, when a link
+// What a HeldTarget holds open: the parent, and the directory itself (through the link, when a link
 // to a directory stands at the name).
 struct Held {
     Fd parent;
@@ -647,14 +647,14 @@ struct Held {
     bool is_link = false;
 };
 
-const Held* held_of(const HeldDir& dir)
+const Held* held_of(const HeldTarget& dir)
 {
     return static_cast<const Held*>(dir.handle.get());
 }
 
 // True when the held parent still has the held entry under its name, and the path, looked up now,
 // leads to that same entry.
-bool still_held(const HeldDir& dir)
+bool still_held(const HeldTarget& dir)
 {
     const Held* h = held_of(dir);
     if (!h || h->leaf.isEmpty())
@@ -774,9 +774,9 @@ FsError RealFileSystem::delete_tree(const QString& path)
     return delete_tree_at(parent.get(), leaf, top_path, st.st_dev, st.st_ino);
 }
 
-Result<HeldDir> RealFileSystem::hold_dir(const QString& path) const
+Result<HeldTarget> RealFileSystem::hold_target(const QString& path) const
 {
-    Result<HeldDir> r;
+    Result<HeldTarget> r;
     r.value.path = without_final_separator(path);
     QByteArray native;
     if (r.value.path.isEmpty() || !native_path(r.value.path, native)) {
@@ -807,7 +807,7 @@ Result<HeldDir> RealFileSystem::hold_dir(const QString& path) const
     return r;
 }
 
-FsError RealFileSystem::delete_held_tree(const HeldDir& dir, bool to_trash)
+FsError RealFileSystem::delete_held_tree(const HeldTarget& dir, bool to_trash)
 {
     if (!still_held(dir))
         return no_longer_held(dir.path);
@@ -822,7 +822,7 @@ FsError RealFileSystem::delete_held_tree(const HeldDir& dir, bool to_trash)
     return delete_tree_at(h.parent.get(), h.leaf, dir.path, dir.device, dir.inode);
 }
 
-FsError RealFileSystem::make_dir_in(const HeldDir& dir, const QString& name)
+FsError RealFileSystem::make_dir_in(const HeldTarget& dir, const QString& name)
 {
     QByteArray leaf;
     if (name.isEmpty() || name.contains(path_separator) || name == u"." || name == u".." || !native_path(name, leaf))
@@ -835,7 +835,7 @@ FsError RealFileSystem::make_dir_in(const HeldDir& dir, const QString& name)
     return ::mkdirat(h->self.get(), leaf.constData(), 0777) == 0 ? FsError {} : error_from_errno(errno, shown);
 }
 
-FsError RealFileSystem::rename_held(const HeldDir& dir, const QString& to)
+FsError RealFileSystem::rename_held(const HeldTarget& dir, const QString& to)
 {
     QByteArray target;
     if (!native_path(without_final_separator(to), target))
@@ -1052,7 +1052,7 @@ FsError RealFileSystem::write_file(const QString& path, const QByteArray& data)
             e.path = path;
             return e;
         }
-        mode = st.st_mode & 07777;
+        mode = st.st_mode & 0777;
     } else if (errno != ENOENT) {
         return error_from_errno(errno, path);
     }

@@ -42,10 +42,10 @@ public:
     FsError remove_dir(const QString& path) override;
     FsError rename(const QString& from, const QString& to) override;
     FsError delete_tree(const QString& path) override;
-    Result<HeldDir> hold_dir(const QString& path) const override;
-    FsError delete_held_tree(const HeldDir& dir, bool to_trash) override;
-    FsError make_dir_in(const HeldDir& dir, const QString& name) override;
-    FsError rename_held(const HeldDir& dir, const QString& to) override;
+    Result<HeldTarget> hold_target(const QString& path) const override;
+    FsError delete_held_tree(const HeldTarget& dir, bool to_trash) override;
+    FsError make_dir_in(const HeldTarget& dir, const QString& name) override;
+    FsError rename_held(const HeldTarget& dir, const QString& to) override;
 
     Result<QByteArray> read_file(const QString& path) const override;
     Result<QByteArray> read_file_head(const QString& path, qint64 max_bytes) const override;
