@@ -415,6 +415,26 @@ Fd open_below_root(const QString& root, const QString& dir, FsError& error)
             return {};
         }
     }
+    auto open2 = [](int at, const QByteArray& path, quint64 resolve) {
+        open_how how {};
+        how.flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+        how.resolve = resolve;
+        long got;
+        do
+            got = ::syscall(SYS_openat2, at, path.constData(), &how, sizeof how);
+        while (got < 0 && errno == EINTR);
+        return Fd(got < 0 ? -1 : int(got));
+    };
+    // Where the root's own path holds no link (the usual case), the whole path is opened at once.
+    if (!names.isEmpty()) {
+        Fd whole = open2(AT_FDCWD, native_root + native_relative, RESOLVE_NO_SYMLINKS);
+        if (whole.valid())
+            return whole;
+        if (errno != ELOOP && errno != ENOSYS && errno != ENAMETOOLONG && errno != EPERM) {
+            error = error_from_errno(errno, with_final_separator(dir));
+            return {};
+        }
+    }
     Fd fd(open_retry(native_root.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!fd.valid()) {
         error = error_from_errno(errno, with_final_separator(top));
@@ -422,15 +442,8 @@ Fd open_below_root(const QString& root, const QString& dir, FsError& error)
     }
     if (names.isEmpty())
         return fd;
-    open_how how {};
-    how.flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
-    how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_BENEATH;
-    long got;
-    do
-        got = ::syscall(SYS_openat2, fd.get(), native_relative.constData(), &how, sizeof how);
-    while (got < 0 && errno == EINTR);
-    if (got >= 0)
-        return Fd(int(got));
+    if (Fd below = open2(fd.get(), native_relative, RESOLVE_NO_SYMLINKS | RESOLVE_BENEATH); below.valid())
+        return below;
     if (errno != ENOSYS && errno != ENAMETOOLONG && errno != EPERM) {
         error = error_from_errno(errno, with_final_separator(dir));
         return {};

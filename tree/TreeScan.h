@@ -21,7 +21,6 @@ struct BranchPair {
     QString dir1;
     QString dir2;
     bool scanned = false;
-    // Found by the scan as a directory (not a link) on that side.
     // Found by the scan as a directory (not a link), reached from its root without a link on the
     // way; a branch created in tree 2 by the scan counts as found there.
     bool in_tree1 = true;

@@ -208,6 +208,14 @@ private slots:
         QVERIFY(!f.glb.GLB_tree_walk_active && !f.controller.state().next_alignment_visible());
         QCOMPARE(f.history.store().count(), 1);
         QVERIFY(f.port.main_window_visible());
+
+        // A branch reported as one-sided is not compared, even once made while the report is up.
+        QVERIFY(QFile::remove(f.one + u"/r.txt"_s) && make_file(f.one + u"/X/f.txt"_s, "f", t0));
+        f.port.answer(Answer::No);
+        f.tree.show_report = [&f](QString&) { QVERIFY(QDir().mkpath(f.two + u"/X"_s)); };
+        f.tree.bot_compare_tree_Click();
+        QCOMPARE(f.port.texts().last(), end_of_tree_message());
+        QCOMPARE(f.pane(1), f.one);
     }
 
     void history_reopened_and_its_view()
