@@ -7,7 +7,7 @@ BUILD_PACKAGES = qt6-base-dev qt6-svg-dev cmake g++ make
 TEST_PACKAGES = python3
 ARGS ?=
 
-.PHONY: all deps test-deps configure build run test sanitize bench format format-check package clean
+.PHONY: all deps test-deps configure build run test sanitize bench format format-check package screenshot clean
 
 all: build
 
@@ -72,6 +72,11 @@ format-check:
 # The Debian package tandrel_<version>_<arch>.deb in the build folder.
 package: build
 	cd $(BUILD) && cpack -G DEB
+
+# docs/main-window.png: the window on a pair of directories made for it, on a virtual display.
+screenshot: configure
+	@cmake --build $(BUILD) --target tandrel grab_screen -j$(JOBS)
+	dist/screenshot.sh $(BUILD)/tandrel $(BUILD)/dist/grab_screen docs/main-window.png
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD)

@@ -5,7 +5,9 @@
 //   (a) listing both directories with lengths and dates (the floor no comparison can beat),
 //   (b) the comparison's own listing plus the classification,
 //   (c) the window's compare_directories end to end, with the five lists filled,
-//   (d) the tandrel-compare program on the same pair.
+//   (d) the tandrel-compare program on the same pair, against
+//   (i) `find -printf` of every file's length and date in both directories, the bare listing a
+//       program can do (target d/i <= 1.4), and the same two on a pair whose names are not ASCII.
 // Then builds two directories of 100000 files each and prints the median time of
 //   (e) the tandrel-compare program, which lists, sorts and cuts at the limit, and
 //   (f) `rsync -n -i -d` on the same pair, which looks at every file once,
@@ -57,12 +59,12 @@ struct Expected {
 };
 
 // Fills dir1 and dir2; every seventh dir-2 partner is spelled in upper case so that pairing has
-// to fold case.
-bool build_tree(const QString& dir1, const QString& dir2, Expected& e)
+// to fold case. `stem` begins every name.
+bool build_tree(const QString& dir1, const QString& dir2, Expected& e, const QString& stem = QStringLiteral("file"))
 {
     const qint64 t = 1'700'000'000;
     for (int i = 0; i < files_per_dir; ++i) {
-        const QString name = QStringLiteral("file_%1.dat").arg(i, 5, 10, QLatin1Char('0'));
+        const QString name = stem + QStringLiteral("_%1.dat").arg(i, 5, 10, QLatin1Char('0'));
         const QString name2 = i % 7 == 0 ? name.toUpper() : name;
         bool ok = true;
         if (i < per_class) { // only in dir 1, and as many only in dir 2
@@ -220,7 +222,27 @@ int main(int argc, char* argv[])
     const QString program = QStringLiteral(TANDREL_COMPARE_PROGRAM);
     bool ran = true;
     const double d = median_ms([&] { ran = run_program(program, { dir1, dir2 }) && ran; });
-    std::printf("(d) tandrel-compare:                  %8.2f ms\n", d);
+    const auto find_both = [](const QString& one, const QString& two) {
+        return QStringList { one, two, QStringLiteral("-maxdepth"), QStringLiteral("1"), QStringLiteral("-type"),
+            QStringLiteral("f"), QStringLiteral("-printf"), QStringLiteral("%s %T@ %f\\n") };
+    };
+    const double i = median_ms([&] { ran = run_program(QStringLiteral("find"), find_both(dir1, dir2)) && ran; });
+    std::printf("(d) tandrel-compare:                  %8.2f ms   d/i = %.2f (target <= 1.4)\n", d, d / i);
+    std::printf("(i) find -printf, both directories:   %8.2f ms\n", i);
+    const QString accented1 = tmp.filePath(QStringLiteral("\u00e9t\u00e91/"));
+    const QString accented2 = tmp.filePath(QStringLiteral("\u00e9t\u00e92/"));
+    Expected accented;
+    if (!QDir().mkpath(accented1) || !QDir().mkpath(accented2)
+        || !build_tree(accented1, accented2, accented, QStringLiteral("f\u00efchier_\u00e9t\u00e9"))) {
+        std::fprintf(stderr, "could not build the accented test directories in %s\n", qPrintable(tmp.path()));
+        return 2;
+    }
+    const double d2 = median_ms([&] { ran = run_program(program, { accented1, accented2 }) && ran; });
+    const double i2
+        = median_ms([&] { ran = run_program(QStringLiteral("find"), find_both(accented1, accented2)) && ran; });
+    std::printf("names not in ASCII:\n");
+    std::printf("(d) tandrel-compare:                  %8.2f ms   d/i = %.2f (target <= 1.4)\n", d2, d2 / i2);
+    std::printf("(i) find -printf, both directories:   %8.2f ms\n", i2);
 
     constexpr int large_files = 100000;
     constexpr int large_runs = 7;

@@ -127,7 +127,7 @@ Classification classify(const QVector<FileRecord>& dir1, const QVector<FileRecor
         b = b_end;
     }
 
-    for (qsizetype r = 0; r < dir1.size(); ++r) {
+    for (const int r : side1.order) {
         if (!takes_part1[size_t(r)])
             continue;
         const FileRecord& r1 = dir1[r];

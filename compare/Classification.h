@@ -29,7 +29,7 @@ struct Classification {
     QStringList aligned; // dir-1 spelling
     QStringList newer_in_dir2; // dir-1 spelling
     QStringList only_in_dir2; // dir-2 spelling
-    QVector<SizeWarning> warnings; // in the order the pairs were met
+    QVector<SizeWarning> warnings; // in name order
     // Names listed whose length or date could not be read, or that the user's encoding cannot
     // hold. They and every name of the other side that could be their partner take part in
     // nothing, and the pair is not known to be aligned.
@@ -50,9 +50,9 @@ struct Classification {
 PairClass classify_pair(qint64 length1, qint64 mtime1, qint64 length2, qint64 mtime2, bool ignore_one_hour_diff,
     bool* size_warning = nullptr);
 
-// Pairs the names of the two listings ignoring case and classifies every name. Each dir-1 name, in
-// listing order, takes the first dir-2 name not yet taken that equals it ignoring case, in the
-// order of the sorted "only in dir 2" list. Where either side holds case twins (two files whose
+// Pairs the names of the two listings ignoring case and classifies every name; every list comes in
+// name order (name_less), and the warnings too. Each dir-1 name takes the first dir-2 name not yet taken that equals it
+// ignoring case, in the order of the sorted "only in dir 2" list. Where either side holds case twins (two files whose
 // names differ only in case), only names spelled exactly alike pair. A name whose file cannot be read goes to the
 // unreadable list of its side, and no name equal to it ignoring case takes part on either side.
 Classification classify(const QVector<FileRecord>& dir1, const QVector<FileRecord>& dir2, bool ignore_one_hour_diff);

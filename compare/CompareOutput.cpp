@@ -22,7 +22,7 @@ QByteArray compact(const QJsonArray& a)
 
 QJsonArray json_names(const QStringList& names)
 {
-    return QJsonArray::fromStringList(sorted(names));
+    return QJsonArray::fromStringList(names);
 }
 
 struct UnreadableName {
@@ -96,7 +96,7 @@ QByteArray pair_text(const Classification& c)
               { u"newer in dir 2", &c.newer_in_dir2 }, { u"only in dir 2", &c.only_in_dir2 } };
     QString out;
     for (const auto& [caption, names] : classes) {
-        for (const QString& n : sorted(*names))
+        for (const QString& n : *names)
             out += QString::fromUtf16(caption) + QStringLiteral(": ") + escaped_name(n) + u'\n';
     }
     for (const UnreadableName& u : unreadable_names(c)) {

@@ -16,7 +16,8 @@ QString terminal_safe(const QString& text);
 // Every line of `text` that is not empty, each starting with `prefix` and ending with a line feed.
 QByteArray prefixed_lines(const QString& prefix, const QString& text);
 
-// "only in dir 1: NAME" and so on, the classes in order, names sorted within each; then
+// "only in dir 1: NAME" and so on, the classes in order, names in the classification's (name)
+// order within each; then
 // "unreadable in dir 1: NAME" for each name that takes part in nothing.
 QByteArray pair_text(const Classification& c);
 // One JSON object: the five classes, the size warnings, the unreadable names and the result.

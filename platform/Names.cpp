@@ -6,18 +6,35 @@
 
 QString fold_name(const QString& name)
 {
-    // Plain ASCII has one form only and folds to lower case; most names are such, and a listing
-    // folds every name, so one without capitals is shared rather than copied.
-    bool upper = false;
+    // Most names have one form only and are in lower case already: a listing folds every name, so
+    // such a name is shared rather than copied. Below U+0300 there are no combining marks and every
+    // letter is in its composed form; the four letters there that fold into two are left to the
+    // full path.
+    bool folded_already = true;
+    bool latin = true;
     for (const QChar c : name) {
         const char16_t u = c.unicode();
-        if (u >= 0x80)
-            return name.normalized(QString::NormalizationForm_C)
-                .toCaseFolded()
-                .normalized(QString::NormalizationForm_C);
-        upper = upper || (u >= u'A' && u <= u'Z');
+        if (u < 0x80) {
+            folded_already = folded_already && !(u >= u'A' && u <= u'Z');
+            continue;
+        }
+        latin = latin && u < 0x300;
+        folded_already = folded_already && latin && u != 0xdf && u != 0x130 && u != 0x149 && u != 0x1f0
+            && QChar::toCaseFolded(char32_t(u)) == u;
     }
-    return upper ? name.toLower() : name;
+    if (folded_already)
+        return name;
+    const auto below_marks = [](const QString& s) {
+        return std::all_of(s.cbegin(), s.cend(), [](QChar c) { return c.unicode() < 0x300; });
+    };
+    // Latin letters keep their one form through folding unless it adds a mark (as for U+0130).
+    if (latin) {
+        QString folded = name.toCaseFolded();
+        if (below_marks(folded))
+            return folded;
+    }
+    // Folding case can leave a decomposed sequence behind, so the form is settled after it too.
+    return name.normalized(QString::NormalizationForm_C).toCaseFolded().normalized(QString::NormalizationForm_C);
 }
 
 bool names_equal(const QString& a, const QString& b)
@@ -70,7 +87,12 @@ bool decode_name(const QByteArray& raw, QString& name)
         name = QString::fromLatin1(raw); // ASCII is the same in every encoding
         return true;
     }
-    name = QFile::decodeName(raw);
+    // Names are UTF-8. The decoder puts U+FFFD for every byte it cannot take, so a name without
+    // it decoded whole; one holding it (it may be spelled out too), or one starting with a byte
+    // order mark a decoder might drop, is checked by encoding it back.
+    name = QString::fromUtf8(raw);
+    if (!name.contains(QChar(0xfffd)) && !raw.startsWith("\xef\xbb\xbf"))
+        return true;
     return QFile::encodeName(name) == raw;
 }
 

@@ -357,7 +357,7 @@ Result<FileListing> RealFileSystem::list_files(const QString& dir, qsizetype lim
         } else if (e.type != DT_REG) {
             continue;
         }
-        if (!round_trips(e.name, c.name)) {
+        if (!decode_name(e.name, c.name)) {
             r.value.undecodable << escaped_bytes(e.name);
             continue;
         }

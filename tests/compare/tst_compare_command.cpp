@@ -97,7 +97,7 @@ void TestCompareCommand::names_that_could_forge_a_line()
     QCOMPARE(terminal_safe(u"files A\\B\x1b[2J\r have\nlines"_s), u"files A\\B\\e[2J\\r have\nlines"_s);
 
     Classification c;
-    c.only_in_dir1 = QStringList { u"b"_s, u"x\ny"_s, u"a"_s };
+    c.only_in_dir1 = QStringList { u"a"_s, u"b"_s, u"x\ny"_s };
     c.newer_in_dir2 = QStringList { u"n"_s };
     QCOMPARE(pair_text(c), QByteArray("only in dir 1: a\nonly in dir 1: b\nonly in dir 1: x\\ny\nnewer in dir 2: n\n"));
 }

@@ -3,7 +3,7 @@
 # and passes the validators that are on this machine.
 # Usage: install.sh TANDREL TANDREL_COMPARE (the build folder is the one holding TANDREL).
 set -u
-build=$(dirname "$1")
+build=$(realpath "$(dirname "$1")")
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 fail=0
@@ -18,7 +18,9 @@ done
 desktop=$prefix/share/applications/$id.desktop
 icon=$prefix/share/icons/hicolor/scalable/apps/$id.svg
 metainfo=$prefix/share/metainfo/$id.metainfo.xml
-for f in "$desktop" "$icon" "$metainfo" "$prefix/share/man/man1/tandrel.1" "$prefix/share/man/man1/tandrel-compare.1"; do
+doc=$prefix/share/doc/tandrel
+for f in "$desktop" "$icon" "$metainfo" "$prefix/share/man/man1/tandrel.1.gz" \
+    "$prefix/share/man/man1/tandrel-compare.1.gz" "$doc/copyright" "$doc/changelog.Debian.gz"; do
     [ -s "$f" ] || bad "${f#$prefix/} is missing"
 done
 
@@ -43,10 +45,19 @@ check desktop-file-validate "$desktop"
 check appstreamcli validate --no-net "$metainfo"
 if command -v man >/dev/null; then
     for page in tandrel tandrel-compare; do
-        warnings=$(LC_ALL=C.UTF-8 man --warnings -l "$prefix/share/man/man1/$page.1" 2>&1 >/dev/null)
+        warnings=$(LC_ALL=C.UTF-8 man --warnings -l "$prefix/share/man/man1/$page.1.gz" 2>&1 >/dev/null)
         [ -z "$warnings" ] || bad "man page $page: $warnings"
     done
 else
     echo "SKIP: man is not installed, so the man pages were not checked"
+fi
+# The Debian package, built from this build folder, draws no error or warning from lintian.
+if command -v lintian >/dev/null; then
+    (cd "$prefix" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$prefix/pkg" >"$prefix/out" 2>&1) \
+        || { bad "cpack"; cat "$prefix/out"; }
+    lintian --fail-on none "$prefix"/pkg/tandrel_*.deb >"$prefix/lintian" 2>&1
+    grep -E '^[EW]: ' "$prefix/lintian" && bad "lintian reports the lines above"
+else
+    echo "SKIP: lintian is not installed, so the package was not checked"
 fi
 exit $fail
