@@ -583,10 +583,11 @@ void MainWindow::closeEvent(QCloseEvent* event)
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseMove) {
-        if (watched == text1_)
+        if (watched == text1_) {
             controller_.lists().set_hint(QString());
-        else
-            controller_.set_default_comment();
+            return true; // the move would go on to the surface, which restores the hint
+        }
+        controller_.set_default_comment();
     }
     return QMainWindow::eventFilter(watched, event);
 }
