@@ -1,6 +1,7 @@
 #include "ui/HistoryView.h"
 
 #include "app/HistoryCommands.h"
+#include "ui/MainWindow.h"
 #include "ui/Placement.h"
 
 #include <QApplication>
@@ -10,25 +11,22 @@
 #include <QMenu>
 #include <QMenuBar>
 
-HistoryView::HistoryView(QMainWindow* window, HistoryCommands& history)
-    : QObject(window)
-    , window_(window)
+HistoryView::HistoryView(MainWindow& window, HistoryCommands& history)
+    : QObject(&window)
+    , window_(&window)
     , history_(history)
-    , list_(window->findChild<QListWidget*>(QStringLiteral("history")))
-    , client_(window->centralWidget())
+    , list_(window.history_list())
+    , client_(window.centralWidget())
 {
-    Q_ASSERT(list_ && client_);
     list_->setAccessibleName(QStringLiteral("History of compared directories"));
     list_->setAccessibleDescription(QStringLiteral(
         "Pairs of directories compared before, the most recent first. Enter or a double click compares the pair "
         "again, Delete removes it from the history."));
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
 
-    QMenuBar* bar = window->menuBar();
-    if (auto* file = window->findChild<QMenu*>(QStringLiteral("m_file")))
-        m_file_ = file->menuAction();
-    auto* help = window->findChild<QMenu*>(QStringLiteral("m_help"));
-    QAction* before = help ? help->menuAction() : nullptr;
+    QMenuBar* bar = window.menuBar();
+    m_file_ = window.file_menu()->menuAction();
+    QAction* before = window.help_menu()->menuAction();
     auto add = [&](const char* name, const QString& caption, void (HistoryCommands::*command)()) {
         auto* a = new QAction(caption, bar);
         a->setObjectName(QString::fromLatin1(name));

@@ -160,7 +160,7 @@ MainWindow::~MainWindow()
 
 void MainWindow::build_menus()
 {
-    QMenu* m_file = menuBar()->addMenu(QStringLiteral("&File"));
+    QMenu* m_file = m_file_ = menuBar()->addMenu(QStringLiteral("&File"));
     m_file->setObjectName(QStringLiteral("m_file"));
     m_ignore_one_hour_differences_ = m_file->addAction(QStringLiteral("Ignore 1-hour differences on/off"));
     m_ignore_one_hour_differences_->setObjectName(QStringLiteral("m_ignore_one_hour_differences"));
@@ -185,7 +185,7 @@ void MainWindow::build_menus()
     exit->setObjectName(QStringLiteral("exit"));
     connect(exit, &QAction::triggered, this, [this] { controller_.exit_Click(); });
 
-    QMenu* m_help = menuBar()->addMenu(QStringLiteral("&Help"));
+    QMenu* m_help = m_help_ = menuBar()->addMenu(QStringLiteral("&Help"));
     m_help->setObjectName(QStringLiteral("m_help"));
     auto add_help = [&](const char* name, const QString& caption, auto handler) {
         QAction* a = m_help->addAction(caption);
@@ -261,6 +261,7 @@ void MainWindow::build_controls()
     next_alignment_->setMouseTracking(true);
     next_alignment_->installEventFilter(this);
     next_alignment_->hide();
+    connect(next_alignment_, &QPushButton::clicked, this, &MainWindow::next_alignment_clicked);
 
     FileListsModel& model = controller_.lists();
     for (int n = 1; n <= 5; ++n) {
@@ -328,6 +329,7 @@ void MainWindow::build_controls()
     frame_->setFrameStyle(QFrame::Box | QFrame::Sunken);
     frame_->setAccessibleName(QStringLiteral("Commands"));
     bot_compare_tree_ = make_button(QStringLiteral("bot_compare_tree"), QStringLiteral("compare &trees"), frame_);
+    connect(bot_compare_tree_, &QPushButton::clicked, this, &MainWindow::compare_trees_clicked);
     bot_compare_ = make_button(QStringLiteral("bot_compare"), QStringLiteral("&compare dir's"), frame_);
     connect(bot_compare_, &QPushButton::clicked, this, [this] { controller_.bot_compare_Click(); });
     bot_delete_ = make_button(QStringLiteral("bot_delete"), QStringLiteral("&delete selected files"), frame_);
