@@ -13,6 +13,7 @@
 #include "transfer/TransferContext.h"
 
 #include <functional>
+#include <optional>
 
 class FileSystem;
 class SettingsStore;
@@ -129,6 +130,14 @@ public:
 private:
     void Dir_Change(int pane_number);
     bool take_recovery_route();
+    // The steps of form_load: the stored options; the command line's pair in the panes (nullopt
+    // when the program ended, otherwise whether the recovery route was taken); the file lists
+    // (true when they could not be read even after the recovery route); the history and the
+    // first comparison.
+    void read_options();
+    std::optional<bool> open_pair(const QString& side1, const QString& side2);
+    bool fill_lists(bool recovered);
+    bool finish_start(bool pair_from_command_line, bool gave_up);
     bool invalid_format_exit();
     void end_program(int code);
     // Waits while window events run.

@@ -218,6 +218,15 @@ void MainWindow::build_menus()
 
 void MainWindow::build_controls()
 {
+    build_panes();
+    build_drop_targets();
+    build_lists();
+    build_command_frame();
+    set_tab_order();
+}
+
+void MainWindow::build_panes()
+{
     for (int n = 1; n <= 2; ++n) {
         bytes_free_[size_t(n - 1)]
             = make_label(QStringLiteral("lab_bytes_dir%1").arg(n), QStringLiteral("bytes free:"), client_);
@@ -233,7 +242,16 @@ void MainWindow::build_controls()
             [this, n](const QPoint& pos) { show_dir_popup(n, pos); });
         connect(pane, &DirPaneWidget::open_failed, this, [this](const QString& text) { port_.message(text); });
     }
+    // Between the panes: the tree walk's next step.
+    next_alignment_ = make_button(QStringLiteral("b_next_alignment"), QStringLiteral("next subdir"), client_);
+    next_alignment_->setMouseTracking(true);
+    next_alignment_->installEventFilter(this);
+    next_alignment_->hide();
+    connect(next_alignment_, &QPushButton::clicked, this, &MainWindow::next_alignment_clicked);
+}
 
+void MainWindow::build_drop_targets()
+{
     // The drop targets are narrow: their captions take two lines.
     for (auto [name, caption] : { std::pair { "lab_drop_to_see", "drop here to open/run file" },
              std::pair { "lab_drop_to_delete", "drop here to delete file" } }) {
@@ -257,12 +275,10 @@ void MainWindow::build_controls()
     }
     make_picture(QStringLiteral("Picture1"), QStyle::SP_FileIcon, client_);
     make_picture(QStringLiteral("Picture2"), QStyle::SP_TrashIcon, client_);
-    next_alignment_ = make_button(QStringLiteral("b_next_alignment"), QStringLiteral("next subdir"), client_);
-    next_alignment_->setMouseTracking(true);
-    next_alignment_->installEventFilter(this);
-    next_alignment_->hide();
-    connect(next_alignment_, &QPushButton::clicked, this, &MainWindow::next_alignment_clicked);
+}
 
+void MainWindow::build_lists()
+{
     FileListsModel& model = controller_.lists();
     for (int n = 1; n <= 5; ++n) {
         auto* caption = make_label(QStringLiteral("lab_list%1").arg(n), model.caption(n), client_);
@@ -317,7 +333,11 @@ void MainWindow::build_controls()
             align_buttons_[size_t(n - 1)] = button;
         }
     }
+}
 
+// The hint line, the command buttons in their frame, the progress bar and the history list.
+void MainWindow::build_command_frame()
+{
     // The hint holds two lines at most (the details of a pair): a path is not wrapped into more.
     hint_ = make_label(QStringLiteral("lab_drag_drop"), QString(), client_);
     hint_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -349,7 +369,6 @@ void MainWindow::build_controls()
     history_->setObjectName(QStringLiteral("history"));
     history_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     history_->hide();
-    set_tab_order();
 }
 
 void MainWindow::set_tab_order()

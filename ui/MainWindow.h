@@ -49,6 +49,10 @@ protected:
 private:
     void build_menus();
     void build_controls();
+    void build_panes();
+    void build_drop_targets();
+    void build_lists();
+    void build_command_frame();
     void connect_models();
     void sync_state();
     // Enables what the person may use while a command runs, or again once nothing does.
