@@ -151,6 +151,9 @@ private slots:
         QTest::keyClick(list3, Qt::Key_Delete);
         QCOMPARE(port.texts().value(0), u"do you want to delete NEWER.TXT from dir 1?"_s);
         QCOMPARE(controller->lists().list(3).count(), 1);
+        // Ctrl+Enter opens both copies as the open/run target does.
+        QTest::keyClick(list3, Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(shell.paths, (QStringList { dir1 + u"/newer.txt"_s, dir2 + u"/newer.txt"_s }));
     }
 
     void captions_fit_at_the_minimum_size()
