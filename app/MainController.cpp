@@ -93,14 +93,13 @@ bool MainController::option_value(const QString& stored)
 void MainController::Main(const QString& command_line, const QString& history_file)
 {
     glb_.GLB_starting_up = true;
-    glb_.GLB_crlf = QStringLiteral("\r\n");
     glb_.GLB_history_file = history_file;
     form_load(command_line);
 }
 
 bool MainController::invalid_format_exit()
 {
-    port_.message(invalid_command_line_text(glb_.GLB_crlf));
+    port_.message(invalid_command_line_text(QStringLiteral("\r\n")));
     end_program(2);
     return false;
 }
@@ -344,8 +343,7 @@ void MainController::compare_directories()
     port_.set_busy(true);
 
     if (same_directory(fs_, pane1_.Path(), pane2_.Path())) {
-        glb_.GLB_message = equal_directories_message();
-        port_.message(glb_.GLB_message, MsgIcon::Critical);
+        port_.message(equal_directories_message(), MsgIcon::Critical);
     } else {
         lists_.set_comparison_captions();
         lists_.set_align_buttons_visible(true);
@@ -438,11 +436,6 @@ void MainController::bot_list_Click(int list_number)
     run(Running::Alignment, [&] { ::bot_list_Click(transfers_, list_number); });
     if (transfers_.ended)
         ended_ = true;
-}
-
-void MainController::list_drag_start(int list_number)
-{
-    glb_.GLB_drag_source = QStringLiteral("List") + QString::number(list_number);
 }
 
 void MainController::list_drag_drop(int source, int target, const QString& name)

@@ -77,8 +77,6 @@ public:
     void bot_cancel_Click() { glb_.GLB_cancel = true; }
     // "align these files" under list 1 to 4.
     void bot_list_Click(int list_number);
-    // A drag began on list `list_number` (1..5).
-    void list_drag_start(int list_number);
     // The entry `name` of list `source` was dropped on list `target`.
     void list_drag_drop(int source, int target, const QString& name);
     void exit_Click();

@@ -316,7 +316,6 @@ void MainWindow::build_lists()
             });
         connect(
             view, &FileListView::hovered, this, [this](int list, int row) { controller_.list_mouse_move(list, row); });
-        connect(view, &FileListView::drag_started, this, [this](int list) { controller_.list_drag_start(list); });
         connect(view, &FileListView::dropped, this, [this, &model](int source, int target, const QString& name) {
             controller_.list_drag_drop(source, target, name);
             // The pressed entry may have left its list: the buttons say what they would align now.
