@@ -27,12 +27,15 @@ HistoryView::HistoryView(MainWindow& window, HistoryCommands& history)
     QMenuBar* bar = window.menuBar();
     m_file_ = window.file_menu()->menuAction();
     QAction* before = window.help_menu()->menuAction();
+    // Each slot holds the history itself: a `this` taken by a lambda nested in one that captures
+    // by reference was read from this constructor's stack when the action fired.
+    HistoryCommands* commands = &history_;
     auto add = [&](const char* name, const QString& caption, void (HistoryCommands::*command)()) {
         auto* a = new QAction(caption, bar);
         a->setObjectName(QString::fromLatin1(name));
         captions_[a] = caption;
         bar->insertAction(before, a);
-        connect(a, &QAction::triggered, this, [this, command] { (history_.*command)(); });
+        connect(a, &QAction::triggered, commands, [commands, command] { (commands->*command)(); });
         return a;
     };
     m_history_ = add("m_history", QStringLiteral("&History"), &HistoryCommands::m_history_Click);
