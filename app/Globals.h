@@ -12,13 +12,10 @@ struct Globals {
     bool GLB_copy_ok = false; // the last Copy_file succeeded
     bool GLB_ignore_one_hour_diff = false;
     QString GLB_history_file;
-    QString GLB_crlf = QStringLiteral("\r\n");
     QString GLB_command_line;
-    QString GLB_message;
     bool GLB_tree_walk_active = false;
     bool GLB_tree_more_branches = false;
     QString GLB_tree_root1;
     QString GLB_tree_root2;
     QString GLB_tree_report;
-    QString GLB_drag_source;
 };

@@ -94,14 +94,13 @@ bool MainController::option_value(const QString& stored)
 void MainController::Main(const QString& command_line, const QString& history_file)
 {
     glb_.GLB_starting_up = true;
-    glb_.GLB_crlf = QStringLiteral("\r\n");
     glb_.GLB_history_file = history_file;
     form_load(command_line);
 }
 
 bool MainController::invalid_format_exit()
 {
-    port_.message(invalid_command_line_text(glb_.GLB_crlf));
+    port_.message(invalid_command_line_text(QStringLiteral("\r\n")));
     end_program(2);
     return false;
 }
@@ -127,14 +126,7 @@ bool MainController::take_recovery_route()
 bool MainController::form_load(const QString& command_line)
 {
     port_.set_busy(true);
-
-    glb_.GLB_ignore_one_hour_diff = option_value(settings_.get_setting(QString::fromLatin1(setting_ignore_one_hour)));
-    state_.set_ignore_one_hour_checked(glb_.GLB_ignore_one_hour_diff);
-    // On unless turned off.
-    const QString trash = settings_.get_setting(QString::fromLatin1(setting_delete_to_trash));
-    state_.set_delete_to_trash_checked(trash.trimmed().isEmpty() || option_value(trash));
-    state_.set_cancel_enabled(false);
-
+    read_options();
     current_drive_ = fs_.volume_root(fs_.current_dir());
     if (hooks_.place_main_window)
         hooks_.place_main_window();
@@ -149,12 +141,29 @@ bool MainController::form_load(const QString& command_line)
     if (parsed.kind == CommandLine::Kind::Invalid)
         return invalid_format_exit();
     glb_.GLB_tree_walk_active = parsed.kind == CommandLine::Kind::TreePair;
-    const QString& side1 = parsed.dir1;
-    const QString& side2 = parsed.dir2;
-    glb_.GLB_dir1 = side1;
-    glb_.GLB_dir2 = side2;
+    glb_.GLB_dir1 = parsed.dir1;
+    glb_.GLB_dir2 = parsed.dir2;
     ensure_final_backslash_on_paths();
 
+    const std::optional<bool> recovered = open_pair(parsed.dir1, parsed.dir2);
+    if (!recovered)
+        return false;
+    const bool gave_up = fill_lists(*recovered);
+    return finish_start(pair_from_command_line, gave_up);
+}
+
+void MainController::read_options()
+{
+    glb_.GLB_ignore_one_hour_diff = option_value(settings_.get_setting(QString::fromLatin1(setting_ignore_one_hour)));
+    state_.set_ignore_one_hour_checked(glb_.GLB_ignore_one_hour_diff);
+    // On unless turned off.
+    const QString trash = settings_.get_setting(QString::fromLatin1(setting_delete_to_trash));
+    state_.set_delete_to_trash_checked(trash.trimmed().isEmpty() || option_value(trash));
+    state_.set_cancel_enabled(false);
+}
+
+std::optional<bool> MainController::open_pair(const QString& side1, const QString& side2)
+{
     // From here a failure to set the drives or the panes takes the recovery route, once.
     bool recovered = false;
     FsError err = pane1_.set_drive(fs_.volume_root(glb_.GLB_dir1));
@@ -166,13 +175,13 @@ bool MainController::form_load(const QString& command_line)
         if (!fs_.dir_exists(glb_.GLB_dir1)) {
             port_.message(missing_path_text(glb_.GLB_dir1));
             end_program(2);
-            return false;
+            return std::nullopt;
         }
         glb_.GLB_dir2 = side2;
         if (!fs_.dir_exists(glb_.GLB_dir2)) {
             port_.message(missing_path_text(glb_.GLB_dir2));
             end_program(2);
-            return false;
+            return std::nullopt;
         }
         ensure_final_backslash_on_paths();
         err = pane1_.set_path(glb_.GLB_dir1);
@@ -183,7 +192,11 @@ bool MainController::form_load(const QString& command_line)
         take_recovery_route();
         recovered = true;
     }
+    return recovered;
+}
 
+bool MainController::fill_lists(bool recovered)
+{
     // The continuation point.
     bool gave_up = false;
     for (;;) {
@@ -203,7 +216,11 @@ bool MainController::form_load(const QString& command_line)
         take_recovery_route();
         recovered = true;
     }
+    return gave_up;
+}
 
+bool MainController::finish_start(bool pair_from_command_line, bool gave_up)
+{
     if (hooks_.load_history)
         hooks_.load_history();
     // A pair named on the command line is what the person asked to see; the newest history
@@ -328,8 +345,7 @@ void MainController::compare_directories()
     port_.set_busy(true);
 
     if (same_directory(fs_, pane1_.Path(), pane2_.Path())) {
-        glb_.GLB_message = equal_directories_message();
-        port_.message(glb_.GLB_message, MsgIcon::Critical);
+        port_.message(equal_directories_message(), MsgIcon::Critical);
     } else {
         lists_.set_comparison_captions();
         lists_.set_align_buttons_visible(true);
@@ -425,11 +441,6 @@ void MainController::bot_list_Click(int list_number)
     run(Running::Alignment, [&] { ::bot_list_Click(transfers_, list_number); });
     if (transfers_.ended)
         ended_ = true;
-}
-
-void MainController::list_drag_start(int list_number)
-{
-    glb_.GLB_drag_source = QStringLiteral("List") + QString::number(list_number);
 }
 
 void MainController::list_drag_drop(int source, int target, const QString& name)

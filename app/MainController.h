@@ -13,6 +13,7 @@
 #include "transfer/TransferContext.h"
 
 #include <functional>
+#include <optional>
 
 class FileSystem;
 class SettingsStore;
@@ -76,8 +77,6 @@ public:
     void bot_cancel_Click() { glb_.GLB_cancel = true; }
     // "align these files" under list 1 to 4.
     void bot_list_Click(int list_number);
-    // A drag began on list `list_number` (1..5).
-    void list_drag_start(int list_number);
     // The entry `name` of list `source` was dropped on list `target`.
     void list_drag_drop(int source, int target, const QString& name);
     void exit_Click();
@@ -129,6 +128,14 @@ public:
 private:
     void Dir_Change(int pane_number);
     bool take_recovery_route();
+    // The steps of form_load: the stored options; the command line's pair in the panes (nullopt
+    // when the program ended, otherwise whether the recovery route was taken); the file lists
+    // (true when they could not be read even after the recovery route); the history and the
+    // first comparison.
+    void read_options();
+    std::optional<bool> open_pair(const QString& side1, const QString& side2);
+    bool fill_lists(bool recovered);
+    bool finish_start(bool pair_from_command_line, bool gave_up);
     bool invalid_format_exit();
     void end_program(int code);
     // Waits while window events run.

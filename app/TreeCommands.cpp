@@ -73,8 +73,7 @@ void TreeCommands::scan_tree()
     const QString root1 = controller_.pane(1).Path();
     const QString root2 = controller_.pane(2).Path();
     if (same_directory(fs_, root1, root2)) {
-        glb.GLB_message = equal_directories_message();
-        port_.message(glb.GLB_message, MsgIcon::Critical);
+        port_.message(equal_directories_message(), MsgIcon::Critical);
         return;
     }
     port_.set_busy(true);

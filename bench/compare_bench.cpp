@@ -20,7 +20,7 @@
 #include "platform/RealFileSystem.h"
 #include "platform/SettingsStore.h"
 #include "platform/Trace.h"
-#include "platform/gui/QtShell.h"
+#include "platform_gui/QtShell.h"
 #include "ui/MainWindow.h"
 
 #include <QApplication>

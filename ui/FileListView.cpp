@@ -96,7 +96,6 @@ void FileListView::start_drag(int row)
     if (!index.isValid())
         return;
     const QString name = index.data().toString();
-    emit drag_started(number_, name);
 
     // The outline of one list row follows the pointer.
     const QRect rect = visualRect(index);

@@ -17,8 +17,6 @@ signals:
     // The pointer moved over the list; `row` is the entry under it, -1 below the last one.
     void hovered(int number, int row);
     void clicked_list(int number);
-    // A left-button drag of the entry `name` began here.
-    void drag_started(int number, const QString& name);
     // The entry `name` of list `source` was dropped here.
     void dropped(int source, int target, const QString& name);
 

@@ -1,6 +1,7 @@
 #include "ui/HistoryView.h"
 
 #include "app/HistoryCommands.h"
+#include "ui/MainWindow.h"
 #include "ui/Placement.h"
 
 #include <QApplication>
@@ -10,31 +11,31 @@
 #include <QMenu>
 #include <QMenuBar>
 
-HistoryView::HistoryView(QMainWindow* window, HistoryCommands& history)
-    : QObject(window)
-    , window_(window)
+HistoryView::HistoryView(MainWindow& window, HistoryCommands& history)
+    : QObject(&window)
+    , window_(&window)
     , history_(history)
-    , list_(window->findChild<QListWidget*>(QStringLiteral("history")))
-    , client_(window->centralWidget())
+    , list_(window.history_list())
+    , client_(window.centralWidget())
 {
-    Q_ASSERT(list_ && client_);
     list_->setAccessibleName(QStringLiteral("History of compared directories"));
     list_->setAccessibleDescription(QStringLiteral(
         "Pairs of directories compared before, the most recent first. Enter or a double click compares the pair "
         "again, Delete removes it from the history."));
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
 
-    QMenuBar* bar = window->menuBar();
-    if (auto* file = window->findChild<QMenu*>(QStringLiteral("m_file")))
-        m_file_ = file->menuAction();
-    auto* help = window->findChild<QMenu*>(QStringLiteral("m_help"));
-    QAction* before = help ? help->menuAction() : nullptr;
+    QMenuBar* bar = window.menuBar();
+    m_file_ = window.file_menu()->menuAction();
+    QAction* before = window.help_menu()->menuAction();
+    // Each slot holds the history itself: a `this` taken by a lambda nested in one that captures
+    // by reference was read from this constructor's stack when the action fired.
+    HistoryCommands* commands = &history_;
     auto add = [&](const char* name, const QString& caption, void (HistoryCommands::*command)()) {
         auto* a = new QAction(caption, bar);
         a->setObjectName(QString::fromLatin1(name));
         captions_[a] = caption;
         bar->insertAction(before, a);
-        connect(a, &QAction::triggered, this, [this, command] { (history_.*command)(); });
+        connect(a, &QAction::triggered, commands, [commands, command] { (commands->*command)(); });
         return a;
     };
     m_history_ = add("m_history", QStringLiteral("&History"), &HistoryCommands::m_history_Click);

@@ -9,14 +9,14 @@
 class HistoryCommands;
 class QAction;
 class QListWidget;
-class QMainWindow;
+class MainWindow;
 class QWidget;
 
 class HistoryView final : public QObject {
     Q_OBJECT
 public:
-    // Takes over the window's list "history" and adds the history commands to its menu bar.
-    HistoryView(QMainWindow* window, HistoryCommands& history);
+    // Takes over the window's history list and adds the history commands to its menu bar.
+    HistoryView(MainWindow& window, HistoryCommands& history);
     ~HistoryView() override;
 
 protected:
@@ -27,7 +27,7 @@ private:
     void sync_view();
     void place_list();
 
-    QMainWindow* window_;
+    MainWindow* window_;
     HistoryCommands& history_;
     QListWidget* list_;
     QWidget* client_;

@@ -160,7 +160,7 @@ MainWindow::~MainWindow()
 
 void MainWindow::build_menus()
 {
-    QMenu* m_file = menuBar()->addMenu(QStringLiteral("&File"));
+    QMenu* m_file = m_file_ = menuBar()->addMenu(QStringLiteral("&File"));
     m_file->setObjectName(QStringLiteral("m_file"));
     m_ignore_one_hour_differences_ = m_file->addAction(QStringLiteral("Ignore 1-hour differences on/off"));
     m_ignore_one_hour_differences_->setObjectName(QStringLiteral("m_ignore_one_hour_differences"));
@@ -186,7 +186,7 @@ void MainWindow::build_menus()
     exit->setObjectName(QStringLiteral("exit"));
     connect(exit, &QAction::triggered, this, [this] { controller_.exit_Click(); });
 
-    QMenu* m_help = menuBar()->addMenu(QStringLiteral("&Help"));
+    QMenu* m_help = m_help_ = menuBar()->addMenu(QStringLiteral("&Help"));
     m_help->setObjectName(QStringLiteral("m_help"));
     auto add_help = [&](const char* name, const QString& caption, auto handler) {
         QAction* a = m_help->addAction(caption);
@@ -219,6 +219,15 @@ void MainWindow::build_menus()
 
 void MainWindow::build_controls()
 {
+    build_panes();
+    build_drop_targets();
+    build_lists();
+    build_command_frame();
+    set_tab_order();
+}
+
+void MainWindow::build_panes()
+{
     for (int n = 1; n <= 2; ++n) {
         bytes_free_[size_t(n - 1)]
             = make_label(QStringLiteral("lab_bytes_dir%1").arg(n), QStringLiteral("bytes free:"), client_);
@@ -234,7 +243,16 @@ void MainWindow::build_controls()
             [this, n](const QPoint& pos) { show_dir_popup(n, pos); });
         connect(pane, &DirPaneWidget::open_failed, this, [this](const QString& text) { port_.message(text); });
     }
+    // Between the panes: the tree walk's next step.
+    next_alignment_ = make_button(QStringLiteral("b_next_alignment"), QStringLiteral("next subdir"), client_);
+    next_alignment_->setMouseTracking(true);
+    next_alignment_->installEventFilter(this);
+    next_alignment_->hide();
+    connect(next_alignment_, &QPushButton::clicked, this, &MainWindow::next_alignment_clicked);
+}
 
+void MainWindow::build_drop_targets()
+{
     // The drop targets are narrow: their captions take two lines.
     for (auto [name, caption] : { std::pair { "lab_drop_to_see", "drop here to open/run file" },
              std::pair { "lab_drop_to_delete", "drop here to delete file" } }) {
@@ -258,11 +276,10 @@ void MainWindow::build_controls()
     }
     make_picture(QStringLiteral("Picture1"), QStyle::SP_FileIcon, client_);
     make_picture(QStringLiteral("Picture2"), QStyle::SP_TrashIcon, client_);
-    next_alignment_ = make_button(QStringLiteral("b_next_alignment"), QStringLiteral("next subdir"), client_);
-    next_alignment_->setMouseTracking(true);
-    next_alignment_->installEventFilter(this);
-    next_alignment_->hide();
+}
 
+void MainWindow::build_lists()
+{
     FileListsModel& model = controller_.lists();
     for (int n = 1; n <= 5; ++n) {
         auto* caption = make_label(QStringLiteral("lab_list%1").arg(n), model.caption(n), client_);
@@ -300,7 +317,6 @@ void MainWindow::build_controls()
             });
         connect(
             view, &FileListView::hovered, this, [this](int list, int row) { controller_.list_mouse_move(list, row); });
-        connect(view, &FileListView::drag_started, this, [this](int list) { controller_.list_drag_start(list); });
         connect(view, &FileListView::dropped, this, [this, &model](int source, int target, const QString& name) {
             controller_.list_drag_drop(source, target, name);
             // The pressed entry may have left its list: the buttons say what they would align now.
@@ -317,7 +333,11 @@ void MainWindow::build_controls()
             align_buttons_[size_t(n - 1)] = button;
         }
     }
+}
 
+// The hint line, the command buttons in their frame, the progress bar and the history list.
+void MainWindow::build_command_frame()
+{
     // The hint holds two lines at most (the details of a pair): a path is not wrapped into more.
     hint_ = make_label(QStringLiteral("lab_drag_drop"), QString(), client_);
     hint_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -329,6 +349,7 @@ void MainWindow::build_controls()
     frame_->setFrameStyle(QFrame::Box | QFrame::Sunken);
     frame_->setAccessibleName(QStringLiteral("Commands"));
     bot_compare_tree_ = make_button(QStringLiteral("bot_compare_tree"), QStringLiteral("compare &trees"), frame_);
+    connect(bot_compare_tree_, &QPushButton::clicked, this, &MainWindow::compare_trees_clicked);
     bot_compare_ = make_button(QStringLiteral("bot_compare"), QStringLiteral("&compare dir's"), frame_);
     connect(bot_compare_, &QPushButton::clicked, this, [this] { controller_.bot_compare_Click(); });
     bot_delete_ = make_button(QStringLiteral("bot_delete"), QStringLiteral("&delete selected files"), frame_);
@@ -348,7 +369,6 @@ void MainWindow::build_controls()
     history_->setObjectName(QStringLiteral("history"));
     history_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     history_->hide();
-    set_tab_order();
 }
 
 void MainWindow::set_tab_order()
@@ -584,10 +604,11 @@ void MainWindow::closeEvent(QCloseEvent* event)
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseMove) {
-        if (watched == text1_)
+        if (watched == text1_) {
             controller_.lists().set_hint(QString());
-        else
-            controller_.set_default_comment();
+            return true; // the move would go on to the surface, which restores the hint
+        }
+        controller_.set_default_comment();
     }
     return QMainWindow::eventFilter(watched, event);
 }

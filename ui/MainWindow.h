@@ -31,6 +31,16 @@ public:
     // Places every control by the layout rules for the current size.
     void apply_layout();
 
+    // What the history view takes over: its list, and the menus its commands stand between.
+    QListWidget* history_list() const { return history_; }
+    QMenu* file_menu() const { return m_file_; }
+    QMenu* help_menu() const { return m_help_; }
+
+signals:
+    // The tree commands' buttons: "compare trees" and "next subdir".
+    void compare_trees_clicked();
+    void next_alignment_clicked();
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -39,6 +49,10 @@ protected:
 private:
     void build_menus();
     void build_controls();
+    void build_panes();
+    void build_drop_targets();
+    void build_lists();
+    void build_command_frame();
     void connect_models();
     void sync_state();
     // Enables what the person may use while a command runs, or again once nothing does.
@@ -83,6 +97,8 @@ private:
     QAction* m_ignore_one_hour_differences_ = nullptr;
     QAction* m_skip_delete_confirmations_ = nullptr;
     QAction* m_delete_to_trash_ = nullptr;
+    QMenu* m_file_ = nullptr;
+    QMenu* m_help_ = nullptr;
     QMenu* m_popup_ = nullptr;
     QMenu* m_popup_dir_ = nullptr;
     bool closing_ = false;

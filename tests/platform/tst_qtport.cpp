@@ -1,7 +1,7 @@
 // The program's own port: the hourglass switch, boxes answered by a timer standing in for the
 // person, and ending the program before the event loop runs.
 
-#include "platform/gui/QtPort.h"
+#include "platform_gui/QtPort.h"
 
 #include <QApplication>
 #include <QDir>

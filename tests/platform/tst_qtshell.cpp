@@ -1,7 +1,7 @@
 // Starting programs detached: the argument list reaches the program unchanged, no shell between.
 
 #include "platform/RealFileSystem.h"
-#include "platform/gui/QtShell.h"
+#include "platform_gui/QtShell.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -164,7 +164,7 @@ private slots:
         }) << false;
         QTest::newRow("history entry") << Command([](WindowPair& w) {
             auto* history = new HistoryCommands(*w.controller, w.fs, w.port, {}, w.window.get());
-            new HistoryView(w.window.get(), *history);
+            new HistoryView(*w.window, *history);
             history->store().add_to_history(history_entry(w.dir2, w.dir1));
             QTest::keyClick(w.window.get(), Qt::Key_F8);
             QTest::keyClick(w.find<QWidget>(u"history"_qs), Qt::Key_Return);
@@ -173,7 +173,8 @@ private slots:
         QTest::newRow("Alt+C") << Command(key(Qt::Key_C, Qt::AltModifier)) << true;
         QTest::newRow("compare trees") << Command([](WindowPair& w) {
             auto* tree = new TreeCommands(*w.controller, w.fs, w.port, nullptr, w.window.get());
-            tree->bot_compare_tree_Click();
+            connect(w.window.get(), &MainWindow::compare_trees_clicked, tree, &TreeCommands::bot_compare_tree_Click);
+            QTest::mouseClick(w.find<QPushButton>(u"bot_compare_tree"_qs), Qt::LeftButton);
         }) << true;
         QTest::newRow("refresh") << Command(action("m_refresh")) << true;
         QTest::newRow("create directory") << Command([](WindowPair& w) {

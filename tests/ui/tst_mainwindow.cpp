@@ -11,9 +11,11 @@
 #include "ui/MainWindow.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -69,6 +71,16 @@ private slots:
         QCOMPARE(button->text(), u"align selected files"_s);
         QTest::mouseClick(list3->viewport(), Qt::LeftButton, Qt::ControlModifier, row.center());
         QCOMPARE(button->text(), u"align all files"_s);
+
+        // A move below the drag distance, even onto the next entry, selects no range.
+        auto* list2 = window->findChild<QListView*>(u"List2"_s);
+        const QPoint bottom = list2->visualRect(list2->model()->index(0, 0)).bottomLeft() + QPoint(5, -1);
+        QTest::mousePress(list2->viewport(), Qt::LeftButton, {}, bottom);
+        QMouseEvent move(QEvent::MouseMove, bottom + QPoint(0, 4),
+            list2->viewport()->mapToGlobal(bottom + QPoint(0, 4)), Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(list2->viewport(), &move);
+        QTest::mouseRelease(list2->viewport(), Qt::LeftButton, {}, bottom + QPoint(0, 4));
+        QCOMPARE(list2->selectionModel()->selectedRows().size(), 1);
     }
 
     void hovering_shows_details_and_the_panes_restore_the_hint()
@@ -89,6 +101,10 @@ private slots:
             QTest::mouseMove(dirs->viewport(), dirs->viewport()->rect().center());
             QTRY_COMPARE(hint->text(), FileListsModel::standing_hint());
         }
+        // The open/run target empties it.
+        auto* open_target = window->findChild<QWidget*>(u"Text1"_s);
+        QTest::mouseMove(open_target, open_target->rect().center());
+        QTRY_COMPARE(hint->text(), QString());
     }
 
     void keyboard_and_screen_reader()
@@ -135,6 +151,9 @@ private slots:
         QTest::keyClick(list3, Qt::Key_Delete);
         QCOMPARE(port.texts().value(0), u"do you want to delete NEWER.TXT from dir 1?"_s);
         QCOMPARE(controller->lists().list(3).count(), 1);
+        // Ctrl+Enter opens both copies as the open/run target does.
+        QTest::keyClick(list3, Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(shell.paths, (QStringList { dir1 + u"/newer.txt"_s, dir2 + u"/newer.txt"_s }));
     }
 
     void captions_fit_at_the_minimum_size()

@@ -57,7 +57,7 @@ private slots:
         MainController controller(fs, port, settings, trace);
         HistoryCommands history(controller, fs, port);
         MainWindow window(controller, port, shell);
-        new HistoryView(&window, history);
+        new HistoryView(window, history);
         history.store().set_files(tmp.path() + u"/h.tmp"_s);
         history.store().add_to_history(u"/a <-> /b"_s);
         history.store().add_to_history(u"/c <-> /d"_s);

@@ -1,5 +1,5 @@
 // The Shell of the real desktop: the user's default programs, detached processes and the beep.
-#include "platform/gui/QtShell.h"
+#include "platform_gui/QtShell.h"
 
 #include <QApplication>
 #include <QDesktopServices>

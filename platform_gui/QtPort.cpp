@@ -1,4 +1,4 @@
-#include "platform/gui/QtPort.h"
+#include "platform_gui/QtPort.h"
 
 #include <QApplication>
 #include <QInputDialog>

@@ -9,8 +9,8 @@
 #include "platform/RealFileSystem.h"
 #include "platform/SettingsStore.h"
 #include "platform/Trace.h"
-#include "platform/gui/QtPort.h"
-#include "platform/gui/QtShell.h"
+#include "platform_gui/QtPort.h"
+#include "platform_gui/QtShell.h"
 #include "ui/AppIcon.h"
 #include "ui/HelpTexts.h"
 #include "ui/HistoryView.h"
@@ -18,7 +18,6 @@
 #include "ui/ResultsWindow.h"
 
 #include <QApplication>
-#include <QPushButton>
 
 #include <cstdio>
 #include <cstdlib>
@@ -87,12 +86,10 @@ int main(int argc, char* argv[])
     TreeCommands tree(controller, fs, port, &history);
     MainWindow window(controller, port, shell);
     port.set_main_window(&window);
-    new HistoryView(&window, history);
+    new HistoryView(window, history);
     tree.show_report = [&](QString& report) { ResultsWindow::show_report(report, fs, shell, port, &window); };
-    QObject::connect(window.findChild<QPushButton*>(QStringLiteral("bot_compare_tree")), &QPushButton::clicked, &tree,
-        [&tree] { tree.bot_compare_tree_Click(); });
-    QObject::connect(window.findChild<QPushButton*>(QStringLiteral("b_next_alignment")), &QPushButton::clicked, &tree,
-        [&tree] { tree.b_next_alignment_Click(); });
+    QObject::connect(&window, &MainWindow::compare_trees_clicked, &tree, &TreeCommands::bot_compare_tree_Click);
+    QObject::connect(&window, &MainWindow::next_alignment_clicked, &tree, &TreeCommands::b_next_alignment_Click);
 
     controller.Main(command_line, history_file_path());
     if (port.ended())
