@@ -3,6 +3,8 @@
 #include "platform/FileSystem.h"
 #include "platform/UserPort.h"
 
+#include <algorithm>
+
 TreeWalk::TreeWalk(const FileSystem& fs, UserPort& port, TreeWalkHost& host, TreeWalkState state)
     : fs_(fs)
     , port_(port)
@@ -23,6 +25,7 @@ void TreeWalk::do_tree()
         state_.root1 = host_.pane_path(1);
         state_.root2 = host_.pane_path(2);
     }
+    state_.cancel = false;
     for (qsizetype i = 0; i < pairs_.size(); ++i) {
         if (pairs_[i].dir1.isEmpty())
             continue;
@@ -34,7 +37,10 @@ void TreeWalk::do_tree()
         pairs_[i].dir1.clear(); // visited
         compare_branch_pair(p1, p2, i == 0);
         port_.process_events();
-        if (state_.differences_found) {
+        // "cancel" pressed meanwhile leaves the walk waiting as a difference does, when pairs remain.
+        const auto unvisited = [](const BranchPair& p) { return !p.dir1.isEmpty(); };
+        if (state_.differences_found
+            || (state_.cancel && std::any_of(pairs_.begin() + i + 1, pairs_.end(), unvisited))) {
             host_.set_next_visible(true);
             host_.set_default_comment();
             port_.set_main_window_visible(true);
