@@ -75,6 +75,23 @@ FsError DirPane::set_path(const QString& path)
     return move_to(dir.value);
 }
 
+int DirPane::shared_component_rows(const QString& dir) const
+{
+    // Each component row is the one before it and one more name, so the rows that `dir` shares
+    // with the current path are found by comparing the two paths once.
+    if (rows_.isEmpty() || dir == path_)
+        return 0;
+    const qsizetype common = std::mismatch(dir.begin(), dir.end(), path_.begin(), path_.end()).first - dir.begin();
+    int kept = 1; // the root
+    while (kept < component_count_) {
+        const qsizetype end = rows_[kept].size();
+        if (end > common || (end < dir.size() && dir[end] != path_separator))
+            break;
+        ++kept;
+    }
+    return kept;
+}
+
 FsError DirPane::move_to(const QString& dir)
 {
     const Result<QVector<DirEntry>> subdirs = fs_.list(dir, EntryKind::Directories, false);
@@ -84,21 +101,35 @@ FsError DirPane::move_to(const QString& dir)
     const bool moved = dir != path_;
     const QString keep_highlight = moved ? QString() : highlighted_path();
 
-    QStringList rows;
-    rows << QString(path_separator);
-    QString walked;
-    for (const QString& part : dir.split(path_separator, Qt::SkipEmptyParts)) {
-        walked += path_separator + part;
-        rows << walked;
+    // The path rows shared with the directory shown before stay, with the volume each lies on; the
+    // rest are built from the path. A re-read of the same directory builds them all again and asks
+    // for every volume afresh, since something may have been mounted meanwhile.
+    const int kept = shared_component_rows(dir);
+    rows_.erase(rows_.begin() + kept, rows_.end());
+    row_volumes_.erase(row_volumes_.begin() + kept, row_volumes_.end());
+    if (kept == 0) {
+        rows_ << QString(path_separator);
+        row_volumes_ << fs_.volume_root(rows_[0]);
     }
-    const int components = int(rows.size());
+    for (qsizetype from = rows_.last().size() == 1 ? 1 : rows_.last().size() + 1; from < dir.size();) {
+        qsizetype end = dir.indexOf(path_separator, from);
+        if (end < 0)
+            end = dir.size();
+        const QString row = dir.left(end);
+        // Only a link or a mount point leads to another volume than its parent's; asking for the
+        // volume of every row would resolve the whole path once per row.
+        const Result<FileInfo> info = fs_.info(row);
+        const bool other_volume = !info.ok() || info.value.is_link || fs_.is_mount_point(row);
+        row_volumes_ << (other_volume ? fs_.volume_root(row) : row_volumes_.last());
+        rows_ << row;
+        from = end + 1;
+    }
+    component_count_ = int(rows_.size());
     const QString base = with_final_separator(dir);
     for (const DirEntry& e : subdirs.value)
-        rows << base + e.name;
+        rows_ << base + e.name;
 
     path_ = dir;
-    rows_ = rows;
-    component_count_ = components;
     list_index_ = -1;
     if (moved)
         hidden_shown_ = false;
@@ -107,7 +138,7 @@ FsError DirPane::move_to(const QString& dir)
     if (!keep_highlight.isEmpty())
         highlight_path(keep_highlight);
 
-    const QString volume = fs_.volume_root(path_);
+    const QString volume = row_volumes_.last();
     last_dir_on_volume_.insert(without_final_separator(volume), path_);
     const bool new_drive = volume != drive_;
     drive_ = volume;

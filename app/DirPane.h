@@ -78,6 +78,9 @@ private:
     Result<QString> existing_dir(const QString& path) const;
     // Shows `dir` (absolute, cleaned, existing); a failure to list it leaves the pane as it was.
     FsError move_to(const QString& dir);
+    // How many of the current path rows are also path rows of `dir` (0 when `dir` is the current
+    // directory: its rows are then all built again).
+    int shared_component_rows(const QString& dir) const;
     bool insert_hidden_rows();
     QString highlighted_path() const;
     void highlight_path(const QString& path);
@@ -86,6 +89,7 @@ private:
     QString drive_;
     QString path_;
     QStringList rows_;
+    QStringList row_volumes_; // the volume root of each path row
     int component_count_ = 0;
     int list_index_ = -1;
     QStringList files_;

@@ -11,8 +11,8 @@ namespace {
 
 TreeWalkState walk_state(Globals& glb)
 {
-    return { glb.GLB_tree_walk_active, glb.GLB_tree_more_branches, glb.GLB_differences_found, glb.GLB_tree_root1,
-        glb.GLB_tree_root2 };
+    return { glb.GLB_tree_walk_active, glb.GLB_tree_more_branches, glb.GLB_differences_found, glb.GLB_cancel,
+        glb.GLB_tree_root1, glb.GLB_tree_root2 };
 }
 
 } // namespace

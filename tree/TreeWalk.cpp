@@ -3,6 +3,8 @@
 #include "platform/FileSystem.h"
 #include "platform/UserPort.h"
 
+#include <algorithm>
+
 TreeWalk::TreeWalk(const FileSystem& fs, UserPort& port, TreeWalkHost& host, TreeWalkState state)
     : fs_(fs)
     , port_(port)
@@ -30,6 +32,7 @@ void TreeWalk::do_tree()
         state_.root1 = host_.pane_path(1);
         state_.root2 = host_.pane_path(2);
     }
+    state_.cancel = false;
     for (qsizetype i = 0; i < pairs_.size(); ++i) {
         // A branch the scan found on one side only was reported, not compared.
         if (pairs_[i].dir1.isEmpty() || !pairs_[i].in_tree1 || !pairs_[i].in_tree2)
@@ -42,7 +45,10 @@ void TreeWalk::do_tree()
         pairs_[i].dir1.clear(); // visited
         compare_branch_pair(p1, p2);
         port_.process_events();
-        if (state_.differences_found) {
+        // "cancel" pressed meanwhile leaves the walk waiting as a difference does, when pairs remain.
+        const auto unvisited = [](const BranchPair& p) { return !p.dir1.isEmpty(); };
+        if (state_.differences_found
+            || (state_.cancel && std::any_of(pairs_.begin() + i + 1, pairs_.end(), unvisited))) {
             host_.set_next_visible(true);
             host_.set_default_comment();
             port_.set_main_window_visible(true);

@@ -31,6 +31,7 @@ struct TreeWalkState {
     bool& walk_active; // a walk is under way (waiting or running)
     bool& more_branches; // pairs remain to be walked
     bool& differences_found; // result of the last comparison
+    bool& cancel; // "cancel" was pressed: the walk waits after the pair in hand
     QString& root1; // the panes when the walk started; empty when none is under way
     QString& root2;
 };

@@ -178,25 +178,33 @@ void DirPaneWidget::show_drive()
 void DirPaneWidget::show_rows()
 {
     const QSignalBlocker block(dir_list_);
-    bool same = dir_list_->count() == pane_.row_count();
-    for (int i = 0; same && i < pane_.row_count(); ++i)
-        same = dir_list_->item(i)->data(path_role).toString() == pane_.row_path(i);
-    if (!same) {
-        dir_list_->clear();
-        QStyle* style = dir_list_->style();
-        const QIcon open_icon = style->standardIcon(QStyle::SP_DirOpenIcon);
-        const QIcon folder_icon = style->standardIcon(QStyle::SP_DirIcon);
-        const int components = pane_.component_count();
-        for (int i = 0; i < pane_.row_count(); ++i) {
-            const bool component = i < components;
-            auto* item = new QListWidgetItem(component ? open_icon : folder_icon, pane_.row_text(i));
-            item->setData(path_role, pane_.row_path(i));
-            item->setData(depth_role, component ? i : components);
-            // A tool tip that looks like markup is shown as markup: spell the path out as text.
-            item->setToolTip(QStringLiteral("<p style=\"white-space:pre\">") + pane_.row_path(i).toHtmlEscaped()
-                + QStringLiteral("</p>"));
-            dir_list_->addItem(item);
-        }
+    // The items that still show the pane's rows stay; the others go and the rows after them come
+    // in, so a move one level down changes a few items however deep the path is. Path rows nest:
+    // when one is still in place, so are all above it.
+    const int components = pane_.component_count();
+    int kept = std::min({ shown_components_, components, dir_list_->count() });
+    while (kept > 0 && dir_list_->item(kept - 1)->data(path_role).toString() != pane_.row_path(kept - 1))
+        --kept;
+    if (kept == components && kept == shown_components_) {
+        const int rows = std::min(dir_list_->count(), pane_.row_count());
+        while (kept < rows && dir_list_->item(kept)->data(path_role).toString() == pane_.row_path(kept))
+            ++kept;
+    }
+    if (kept < dir_list_->count())
+        dir_list_->model()->removeRows(kept, dir_list_->count() - kept);
+    shown_components_ = components;
+    QStyle* style = dir_list_->style();
+    const QIcon open_icon = style->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon folder_icon = style->standardIcon(QStyle::SP_DirIcon);
+    for (int i = kept; i < pane_.row_count(); ++i) {
+        const bool component = i < components;
+        auto* item = new QListWidgetItem(component ? open_icon : folder_icon, pane_.row_text(i));
+        item->setData(path_role, pane_.row_path(i));
+        item->setData(depth_role, component ? i : components);
+        // A tool tip that looks like markup is shown as markup: spell the path out as text.
+        item->setToolTip(QStringLiteral("<p style=\"white-space:pre\">") + pane_.row_path(i).toHtmlEscaped()
+            + QStringLiteral("</p>"));
+        dir_list_->addItem(item);
     }
     const int row = pane_.highlighted_row();
     dir_list_->setCurrentRow(row);

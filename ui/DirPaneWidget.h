@@ -47,4 +47,5 @@ private:
     int number_;
     QComboBox* drive_box_;
     QListWidget* dir_list_;
+    int shown_components_ = 0; // the path rows among the items
 };

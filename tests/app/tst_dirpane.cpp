@@ -104,6 +104,50 @@ private slots:
         QCOMPARE(moved.size(), 5);
     }
 
+    void moves_down_a_deep_path()
+    {
+        // A move keeps the path rows it shares and asks for a volume only where one begins, so a
+        // walk down a deep path does not resolve the whole path again at every level.
+        struct CountingVolumes : FakeVolumes {
+            QString volume_root(const QString& path) const override
+            {
+                ++lookups;
+                return FakeVolumes::volume_root(path);
+            }
+            mutable int lookups = 0;
+        } fs;
+        QTemporaryDir tmp;
+        const QString vol = tmp.path() + u"/vol"_s;
+        const QString deep = vol + u"/d/d/d/d/d/d/d/d/d/d/d/d/d/d/d/d/d/d/d/d"_s;
+        QVERIFY(make_tree(tmp.path(), { deep.mid(tmp.path().size() + 1), u"vol/d/dd/x"_s, u"vol/d/d/y"_s }));
+        fs.roots = QStringList { vol };
+        DirPane pane(fs);
+        QVERIFY(!pane.set_path(tmp.path()));
+        fs.lookups = 0;
+        QString at = tmp.path();
+        for (const QString& part : deep.mid(at.size()).split(u'/', Qt::SkipEmptyParts))
+            QVERIFY(!pane.set_path(at += u'/' + part));
+        QCOMPARE(pane.Path(), deep);
+        QCOMPARE(fs.lookups, 1); // where the volume is mounted
+        QCOMPARE(pane.drive(), vol);
+
+        // Up, aside to a name that begins as the one left, down again: the rows of a pane moved
+        // there at once.
+        const auto all_rows = [](const DirPane& p) -> QString {
+            QStringList rows;
+            for (int i = 0; i < p.row_count(); ++i)
+                rows << p.row_path(i);
+            return rows.join(u'|') + u'#' + QString::number(p.component_count());
+        };
+        for (const QString& to : QStringList { vol + u"/d/d"_s, vol + u"/d/dd/x"_s, vol + u"/d"_s, tmp.path(), deep }) {
+            QVERIFY(!pane.set_path(to));
+            DirPane fresh(fs);
+            QVERIFY(!fresh.set_path(to));
+            QCOMPARE(all_rows(pane), all_rows(fresh));
+            QCOMPARE(pane.drive(), fresh.drive());
+        }
+    }
+
     void drives_remember_the_last_directory()
     {
         QTemporaryDir tmp;

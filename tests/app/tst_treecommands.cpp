@@ -108,8 +108,22 @@ private slots:
         QCOMPARE(f.history.store().count(), 1);
 
         QVERIFY(QDir().mkpath(f.one + u"/A/B"_s) && QDir().mkpath(f.two + u"/A/B"_s));
+        QVERIFY(QDir().mkpath(f.one + u"/C"_s) && QDir().mkpath(f.two + u"/C"_s));
         QVERIFY(f.same(u"/A/b.txt"_s) && f.same(u"/A/B/c.txt"_s));
+        // "cancel" pressed while A is compared leaves the walk waiting there; "next subdir" goes on
+        // to the end, the press already taken.
+        QStringList progress;
+        QObject::connect(&f.lists, &FileListsModel::hint_changed, [&] {
+            progress << f.lists.hint();
+            if (f.lists.hint() == u"checking dir "_s + f.one + u"/A"_s)
+                f.controller.bot_cancel_Click();
+        });
         f.tree.bot_compare_tree_Click();
+        QVERIFY(f.pane(1) == f.one + u"/A"_s && f.port.texts().isEmpty() && f.port.main_window_visible());
+        QVERIFY(f.controller.state().next_alignment_visible() && f.glb.GLB_tree_more_branches);
+        QVERIFY(progress.contains(u"checking dir "_s + f.one));
+        f.tree.b_next_alignment_Click();
+        QVERIFY(progress.contains(u"checking dir "_s + f.one + u"/A/B"_s));
         QCOMPARE(f.port.texts(), QStringList({ end_text }));
         QVERIFY(f.pane(1) == f.one && f.pane(2) == f.two && f.reports.isEmpty());
         QVERIFY(!f.glb.GLB_tree_walk_active && !f.glb.GLB_tree_more_branches && f.glb.GLB_tree_root1.isEmpty());

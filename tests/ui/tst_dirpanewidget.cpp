@@ -81,6 +81,20 @@ private slots:
         for (const QString& row : { u"12"_s, u"sub1"_s, u"sub3"_s })
             QVERIFY2(list->viewport()->rect().contains(centre_of(row)), qPrintable(row));
 
+        // Moved up and aside to a name that begins as the one left, the list shows the pane's rows.
+        QVERIFY(make_tree(a + u"/1/2"_s, { u"33/x"_s }));
+        for (const QString& to : { a + u"/1/2/33"_s, a + u"/1/2/3/4"_s, a + u"/1/2/3"_s }) {
+            QVERIFY(!pane.set_path(to));
+            QStringList shown, rows;
+            for (int i = 0; i < std::max(list->count(), pane.row_count()); ++i) {
+                shown << (i < list->count() ? list->item(i)->text() : QString());
+                rows << pane.row_text(i);
+            }
+            QCOMPARE(shown, rows);
+            QCOMPARE(list->currentRow(), pane.highlighted_row());
+        }
+        QVERIFY(!pane.set_path(deep));
+
         // A folder named like markup is shown as its name, also in its tool tip.
         QVERIFY(make_tree(deep, { u"<b>bold"_s }));
         pane.refresh();

@@ -2,6 +2,7 @@
 // The machine's disk with chosen folders standing in as its only volumes; a path below none of
 // them lies on the volume "/".
 
+#include "platform/Names.h"
 #include "platform/Paths.h"
 #include "tests/util/FaultyFileSystem.h"
 
@@ -22,6 +23,7 @@ public:
         }
         return QStringLiteral("/");
     }
+    bool is_mount_point(const QString& path) const override { return roots.contains(without_final_separator(path)); }
 
     QStringList roots;
 };
