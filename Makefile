@@ -4,7 +4,7 @@ BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
 JOBS ?= $(shell nproc)
 BUILD_PACKAGES = qt6-base-dev qt6-svg-dev cmake g++ make
-TEST_PACKAGES = python3
+TEST_PACKAGES = python3 exfat-fuse exfatprogs fusefat dosfstools ntfs-3g
 ARGS ?=
 
 .PHONY: all deps test-deps configure build run test sanitize bench format format-check package screenshot clean

@@ -55,7 +55,20 @@ static bool parent_exists(const QString& path)
     return ::stat(parent.constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+static FsError mapped_error(int errnum, const QString& path);
+
 FsError error_from_errno(int errnum, const QString& path)
+{
+    FsError e = mapped_error(errnum, path);
+    if (e.failed())
+        e.os_error = errnum;
+    // Which volume went away is where it was met.
+    if (e.number == err_disk_not_ready)
+        e.path = path;
+    return e;
+}
+
+static FsError mapped_error(int errnum, const QString& path)
 {
     switch (errnum) {
     case 0:

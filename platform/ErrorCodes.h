@@ -25,6 +25,9 @@ struct FsError {
     QString path {};
     // A deletion to the trash found no trash that could take the entry, and left it where it was.
     bool no_trash = false;
+    // The system's error code it was mapped from (error_from_errno), 0 for the program's own:
+    // what a message names more exactly than the number does.
+    int os_error = 0;
 
     bool failed() const { return number != err_none; }
     explicit operator bool() const { return failed(); }

@@ -27,6 +27,7 @@ struct FileInfo {
     // changed between two lookups.
     qint64 mtime_ns = 0;
     qint64 ctime_ns = 0;
+    quint32 mode = 0; // the permission bits, where the lookup took them (a copy's)
 };
 
 // One entry of a directory listing. For files, length and mtime are those of the file (of the
@@ -110,6 +111,7 @@ enum class CopyRefusal {
     Changed, // the destination is no longer what the caller expected, or is gone
     SameFile, // source and destination are one file
     EditedMeanwhile, // the file to be replaced changed while the new bytes were written; it stays
+    NameRefused, // the volume cannot store the name (error.os_error says why); the bytes were fine
 };
 
 // A copy written under its temporary name and not yet in place (CopyOptions::defer).
@@ -129,6 +131,9 @@ struct CopyResult {
     QString existing; // the name found at the destination (Exists, CaseTwin)
     bool abandoned = false; // the progress callback said stop
     bool source_changed = false; // the source changed (length or date) while it was read
+    // The file is in place with its bytes, but its volume does not keep the source's date (FAT
+    // holds 1980 to 2107): the pair is not aligned, whatever a lookup says now.
+    bool date_not_held = false;
     PendingCopy pending; // a deferred copy that worked
     qint64 bytes = 0;
     bool ok() const { return !error.failed(); }

@@ -599,11 +599,27 @@ QString RealFileSystem::resolve_case(const QString& dir, const QString& name) co
     QByteArray native_dir, native;
     if (name.isEmpty() || !native_path(dir_path, native_dir) || !native_path(dir_path + name, native))
         return name;
-    struct stat st { };
-    if (::lstat(native.constData(), &st) == 0)
-        return name;
+    struct stat st {
+    }, other {};
+    if (::lstat(native.constData(), &st) == 0) {
+        // A volume that ignores case (a stick) finds the name in any spelling: only where nothing
+        // answers to the name with every letter's case swapped is the lookup the spelling on
+        // disk; elsewhere the listing tells.
+        QString swapped = name;
+        for (QChar& c : swapped)
+            c = c.isUpper() ? c.toLower() : c.toUpper();
+        QByteArray native_swapped;
+        if (swapped == name || !native_path(dir_path + swapped, native_swapped)
+            || ::lstat(native_swapped.constData(), &other) != 0 || other.st_dev != st.st_dev)
+            return name;
+    }
     const Fd dfd(open_retry(native_dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    const QString best = dfd.valid() ? spelling_at(dfd.get(), name) : QString();
+    if (!dfd.valid())
+        return name;
+    QStringList names;
+    if (names_at(dfd.get(), names) && names.contains(name))
+        return name;
+    const QString best = spelling_at(dfd.get(), name);
     return best.isEmpty() ? name : best;
 }
 
@@ -1156,7 +1172,8 @@ QVector<Volume> RealFileSystem::volumes() const
     };
     QVector<Volume> result;
     for (const QStorageInfo& v : QStorageInfo::mountedVolumes()) {
-        if (!v.isValid() || !v.isReady())
+        // A volume whose driver reports no size (0 blocks) is still one.
+        if (!v.isValid())
             continue;
         const QString root = v.rootPath();
         const QByteArray type = v.fileSystemType();
@@ -1173,6 +1190,25 @@ QVector<Volume> RealFileSystem::volumes() const
             continue;
         const QString label = v.name();
         result.push_back({ root, label.isEmpty() ? root : root + QStringLiteral(" [") + label + u']' });
+    }
+    // The list above leaves out every volume that reports no size, as some user-space drivers
+    // (a FAT stick's) do: theirs are taken from the mount table.
+    QFile mounts(QStringLiteral("/proc/self/mountinfo"));
+    if (mounts.open(QIODevice::ReadOnly)) {
+        // "id parent major:minor root mount-point options... - type source super-options"
+        for (const QByteArray& line : mounts.readAll().split('\n')) {
+            const QList<QByteArray> f = line.split(' ');
+            const qsizetype dash = f.indexOf("-");
+            if (f.size() < 5 || dash < 0 || dash + 1 >= f.size() || !f[dash + 1].startsWith("fuse"))
+                continue;
+            QByteArray point = f[4]; // with " ", tab, newline and "\\" written as octal escapes
+            for (const char* code : { "\\040", "\\011", "\\012", "\\134" })
+                point.replace(code, QByteArray(1, char(QByteArray(code + 1).toInt(nullptr, 8))));
+            const QString root = QFile::decodeName(point);
+            if (dir_exists(root)
+                && std::none_of(result.cbegin(), result.cend(), [&](const Volume& x) { return x.root == root; }))
+                result.push_back({ root, root });
+        }
     }
     std::sort(result.begin(), result.end(), [](const Volume& a, const Volume& b) { return a.root < b.root; });
     return result;

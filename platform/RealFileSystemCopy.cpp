@@ -17,6 +17,8 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace {
@@ -61,6 +63,7 @@ FileInfo info_of(const struct stat& st)
     i.inode = st.st_ino;
     i.mtime_ns = qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
     i.ctime_ns = qint64(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec;
+    i.mode = st.st_mode & 07777;
     return i;
 }
 
@@ -77,6 +80,87 @@ CopyResult failure(const FsError& error, CopyRefusal refusal = CopyRefusal::None
 bool flush_unsupported(int err)
 {
     return err == EINVAL || err == ENOTSUP || err == ENOSYS;
+}
+
+// The volumes of sticks, which keep no Unix modes; FAT and exFAT keep dates from 1980 to 2107 only.
+enum class VolumeKind { Unix, Fat, Ntfs };
+
+// The kind of the volume whose boot sector is on the device `source`; Unix when it cannot be read.
+VolumeKind boot_sector_kind(const QByteArray& source)
+{
+    const Fd dev(::open(source.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    char boot[90] {};
+    if (!dev.valid() || ::pread(dev.get(), boot, sizeof boot, 0) != ssize_t(sizeof boot))
+        return VolumeKind::Unix;
+    if (std::memcmp(boot + 3, "NTFS    ", 8) == 0)
+        return VolumeKind::Ntfs;
+    if (std::memcmp(boot + 3, "EXFAT   ", 8) == 0 || std::memcmp(boot + 82, "FAT32   ", 8) == 0
+        || std::memcmp(boot + 54, "FAT1", 4) == 0)
+        return VolumeKind::Fat;
+    return VolumeKind::Unix;
+}
+
+// The kind of the volume of `fd`: known by the file system's type, or for a user-space driver by
+// its name or, when it does not say, by the volume's boot sector.
+VolumeKind volume_kind(int fd)
+{
+    constexpr long msdos_magic = 0x4d44, exfat_magic = 0x2011bab0, ntfs_magic = 0x5346544e, ntfs3_magic = 0x7366746e,
+                   fuse_magic = 0x65735546;
+    struct statfs vfs { };
+    struct stat st { };
+    if (::fstatfs(fd, &vfs) != 0 || ::fstat(fd, &st) != 0)
+        return VolumeKind::Unix;
+    if (vfs.f_type == msdos_magic || vfs.f_type == exfat_magic)
+        return VolumeKind::Fat;
+    if (vfs.f_type == ntfs_magic || vfs.f_type == ntfs3_magic)
+        return VolumeKind::Ntfs;
+    if (vfs.f_type != fuse_magic)
+        return VolumeKind::Unix;
+    QFile mounts(QStringLiteral("/proc/self/mountinfo"));
+    if (!mounts.open(QIODevice::ReadOnly))
+        return VolumeKind::Unix;
+    const QByteArray dev = QByteArray::number(major(st.st_dev)) + ':' + QByteArray::number(minor(st.st_dev));
+    // "id parent major:minor root mount-point options... - type source super-options"
+    for (const QByteArray& line : mounts.readAll().split('\n')) {
+        const QList<QByteArray> f = line.split(' ');
+        const qsizetype dash = f.indexOf("-");
+        if (f.size() < 3 || f[2] != dev || dash < 0 || dash + 2 >= f.size())
+            continue;
+        const QByteArray type = f[dash + 1].toLower();
+        if (type.startsWith("fuse.") && type.contains("fat"))
+            return VolumeKind::Fat;
+        if (type.startsWith("fuse.") && type.contains("ntfs"))
+            return VolumeKind::Ntfs;
+        if (type == "fuseblk" || type == "fuse")
+            return boot_sector_kind(f[dash + 2]);
+    }
+    return VolumeKind::Unix;
+}
+
+bool fuse_volume(int fd)
+{
+    struct statfs vfs { };
+    return ::fstatfs(fd, &vfs) == 0 && vfs.f_type == 0x65735546;
+}
+
+// The mode of a new file from a volume that keeps no modes: the person's default one.
+mode_t default_file_mode()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    mode_t mask = 022;
+    if (status.open(QIODevice::ReadOnly))
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("Umask:"))
+                mask = mode_t(line.mid(6).trimmed().toUInt(nullptr, 8));
+    return 0666 & ~mask;
+}
+
+// Whether a volume with FAT's dates holds `mtime`. FAT keeps local time, so a day either side
+// of its range counts as outside it, whatever the time zone.
+bool fat_date_holds(qint64 mtime)
+{
+    constexpr qint64 day = 86400, from_1980 = 315532800, to_2108 = 4354819200;
+    return mtime >= from_1980 + day && mtime < to_2108 - day;
 }
 
 } // namespace
@@ -134,8 +218,13 @@ struct CopyInto {
     {
         struct stat st { };
         if (!options.replace) {
-            if (::fstatat(dir_fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)
+            if (::fstatat(dir_fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+                // A volume that ignores case finds a name differing only in case too.
+                const QString there = fs.resolve_case(shown_dir, shown_name);
+                if (there != shown_name)
+                    return failure(make_error(err_file_exists), CopyRefusal::CaseTwin, there);
                 return failure(make_error(err_file_exists), CopyRefusal::Exists, shown_name);
+            }
             if (errno != ENOENT)
                 return failure(error_from_errno(errno, shown_dir + shown_name));
             QString twin;
@@ -259,6 +348,27 @@ struct CopyInto {
             remember(st);
     }
 
+    // After the file went in place under `name`: whether a fresh lookup finds the source's date
+    // there. Some drivers stamp the time of the rename on the file; it is given its date once
+    // more. A date outside what the volume holds is never held, whatever the lookup says.
+    bool placed_date_held(const QByteArray& name, const timespec& mtime)
+    {
+        if (volume_kind(dir_fd) == VolumeKind::Fat && !fat_date_holds(mtime.tv_sec))
+            return false;
+        struct stat st { };
+        const auto close_enough = [&] {
+            const qint64 shift = qint64(st.st_mtim.tv_sec) - qint64(mtime.tv_sec);
+            return shift >= -2 && shift <= 2; // FAT keeps dates to two seconds
+        };
+        if (::fstatat(dir_fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return false;
+        if (close_enough())
+            return true;
+        const timespec times[2] = { st.st_atim, mtime };
+        return ::utimensat(dir_fd, name.constData(), times, AT_SYMLINK_NOFOLLOW) == 0
+            && ::fstatat(dir_fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && close_enough();
+    }
+
     // Moves `temp` to `name`: over the file there when replacing, else only where no entry of
     // that name exists, even one that appeared a moment ago.
     CopyResult commit(
@@ -296,8 +406,17 @@ struct CopyInto {
             added(shown_name);
             return {};
         }
-        if (err == EEXIST)
-            return failure(make_error(err_file_exists), CopyRefusal::Exists, shown_name);
+        if (err == EEXIST) {
+            const QString there = fs.resolve_case(shown_dir, shown_name);
+            return failure(
+                make_error(err_file_exists), there != shown_name ? CopyRefusal::CaseTwin : CopyRefusal::Exists, there);
+        }
+        // The new file is there and whole, yet it cannot take its name: a stick's driver answers
+        // a name its volume cannot store (":" on exFAT, a trailing dot on FAT) with one of these.
+        struct stat st { };
+        if ((err == ENOENT || err == EINVAL || err == EILSEQ || err == EPERM || err == ENAMETOOLONG)
+            && ::fstatat(dir_fd, temp.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)
+            return failure(error_from_errno(err == ENAMETOOLONG ? err : EINVAL, shown), CopyRefusal::NameRefused);
         return failure(error_from_errno(err, shown));
     }
 
@@ -388,8 +507,10 @@ struct CopyInto {
                 return r;
             }
         }
-        // A hole at the end has no bytes to write: the length makes it.
-        if (::ftruncate(out, size) != 0)
+        // A hole at the end has no bytes to write: the length makes it. Only then, as some stick
+        // drivers refuse to set a length at all.
+        struct stat written { };
+        if ((::fstat(out, &written) != 0 || written.st_size != size) && ::ftruncate(out, size) != 0)
             return failure(error_from_errno(errno, shown_to));
         r.bytes = size;
         return r;
@@ -524,8 +645,13 @@ CopyResult RealFileSystem::copy_into(
         r.source_changed = true;
         return fail(r);
     }
-    // Best effort: some volumes (FAT) have no modes to set.
-    ::fchmod(out.get(), src_st.st_mode & 0777);
+    // Best effort: some volumes (FAT) have no modes to set. The modes a volume without any reports
+    // (0777 on exFAT) say nothing: the copy of such a file keeps the mode of the file it replaces,
+    // and a new one gets the person's default mode.
+    mode_t mode = src_st.st_mode & 0777;
+    if (volume_kind(src.get()) != VolumeKind::Unix)
+        mode = options.replace && older.is_file ? mode_t(older.mode & 0777) : default_file_mode();
+    ::fchmod(out.get(), mode);
     if (options.flush && !options.defer && ::fsync(out.get()) != 0 && !flush_unsupported(errno))
         return fail(failure(error_from_errno(errno, shown_to)));
     const timespec times[2] = { src_st.st_atim, src_st.st_mtim };
@@ -534,9 +660,8 @@ CopyResult RealFileSystem::copy_into(
     struct stat written { };
     if (::fstat(out.get(), &written) != 0)
         return fail(failure(error_from_errno(errno, shown_to)));
-    // FAT keeps dates to two seconds: a date rounded there is the same date for the comparison.
-    const qint64 date_shift = qint64(written.st_mtim.tv_sec) - qint64(src_st.st_mtim.tv_sec);
-    if (written.st_size != src_st.st_size || date_shift < -2 || date_shift > 2)
+    // Its date is checked once it is in place: a rename may change it.
+    if (written.st_size != src_st.st_size)
         return fail(failure(make_error(err_device_io)));
     if (out.close() != 0)
         return fail(failure(error_from_errno(errno, shown_to)));
@@ -554,6 +679,7 @@ CopyResult RealFileSystem::copy_into(
         ::unlinkat(dir_fd.get(), temp.constData(), 0);
         return r;
     }
+    r.date_not_held = !op.placed_date_held(name_native, src_st.st_mtim);
     // So that the new name itself survives a power cut.
     if (options.flush)
         if (const int err = flush_at(dir_fd.get(), false))
@@ -594,6 +720,8 @@ CopyResult RealFileSystem::place_file(const QString& dir, const QString& temp_na
         ::unlinkat(dir_fd.get(), temp_native.constData(), 0);
         return r;
     }
+    r.date_not_held = !op.placed_date_held(
+        name_native, { time_t(source.mtime_ns / 1'000'000'000), long(source.mtime_ns % 1'000'000'000) });
     if (options.flush)
         flush_at(dir_fd.get(), false);
     r.bytes = st.st_size;
@@ -609,6 +737,16 @@ CopyResult RealFileSystem::commit_copy(const PendingCopy& copy, const CopyOption
     if (!dir_fd.valid())
         return failure(error_from_errno(errno, copy.dir));
     CopyInto op { *this, copy.dir, dir_fd.get() };
+    // The flush of the volume (syncfs) does not reach the device behind a user-space driver: there
+    // each file is flushed on its own before it goes in place.
+    if (fuse_volume(dir_fd.get())) {
+        const Fd written(::openat(dir_fd.get(), temp_native.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+        if (!written.valid() || (::fsync(written.get()) != 0 && !flush_unsupported(errno))) {
+            const int err = errno;
+            ::unlinkat(dir_fd.get(), temp_native.constData(), 0);
+            return failure(error_from_errno(err, copy.dir + copy.name));
+        }
+    }
     CopyOptions o = options;
     o.replace = copy.replace;
     CopyResult r = copy.replace ? op.still_replaceable(name_native, copy.source, copy.older, o)
@@ -619,6 +757,8 @@ CopyResult RealFileSystem::commit_copy(const PendingCopy& copy, const CopyOption
         ::unlinkat(dir_fd.get(), temp_native.constData(), 0);
         return r;
     }
+    r.date_not_held = !op.placed_date_held(
+        name_native, { time_t(copy.source.mtime_ns / 1'000'000'000), long(copy.source.mtime_ns % 1'000'000'000) });
     r.bytes = copy.source.length;
     return r;
 }

@@ -75,6 +75,7 @@ void align_list(TransferContext& ctx, int list_number, const QString& from_dir, 
 
     ctx.port.set_busy(true);
     ctx.cancel = false;
+    ctx.dates_not_held = 0;
     set_cancel_enabled(ctx, true);
 
     // Lists filled anew while events run (a comparison, a pane change) are not this alignment's
@@ -132,9 +133,13 @@ void align_list(TransferContext& ctx, int list_number, const QString& from_dir, 
                 discard();
             bool placed = false;
             for (const Pending& p : std::as_const(pending)) {
+                const int dates_before = ctx.dates_not_held;
                 if (flush_error.failed() || !Commit_copy(ctx, p.request, p.copy))
                     continue;
                 placed = true;
+                if (ctx.dates_not_held != dates_before)
+                    continue; // copied, but its date is not there
+
                 const int row = replaced ? -1 : list.index_of(p.name);
                 if (row < 0)
                     continue;
@@ -164,6 +169,16 @@ void align_list(TransferContext& ctx, int list_number, const QString& from_dir, 
                     + (flush_error.number == err_disk_full ? trash_space_note(ctx.fs, to_dir) : QString()),
                 MsgIcon::Critical);
         }
+        if (ctx.dates_not_held > 0) {
+            ctx.port.set_busy(false);
+            ctx.port.message(QString::number(ctx.dates_not_held)
+                    + (ctx.dates_not_held == 1 ? QStringLiteral(" file was copied whose date")
+                                               : QStringLiteral(" files were copied whose dates"))
+                    + QStringLiteral(" the volume of ") + (to_dir == ctx.dir2 ? u"dir 2" : u"dir 1")
+                    + QStringLiteral(" cannot keep (FAT and exFAT hold dates from 1980 to 2107 only): copied, but "
+                                     "not aligned, so still listed."),
+                MsgIcon::Exclamation);
+        }
         ctx.clear_free_space_labels();
         ctx.port.set_busy(false);
         set_cancel_enabled(ctx, false);
@@ -191,6 +206,7 @@ void align_list(TransferContext& ctx, int list_number, const QString& from_dir, 
             show(ctx, progress);
             ctx.port.process_events();
         };
+        const int dates_before = ctx.dates_not_held;
         Copy_file(ctx, request);
         request.pending = nullptr;
         request.progress = {};
@@ -210,6 +226,8 @@ void align_list(TransferContext& ctx, int list_number, const QString& from_dir, 
                 ++i;
                 if (pending_bytes >= ctx.flush_after_bytes || since_flush.elapsed() >= flush_after_ms)
                     flush();
+            } else if (ctx.dates_not_held != dates_before) {
+                ++i; // copied, but its date is not there
             } else { // put in place and flushed on its own
                 list.remove_at(i);
                 aligned.add(name);

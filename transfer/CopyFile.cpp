@@ -11,6 +11,8 @@
 #include <QStringList>
 #include <QThread>
 
+#include <cerrno>
+
 namespace {
 
 QString quoted(const QString& text)
@@ -18,8 +20,28 @@ QString quoted(const QString& text)
     return u'"' + text + u'"';
 }
 
+// The sentence for an error that comes from what the destination's volume can hold, which no
+// second attempt gets past; empty for any other error.
+QString volume_limit_reason(const TransferContext& ctx, const CopyRequest& request, const FsError& error)
+{
+    const QString volume = QStringLiteral("the volume of ") + (request.to_dir == ctx.dir2 ? u"dir 2" : u"dir 1");
+    switch (error.os_error) {
+    case EROFS:
+        return volume + QStringLiteral(" is read-only: nothing can be written there");
+    case EFBIG:
+        return QStringLiteral("the file is larger than ") + volume
+            + QStringLiteral(" can hold in one file (4 GiB on FAT)");
+    case ENAMETOOLONG:
+        return QStringLiteral("the name is too long for ") + volume;
+    case EINVAL:
+    case EILSEQ:
+        return volume + QStringLiteral(" cannot store this name");
+    }
+    return {};
+}
+
 // Why a copy did not start, for the person; they compare again to see the new state.
-QString refusal_reason(const CopyResult& r, const CopyRequest& request)
+QString refusal_reason(const TransferContext& ctx, const CopyResult& r, const CopyRequest& request)
 {
     const QString again = QStringLiteral(". Compare again to see the new state.");
     switch (r.refusal) {
@@ -38,6 +60,8 @@ QString refusal_reason(const CopyResult& r, const CopyRequest& request)
     case CopyRefusal::EditedMeanwhile:
         return QStringLiteral("the file in ") + request.to_dir
             + QStringLiteral(" changed while the copy ran: that edit is kept and the copy is dropped") + again;
+    case CopyRefusal::NameRefused:
+        return volume_limit_reason(ctx, request, r.error);
     case CopyRefusal::SameFile:
     case CopyRefusal::None:
         break;
@@ -59,6 +83,12 @@ void unable_to_copy(TransferContext& ctx, const CopyRequest& request, const QStr
 void fatal(TransferContext& ctx, const CopyRequest& request, const FsError& error)
 {
     QString text = report_error_text(error) + QStringLiteral("\r\nFile: ") + request.source();
+    if (error.number == err_disk_not_ready && !error.path.isEmpty()) {
+        const bool dir2 = error.path.startsWith(ctx.dir2)
+            && (!error.path.startsWith(ctx.dir1) || ctx.dir2.size() > ctx.dir1.size());
+        text = report_error_text(make_error(err_disk_not_ready)) + QStringLiteral(": the volume of ")
+            + (dir2 ? u"dir 2" : u"dir 1") + QStringLiteral(" went away\r\nFile: ") + error.path;
+    }
     if (error.number == err_disk_full)
         text += trash_space_note(ctx.fs, request.to_dir);
     ctx.port.message(text);
@@ -136,14 +166,20 @@ void Copy_file(TransferContext& ctx, const CopyRequest& request)
     };
     // A refusal is not a failure to retry: the destination is not what the copy may touch.
     auto settled = [&](const CopyResult& r) {
-        if (r.ok())
+        if (r.ok()) {
+            ctx.dates_not_held += r.date_not_held ? 1 : 0;
             return true;
+        }
         if (r.abandoned) {
             ctx.copy_ok = false;
             return true;
         }
         if (r.refusal != CopyRefusal::None) {
-            unable_to_copy(ctx, request, refusal_reason(r, request));
+            unable_to_copy(ctx, request, refusal_reason(ctx, r, request));
+            return true;
+        }
+        if (const QString reason = volume_limit_reason(ctx, request, r.error); !reason.isEmpty()) {
+            unable_to_copy(ctx, request, reason);
             return true;
         }
         return false;
@@ -208,10 +244,13 @@ void Copy_file(TransferContext& ctx, const CopyRequest& request)
 bool Commit_copy(TransferContext& ctx, const CopyRequest& request, const PendingCopy& pending)
 {
     const CopyResult r = ctx.fs.commit_copy(pending, options_for(ctx, request));
-    if (r.ok())
+    if (r.ok()) {
+        ctx.dates_not_held += r.date_not_held ? 1 : 0;
         return true;
-    unable_to_copy(
-        ctx, request, r.refusal != CopyRefusal::None ? refusal_reason(r, request) : report_error_text(r.error));
+    }
+    QString note
+        = r.refusal != CopyRefusal::None ? refusal_reason(ctx, r, request) : volume_limit_reason(ctx, request, r.error);
+    unable_to_copy(ctx, request, note.isEmpty() ? report_error_text(r.error) : note);
     return false;
 }
 

@@ -64,6 +64,8 @@ struct TransferContext {
     bool abandon = false;
     // The program ended through the fatal copy message: callers return at once.
     bool ended = false;
+    // Files copied whose date their new volume cannot keep (CopyResult::date_not_held).
+    int dates_not_held = 0;
 
     bool to_trash() const { return !hooks.delete_to_trash || hooks.delete_to_trash(); }
     void clear_free_space_labels() const

@@ -1,0 +1,80 @@
+// Compares two directories and aligns one list of the pair, as the window's button under that
+// list does: the driver of the stick tests. Every message goes to standard output as one line
+// "message: ...", then every list as "list N: name|name", then "drive: ROOT" for each directory
+// whose volume is among the drives the window offers. Exit code 3 when the program ended.
+// Usage: stick_align DIR1 DIR2 LIST [pause]: with "pause" it waits for a line on standard input
+// between the comparison and the alignment, where the test takes a volume away.
+
+#include "compare/FileListsModel.h"
+#include "compare/PairComparison.h"
+#include "platform/RealFileSystem.h"
+#include "platform/UserPort.h"
+#include "transfer/Alignment.h"
+#include "transfer/TransferContext.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+class PrintingPort : public UserPort {
+public:
+    bool ended = false;
+    Answer message_box(const QString& text, MsgButtons, MsgIcon, Answer default_button, const QString&) override
+    {
+        std::printf("message: %s\n", qPrintable(QString(text).replace(u'\n', u' ').remove(u'\r')));
+        return default_button;
+    }
+    std::optional<QString> input_box(const QString&, const QString&, const QString&) override { return {}; }
+    void set_busy(bool) override { }
+    void process_events() override { }
+    void set_main_window_visible(bool) override { }
+    bool main_window_visible() const override { return false; }
+    void end_program(int) override { ended = true; }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() != 4 && args.size() != 5)
+        return 2;
+    const QString dir1 = QDir(args[1]).absolutePath() + u'/';
+    const QString dir2 = QDir(args[2]).absolutePath() + u'/';
+    RealFileSystem fs;
+    PrintingPort port;
+    FileListsModel lists;
+    const Classification c = compare_listed_directories(fs, port, dir1, dir2, false);
+    lists.list(1).set_names(c.only_in_dir1);
+    lists.list(2).set_names(c.only_in_dir2);
+    lists.list(3).set_names(c.newer_in_dir1);
+    lists.list(4).set_names(c.newer_in_dir2);
+    lists.list(5).set_names(c.aligned);
+    if (args.size() == 5) {
+        std::printf("compared\n");
+        std::fflush(stdout);
+        char line[8];
+        if (!std::fgets(line, sizeof line, stdin))
+            return 2;
+    }
+    bool copy_ok = false, cancel = false, ignore = false;
+    TransferContext ctx { fs, port, lists, dir1, dir2, copy_ok, cancel, ignore, nullptr };
+    ctx.hooks.wait = [](double) {};
+    ctx.hooks.delete_to_trash = [] { return false; };
+    align_list(ctx, args[3].toInt(), args[3].toInt() % 2 ? dir1 : dir2, args[3].toInt() % 2 ? dir2 : dir1);
+    for (int n = 1; n <= 5; ++n)
+        std::printf("list %d: %s\n", n, qPrintable(lists.list(n).names().join(u'|')));
+    // The drives the window offers: the volume of each directory must be one.
+    const QVector<Volume> drives = fs.volumes();
+    for (const QString& dir : { dir1, dir2 }) {
+        const QString root = fs.volume_root(dir);
+        if (std::any_of(drives.begin(), drives.end(), [&](const Volume& v) { return v.root == root; }))
+            std::printf("drive: %s\n", qPrintable(root));
+    }
+    return port.ended ? 3 : 0;
+}
