@@ -83,7 +83,7 @@ private slots:
 
         // Moved up and aside to a name that begins as the one left, the list shows the pane's rows.
         QVERIFY(make_tree(a + u"/1/2"_s, { u"33/x"_s }));
-        for (const QString& to : { a + u"/1/2/33"_s, a + u"/1/2/3/4"_s, a + u"/1/2/3"_s }) {
+        for (const QString& to : QStringList { a + u"/1/2/33"_s, a + u"/1/2/3/4"_s, a + u"/1/2/3"_s }) {
             QVERIFY(!pane.set_path(to));
             QStringList shown, rows;
             for (int i = 0; i < std::max(list->count(), pane.row_count()); ++i) {
