@@ -233,11 +233,6 @@ void DirectoryCommands::m_refresh()
     port_.set_busy(false);
 }
 
-FsError delete_tree(FileSystem& fs, const QString& path)
-{
-    return fs.delete_tree(path);
-}
-
 QString directory_flags_text()
 {
     return QStringLiteral("To avoid mirroring a directory, place an empty text file named \"_no_mirror.flg\" in that "

@@ -56,8 +56,5 @@ private:
     DirPane& pane2_;
 };
 
-// Deletes a directory with everything in it: FileSystem::delete_tree.
-FsError delete_tree(FileSystem& fs, const QString& path);
-
 // "To avoid mirroring a directory, place an empty text file named "_no_mirror.flg" in that directory."
 QString directory_flags_text();

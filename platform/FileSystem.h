@@ -42,14 +42,6 @@ struct DirEntry {
     qint64 mtime = 0;
 };
 
-// One name in a directory with the kind of entry the listing reports for it.
-struct NamedEntry {
-    QString name;
-    bool is_dir = false; // a directory (not a link to one)
-    bool is_file = false; // a plain file (not a link to one)
-    bool is_link = false; // a symbolic link, whatever it points to
-};
-
 // The plain files of one directory as a comparison takes them (see FileSystem::list_files).
 struct FileListing {
     QVector<DirEntry> files; // sorted with name_less, at most the limit asked for
@@ -161,21 +153,6 @@ public:
     // `limit` names, and only the names kept are looked up for their length and date. A name that
     // cannot be looked up, or whose kind cannot be told, is kept with `readable` false.
     virtual Result<FileListing> list_files(const QString& dir, qsizetype limit) const = 0;
-    // Every directory, plain file and link in `dir`, hidden ones included, in no set order.
-    // Cheaper than list() where the listing tells each entry's kind by itself.
-    virtual Result<QVector<NamedEntry>> list_names(const QString& dir) const
-    {
-        Result<QVector<NamedEntry>> r;
-        for (EntryKind kind : { EntryKind::Directories, EntryKind::Files }) {
-            const Result<QVector<DirEntry>> part = list(dir, kind, true);
-            if (!part.ok())
-                return { {}, part.error };
-            for (const DirEntry& e : part.value)
-                r.value.push_back({ e.name, kind == EntryKind::Directories && !e.is_link,
-                    kind == EntryKind::Files && !e.is_link, e.is_link });
-        }
-        return r;
-    }
     // Lists `dir`, which is `root` or a directory below it, reached from `root` one name at a
     // time without following a symbolic link below the root (the root itself may be one: the
     // person chose it). A link or a file on the way is an error, as is a name "." or "..".

@@ -286,34 +286,6 @@ FsError open_and_read(const QString& dir_path, Fd& dfd, std::vector<RawEntry>& r
 
 } // namespace
 
-Result<QVector<NamedEntry>> RealFileSystem::list_names(const QString& dir) const
-{
-    Result<QVector<NamedEntry>> r;
-    const QString dir_path = with_final_separator(dir);
-    Fd dfd;
-    std::vector<RawEntry> raw;
-    if ((r.error = open_and_read(dir_path, dfd, raw)))
-        return r;
-    for (const RawEntry& e : raw) {
-        NamedEntry entry;
-        if (!round_trips(e.name, entry.name))
-            continue;
-        unsigned char type = e.type;
-        if (type == DT_UNKNOWN) {
-            struct stat st { };
-            if (::fstatat(dfd.get(), e.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-                continue;
-            type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : S_ISLNK(st.st_mode) ? DT_LNK : DT_FIFO;
-        }
-        entry.is_dir = type == DT_DIR;
-        entry.is_file = type == DT_REG;
-        entry.is_link = type == DT_LNK;
-        if (entry.is_dir || entry.is_file || entry.is_link)
-            r.value.push_back(entry);
-    }
-    return r;
-}
-
 Result<FileListing> RealFileSystem::list_files(const QString& dir, qsizetype limit) const
 {
     Result<FileListing> r;

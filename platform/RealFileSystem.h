@@ -13,7 +13,6 @@
 class RealFileSystem : public FileSystem {
 public:
     Result<QVector<DirEntry>> list(const QString& dir, EntryKind kind, bool include_hidden) const override;
-    Result<QVector<NamedEntry>> list_names(const QString& dir) const override;
     Result<FileListing> list_files(const QString& dir, qsizetype limit) const override;
     Result<BranchListing> list_branch(const QString& root, const QString& dir) const override;
     FsError make_branch(const QString& root, const QString& dir) override;

@@ -48,10 +48,6 @@ public:
     {
         return failed(Op::List, d) ? Result<QVector<DirEntry>> { {}, due_ } : Real::list(d, k, h);
     }
-    Result<QVector<NamedEntry>> list_names(const QString& d) const override
-    {
-        return failed(Op::List, d) ? Result<QVector<NamedEntry>> { {}, due_ } : Real::list_names(d);
-    }
     Result<FileListing> list_files(const QString& d, qsizetype limit) const override
     {
         return failed(Op::List, d) ? Result<FileListing> { {}, due_ } : Real::list_files(d, limit);
