@@ -14,34 +14,28 @@ HistoryCommands::HistoryCommands(
     , store_(fs, port)
     , fallback_file_(fallback_file)
 {
-    ControllerHooks& hooks = controller_.hooks();
-    hooks.load_history = [this] { load_history(); };
-    hooks.newest_history_entry = [this] { return store_.entries().value(0); };
-    hooks.apply_history_entry
-        = [this](const QString& entry, bool show_errors) { apply_history_entry(entry, show_errors); };
-    hooks.add_to_history = [this] { add_to_history(); };
+    controller_.set_history(this);
     connect(&store_, &HistoryStore::changed, this, [this] {
         if (selected_ >= store_.count())
             set_selected(-1);
     });
 }
 
-void HistoryCommands::load_history()
+void HistoryCommands::load_history(const QString& file)
 {
-    store_.set_files(controller_.globals().GLB_history_file, fallback_file_);
+    store_.set_files(file, fallback_file_);
     store_.load_history();
 }
 
 void HistoryCommands::add_to_history()
 {
+    // A save that had to move to the user's data folder moves the store's file for the rest of
+    // the run.
     store_.add_to_history(history_entry(controller_.pane(1).Path(), controller_.pane(2).Path()));
-    // A save that had to move to the user's data folder moves the file for the rest of the run.
-    controller_.globals().GLB_history_file = store_.file();
 }
 
 void HistoryCommands::apply_history_entry(const QString& entry, bool show_errors)
 {
-    Globals& glb = controller_.globals();
     port_.set_main_window_visible(false);
     port_.set_busy(true);
     auto done = [this] {
@@ -62,8 +56,6 @@ void HistoryCommands::apply_history_entry(const QString& entry, bool show_errors
             return;
         }
     }
-    glb.GLB_dir1 = dir1;
-    glb.GLB_dir2 = dir2;
     FsError err = controller_.pane(1).set_path(dir1);
     if (!err.failed())
         err = controller_.pane(2).set_path(dir2);
@@ -75,10 +67,10 @@ void HistoryCommands::apply_history_entry(const QString& entry, bool show_errors
     }
     m_close_Click();
     controller_.read_dir_panes();
-    if (!names_equal(glb.GLB_dir1, glb.GLB_dir2))
+    if (!names_equal(controller_.session().dir1, controller_.session().dir2))
         controller_.compare_directories();
     controller_.clear_free_space_labels();
-    if (!glb.GLB_starting_up && !err.failed() && start_tree_comparison)
+    if (!controller_.starting_up() && !err.failed() && start_tree_comparison)
         start_tree_comparison();
     done();
 }

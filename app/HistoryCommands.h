@@ -2,6 +2,7 @@
 // The history of compared pairs as the main window uses it: recording the pair in the panes,
 // reopening an entry, and the history view with its commands, keys and mouse.
 
+#include "app/PairRoutes.h"
 #include "history/HistoryStore.h"
 
 #include <QObject>
@@ -12,21 +13,22 @@ class FileSystem;
 class MainController;
 class UserPort;
 
-class HistoryCommands final : public QObject {
+class HistoryCommands final : public QObject, public PairHistory {
     Q_OBJECT
 public:
-    // Plugs itself into the controller's history hooks. `fallback_file` is where the history goes
-    // when the program's folder cannot be written.
+    // Plugs itself into the controller. `fallback_file` is where the history goes when the
+    // program's folder cannot be written.
     HistoryCommands(MainController& controller, FileSystem& fs, UserPort& port, const QString& fallback_file = {},
         QObject* parent = nullptr);
 
     HistoryStore& store() { return store_; }
-    void load_history();
+    void load_history(const QString& file) override;
+    QString newest_history_entry() const override { return store_.entries().value(0); }
     // Records the pair shown in the panes at the top of the history.
-    void add_to_history();
+    void add_to_history() override;
     // Sets the panes to the pair of `entry` and compares it; outside start-up a tree comparison of
     // the pair follows.
-    void apply_history_entry(const QString& entry, bool show_errors);
+    void apply_history_entry(const QString& entry, bool show_errors) override;
 
     // The history view: the list covering the file lists, with its own menu commands.
     bool view_open() const { return view_open_; }

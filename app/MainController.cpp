@@ -37,32 +37,32 @@ MainController::MainController(FileSystem& fs, UserPort& port, SettingsStore& se
     , pane1_(fs)
     , pane2_(fs)
     , dir_commands_(fs, port, pane1_, pane2_)
-    , deletion_(fs, port, lists_)
-    , transfers_ { fs, port, lists_, glb_.GLB_dir1, glb_.GLB_dir2, glb_.GLB_copy_ok, glb_.GLB_cancel,
-        glb_.GLB_ignore_one_hour_diff }
+    , deletion_(fs, port, session_.lists)
+    , transfers_ { fs, port, session_.lists, session_.dir1, session_.dir2, session_.held1, session_.held2,
+        gate_.cancel(), session_.ignore_one_hour_diff }
 {
     DeletionHooks& del = deletion_.hooks;
     del.context = [this] {
-        return DeletionContext { glb_.GLB_dir1, glb_.GLB_dir2, state_.skip_delete_confirmations_checked(),
-            state_.delete_to_trash_checked(), transfers_.held1, transfers_.held2 };
+        return DeletionContext { session_.dir1, session_.dir2, state_.skip_delete_confirmations_checked(),
+            state_.delete_to_trash_checked(), session_.held1, session_.held2 };
     };
     del.clear_free_space_labels = [this] { clear_free_space_labels(); };
     del.refill = [this] {
         pane2_.refresh_files();
-        fill_list_from_files(pane2_, lists_.list(2));
+        fill_list_from_files(pane2_, session_.lists.list(2));
         pane1_.refresh_files();
-        fill_list_from_files(pane1_, lists_.list(1));
+        fill_list_from_files(pane1_, session_.lists.list(1));
     };
     del.auto_next = [this] {
-        if (hooks_.auto_next)
-            hooks_.auto_next();
+        if (tree_)
+            tree_->auto_next();
     };
     transfers_.hooks.delete_to_trash = [this] { return state_.delete_to_trash_checked(); };
     transfers_.hooks.clear_free_space_labels = [this] { clear_free_space_labels(); };
     transfers_.hooks.set_cancel_enabled = [this](bool on) { state_.set_cancel_enabled(on); };
     transfers_.hooks.auto_next = [this] {
-        if (hooks_.auto_next)
-            hooks_.auto_next();
+        if (tree_)
+            tree_->auto_next();
     };
     connect(&pane1_, &DirPane::path_changed, this, [this] { Dir_Change(1); });
     connect(&pane2_, &DirPane::path_changed, this, [this] { Dir_Change(2); });
@@ -93,9 +93,8 @@ bool MainController::option_value(const QString& stored)
 
 void MainController::Main(const QString& command_line, const QString& history_file)
 {
-    glb_.GLB_starting_up = true;
-    glb_.GLB_history_file = history_file;
-    form_load(command_line);
+    starting_up_ = true;
+    form_load(command_line, history_file);
 }
 
 bool MainController::invalid_format_exit()
@@ -112,10 +111,9 @@ void MainController::end_program(int code)
     port_.end_program(code);
 }
 
-bool MainController::take_recovery_route()
+bool MainController::take_recovery_route(const QString& command_line)
 {
-    port_.message(
-        QStringLiteral("Directory not found or disk drive not ready (") + glb_.GLB_command_line + QStringLiteral(")"));
+    port_.message(QStringLiteral("Directory not found or disk drive not ready (") + command_line + QStringLiteral(")"));
     pane1_.set_drive(current_drive_);
     pane2_.set_drive(current_drive_);
     const FsError e1 = pane1_.set_path(current_drive_);
@@ -123,79 +121,73 @@ bool MainController::take_recovery_route()
     return !e1.failed() && !e2.failed();
 }
 
-bool MainController::form_load(const QString& command_line)
+bool MainController::form_load(const QString& command_line, const QString& history_file)
 {
     port_.set_busy(true);
     read_options();
     current_drive_ = fs_.volume_root(fs_.current_dir());
-    if (hooks_.place_main_window)
-        hooks_.place_main_window();
+    emit placing_window();
 
-    glb_.GLB_command_line = command_line.trimmed();
-    CommandLine parsed = parse_command_line(glb_.GLB_command_line);
+    QString shown_line = command_line.trimmed();
+    CommandLine parsed = parse_command_line(shown_line);
     const bool pair_from_command_line = parsed.kind != CommandLine::Kind::Empty;
     if (!pair_from_command_line) {
-        glb_.GLB_command_line = current_drive_ + QStringLiteral(" | ") + current_drive_;
+        shown_line = current_drive_ + QStringLiteral(" | ") + current_drive_;
         parsed = { CommandLine::Kind::Pair, current_drive_, current_drive_ };
     }
     if (parsed.kind == CommandLine::Kind::Invalid)
         return invalid_format_exit();
-    glb_.GLB_tree_walk_active = parsed.kind == CommandLine::Kind::TreePair;
-    glb_.GLB_dir1 = parsed.dir1;
-    glb_.GLB_dir2 = parsed.dir2;
-    ensure_final_backslash_on_paths();
+    const bool tree_pair = parsed.kind == CommandLine::Kind::TreePair;
+    session_.dir1 = with_final_separator(parsed.dir1);
+    session_.dir2 = with_final_separator(parsed.dir2);
 
-    const std::optional<bool> recovered = open_pair(parsed.dir1, parsed.dir2);
+    const std::optional<bool> recovered = open_pair(parsed.dir1, parsed.dir2, shown_line);
     if (!recovered)
         return false;
-    const bool gave_up = fill_lists(*recovered);
-    return finish_start(pair_from_command_line, gave_up);
+    const bool gave_up = fill_lists(*recovered, shown_line);
+    return finish_start(pair_from_command_line, tree_pair, gave_up, history_file);
 }
 
 void MainController::read_options()
 {
-    glb_.GLB_ignore_one_hour_diff = option_value(settings_.get_setting(QString::fromLatin1(setting_ignore_one_hour)));
-    state_.set_ignore_one_hour_checked(glb_.GLB_ignore_one_hour_diff);
+    session_.ignore_one_hour_diff = option_value(settings_.get_setting(QString::fromLatin1(setting_ignore_one_hour)));
+    state_.set_ignore_one_hour_checked(session_.ignore_one_hour_diff);
     // On unless turned off.
     const QString trash = settings_.get_setting(QString::fromLatin1(setting_delete_to_trash));
     state_.set_delete_to_trash_checked(trash.trimmed().isEmpty() || option_value(trash));
     state_.set_cancel_enabled(false);
 }
 
-std::optional<bool> MainController::open_pair(const QString& side1, const QString& side2)
+std::optional<bool> MainController::open_pair(const QString& side1, const QString& side2, const QString& command_line)
 {
     // From here a failure to set the drives or the panes takes the recovery route, once.
     bool recovered = false;
-    FsError err = pane1_.set_drive(fs_.volume_root(glb_.GLB_dir1));
+    FsError err = pane1_.set_drive(fs_.volume_root(session_.dir1));
     if (!err.failed())
-        err = pane2_.set_drive(fs_.volume_root(glb_.GLB_dir2));
+        err = pane2_.set_drive(fs_.volume_root(session_.dir2));
     if (!err.failed()) {
         port_.set_busy(true);
-        glb_.GLB_dir1 = side1;
-        if (!fs_.dir_exists(glb_.GLB_dir1)) {
-            port_.message(missing_path_text(glb_.GLB_dir1));
-            end_program(2);
-            return std::nullopt;
+        for (const QString& side : { side1, side2 }) {
+            if (!fs_.dir_exists(side)) {
+                port_.message(missing_path_text(side));
+                end_program(2);
+                return std::nullopt;
+            }
         }
-        glb_.GLB_dir2 = side2;
-        if (!fs_.dir_exists(glb_.GLB_dir2)) {
-            port_.message(missing_path_text(glb_.GLB_dir2));
-            end_program(2);
-            return std::nullopt;
-        }
-        ensure_final_backslash_on_paths();
-        err = pane1_.set_path(glb_.GLB_dir1);
+        session_.dir1 = with_final_separator(side1);
+        session_.dir2 = with_final_separator(side2);
+        err = pane1_.set_path(session_.dir1);
         if (!err.failed())
-            err = pane2_.set_path(glb_.GLB_dir2);
+            err = pane2_.set_path(session_.dir2);
     }
     if (err.failed()) {
-        take_recovery_route();
+        take_recovery_route(command_line);
         recovered = true;
     }
     return recovered;
 }
 
-bool MainController::fill_lists(bool recovered)
+bool MainController::fill_lists(bool recovered, const QString& command_line)
 {
     // The continuation point.
     bool gave_up = false;
@@ -213,51 +205,44 @@ bool MainController::fill_lists(bool recovered)
             gave_up = true;
             break;
         }
-        take_recovery_route();
+        take_recovery_route(command_line);
         recovered = true;
     }
     return gave_up;
 }
 
-bool MainController::finish_start(bool pair_from_command_line, bool gave_up)
+bool MainController::finish_start(
+    bool pair_from_command_line, bool tree_pair, bool gave_up, const QString& history_file)
 {
-    if (hooks_.load_history)
-        hooks_.load_history();
-    // A pair named on the command line is what the person asked to see; the newest history
-    // entry is reopened only when the command line is empty.
-    if (!pair_from_command_line && !gave_up && hooks_.newest_history_entry && hooks_.apply_history_entry)
-        hooks_.apply_history_entry(hooks_.newest_history_entry(), false);
+    if (history_) {
+        history_->load_history(history_file);
+        // A pair named on the command line is what the person asked to see; the newest history
+        // entry is reopened only when the command line is empty.
+        if (!pair_from_command_line && !gave_up)
+            history_->apply_history_entry(history_->newest_history_entry(), false);
+    }
 
     port_.set_busy(false);
     port_.set_main_window_visible(true);
 
-    if (glb_.GLB_tree_walk_active && hooks_.start_tree_comparison && !gave_up) {
+    if (tree_pair && tree_ && !gave_up) {
         port_.process_events();
-        hooks_.start_tree_comparison();
-        glb_.GLB_starting_up = false;
+        tree_->start_tree_comparison();
+        starting_up_ = false;
         return !ended_;
     }
-    // Until a tree comparison is plugged in, a tree command line compares its two roots.
-    glb_.GLB_tree_walk_active = false;
-    if (!gave_up && !names_equal(glb_.GLB_dir1, glb_.GLB_dir2))
+    // Without a tree comparison plugged in, a tree command line compares its two roots.
+    if (!gave_up && !names_equal(session_.dir1, session_.dir2))
         compare_directories();
-    glb_.GLB_starting_up = false;
-    if (hooks_.apply_layout)
-        hooks_.apply_layout();
+    starting_up_ = false;
+    emit layout_wanted();
     return !ended_;
-}
-
-void MainController::ensure_final_backslash_on_paths()
-{
-    glb_.GLB_dir1 = with_final_separator(glb_.GLB_dir1);
-    glb_.GLB_dir2 = with_final_separator(glb_.GLB_dir2);
 }
 
 void MainController::read_dir_panes()
 {
-    glb_.GLB_dir1 = pane1_.Path();
-    glb_.GLB_dir2 = pane2_.Path();
-    ensure_final_backslash_on_paths();
+    session_.dir1 = with_final_separator(pane1_.Path());
+    session_.dir2 = with_final_separator(pane2_.Path());
 }
 
 void MainController::clear_free_space_labels()
@@ -272,8 +257,9 @@ void MainController::Dir_Change(int pane_number)
     port_.set_busy(true);
     pane.add_hidden_folders();
     pane.refresh_files();
-    (pane_number == 1 ? glb_.GLB_dir1 : glb_.GLB_dir2) = with_final_separator(pane.Path());
-    (pane_number == 1 ? transfers_.held1 : transfers_.held2) = fs_.hold_dir(with_final_separator(pane.Path()));
+    QString& dir = pane_number == 1 ? session_.dir1 : session_.dir2;
+    dir = with_final_separator(pane.Path());
+    (pane_number == 1 ? session_.held1 : session_.held2) = fs_.hold_dir(dir);
     show_file_lists();
     port_.set_busy(false);
 }
@@ -288,10 +274,10 @@ void MainController::Drive_Change(int pane_number, const QString& volume_root)
     // Pane 1 empties the lists before it moves, pane 2 after: a failed move of pane 2 leaves the
     // comparison on screen.
     if (pane_number == 1)
-        lists_.clear_all();
+        session_.lists.clear_all();
     const FsError err = pane.set_drive(volume_root);
     if (!err.failed() && pane_number == 2)
-        lists_.clear_all();
+        session_.lists.clear_all();
     port_.set_busy(false);
     if (err.failed()) {
         port_.message(QString::number(err.number) + u' ' + err.description);
@@ -302,16 +288,16 @@ void MainController::Drive_Change(int pane_number, const QString& volume_root)
 
 void MainController::show_file_lists()
 {
-    lists_.set_hint(QString());
-    lists_.clear_all();
-    lists_.set_align_buttons_visible(false);
+    FileListsModel& lists = session_.lists;
+    lists.set_hint(QString());
+    lists.clear_all();
+    lists.set_align_buttons_visible(false);
     state_.set_cancel_enabled(false);
-    lists_.set_plain_captions();
-    fill_list_from_files(pane1_, lists_.list(1));
-    fill_list_from_files(pane2_, lists_.list(2));
+    lists.set_plain_captions();
+    fill_list_from_files(pane1_, lists.list(1));
+    fill_list_from_files(pane2_, lists.list(2));
     state_.set_next_alignment_visible(false);
-    if (hooks_.focus_compare_tree)
-        hooks_.focus_compare_tree();
+    emit plain_view_shown();
 }
 
 void MainController::fill_list_from_files(const DirPane& pane, FileListModel& list)
@@ -328,7 +314,6 @@ void MainController::compare_shown_pair()
 {
     const RunScope scope(gate_, Running::Comparison);
     port_.set_busy(true);
-    glb_.GLB_tree_report.clear();
     port_.set_main_window_visible(false);
     compare_directories();
     set_default_comment();
@@ -336,10 +321,10 @@ void MainController::compare_shown_pair()
     port_.set_main_window_visible(true);
 }
 
-void MainController::compare_directories()
+PairOutcome MainController::compare_directories()
 {
     const RunScope scope(gate_, Running::Comparison);
-    glb_.GLB_differences_found = false;
+    FileListsModel& lists = session_.lists;
     bool listed = true;
     bool unknown = false;
     port_.set_busy(true);
@@ -347,47 +332,47 @@ void MainController::compare_directories()
     if (same_directory(fs_, pane1_.Path(), pane2_.Path())) {
         port_.message(equal_directories_message(), MsgIcon::Critical);
     } else {
-        lists_.set_comparison_captions();
-        lists_.set_align_buttons_visible(true);
+        lists.set_comparison_captions();
+        lists.set_align_buttons_visible(true);
         state_.set_cancel_enabled(true);
 
         port_.process_events();
-        lists_.clear_all();
+        lists.clear_all();
         port_.process_events();
 
         read_dir_panes();
         // What is done with the lists from now on is done in the directories they are read from.
-        transfers_.held1 = fs_.hold_dir(glb_.GLB_dir1);
-        transfers_.held2 = fs_.hold_dir(glb_.GLB_dir2);
-        if (!glb_.GLB_tree_walk_active && !glb_.GLB_starting_up && hooks_.add_to_history)
-            hooks_.add_to_history();
+        session_.held1 = fs_.hold_dir(session_.dir1);
+        session_.held2 = fs_.hold_dir(session_.dir2);
+        if (history_ && !(tree_ && tree_->walk_active()) && !starting_up_)
+            history_->add_to_history();
         port_.set_busy(true);
 
         ListingErrors errors;
         const Classification result = compare_listed_directories(
-            fs_, port_, glb_.GLB_dir1, glb_.GLB_dir2, glb_.GLB_ignore_one_hour_diff, &errors);
+            fs_, port_, session_.dir1, session_.dir2, session_.ignore_one_hour_diff, &errors);
         // A directory that cannot be read is not an empty one: classifying it as such would offer
         // every file of the other side for copying or deletion.
         listed = !errors.dir1.failed() && !errors.dir2.failed();
         // Unreadable names and a cut listing leave part of the pair unknown, which is not aligned.
         unknown = !result.unreadable_dir1.isEmpty() || !result.unreadable_dir2.isEmpty() || result.listing_cut;
         if (errors.dir1.failed())
-            port_.message(report_error_text(errors.dir1) + QStringLiteral(" (") + glb_.GLB_dir1 + u')');
+            port_.message(report_error_text(errors.dir1) + QStringLiteral(" (") + session_.dir1 + u')');
         if (errors.dir2.failed())
-            port_.message(report_error_text(errors.dir2) + QStringLiteral(" (") + glb_.GLB_dir2 + u')');
+            port_.message(report_error_text(errors.dir2) + QStringLiteral(" (") + session_.dir2 + u')');
         if (listed) {
-            lists_.list(1).set_names(result.only_in_dir1);
-            lists_.list(2).set_names(result.only_in_dir2);
-            lists_.list(3).set_names(result.newer_in_dir1);
-            lists_.list(4).set_names(result.newer_in_dir2);
-            lists_.list(5).set_names(result.aligned);
+            lists.list(1).set_names(result.only_in_dir1);
+            lists.list(2).set_names(result.only_in_dir2);
+            lists.list(3).set_names(result.newer_in_dir1);
+            lists.list(4).set_names(result.newer_in_dir2);
+            lists.list(5).set_names(result.aligned);
         }
     }
 
     // A pair that could not be listed in full is not an aligned one.
-    glb_.GLB_differences_found = lists_.difference_count() != 0 || !listed || unknown;
-    last_complete_ = listed && !unknown;
+    session_.last = { lists.difference_count() != 0 || !listed || unknown, listed && !unknown };
     port_.set_busy(false);
+    return session_.last;
 }
 
 QString MainController::file_details(const QString& path) const
@@ -401,7 +386,7 @@ QString MainController::file_details(const QString& path) const
 
 void MainController::list_mouse_move(int list_number, int row)
 {
-    const FileListModel& list = lists_.list(list_number);
+    const FileListModel& list = session_.lists.list(list_number);
     if (row < 0 || row >= list.count()) {
         set_default_comment();
         return;
@@ -409,14 +394,14 @@ void MainController::list_mouse_move(int list_number, int row)
     const QString name = list.at(row);
     QStringList paths;
     if (list_number != 2)
-        paths << glb_.GLB_dir1 + name;
+        paths << session_.dir1 + name;
     if (list_number != 1) {
         // Entries of lists 3 to 5 are spelled as in dir 1; the dir-2 file may differ in case.
-        const QString name2 = list_number == 2 ? name : fs_.resolve_case(glb_.GLB_dir2, name);
-        paths << glb_.GLB_dir2 + name2;
+        const QString name2 = list_number == 2 ? name : fs_.resolve_case(session_.dir2, name);
+        paths << session_.dir2 + name2;
     }
     QString text;
-    lists_.set_hint(text);
+    session_.lists.set_hint(text);
     for (const QString& path : paths) {
         const QString line = file_details(path);
         if (line.isEmpty())
@@ -424,7 +409,7 @@ void MainController::list_mouse_move(int list_number, int row)
         if (!text.isEmpty())
             text += u'\n';
         text += line;
-        lists_.set_hint(text);
+        session_.lists.set_hint(text);
     }
 }
 
@@ -432,7 +417,7 @@ void MainController::exit_Click()
 {
     // A copy under way stops at its next chunk, removing its temporary file; no other starts.
     transfers_.abandon = true;
-    glb_.GLB_cancel = true;
+    gate_.cancel().request();
     end_program(0);
 }
 
@@ -454,7 +439,7 @@ void MainController::m_ignore_one_hour_differences_Click()
 {
     const bool on = !state_.ignore_one_hour_checked();
     state_.set_ignore_one_hour_checked(on);
-    glb_.GLB_ignore_one_hour_diff = on;
+    session_.ignore_one_hour_diff = on;
     settings_.save_setting(
         QString::fromLatin1(setting_ignore_one_hour), on ? QStringLiteral("-1") : QStringLiteral("0"));
 }
@@ -492,11 +477,11 @@ void MainController::wait_seconds(int seconds)
 QString MainController::Text1_DragDrop(Shell& shell, int list, const QString& name)
 {
     // Only an entry the list shows: a drag may carry a name from another window.
-    if (list < 1 || list > FileListsModel::list_count || lists_.list(list).index_of(name) < 0)
+    if (list < 1 || list > FileListsModel::list_count || session_.lists.list(list).index_of(name) < 0)
         return {};
     QString opened;
     run(Running::Drop, [&] {
-        opened = open_list_entry(fs_, &trace_, shell, list, name, glb_.GLB_dir1, glb_.GLB_dir2,
+        opened = open_list_entry(fs_, &trace_, shell, list, name, session_.dir1, session_.dir2,
             [this](int seconds) { wait_seconds(seconds); });
     });
     return opened;

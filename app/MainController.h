@@ -5,14 +5,13 @@
 
 #include "app/DirPane.h"
 #include "app/DirectoryCommands.h"
-#include "app/Globals.h"
+#include "app/PairRoutes.h"
+#include "app/PairSession.h"
 #include "app/RunGate.h"
 #include "app/WindowState.h"
-#include "compare/FileListsModel.h"
 #include "transfer/Deletion.h"
 #include "transfer/TransferContext.h"
 
-#include <functional>
 #include <optional>
 
 class FileSystem;
@@ -20,26 +19,6 @@ class SettingsStore;
 class Shell;
 class Trace;
 class UserPort;
-
-// What the window (and, later, other parts of the program) plug into the logic. Every hook may
-// stay empty.
-struct ControllerHooks {
-    std::function<void()> place_main_window;
-    std::function<void()> apply_layout;
-    // Gives the "compare trees" button the focus when it is visible.
-    std::function<void()> focus_compare_tree;
-    // The comparison history: loaded once at start-up, its newest entry, applying an entry,
-    // recording the pair shown in the panes.
-    std::function<void()> load_history;
-    std::function<QString()> newest_history_entry;
-    std::function<void(const QString& entry, bool show_errors)> apply_history_entry;
-    std::function<void()> add_to_history;
-    // Starts a tree comparison of the pair in the panes.
-    std::function<void()> start_tree_comparison;
-    // Goes on with a waiting tree walk once the pair shown no longer differs; the align and
-    // delete-all commands call it.
-    std::function<void()> auto_next;
-};
 
 class MainController final : public QObject {
     Q_OBJECT
@@ -49,12 +28,12 @@ public:
 
     MainController(FileSystem& fs, UserPort& port, SettingsStore& settings, Trace& trace, QObject* parent = nullptr);
 
-    Globals& globals() { return glb_; }
-    FileListsModel& lists() { return lists_; }
+    // The pair compared and what its last comparison found.
+    const PairSession& session() const { return session_; }
+    FileListsModel& lists() { return session_.lists; }
     WindowState& state() { return state_; }
     DirPane& pane(int number) { return number == 1 ? pane1_ : pane2_; }
     DirectoryCommands& directory_commands() { return dir_commands_; }
-    ControllerHooks& hooks() { return hooks_; }
     TransferContext& transfers() { return transfers_; }
     // What runs now; the person's commands below are refused while something does.
     RunGate& gate() { return gate_; }
@@ -63,18 +42,24 @@ public:
     // What the delete commands work with; the person reaches them through the commands below.
     Deletion& deletion() { return deletion_; }
 
-    // The entry point's part: the global state, then the main window's load with the command line
-    // (the program's arguments joined with single blanks). `history_file` is where the history lives.
+    // Where the work on the pair goes beyond the lists: either may stay unset.
+    void set_history(PairHistory* history) { history_ = history; }
+    void set_tree(TreeRoute* tree) { tree_ = tree; }
+
+    // The entry point's part: the main window's load with the command line (the program's
+    // arguments joined with single blanks). `history_file` is where the history lives.
     void Main(const QString& command_line, const QString& history_file);
     // The main window's load sequence. Returns false when the program ended during it.
-    bool form_load(const QString& command_line);
+    bool form_load(const QString& command_line, const QString& history_file = {});
+    // The main window is still loading: no history entries are recorded.
+    bool starting_up() const { return starting_up_; }
 
     // Buttons and menus. Each of the commands that change files, lists or panes is refused while
     // another runs.
     void bot_compare_Click();
     // The comparison of the pair in the panes with the window's busy cursor, inside a running step.
     void compare_shown_pair();
-    void bot_cancel_Click() { glb_.GLB_cancel = true; }
+    void bot_cancel_Click() { gate_.cancel().request(); }
     // "align these files" under list 1 to 4.
     void bot_list_Click(int list_number);
     // The entry `name` of list `source` was dropped on list `target`.
@@ -98,24 +83,21 @@ public:
     QString Text1_DragDrop(Shell& shell, int list, const QString& name);
     void Text1_drop_text(Shell& shell, const QString& text);
 
-    // The comparison of the pair shown in the panes.
-    void compare_directories();
-    // False when the last comparison could not see the whole pair (a directory or some names that
-    // could not be read, a listing cut at the limit): emptied lists then do not make it aligned.
-    bool last_comparison_complete() const { return last_complete_; }
+    // The comparison of the pair shown in the panes; the session keeps its outcome as the last.
+    PairOutcome compare_directories();
     // The plain view: the files of dir 1 and dir 2 in lists 1 and 2.
     void show_file_lists();
     // Fills `list` with the names of the files of the pane's directory.
     static void fill_list_from_files(const DirPane& pane, FileListModel& list);
-    void set_default_comment() { lists_.set_default_comment(); }
+    void set_default_comment() { session_.lists.set_default_comment(); }
     // Hover details for the entry at `row` of list `list_number` (1..5); a row outside the list
     // restores the standing hint.
     void list_mouse_move(int list_number, int row);
     // The text list_mouse_move shows for one file; empty when it cannot be read.
     QString file_details(const QString& path) const;
 
+    // The session's pair from the panes.
     void read_dir_panes();
-    void ensure_final_backslash_on_paths();
     void clear_free_space_labels();
 
     // A drive chosen in the selector of pane 1 or 2.
@@ -125,17 +107,26 @@ public:
     // number, also one beyond 16 bits, is on.
     static bool option_value(const QString& stored);
 
+signals:
+    // At the start of the load: the window takes its place on the screen.
+    void placing_window();
+    // At the end of the load: the window lays out its controls.
+    void layout_wanted();
+    // The plain view was filled: the "compare trees" button takes the focus when it is visible.
+    void plain_view_shown();
+
 private:
     void Dir_Change(int pane_number);
-    bool take_recovery_route();
+    // `command_line` is the one the message names.
+    bool take_recovery_route(const QString& command_line);
     // The steps of form_load: the stored options; the command line's pair in the panes (nullopt
     // when the program ended, otherwise whether the recovery route was taken); the file lists
     // (true when they could not be read even after the recovery route); the history and the
     // first comparison.
     void read_options();
-    std::optional<bool> open_pair(const QString& side1, const QString& side2);
-    bool fill_lists(bool recovered);
-    bool finish_start(bool pair_from_command_line, bool gave_up);
+    std::optional<bool> open_pair(const QString& side1, const QString& side2, const QString& command_line);
+    bool fill_lists(bool recovered, const QString& command_line);
+    bool finish_start(bool pair_from_command_line, bool tree_pair, bool gave_up, const QString& history_file);
     bool invalid_format_exit();
     void end_program(int code);
     // Waits while window events run.
@@ -154,17 +145,17 @@ private:
     UserPort& port_;
     SettingsStore& settings_;
     Trace& trace_;
-    Globals glb_;
+    PairSession session_;
     RunGate gate_;
-    FileListsModel lists_;
     WindowState state_;
     DirPane pane1_;
     DirPane pane2_;
     DirectoryCommands dir_commands_;
     Deletion deletion_;
-    ControllerHooks hooks_;
     TransferContext transfers_;
+    PairHistory* history_ = nullptr;
+    TreeRoute* tree_ = nullptr;
     QString current_drive_;
+    bool starting_up_ = false;
     bool ended_ = false;
-    bool last_complete_ = true;
 };

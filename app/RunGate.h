@@ -2,7 +2,10 @@
 // What the main window runs now. A comparison, an alignment, a drop, a deletion or a tree step
 // lets window events through (progress, "cancel", questions); a command the person gives then
 // must not change the files, the lists or the panes under it. Such commands ask the gate first:
-// while something runs they are refused, and the window beeps.
+// while something runs they are refused, and the window beeps. "cancel" is the one command that
+// reaches what runs: the gate holds the token the running work looks at.
+
+#include "platform/CancelToken.h"
 
 #include <QObject>
 
@@ -23,6 +26,8 @@ public:
         emit refused();
         return false;
     }
+    // What the cancel button sets and the running work polls.
+    CancelToken& cancel() { return cancel_; }
 
 signals:
     // Something started or ended: the window enables or disables what depends on it.
@@ -41,6 +46,7 @@ private:
     }
 
     Running running_ = Running::Nothing;
+    CancelToken cancel_;
 };
 
 // Marks what runs for its lifetime. A step inside a running command (the tree walk going on

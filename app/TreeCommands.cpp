@@ -7,16 +7,6 @@
 #include "platform/Names.h"
 #include "platform/UserPort.h"
 
-namespace {
-
-TreeWalkState walk_state(Globals& glb)
-{
-    return { glb.GLB_tree_walk_active, glb.GLB_tree_more_branches, glb.GLB_differences_found, glb.GLB_cancel,
-        glb.GLB_tree_root1, glb.GLB_tree_root2 };
-}
-
-} // namespace
-
 TreeCommands::TreeCommands(
     MainController& controller, FileSystem& fs, UserPort& port, HistoryCommands* history, QObject* parent)
     : QObject(parent)
@@ -24,16 +14,9 @@ TreeCommands::TreeCommands(
     , fs_(fs)
     , port_(port)
     , history_(history)
-    , walk_(fs, port, *this, walk_state(controller.globals()))
+    , walk_(fs, port, *this, controller.gate().cancel())
 {
-    ControllerHooks& hooks = controller_.hooks();
-    hooks.start_tree_comparison = [this] {
-        // The command line's "§" only asks for a tree comparison; the walk is under way once the
-        // scan starts it.
-        controller_.globals().GLB_tree_walk_active = false;
-        m_tree_Click();
-    };
-    hooks.auto_next = [this] { Auto_next(); };
+    controller_.set_tree(this);
     if (history_)
         history_->start_tree_comparison = [this] { compare_trees(); };
 }
@@ -68,8 +51,7 @@ void TreeCommands::Auto_next()
 void TreeCommands::scan_tree()
 {
     const RunScope scope(controller_.gate(), Running::TreeStep);
-    Globals& glb = controller_.globals();
-    glb.GLB_tree_report.clear();
+    report_.clear();
     const QString root1 = controller_.pane(1).Path();
     const QString root2 = controller_.pane(2).Path();
     if (same_directory(fs_, root1, root2)) {
@@ -83,9 +65,9 @@ void TreeCommands::scan_tree()
         port_.process_events();
     };
     TreeScan scan = scan_branches(fs_, port_, root1, root2, options);
-    glb.GLB_tree_report = scan.report;
+    report_ = scan.report;
     if (scan.cancelled) {
-        glb.GLB_tree_more_branches = false;
+        walk_.set_more_branches(false);
         set_next_visible(false);
         walk_.set_branches({});
         port_.set_busy(false);
@@ -100,18 +82,18 @@ void TreeCommands::scan_tree()
     walk_.set_branches(std::move(scan.pairs));
     if (history_)
         history_->add_to_history();
-    if (!glb.GLB_tree_report.isEmpty()) {
+    if (!report_.isEmpty()) {
         port_.set_busy(false);
         if (show_report)
-            show_report(glb.GLB_tree_report);
+            show_report(report_);
         port_.process_events();
-        if (glb.GLB_tree_report.isEmpty()) {
+        if (report_.isEmpty()) {
             set_default_comment();
             return;
         }
     }
-    glb.GLB_tree_more_branches = true;
-    glb.GLB_tree_walk_active = true;
+    walk_.set_more_branches(true);
+    walk_.set_walk_active(true);
     port_.set_busy(true);
     walk_.do_tree();
     port_.set_busy(false);
@@ -127,11 +109,8 @@ void TreeCommands::set_progress(const QString& text)
     controller_.lists().set_hint(text);
 }
 
-void TreeCommands::show_and_compare(const QString& p1, const QString& p2)
+bool TreeCommands::show_and_compare(const QString& p1, const QString& p2)
 {
-    Globals& glb = controller_.globals();
-    glb.GLB_dir1 = p1;
-    glb.GLB_dir2 = p2;
     QString failed_path = p1;
     FsError err = controller_.pane(1).set_path(p1);
     if (!err.failed()) {
@@ -152,9 +131,12 @@ void TreeCommands::show_and_compare(const QString& p1, const QString& p2)
     if (history_)
         history_->m_close_Click();
     controller_.read_dir_panes();
-    if (!names_equal(glb.GLB_dir1, glb.GLB_dir2))
-        controller_.compare_directories();
+    const PairSession& session = controller_.session();
+    bool differs = false;
+    if (!names_equal(session.dir1, session.dir2))
+        differs = controller_.compare_directories().differences_found;
     controller_.clear_free_space_labels();
+    return differs;
 }
 
 void TreeCommands::show_roots(const QString& root1, const QString& root2)
@@ -181,5 +163,5 @@ void TreeCommands::set_default_comment()
 qint64 TreeCommands::difference_count() const
 {
     // A pair not seen whole still differs once its lists are aligned: the walk must not pass it.
-    return controller_.lists().difference_count() + (controller_.last_comparison_complete() ? 0 : 1);
+    return controller_.lists().difference_count() + (controller_.session().last.complete ? 0 : 1);
 }

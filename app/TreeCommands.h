@@ -2,6 +2,7 @@
 // The tree comparison as the main window runs it: the scan of the two trees in the panes, the
 // branch report, and the walk through the branch pairs with "next subdir".
 
+#include "app/PairRoutes.h"
 #include "tree/TreeWalk.h"
 
 #include <QObject>
@@ -13,7 +14,7 @@ class HistoryCommands;
 class MainController;
 class UserPort;
 
-class TreeCommands final : public QObject, private TreeWalkHost {
+class TreeCommands final : public QObject, public TreeRoute, private TreeWalkHost {
     Q_OBJECT
 public:
     // Plugs itself into the controller (the command line's tree start, the continuation after
@@ -34,6 +35,14 @@ public:
     void Auto_next();
     bool differenza_trovata() const { return walk_.differenza_trovata(); }
     const QVector<BranchPair>& branches() const { return walk_.branches(); }
+    const TreeWalk& walk() const { return walk_; }
+    // The branch report of the last scan, as the person left it.
+    const QString& report() const { return report_; }
+
+    // TreeRoute
+    bool walk_active() const override { return walk_.walk_active(); }
+    void start_tree_comparison() override { m_tree_Click(); }
+    void auto_next() override { Auto_next(); }
 
     // Shows the branch report modally; the report comes back empty after "cancel operation".
     // Unset, the report is accepted as it is.
@@ -42,7 +51,7 @@ public:
 private:
     QString pane_path(int pane) const override;
     void set_progress(const QString& text) override;
-    void show_and_compare(const QString& p1, const QString& p2) override;
+    bool show_and_compare(const QString& p1, const QString& p2) override;
     void show_roots(const QString& root1, const QString& root2) override;
     bool next_visible() const override;
     void set_next_visible(bool visible) override;
@@ -54,4 +63,5 @@ private:
     UserPort& port_;
     HistoryCommands* history_;
     TreeWalk walk_;
+    QString report_;
 };

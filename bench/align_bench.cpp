@@ -117,9 +117,11 @@ Figures measure(const QString& src, const QStringList& names, int runs, bool als
     RealFileSystem fs;
     SilentPort port;
     FileListsModel lists;
-    bool copy_ok = false, cancel = false, ignore = false;
+    std::shared_ptr<const HeldDir> held1, held2;
+    CancelToken cancel;
+    bool ignore = false;
     QString dir1 = src, dir2 = dst;
-    TransferContext ctx { fs, port, lists, dir1, dir2, copy_ok, cancel, ignore, nullptr, {} };
+    TransferContext ctx { fs, port, lists, dir1, dir2, held1, held2, cancel, ignore, nullptr, {} };
 
     std::vector<double> tandrel, system, each;
     for (int run = 0; run < runs; ++run) {
@@ -162,7 +164,7 @@ Figures measure(const QString& src, const QStringList& names, int runs, bool als
                     r.from_name = r.to_name = n;
                     r.flush = true;
                     Copy_file(ctx, r);
-                    if (!copy_ok)
+                    if (!ctx.copy_ok)
                         return false;
                 }
                 return true;

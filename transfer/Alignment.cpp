@@ -74,7 +74,7 @@ void align_list(TransferContext& ctx, int list_number, const QString& from_dir, 
     const bool all_mode = !list.any_selected();
 
     ctx.port.set_busy(true);
-    ctx.cancel = false;
+    ctx.cancel.reset();
     ctx.dates_not_held = 0;
     set_cancel_enabled(ctx, true);
 
@@ -238,7 +238,7 @@ void align_list(TransferContext& ctx, int list_number, const QString& from_dir, 
             ++i;
         }
         ctx.port.set_busy(true);
-        if (ctx.cancel || flush_error.failed()) {
+        if (ctx.cancel.requested() || flush_error.failed()) {
             finish(false);
             return;
         }

@@ -1,6 +1,8 @@
 #pragma once
 // What the copy, alignment and drop commands work with: the files, the person, the five lists and
-// the state the main window shares with them.
+// the pair they were read from, all given by the main window's pair session.
+
+#include "platform/CancelToken.h"
 
 #include <QString>
 
@@ -43,15 +45,15 @@ struct TransferContext {
     FileListsModel& lists;
     const QString& dir1; // with its final separator
     const QString& dir2;
-    bool& copy_ok; // the result of the last Copy_file
-    bool& cancel; // set by "cancel", polled after every file
+    // dir 1 and dir 2 as the lists were read from them, held open (FileSystem::hold_dir) so that
+    // what is done afterwards is done there; null when nothing is held.
+    const std::shared_ptr<const HeldDir>& held1;
+    const std::shared_ptr<const HeldDir>& held2;
+    CancelToken& cancel; // set by "cancel", polled after every file
     const bool& ignore_one_hour_diff;
     // Starts the outside copy of the last attempts; without one they cannot be started.
     Shell* shell = nullptr;
     TransferHooks hooks {};
-    // dir 1 and dir 2 as the lists were read from them, held open (FileSystem::hold_dir) so that
-    // what is done afterwards is done there; null when nothing is held.
-    std::shared_ptr<const HeldDir> held1, held2;
 
     // New files copied by an alignment are flushed to their volume, and their entries move to the
     // aligned list, at the latest after this many bytes.
@@ -66,6 +68,8 @@ struct TransferContext {
     bool ended = false;
     // Files copied whose date their new volume cannot keep (CopyResult::date_not_held).
     int dates_not_held = 0;
+    // The result of the last Copy_file.
+    bool copy_ok = false;
 
     bool to_trash() const { return !hooks.delete_to_trash || hooks.delete_to_trash(); }
     void clear_free_space_labels() const

@@ -1,15 +1,16 @@
 #include "tree/TreeWalk.h"
 
+#include "platform/CancelToken.h"
 #include "platform/FileSystem.h"
 #include "platform/UserPort.h"
 
 #include <algorithm>
 
-TreeWalk::TreeWalk(const FileSystem& fs, UserPort& port, TreeWalkHost& host, TreeWalkState state)
+TreeWalk::TreeWalk(const FileSystem& fs, UserPort& port, TreeWalkHost& host, CancelToken& cancel)
     : fs_(fs)
     , port_(port)
     , host_(host)
-    , state_(state)
+    , cancel_(cancel)
 {
 }
 
@@ -28,11 +29,11 @@ QString end_of_tree_message()
 void TreeWalk::do_tree()
 {
     port_.set_main_window_visible(false);
-    if (state_.root1.isEmpty()) {
-        state_.root1 = host_.pane_path(1);
-        state_.root2 = host_.pane_path(2);
+    if (start1_.isEmpty()) {
+        start1_ = host_.pane_path(1);
+        start2_ = host_.pane_path(2);
     }
-    state_.cancel = false;
+    cancel_.reset();
     for (qsizetype i = 0; i < pairs_.size(); ++i) {
         // A branch the scan found on one side only was reported, not compared.
         if (pairs_[i].dir1.isEmpty() || !pairs_[i].in_tree1 || !pairs_[i].in_tree2)
@@ -41,33 +42,31 @@ void TreeWalk::do_tree()
         const QString p2 = pairs_[i].dir2;
         host_.set_progress(QStringLiteral("checking dir ") + p1);
         port_.process_events();
-        state_.differences_found = false;
         pairs_[i].dir1.clear(); // visited
-        compare_branch_pair(p1, p2);
+        const bool differs = compare_branch_pair(p1, p2);
         port_.process_events();
         // "cancel" pressed meanwhile leaves the walk waiting as a difference does, when pairs remain.
         const auto unvisited = [](const BranchPair& p) { return !p.dir1.isEmpty(); };
-        if (state_.differences_found
-            || (state_.cancel && std::any_of(pairs_.begin() + i + 1, pairs_.end(), unvisited))) {
+        if (differs || (cancel_.requested() && std::any_of(pairs_.begin() + i + 1, pairs_.end(), unvisited))) {
             host_.set_next_visible(true);
             host_.set_default_comment();
             port_.set_main_window_visible(true);
             return;
         }
     }
-    const QString root1 = state_.root1;
-    const QString root2 = state_.root2;
-    state_.root1.clear();
-    state_.root2.clear();
+    const QString root1 = start1_;
+    const QString root2 = start2_;
+    start1_.clear();
+    start2_.clear();
     host_.show_roots(root1, root2);
     // The message stands over the window that is back on the roots.
     port_.set_main_window_visible(true);
     port_.message(end_of_tree_message());
-    state_.more_branches = false;
-    state_.walk_active = false;
+    more_branches_ = false;
+    walk_active_ = false;
 }
 
-void TreeWalk::compare_branch_pair(const QString& p1, const QString& p2)
+bool TreeWalk::compare_branch_pair(const QString& p1, const QString& p2)
 {
     // Within a step of the walk the window stays hidden from one pair to the next, instead of
     // flashing up for every aligned branch.
@@ -76,21 +75,21 @@ void TreeWalk::compare_branch_pair(const QString& p1, const QString& p2)
     port_.set_main_window_visible(false);
     // Excluded by the marker, or gone since the scan (deleted, renamed, replaced by a link):
     // passed by in silence.
-    if (walkable(fs_, root1_, root2_, p1, p2))
-        host_.show_and_compare(p1, p2);
+    const bool differs = walkable(fs_, root1_, root2_, p1, p2) && host_.show_and_compare(p1, p2);
     port_.set_busy(false);
     port_.set_main_window_visible(was_visible);
+    return differs;
 }
 
 void TreeWalk::b_next_alignment_Click()
 {
     host_.set_next_visible(false);
-    if (state_.more_branches)
+    if (more_branches_)
         do_tree();
 }
 
 void TreeWalk::Auto_next()
 {
-    if (!differenza_trovata() && host_.next_visible() && state_.walk_active)
+    if (!differenza_trovata() && host_.next_visible() && walk_active_)
         b_next_alignment_Click();
 }

@@ -4,6 +4,7 @@
 
 #include "tree/TreeScan.h"
 
+class CancelToken;
 class FileSystem;
 class UserPort;
 
@@ -15,8 +16,8 @@ public:
     // The progress text under the lists.
     virtual void set_progress(const QString& text) = 0;
     // Sets the panes to the pair and compares it, with the error route when the panes cannot be
-    // set; leaves the result in the walk state's differences_found.
-    virtual void show_and_compare(const QString& p1, const QString& p2) = 0;
+    // set; true when the comparison found differences.
+    virtual bool show_and_compare(const QString& p1, const QString& p2) = 0;
     // Sets the panes back to the roots without comparing them.
     virtual void show_roots(const QString& root1, const QString& root2) = 0;
     virtual bool next_visible() const = 0;
@@ -26,19 +27,19 @@ public:
     virtual qint64 difference_count() const = 0;
 };
 
-// The state the walk shares with the rest of the main window.
-struct TreeWalkState {
-    bool& walk_active; // a walk is under way (waiting or running)
-    bool& more_branches; // pairs remain to be walked
-    bool& differences_found; // result of the last comparison
-    bool& cancel; // "cancel" was pressed: the walk waits after the pair in hand
-    QString& root1; // the panes when the walk started; empty when none is under way
-    QString& root2;
-};
-
 class TreeWalk {
 public:
-    TreeWalk(const FileSystem& fs, UserPort& port, TreeWalkHost& host, TreeWalkState state);
+    // `cancel` pressed during a step leaves the walk waiting after the pair in hand.
+    TreeWalk(const FileSystem& fs, UserPort& port, TreeWalkHost& host, CancelToken& cancel);
+
+    // A walk is under way, waiting or running.
+    bool walk_active() const { return walk_active_; }
+    void set_walk_active(bool on) { walk_active_ = on; }
+    // Pairs remain to be walked.
+    bool more_branches() const { return more_branches_; }
+    void set_more_branches(bool on) { more_branches_ = on; }
+    // The panes when the walk started, shown again at its end; empty when none is under way.
+    QString start_path(int pane) const { return pane == 1 ? start1_ : start2_; }
 
     // The branch list of a new scan; pairs are marked visited as the walk goes.
     void set_branches(QVector<BranchPair> pairs);
@@ -46,9 +47,9 @@ public:
 
     // One step: compares pairs until one shows differences or the list is exhausted.
     void do_tree();
-    // Shows one pair and compares it; a pair excluded by the marker, missing on disk or reached
-    // through a link below its root is skipped.
-    void compare_branch_pair(const QString& p1, const QString& p2);
+    // Shows one pair and compares it; true when it differs. A pair excluded by the marker,
+    // missing on disk or reached through a link below its root is skipped.
+    bool compare_branch_pair(const QString& p1, const QString& p2);
     // "next subdir".
     void b_next_alignment_Click();
     // Goes on with a waiting walk once the pair shown no longer differs.
@@ -59,7 +60,11 @@ private:
     const FileSystem& fs_;
     UserPort& port_;
     TreeWalkHost& host_;
-    TreeWalkState state_;
+    CancelToken& cancel_;
+    bool walk_active_ = false;
+    bool more_branches_ = false;
+    QString start1_;
+    QString start2_;
     QVector<BranchPair> pairs_;
     QString root1_; // the roots of the branch list: every branch is reached from them
     QString root2_;

@@ -132,14 +132,13 @@ MainWindow::MainWindow(MainController& controller, UserPort& port, Shell& shell)
     sync_state();
     place_designed(this);
 
-    ControllerHooks& hooks = controller_.hooks();
-    hooks.place_main_window = [this] { place_main_window(this); };
-    hooks.apply_layout = [this] { apply_layout(); };
+    connect(&controller_, &MainController::placing_window, this, [this] { place_main_window(this); });
+    connect(&controller_, &MainController::layout_wanted, this, [this] { apply_layout(); });
     // A hidden window remembers the focus and gives it when it is shown again.
-    hooks.focus_compare_tree = [this] {
+    connect(&controller_, &MainController::plain_view_shown, this, [this] {
         if (bot_compare_tree_->isVisibleTo(this))
             bot_compare_tree_->setFocus();
-    };
+    });
     TransferHooks& transfer = controller_.transfers().hooks;
     transfer.focus_exit = [this] { bot_exit_->setFocus(); };
     transfer.show_progress = [this](const AlignProgress& p) { show_progress(p); };
@@ -151,7 +150,8 @@ MainWindow::~MainWindow()
     // The hooks call into this window: none may run while its parts are being destroyed.
     for (const QPointer<QObject>& hook : std::as_const(hooks_))
         delete hook.data();
-    controller_.hooks() = ControllerHooks {};
+    // The controller outlives the window: its signals must not reach the parts being destroyed.
+    disconnect(&controller_, nullptr, this, nullptr);
     TransferHooks& transfer = controller_.transfers().hooks;
     transfer.focus_exit = nullptr;
     transfer.show_progress = nullptr;
@@ -547,7 +547,7 @@ bool MainWindow::drop_target_event(QLabel* target, QEvent* event)
 
 void MainWindow::apply_layout()
 {
-    ::apply_layout(this, controller_.globals().GLB_starting_up);
+    ::apply_layout(this, controller_.starting_up());
     for (QPushButton* button : client_->findChildren<QPushButton*>())
         fit_caption(button);
     place_progress();

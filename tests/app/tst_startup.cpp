@@ -47,13 +47,27 @@ public:
 
 const qint64 t0 = 1700000000;
 
+// Counts the pairs recorded; offers `newest` and notes what is reopened.
+struct CountingHistory : PairHistory {
+    void load_history(const QString&) override { }
+    QString newest_history_entry() const override { return newest; }
+    void apply_history_entry(const QString& entry, bool show) override
+    {
+        applied << entry + (show ? u"!"_s : QString());
+    }
+    void add_to_history() override { ++adds; }
+    QString newest;
+    QStringList applied;
+    int adds = 0;
+};
+
 struct Fixture {
     Fixture()
         : trace(fs, port, tmp.path())
         , controller(fs, port, settings, trace)
     {
         make_tree(tmp.path(), { u"one"_s, u"two"_s });
-        controller.hooks().add_to_history = [this] { ++history_adds; };
+        controller.set_history(&history);
     }
     QString pair() const { return dir1 + u" | "_s + dir2; }
     QString root() const { return fs.volume_root(fs.current_dir()); }
@@ -67,7 +81,8 @@ struct Fixture {
     Trace trace;
     MainController controller;
     FileListsModel& lists = controller.lists();
-    int history_adds = 0;
+    CountingHistory history;
+    int& history_adds = history.adds;
 };
 
 } // namespace
@@ -81,18 +96,18 @@ private slots:
         QVERIFY(make_file(f.dir1 + u"/a.txt"_s, "aaa", t0));
         QVERIFY(make_file(f.dir2 + u"/A.TXT"_s, "aaa", t0 + 100));
         QVERIFY(make_file(f.dir2 + u"/only2"_s, "x", t0));
-        f.controller.hooks().newest_history_entry = [] { return u"entry"_s; };
-        f.controller.hooks().apply_history_entry = [](const QString&, bool) { QFAIL("history reopened"); };
+        f.history.newest = u"entry"_s;
         f.controller.Main(u"  "_s + f.pair() + u"  "_s, f.tmp.path() + u"/h"_s);
 
         QVERIFY(!f.port.ended);
-        QCOMPARE(f.controller.globals().GLB_dir1, f.dir1 + u'/');
+        QVERIFY(f.history.applied.isEmpty());
+        QCOMPARE(f.controller.session().dir1, f.dir1 + u'/');
         QCOMPARE(f.controller.pane(2).Path(), f.dir2);
         QCOMPARE(f.lists.caption(1), u"only in dir 1"_s);
         QCOMPARE(f.lists.list(4).names(), QStringList { u"a.txt"_s });
         QCOMPARE(f.lists.list(2).names(), QStringList { u"only2"_s });
-        QVERIFY(f.controller.globals().GLB_differences_found);
-        QVERIFY(!f.controller.globals().GLB_starting_up);
+        QVERIFY(f.controller.session().last.differences_found);
+        QVERIFY(!f.controller.starting_up());
         QCOMPARE(f.history_adds, 0);
         QVERIFY(f.port.main_window_visible() && !f.port.busy && f.port.shown.isEmpty());
 
@@ -130,14 +145,11 @@ private slots:
     void history_is_reopened_without_a_command_line()
     {
         Fixture f;
-        QStringList applied;
-        f.controller.hooks().newest_history_entry = [] { return u"entry"_s; };
-        f.controller.hooks().apply_history_entry
-            = [&applied](const QString& e, bool show) { applied << e + (show ? u"!"_s : QString()); };
+        f.history.newest = u"entry"_s;
         QVERIFY(f.controller.form_load(QString()));
         QCOMPARE(f.controller.pane(1).Path(), f.root());
         QCOMPARE(f.controller.pane(2).Path(), f.root());
-        QCOMPARE(applied, QStringList { u"entry"_s });
+        QCOMPARE(f.history.applied, QStringList { u"entry"_s });
         // The same directory twice is not compared: the plain view stays.
         QCOMPARE(f.lists.caption(1), u"files in dir 1"_s);
     }
@@ -156,7 +168,7 @@ private slots:
         g.fs.broken = { g.dir1, g.root() };
         QVERIFY(g.controller.form_load(g.pair()));
         QCOMPARE(g.port.shown.size(), 1);
-        QVERIFY(g.port.main_window_visible() && !g.controller.globals().GLB_starting_up);
+        QVERIFY(g.port.main_window_visible() && !g.controller.starting_up());
     }
 
     void the_stored_option()
@@ -204,15 +216,15 @@ private slots:
         QVERIFY(g.controller.form_load(g.pair()));
         QCOMPARE(g.lists.list(5).names(), QStringList { u"a"_s });
         QVERIFY(g.port.texts().last().startsWith(u"1 file of dir 2 could not be read"_s));
-        QVERIFY(g.controller.globals().GLB_differences_found);
+        QVERIFY(g.controller.session().last.differences_found);
         QCOMPARE(std::remove(odd.constData()), 0);
 
         // A directory that cannot be read is reported, not taken as empty.
         g.fs.broken.insert(g.dir2);
-        g.controller.compare_directories();
+        const PairOutcome unread = g.controller.compare_directories();
         QCOMPARE(g.port.texts().last(), u"Error 71 - Disk not ready ("_s + g.dir2 + u"/)"_s);
         QCOMPARE(g.lists.difference_count(), 0);
-        QVERIFY(g.controller.globals().GLB_differences_found); // not an aligned pair
+        QVERIFY(unread.differences_found && !unread.complete); // not an aligned pair
         QVERIFY(!g.port.busy);
     }
 
@@ -223,7 +235,7 @@ private slots:
         QVERIFY(f.controller.form_load(f.pair()));
         QVERIFY(f.lists.align_button_visible(1));
         QVERIFY(!f.controller.pane(2).set_path(f.dir2 + u"/sub"_s).failed());
-        QCOMPARE(f.controller.globals().GLB_dir2, f.dir2 + u"/sub/"_s);
+        QCOMPARE(f.controller.session().dir2, f.dir2 + u"/sub/"_s);
         QCOMPARE(f.lists.caption(1), u"files in dir 1"_s);
         QCOMPARE(f.lists.caption(3), QString());
         QCOMPARE(f.lists.list(1).names(), QStringList { u"a"_s });

@@ -81,7 +81,7 @@ struct Fixture {
     MainController controller { fs, port, settings, trace };
     HistoryCommands history { controller, fs, port };
     TreeCommands tree { controller, fs, port, &history };
-    Globals& glb = controller.globals();
+    const TreeWalk& walk = tree.walk();
     FileListsModel& lists = controller.lists();
     QStringList reports;
     bool cancel_report = false;
@@ -102,7 +102,7 @@ private slots:
         // Without branches the "§" compares the roots, and leaves no walk behind that would keep
         // later comparisons out of the history.
         QCOMPARE(f.lists.list(1).names(), QStringList({ u"r.txt"_s }));
-        QVERIFY(!f.glb.GLB_tree_walk_active && f.port.shown.isEmpty());
+        QVERIFY(!f.walk.walk_active() && f.port.shown.isEmpty());
         QVERIFY(QFile::remove(f.one + u"/r.txt"_s));
         f.controller.bot_compare_Click();
         QCOMPARE(f.history.store().count(), 1);
@@ -120,13 +120,13 @@ private slots:
         });
         f.tree.bot_compare_tree_Click();
         QVERIFY(f.pane(1) == f.one + u"/A"_s && f.port.texts().isEmpty() && f.port.main_window_visible());
-        QVERIFY(f.controller.state().next_alignment_visible() && f.glb.GLB_tree_more_branches);
+        QVERIFY(f.controller.state().next_alignment_visible() && f.walk.more_branches());
         QVERIFY(progress.contains(u"checking dir "_s + f.one));
         f.tree.b_next_alignment_Click();
         QVERIFY(progress.contains(u"checking dir "_s + f.one + u"/A/B"_s));
         QCOMPARE(f.port.texts(), QStringList({ end_text }));
         QVERIFY(f.pane(1) == f.one && f.pane(2) == f.two && f.reports.isEmpty());
-        QVERIFY(!f.glb.GLB_tree_walk_active && !f.glb.GLB_tree_more_branches && f.glb.GLB_tree_root1.isEmpty());
+        QVERIFY(!f.walk.walk_active() && !f.walk.more_branches() && f.walk.start_path(1).isEmpty());
         QVERIFY(!f.controller.state().next_alignment_visible());
         // The walk's comparisons add nothing to the history.
         QCOMPARE(f.history.store().entries(), QStringList({ history_entry(f.one, f.two) }));
@@ -149,7 +149,7 @@ private slots:
         QCOMPARE(f.port.texts(), QStringList({ e_error }));
         QCOMPARE(f.pane(1), f.one + u"/A"_s);
         QCOMPARE(f.lists.list(1).names(), QStringList({ u"new.txt"_s }));
-        QVERIFY(f.controller.state().next_alignment_visible() && f.glb.GLB_tree_walk_active);
+        QVERIFY(f.controller.state().next_alignment_visible() && f.walk.walk_active());
 
         // C is removed and D renamed while the walk waits: both are passed by in silence.
         QVERIFY(QDir(f.one + u"/C"_s).removeRecursively());
@@ -165,7 +165,7 @@ private slots:
         // E cannot be shown: said with its reason, and the walk goes on to its end.
         QCOMPARE(f.port.texts(), QStringList({ e_error, e_error, end_text }));
         QCOMPARE(f.pane(1), f.one);
-        QVERIFY(!f.glb.GLB_tree_walk_active);
+        QVERIFY(!f.walk.walk_active());
         f.tree.b_next_alignment_Click(); // a stray click after the end only hides the button
         QCOMPARE(f.port.texts().size(), 3);
     }
@@ -188,7 +188,7 @@ private slots:
         // The last list aligned: the walk goes on by itself to its end.
         f.controller.bot_list_Click(2);
         QCOMPARE(f.port.texts(), QStringList({ end_text }));
-        QVERIFY(!f.glb.GLB_tree_walk_active);
+        QVERIFY(!f.walk.walk_active());
 
         // A pair with a file that cannot be read is not aligned by emptying its lists.
         QVERIFY(make_file(f.one + u"/A/locked"_s, "l", t0) && make_file(f.one + u"/A/z"_s, "z", t0));
@@ -198,7 +198,7 @@ private slots:
         f.controller.bot_list_Click(1);
         QVERIFY(f.lists.difference_count() == 0 && f.controller.state().next_alignment_visible());
         QCOMPARE(f.pane(1), f.one + u"/A"_s);
-        QVERIFY(f.glb.GLB_tree_walk_active && !f.port.texts().contains(end_text));
+        QVERIFY(f.walk.walk_active() && !f.port.texts().contains(end_text));
     }
 
     void cancel_at_the_question_or_in_the_report()
@@ -209,7 +209,7 @@ private slots:
         f.port.answer(Answer::Cancel);
         f.start();
         QVERIFY(f.tree.branches().isEmpty() && f.reports.isEmpty());
-        QVERIFY(!f.controller.state().next_alignment_visible() && !f.glb.GLB_tree_more_branches);
+        QVERIFY(!f.controller.state().next_alignment_visible() && !f.walk.more_branches());
         QCOMPARE(f.history.store().count(), 0);
         QVERIFY(!QFileInfo::exists(f.two + u"/X"_s));
 
@@ -218,8 +218,8 @@ private slots:
         f.tree.bot_compare_tree_Click();
         QCOMPARE(f.reports, QStringList({ u"\r\nOnly in tree 1: "_s + f.one + u"/X"_s }));
         // The panes stay on the roots as they were, and no walk waits.
-        QVERIFY(f.glb.GLB_tree_report.isEmpty() && f.pane(1) == f.one);
-        QVERIFY(!f.glb.GLB_tree_walk_active && !f.controller.state().next_alignment_visible());
+        QVERIFY(f.tree.report().isEmpty() && f.pane(1) == f.one);
+        QVERIFY(!f.walk.walk_active() && !f.controller.state().next_alignment_visible());
         QCOMPARE(f.history.store().count(), 1);
         QVERIFY(f.port.main_window_visible());
 

@@ -62,8 +62,10 @@ int main(int argc, char** argv)
         if (!std::fgets(line, sizeof line, stdin))
             return 2;
     }
-    bool copy_ok = false, cancel = false, ignore = false;
-    TransferContext ctx { fs, port, lists, dir1, dir2, copy_ok, cancel, ignore, nullptr };
+    std::shared_ptr<const HeldDir> held1, held2;
+    CancelToken cancel;
+    bool ignore = false;
+    TransferContext ctx { fs, port, lists, dir1, dir2, held1, held2, cancel, ignore, nullptr };
     ctx.hooks.wait = [](double) {};
     ctx.hooks.delete_to_trash = [] { return false; };
     align_list(ctx, args[3].toInt(), args[3].toInt() % 2 ? dir1 : dir2, args[3].toInt() % 2 ? dir2 : dir1);

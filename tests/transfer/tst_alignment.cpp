@@ -124,7 +124,7 @@ private slots:
         p.lists.list(1).select_row(1, false);
         p.ctx.hooks.show_progress = [&](const AlignProgress& a) {
             if (a.files_done == 1)
-                p.cancel = true;
+                p.cancel.request();
         };
         QVERIFY(QFile::remove(p.path(2, u"b.txt"_qs)));
         bot_list_Click(p.ctx, 1);
@@ -199,7 +199,7 @@ private slots:
     {
         TransferPair p;
         fill(p);
-        p.ctx.held1 = p.fs.hold_dir(p.dir1);
+        p.held1 = p.fs.hold_dir(p.dir1);
         QVERIFY(QDir().rename(p.dir1, p.tmp.path() + u"/compared"_qs) && QDir().mkpath(p.dir1));
         QVERIFY(p.put(1, u"n2"_qs, "planted", 1700000000));
         bot_list_Click(p.ctx, 3);

@@ -131,8 +131,8 @@ private slots:
             // done on either side.
             TransferPair p;
             entry_of(p, 1);
-            p.ctx.held1 = p.fs.hold_dir(p.dir1);
-            p.ctx.held2 = p.fs.hold_dir(p.dir2);
+            p.held1 = p.fs.hold_dir(p.dir1);
+            p.held2 = p.fs.hold_dir(p.dir2);
             QVERIFY(QDir().rename(p.dir2, p.tmp.path() + u"/compared"_qs) && QDir().mkpath(p.dir2));
             list_drag_drop(p.ctx, 1, 2, u"f.txt"_qs);
             QCOMPARE(state(p), u"one|-|1"_qs);

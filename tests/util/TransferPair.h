@@ -24,10 +24,11 @@ struct TransferPair {
     ScriptedPort port;
     FileListsModel lists;
     FakeShell shell;
-    bool copy_ok = false;
-    bool cancel = false;
+    std::shared_ptr<const HeldDir> held1, held2;
+    CancelToken cancel;
     bool ignore_one_hour = false;
-    TransferContext ctx { fs, port, lists, dir1, dir2, copy_ok, cancel, ignore_one_hour, &shell };
+    TransferContext ctx { fs, port, lists, dir1, dir2, held1, held2, cancel, ignore_one_hour, &shell };
+    bool& copy_ok = ctx.copy_ok;
     QStringList waits; // the seconds of every wait
 
     TransferPair()
