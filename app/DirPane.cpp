@@ -43,7 +43,7 @@ Result<QString> DirPane::existing_dir(const QString& path) const
     QString dir = clean_path(is_absolute_path(path) ? path : with_final_separator(fs_.current_dir()) + path);
 
     Result<FileInfo> info = fs_.info(dir);
-    if (!info.ok() && (info.error.number == err_file_not_found || info.error.number == err_path_not_found)) {
+    if (!info.ok() && is_missing(info.error)) {
         // Paths reach the pane from history entries and command lines typed in any case.
         QString resolved(path_separator);
         for (const QString& part : dir.split(path_separator, Qt::SkipEmptyParts))

@@ -1,20 +1,18 @@
 #include "app/HistoryCommands.h"
 
-#include "app/MainController.h"
+#include "app/RunGate.h"
 #include "platform/FileSystem.h"
-#include "platform/Names.h"
 #include "platform/UserPort.h"
 
 HistoryCommands::HistoryCommands(
-    MainController& controller, FileSystem& fs, UserPort& port, const QString& fallback_file, QObject* parent)
+    PairView& view, FileSystem& fs, UserPort& port, const QString& fallback_file, QObject* parent)
     : QObject(parent)
-    , controller_(controller)
+    , view_(view)
     , fs_(fs)
     , port_(port)
     , store_(fs, port)
     , fallback_file_(fallback_file)
 {
-    controller_.set_history(this);
     connect(&store_, &HistoryStore::changed, this, [this] {
         if (selected_ >= store_.count())
             set_selected(-1);
@@ -31,7 +29,7 @@ void HistoryCommands::add_to_history()
 {
     // A save that had to move to the user's data folder moves the store's file for the rest of
     // the run.
-    store_.add_to_history(history_entry(controller_.pane(1).Path(), controller_.pane(2).Path()));
+    store_.add_to_history(history_entry(view_.pane_path(1), view_.pane_path(2)));
 }
 
 void HistoryCommands::apply_history_entry(const QString& entry, bool show_errors)
@@ -56,22 +54,9 @@ void HistoryCommands::apply_history_entry(const QString& entry, bool show_errors
             return;
         }
     }
-    FsError err = controller_.pane(1).set_path(dir1);
-    if (!err.failed())
-        err = controller_.pane(2).set_path(dir2);
-    if (err.failed()) {
-        port_.message(QStringLiteral("Directory not found or disk drive not ready."));
-        const QString here = fs_.current_dir();
-        controller_.pane(1).set_path(here);
-        controller_.pane(2).set_path(here);
-    }
-    m_close_Click();
-    controller_.read_dir_panes();
-    if (!names_equal(controller_.session().dir1, controller_.session().dir2))
-        controller_.compare_directories();
-    controller_.clear_free_space_labels();
-    if (!controller_.starting_up() && !err.failed() && start_tree_comparison)
-        start_tree_comparison();
+    const ShownPair shown = view_.show_pair(dir1, dir2);
+    if (!view_.starting_up() && shown.panes_set)
+        emit tree_comparison_wanted();
     done();
 }
 
@@ -110,9 +95,9 @@ void HistoryCommands::m_close_Click()
 
 void HistoryCommands::m_select_Click()
 {
-    if (selected_ < 0 || !controller_.gate().admit())
+    if (selected_ < 0 || !view_.gate().admit())
         return;
-    const RunScope scope(controller_.gate(), Running::Comparison);
+    const RunScope scope(view_.gate(), Running::Comparison);
     apply_history_entry(store_.entries().value(selected_), true);
 }
 

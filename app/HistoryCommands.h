@@ -7,19 +7,17 @@
 
 #include <QObject>
 
-#include <functional>
-
 class FileSystem;
-class MainController;
 class UserPort;
 
 class HistoryCommands final : public QObject, public PairHistory {
     Q_OBJECT
 public:
-    // Plugs itself into the controller. `fallback_file` is where the history goes when the
-    // program's folder cannot be written.
-    HistoryCommands(MainController& controller, FileSystem& fs, UserPort& port, const QString& fallback_file = {},
-        QObject* parent = nullptr);
+    // Records and reopens the pairs `view` shows. `fallback_file` is where the history goes when
+    // the program's folder cannot be written. The controller reaches it as its PairHistory once
+    // the composition plugs it in.
+    HistoryCommands(
+        PairView& view, FileSystem& fs, UserPort& port, const QString& fallback_file = {}, QObject* parent = nullptr);
 
     HistoryStore& store() { return store_; }
     void load_history(const QString& file) override;
@@ -29,6 +27,7 @@ public:
     // Sets the panes to the pair of `entry` and compares it; outside start-up a tree comparison of
     // the pair follows.
     void apply_history_entry(const QString& entry, bool show_errors) override;
+    void close_view() override { m_close_Click(); }
 
     // The history view: the list covering the file lists, with its own menu commands.
     bool view_open() const { return view_open_; }
@@ -46,16 +45,15 @@ public:
     // A right click on the window's own surface, not on a control.
     void Form_MouseDown_right() { m_history_Click(); }
 
-    // Starts a tree comparison of the pair in the panes (the "compare trees" button).
-    std::function<void()> start_tree_comparison;
-
 signals:
     void view_changed();
+    // A reopened pair is to be compared as trees, as the "compare trees" button does.
+    void tree_comparison_wanted();
 
 private:
     void set_view_open(bool open);
 
-    MainController& controller_;
+    PairView& view_;
     FileSystem& fs_;
     UserPort& port_;
     HistoryStore store_;

@@ -10,11 +10,10 @@
 #include "platform/Trace.h"
 #include "platform/UserPort.h"
 #include "transfer/Alignment.h"
+#include "transfer/CopyFile.h"
 #include "transfer/DragDrop.h"
 #include "transfer/OpenRun.h"
 
-#include <QEventLoop>
-#include <QTimer>
 
 namespace {
 
@@ -321,6 +320,48 @@ void MainController::compare_shown_pair()
     port_.set_main_window_visible(true);
 }
 
+ShownPair MainController::show_pair(const QString& dir1, const QString& dir2)
+{
+    QString failed_path = dir1;
+    FsError err = pane1_.set_path(dir1);
+    if (!err.failed()) {
+        failed_path = dir2;
+        err = pane2_.set_path(dir2);
+    }
+    if (err.failed()) {
+        // A directory gone since it was chosen says what the design says; any other refusal (one
+        // that cannot be read) says why, so it is not taken for a missing one.
+        const bool gone = is_missing(err) || err.number == err_device_unavailable || err.number == err_disk_not_ready;
+        port_.message(gone ? QStringLiteral("Directory not found or disk drive not ready.")
+                           : report_error_text(err) + QStringLiteral(" (") + failed_path + u')');
+        const QString here = fs_.current_dir();
+        pane1_.set_path(here);
+        pane2_.set_path(here);
+    }
+    ShownPair shown;
+    shown.panes_set = !err.failed();
+    if (history_)
+        history_->close_view();
+    read_dir_panes();
+    if (!names_equal(session_.dir1, session_.dir2)) {
+        shown.compared = true;
+        shown.outcome = compare_directories();
+    }
+    clear_free_space_labels();
+    return shown;
+}
+
+void MainController::move_panes(const QString& dir1, const QString& dir2)
+{
+    pane1_.set_path(dir1);
+    pane2_.set_path(dir2);
+}
+
+qint64 MainController::difference_count() const
+{
+    return session_.lists.difference_count() + (session_.last.complete ? 0 : 1);
+}
+
 PairOutcome MainController::compare_directories()
 {
     const RunScope scope(gate_, Running::Comparison);
@@ -467,13 +508,6 @@ void MainController::m_delete_to_trash_Click()
         QString::fromLatin1(setting_delete_to_trash), on ? QStringLiteral("-1") : QStringLiteral("0"));
 }
 
-void MainController::wait_seconds(int seconds)
-{
-    QEventLoop loop;
-    QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 QString MainController::Text1_DragDrop(Shell& shell, int list, const QString& name)
 {
     // Only an entry the list shows: a drag may carry a name from another window.
@@ -482,7 +516,7 @@ QString MainController::Text1_DragDrop(Shell& shell, int list, const QString& na
     QString opened;
     run(Running::Drop, [&] {
         opened = open_list_entry(fs_, &trace_, shell, list, name, session_.dir1, session_.dir2,
-            [this](int seconds) { wait_seconds(seconds); });
+            [this](int seconds) { Wait_seconds(port_, seconds); });
     });
     return opened;
 }

@@ -20,7 +20,7 @@ class Shell;
 class Trace;
 class UserPort;
 
-class MainController final : public QObject {
+class MainController final : public QObject, public PairView {
     Q_OBJECT
 public:
     static constexpr const char* setting_ignore_one_hour = "ignore_one_hour_diff";
@@ -36,7 +36,7 @@ public:
     DirectoryCommands& directory_commands() { return dir_commands_; }
     TransferContext& transfers() { return transfers_; }
     // What runs now; the person's commands below are refused while something does.
-    RunGate& gate() { return gate_; }
+    RunGate& gate() override { return gate_; }
     // The outside copy of a copy's last attempts goes through `shell`.
     void set_shell(Shell* shell) { transfers_.shell = shell; }
     // What the delete commands work with; the person reaches them through the commands below.
@@ -52,13 +52,13 @@ public:
     // The main window's load sequence. Returns false when the program ended during it.
     bool form_load(const QString& command_line, const QString& history_file = {});
     // The main window is still loading: no history entries are recorded.
-    bool starting_up() const { return starting_up_; }
+    bool starting_up() const override { return starting_up_; }
 
     // Buttons and menus. Each of the commands that change files, lists or panes is refused while
     // another runs.
     void bot_compare_Click();
     // The comparison of the pair in the panes with the window's busy cursor, inside a running step.
-    void compare_shown_pair();
+    void compare_shown_pair() override;
     void bot_cancel_Click() { gate_.cancel().request(); }
     // "align these files" under list 1 to 4.
     void bot_list_Click(int list_number);
@@ -89,7 +89,16 @@ public:
     void show_file_lists();
     // Fills `list` with the names of the files of the pane's directory.
     static void fill_list_from_files(const DirPane& pane, FileListModel& list);
-    void set_default_comment() { session_.lists.set_default_comment(); }
+    void set_default_comment() override { session_.lists.set_default_comment(); }
+
+    // PairView
+    QString pane_path(int pane) const override { return pane == 1 ? pane1_.Path() : pane2_.Path(); }
+    ShownPair show_pair(const QString& dir1, const QString& dir2) override;
+    void move_panes(const QString& dir1, const QString& dir2) override;
+    qint64 difference_count() const override;
+    void set_hint(const QString& text) override { session_.lists.set_hint(text); }
+    bool next_alignment_visible() const override { return state_.next_alignment_visible(); }
+    void set_next_alignment_visible(bool visible) override { state_.set_next_alignment_visible(visible); }
     // Hover details for the entry at `row` of list `list_number` (1..5); a row outside the list
     // restores the standing hint.
     void list_mouse_move(int list_number, int row);
@@ -129,8 +138,6 @@ private:
     bool finish_start(bool pair_from_command_line, bool tree_pair, bool gave_up, const QString& history_file);
     bool invalid_format_exit();
     void end_program(int code);
-    // Waits while window events run.
-    void wait_seconds(int seconds);
 
     // Runs `command` as `what`, unless something runs already.
     template <typename F> void run(Running what, F&& command)

@@ -1,29 +1,26 @@
 #include "app/TreeCommands.h"
 
 #include "app/HistoryCommands.h"
-#include "app/MainController.h"
+#include "app/RunGate.h"
 #include "compare/PairComparison.h"
 #include "platform/FileSystem.h"
-#include "platform/Names.h"
 #include "platform/UserPort.h"
 
-TreeCommands::TreeCommands(
-    MainController& controller, FileSystem& fs, UserPort& port, HistoryCommands* history, QObject* parent)
+TreeCommands::TreeCommands(PairView& view, FileSystem& fs, UserPort& port, HistoryCommands* history, QObject* parent)
     : QObject(parent)
-    , controller_(controller)
+    , view_(view)
     , fs_(fs)
     , port_(port)
     , history_(history)
-    , walk_(fs, port, *this, controller.gate().cancel())
+    , walk_(fs, port, *this, view.gate().cancel())
 {
-    controller_.set_tree(this);
     if (history_)
-        history_->start_tree_comparison = [this] { compare_trees(); };
+        connect(history_, &HistoryCommands::tree_comparison_wanted, this, &TreeCommands::compare_trees);
 }
 
 void TreeCommands::bot_compare_tree_Click()
 {
-    if (controller_.gate().admit())
+    if (view_.gate().admit())
         compare_trees();
 }
 
@@ -36,24 +33,24 @@ void TreeCommands::compare_trees()
 
 void TreeCommands::b_next_alignment_Click()
 {
-    if (!controller_.gate().admit())
+    if (!view_.gate().admit())
         return;
-    const RunScope scope(controller_.gate(), Running::TreeStep);
+    const RunScope scope(view_.gate(), Running::TreeStep);
     walk_.b_next_alignment_Click();
 }
 
 void TreeCommands::Auto_next()
 {
-    const RunScope scope(controller_.gate(), Running::TreeStep);
+    const RunScope scope(view_.gate(), Running::TreeStep);
     walk_.Auto_next();
 }
 
 void TreeCommands::scan_tree()
 {
-    const RunScope scope(controller_.gate(), Running::TreeStep);
+    const RunScope scope(view_.gate(), Running::TreeStep);
     report_.clear();
-    const QString root1 = controller_.pane(1).Path();
-    const QString root2 = controller_.pane(2).Path();
+    const QString root1 = view_.pane_path(1);
+    const QString root2 = view_.pane_path(2);
     if (same_directory(fs_, root1, root2)) {
         port_.message(equal_directories_message(), MsgIcon::Critical);
         return;
@@ -76,7 +73,7 @@ void TreeCommands::scan_tree()
     }
     if (scan.pairs.size() == 1) {
         port_.set_busy(false);
-        controller_.compare_shown_pair();
+        view_.compare_shown_pair();
         return;
     }
     walk_.set_branches(std::move(scan.pairs));
@@ -101,67 +98,41 @@ void TreeCommands::scan_tree()
 
 QString TreeCommands::pane_path(int pane) const
 {
-    return controller_.pane(pane).Path();
+    return view_.pane_path(pane);
 }
 
 void TreeCommands::set_progress(const QString& text)
 {
-    controller_.lists().set_hint(text);
+    view_.set_hint(text);
 }
 
 bool TreeCommands::show_and_compare(const QString& p1, const QString& p2)
 {
-    QString failed_path = p1;
-    FsError err = controller_.pane(1).set_path(p1);
-    if (!err.failed()) {
-        failed_path = p2;
-        err = controller_.pane(2).set_path(p2);
-    }
-    if (err.failed()) {
-        // A directory gone since the check says what the design says; any other refusal (one that
-        // cannot be read) says why, so it is not taken for a missing one.
-        const bool gone = err.number == err_file_not_found || err.number == err_path_not_found
-            || err.number == err_device_unavailable || err.number == err_disk_not_ready;
-        port_.message(gone ? QStringLiteral("Directory not found or disk drive not ready.")
-                           : report_error_text(err) + QStringLiteral(" (") + failed_path + u')');
-        const QString here = fs_.current_dir();
-        controller_.pane(1).set_path(here);
-        controller_.pane(2).set_path(here);
-    }
-    if (history_)
-        history_->m_close_Click();
-    controller_.read_dir_panes();
-    const PairSession& session = controller_.session();
-    bool differs = false;
-    if (!names_equal(session.dir1, session.dir2))
-        differs = controller_.compare_directories().differences_found;
-    controller_.clear_free_space_labels();
-    return differs;
+    const ShownPair shown = view_.show_pair(p1, p2);
+    return shown.compared && shown.outcome.differences_found;
 }
 
 void TreeCommands::show_roots(const QString& root1, const QString& root2)
 {
-    controller_.pane(1).set_path(root1);
-    controller_.pane(2).set_path(root2);
+    view_.move_panes(root1, root2);
 }
 
 bool TreeCommands::next_visible() const
 {
-    return controller_.state().next_alignment_visible();
+    return view_.next_alignment_visible();
 }
 
 void TreeCommands::set_next_visible(bool visible)
 {
-    controller_.state().set_next_alignment_visible(visible);
+    view_.set_next_alignment_visible(visible);
 }
 
 void TreeCommands::set_default_comment()
 {
-    controller_.set_default_comment();
+    view_.set_default_comment();
 }
 
 qint64 TreeCommands::difference_count() const
 {
-    // A pair not seen whole still differs once its lists are aligned: the walk must not pass it.
-    return controller_.lists().difference_count() + (controller_.session().last.complete ? 0 : 1);
+    return view_.difference_count();
 }

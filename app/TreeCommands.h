@@ -11,16 +11,14 @@
 
 class FileSystem;
 class HistoryCommands;
-class MainController;
 class UserPort;
 
 class TreeCommands final : public QObject, public TreeRoute, private TreeWalkHost {
     Q_OBJECT
 public:
-    // Plugs itself into the controller (the command line's tree start, the continuation after
-    // aligning) and into `history` (a reopened pair is compared as trees).
-    TreeCommands(MainController& controller, FileSystem& fs, UserPort& port, HistoryCommands* history,
-        QObject* parent = nullptr);
+    // Works on the pair `view` shows; a pair reopened from `history` is compared as trees. The
+    // controller reaches it as its TreeRoute once the composition plugs it in.
+    TreeCommands(PairView& view, FileSystem& fs, UserPort& port, HistoryCommands* history, QObject* parent = nullptr);
 
     // "compare trees": the scan with the main window hidden, unless something runs.
     void bot_compare_tree_Click();
@@ -58,7 +56,7 @@ private:
     void set_default_comment() override;
     qint64 difference_count() const override;
 
-    MainController& controller_;
+    PairView& view_;
     FileSystem& fs_;
     UserPort& port_;
     HistoryCommands* history_;

@@ -33,6 +33,12 @@ struct FsError {
     explicit operator bool() const { return failed(); }
 };
 
+// The file or directory, or a directory on its path, does not exist.
+inline bool is_missing(const FsError& e)
+{
+    return e.number == err_file_not_found || e.number == err_path_not_found;
+}
+
 QString error_description(int number);
 FsError make_error(int number);
 // `errnum` is an errno value; `path` lets ENOENT tell a missing file (53) from a missing

@@ -122,11 +122,6 @@ bool wildcard_match(const QString& pattern, const QString& name)
     return pi == p.size();
 }
 
-static bool is_missing(const FsError& e)
-{
-    return e.number == err_file_not_found || e.number == err_path_not_found;
-}
-
 bool Path_exist(const FileSystem& fs, Trace* trace, const QString& path)
 {
     if (path.trimmed().isEmpty())

@@ -84,6 +84,8 @@ int main(int argc, char* argv[])
     MainController controller(fs, port, settings, trace);
     HistoryCommands history(controller, fs, port, history_fallback_path());
     TreeCommands tree(controller, fs, port, &history);
+    controller.set_history(&history);
+    controller.set_tree(&tree);
     MainWindow window(controller, port, shell);
     port.set_main_window(&window);
     new HistoryView(window, history);

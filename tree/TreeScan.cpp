@@ -14,11 +14,6 @@ namespace {
 
 const QString crlf = QStringLiteral("\r\n");
 
-bool is_missing(const FsError& e)
-{
-    return e.number == err_file_not_found || e.number == err_path_not_found;
-}
-
 // "/" gives children "/name".
 QString base_of(const QString& p)
 {

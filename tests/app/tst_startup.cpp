@@ -56,6 +56,7 @@ struct CountingHistory : PairHistory {
         applied << entry + (show ? u"!"_s : QString());
     }
     void add_to_history() override { ++adds; }
+    void close_view() override { }
     QString newest;
     QStringList applied;
     int adds = 0;

@@ -60,6 +60,8 @@ struct Fixture {
     {
         QDir().mkpath(one);
         QDir().mkpath(two);
+        controller.set_history(&history);
+        controller.set_tree(&tree);
         tree.show_report = [this](QString& report) {
             reports << report;
             if (cancel_report)
@@ -279,6 +281,11 @@ private slots:
         QVERIFY(h.Form_KeyDown(Qt::Key_F8, false));
         QCOMPARE(f.port.texts().last(), u"No history data available."_s);
         QVERIFY(!h.view_open());
+
+        // A pair that is there but cannot be read says why, as the walk does, not that it is gone.
+        f.fs.unreadable.insert(f.two);
+        h.apply_history_entry(history_entry(f.one, f.two), true);
+        QCOMPARE(f.port.texts().last(), u"Error 70 - Permission denied ("_s + f.two + u')');
     }
 };
 

@@ -56,6 +56,7 @@ private slots:
         Trace trace(fs, port, tmp.path());
         MainController controller(fs, port, settings, trace);
         HistoryCommands history(controller, fs, port);
+        controller.set_history(&history);
         MainWindow window(controller, port, shell);
         new HistoryView(window, history);
         history.store().set_files(tmp.path() + u"/h.tmp"_s);
