@@ -14,7 +14,6 @@
 #include "transfer/DragDrop.h"
 #include "transfer/OpenRun.h"
 
-
 namespace {
 
 // A path longer than the system takes may well exist: saying it is missing would mislead.
@@ -59,6 +58,8 @@ MainController::MainController(FileSystem& fs, UserPort& port, SettingsStore& se
     transfers_.hooks.delete_to_trash = [this] { return state_.delete_to_trash_checked(); };
     transfers_.hooks.clear_free_space_labels = [this] { clear_free_space_labels(); };
     transfers_.hooks.set_cancel_enabled = [this](bool on) { state_.set_cancel_enabled(on); };
+    transfers_.hooks.focus_exit = [this] { emit exit_focus_wanted(); };
+    transfers_.hooks.show_progress = [this](const AlignProgress& p) { emit alignment_progress(p); };
     transfers_.hooks.auto_next = [this] {
         if (tree_)
             tree_->auto_next();
@@ -137,8 +138,7 @@ bool MainController::form_load(const QString& command_line, const QString& histo
     if (parsed.kind == CommandLine::Kind::Invalid)
         return invalid_format_exit();
     const bool tree_pair = parsed.kind == CommandLine::Kind::TreePair;
-    session_.dir1 = with_final_separator(parsed.dir1);
-    session_.dir2 = with_final_separator(parsed.dir2);
+    session_.set_dirs(parsed.dir1, parsed.dir2);
 
     const std::optional<bool> recovered = open_pair(parsed.dir1, parsed.dir2, shown_line);
     if (!recovered)
@@ -173,8 +173,7 @@ std::optional<bool> MainController::open_pair(const QString& side1, const QStrin
                 return std::nullopt;
             }
         }
-        session_.dir1 = with_final_separator(side1);
-        session_.dir2 = with_final_separator(side2);
+        session_.set_dirs(side1, side2);
         err = pane1_.set_path(session_.dir1);
         if (!err.failed())
             err = pane2_.set_path(session_.dir2);
@@ -240,8 +239,7 @@ bool MainController::finish_start(
 
 void MainController::read_dir_panes()
 {
-    session_.dir1 = with_final_separator(pane1_.Path());
-    session_.dir2 = with_final_separator(pane2_.Path());
+    session_.set_dirs(pane1_.Path(), pane2_.Path());
 }
 
 void MainController::clear_free_space_labels()
@@ -256,9 +254,9 @@ void MainController::Dir_Change(int pane_number)
     port_.set_busy(true);
     pane.add_hidden_folders();
     pane.refresh_files();
-    QString& dir = pane_number == 1 ? session_.dir1 : session_.dir2;
-    dir = with_final_separator(pane.Path());
-    (pane_number == 1 ? session_.held1 : session_.held2) = fs_.hold_dir(dir);
+    session_.set_dir(pane_number, pane.Path());
+    (pane_number == 1 ? session_.held1 : session_.held2)
+        = fs_.hold_dir(pane_number == 1 ? session_.dir1 : session_.dir2);
     show_file_lists();
     port_.set_busy(false);
 }

@@ -34,7 +34,6 @@ public:
     WindowState& state() { return state_; }
     DirPane& pane(int number) { return number == 1 ? pane1_ : pane2_; }
     DirectoryCommands& directory_commands() { return dir_commands_; }
-    TransferContext& transfers() { return transfers_; }
     // What runs now; the person's commands below are refused while something does.
     RunGate& gate() override { return gate_; }
     // The outside copy of a copy's last attempts goes through `shell`.
@@ -123,6 +122,10 @@ signals:
     void layout_wanted();
     // The plain view was filled: the "compare trees" button takes the focus when it is visible.
     void plain_view_shown();
+    // An alignment ended without a flush error: the "exit" button takes the focus.
+    void exit_focus_wanted();
+    // How far a bulk alignment has gone; `visible` is false once it is over.
+    void alignment_progress(const AlignProgress& progress);
 
 private:
     void Dir_Change(int pane_number);

@@ -4,6 +4,7 @@
 
 #include "compare/FileListsModel.h"
 #include "platform/HeldDir.h"
+#include "platform/Names.h"
 
 #include <QString>
 
@@ -31,4 +32,12 @@ struct PairSession {
     // The five lists.
     FileListsModel lists;
     PairOutcome last;
+
+    // Sets dir 1 or 2 (`side`) to `path`, with its final separator.
+    void set_dir(int side, const QString& path) { (side == 1 ? dir1 : dir2) = with_final_separator(path); }
+    void set_dirs(const QString& path1, const QString& path2)
+    {
+        set_dir(1, path1);
+        set_dir(2, path2);
+    }
 };

@@ -59,13 +59,6 @@ bool Deletion::same_directory_state(const DeletionContext& ctx) const
     return same_directory(fs_, ctx.dir1, ctx.dir2);
 }
 
-bool Deletion::one_directory(const DeletionContext& ctx) const
-{
-    const Result<FileInfo> a = fs_.info(ctx.dir1);
-    const Result<FileInfo> b = fs_.info(ctx.dir2);
-    return a.ok() && b.ok() && a.value.device == b.value.device && a.value.inode == b.value.inode;
-}
-
 void Deletion::refill_if_same_directory(const DeletionContext& ctx)
 {
     if (hooks.refill && same_directory_state(ctx))
@@ -76,7 +69,7 @@ FsError Deletion::delete_entry(
     int list, const QString& name, const DeletionContext& ctx, bool& deleted, QString& refused)
 {
     const DeleteRow& row = delete_row(list);
-    const bool one_dir = one_directory(ctx);
+    const bool one_dir = same_directory_state(ctx);
     FileListModel& source = lists_.list(list);
     // A newer copy deleted in favour of the older one: the older must be another file.
     if (list == 3 || list == 4) {

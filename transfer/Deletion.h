@@ -73,11 +73,10 @@ private:
     // success, or after a partial deletion, the lists follow what is on disk. A deletion that
     // would take the only copy is not started: `refused` then says why, naming both paths.
     FsError delete_entry(int list, const QString& name, const DeletionContext& ctx, bool& deleted, QString& refused);
+    // Both paths name one directory on disk: the two file lists then show the same files.
     bool same_directory_state(const DeletionContext& ctx) const;
     // False, after telling the person, when a pane no longer leads to the directory compared.
     bool still_compared(const DeletionContext& ctx);
-    // Both paths name one directory on disk: the two file lists then show the same files.
-    bool one_directory(const DeletionContext& ctx) const;
     void clear_free_space_labels();
     void refill_if_same_directory(const DeletionContext& ctx);
     DeletionContext context() const;

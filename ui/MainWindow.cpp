@@ -139,9 +139,8 @@ MainWindow::MainWindow(MainController& controller, UserPort& port, Shell& shell)
         if (bot_compare_tree_->isVisibleTo(this))
             bot_compare_tree_->setFocus();
     });
-    TransferHooks& transfer = controller_.transfers().hooks;
-    transfer.focus_exit = [this] { bot_exit_->setFocus(); };
-    transfer.show_progress = [this](const AlignProgress& p) { show_progress(p); };
+    connect(&controller_, &MainController::exit_focus_wanted, this, [this] { bot_exit_->setFocus(); });
+    connect(&controller_, &MainController::alignment_progress, this, &MainWindow::show_progress);
     controller_.set_shell(&shell_);
 }
 
@@ -152,9 +151,6 @@ MainWindow::~MainWindow()
         delete hook.data();
     // The controller outlives the window: its signals must not reach the parts being destroyed.
     disconnect(&controller_, nullptr, this, nullptr);
-    TransferHooks& transfer = controller_.transfers().hooks;
-    transfer.focus_exit = nullptr;
-    transfer.show_progress = nullptr;
     controller_.set_shell(nullptr);
 }
 
