@@ -327,7 +327,7 @@ ShownPair MainController::show_pair(const QString& dir1, const QString& dir2)
         err = pane2_.set_path(dir2);
     }
     if (err.failed()) {
-        // A directory gone since it was chosen says what the design says; any other refusal (one
+        // A directory gone since it was chosen gets the standing message; any other refusal (one
         // that cannot be read) says why, so it is not taken for a missing one.
         const bool gone = is_missing(err) || err.number == err_device_unavailable || err.number == err_disk_not_ready;
         port_.message(gone ? QStringLiteral("Directory not found or disk drive not ready.")

@@ -31,7 +31,8 @@ public:
     // The pair compared and what its last comparison found.
     const PairSession& session() const { return session_; }
     FileListsModel& lists() { return session_.lists; }
-    WindowState& state() { return state_; }
+    // Check marks, enabled buttons and free-space labels, for the window to show.
+    const WindowState& state() const { return state_; }
     DirPane& pane(int number) { return number == 1 ? pane1_ : pane2_; }
     DirectoryCommands& directory_commands() { return dir_commands_; }
     // What runs now; the person's commands below are refused while something does.
