@@ -76,9 +76,14 @@ double median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
+// Empties `dir` but keeps the directory itself: the window holds it open from its comparison.
 bool empty_dir(const QString& dir)
 {
-    return QDir(dir).removeRecursively() && QDir().mkpath(dir);
+    const QDir d(dir);
+    for (const QString& name : d.entryList(QDir::Files | QDir::Hidden | QDir::System))
+        if (!QFile::remove(d.filePath(name)))
+            return false;
+    return true;
 }
 
 void fail(const char* what)
@@ -139,12 +144,13 @@ int main(int argc, char* argv[])
             last_entry_ns = clock.nsecsElapsed();
     });
 
-    // The engine with nothing to show.
+    // The engine with nothing to show, and nothing held from the window's comparison.
+    RealFileSystem engine_fs;
     SilentPort silent;
     FileListsModel lists;
     bool copy_ok = false, cancel = false, ignore = false;
     QString dir1 = src, dir2 = dst;
-    TransferContext engine { fs, silent, lists, dir1, dir2, copy_ok, cancel, ignore };
+    TransferContext engine { engine_fs, silent, lists, dir1, dir2, copy_ok, cancel, ignore };
 
     auto ready = [&] {
         if (!empty_dir(dst))
