@@ -150,7 +150,7 @@ int main(int argc, char* argv[])
     FileListsModel lists;
     bool copy_ok = false, cancel = false, ignore = false;
     QString dir1 = src, dir2 = dst;
-    TransferContext engine { engine_fs, silent, lists, dir1, dir2, copy_ok, cancel, ignore };
+    TransferContext engine { engine_fs, silent, lists, dir1, dir2, copy_ok, cancel, ignore, nullptr, {} };
 
     auto ready = [&] {
         if (!empty_dir(dst))

@@ -739,10 +739,9 @@ CopyResult RealFileSystem::commit_copy(const PendingCopy& copy, const CopyOption
     CopyInto op { *this, copy.dir, dir_fd.get() };
     // The flush of the volume (syncfs) does not reach the device behind a user-space driver: there
     // each file is flushed on its own before it goes in place.
-    if (fuse_volume(dir_fd.get())) {
+    if (user_space_volume(dir_fd.get())) {
         const Fd written(::openat(dir_fd.get(), temp_native.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-        if (!written.valid() || (::fsync(written.get()) != 0 && !flush_unsupported(errno))) {
-            const int err = errno;
+        if (const int err = written.valid() ? flush_file(written.get()) : errno) {
             ::unlinkat(dir_fd.get(), temp_native.constData(), 0);
             return failure(error_from_errno(err, copy.dir + copy.name));
         }
@@ -783,6 +782,16 @@ FsError RealFileSystem::sync_dir(const QString& dir)
         return error_from_errno(errno, with_final_separator(dir));
     const int err = flush_at(fd.get(), false);
     return err ? error_from_errno(err, with_final_separator(dir)) : FsError {};
+}
+
+int RealFileSystem::flush_file(int fd)
+{
+    return ::fsync(fd) == 0 || flush_unsupported(errno) ? 0 : errno;
+}
+
+bool RealFileSystem::user_space_volume(int dir_fd) const
+{
+    return fuse_volume(dir_fd);
 }
 
 int RealFileSystem::flush_at(int dir_fd, bool whole_volume)
