@@ -212,6 +212,7 @@ void align_list(TransferContext& ctx, int list_number, const QString& from_dir, 
             progress.bytes_done = bytes_before + done;
             let_events_run(false);
         };
+        request.before_message = [&] { show(ctx, progress); };
         const int dates_before = ctx.dates_not_held;
         Copy_file(ctx, request);
         request.pending = nullptr;

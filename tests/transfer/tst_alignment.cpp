@@ -164,6 +164,21 @@ private slots:
         bot_list_Click(p.ctx, 1);
         QVERIFY(QFile::exists(p.path(2, u"b.txt"_qs)) && !QFile::exists(p.path(2, u"d.txt"_qs)));
         QCOMPARE(p.lists.list(1).count(), 3);
+
+        // A refusal is told beside the progress as it is then, however seldom the window is shown
+        // the progress otherwise.
+        TransferPair q;
+        fill(q);
+        QVERIFY(q.put(2, u"c.txt"_qs, "theirs", 1400000000));
+        q.ctx.events_every_ms = 3'600'000;
+        QList<int> shown_before_message;
+        q.ctx.hooks.show_progress = [&](const AlignProgress& a) {
+            if (q.port.texts().isEmpty())
+                shown_before_message << a.files_done;
+        };
+        bot_list_Click(q.ctx, 1);
+        QCOMPARE(q.port.texts().size(), 1);
+        QCOMPARE(shown_before_message.last(), 2);
     }
 
     void a_fatal_copy_error_ends_everything()
