@@ -53,6 +53,7 @@ public:
 
     qint64 trash_bytes(const QString& dir) const override;
     QVector<Volume> volumes() const override;
+    bool keeps_fat_dates(const QString& dir) const override;
     QString volume_root(const QString& path) const override;
     QString current_dir() const override;
 
