@@ -2,7 +2,10 @@
 
 #include "platform/Names.h"
 
+#include <QDateTime>
+
 #include <algorithm>
+#include <cstdlib>
 #include <numeric>
 #include <vector>
 
@@ -17,6 +20,23 @@ constexpr qint64 one_hour_low = 3597;
 constexpr qint64 one_hour_high = 3603;
 
 } // namespace
+
+bool fat_stand_in_date(qint64 kept, qint64 date)
+{
+    // FAT keeps local time, so a day either side of its range counts as outside it.
+    constexpr qint64 day = 86400, from_1980 = 315532800, to_2108 = 4354819200;
+    if (date >= from_1980 + day && date < to_2108 - day)
+        return false; // the volume holds it
+    const auto near = [kept](qint64 t) { return std::abs(kept - t) <= same_date_tolerance; };
+    const QDateTime first(QDate(1980, 1, 1), QTime(0, 0)), last(QDate(2107, 12, 31), QTime(23, 59, 58));
+    if (near(first.toSecsSinceEpoch()) || near(from_1980) || near(last.toSecsSinceEpoch()))
+        return true;
+    const QDateTime local = QDateTime::fromSecsSinceEpoch(date);
+    for (const int years : { 128, -128, 256, -256 })
+        if (near(local.addYears(years).toSecsSinceEpoch()))
+            return true;
+    return false;
+}
 
 bool Classification::differences_found() const
 {
@@ -70,7 +90,8 @@ NameOrder name_order(const QVector<FileRecord>& records)
 
 } // namespace
 
-Classification classify(const QVector<FileRecord>& dir1, const QVector<FileRecord>& dir2, bool ignore_one_hour_diff)
+Classification classify(
+    const QVector<FileRecord>& dir1, const QVector<FileRecord>& dir2, bool ignore_one_hour_diff, DateVolumes volumes)
 {
     Classification result;
     for (const FileRecord& r : dir1)
@@ -137,7 +158,10 @@ Classification classify(const QVector<FileRecord>& dir1, const QVector<FileRecor
         }
         const FileRecord& r2 = dir2[partner1[size_t(r)]];
         bool warn = false;
-        switch (classify_pair(r1.length, r1.mtime, r2.length, r2.mtime, ignore_one_hour_diff, &warn)) {
+        const bool stand_in = (volumes.fat2 && fat_stand_in_date(r2.mtime, r1.mtime))
+            || (volumes.fat1 && fat_stand_in_date(r1.mtime, r2.mtime));
+        switch (classify_pair(
+            r1.length, r1.mtime, r2.length, stand_in ? r1.mtime : r2.mtime, ignore_one_hour_diff, &warn)) {
         case PairClass::NewerInDir1:
             result.newer_in_dir1.push_back(r1.name);
             break;

@@ -50,12 +50,25 @@ struct Classification {
 PairClass classify_pair(qint64 length1, qint64 mtime1, qint64 length2, qint64 mtime2, bool ignore_one_hour_diff,
     bool* size_warning = nullptr);
 
+// Whether `kept` is what a volume that keeps dates as FAT does (FAT, exFAT) stores for `date`, a date
+// outside the range it holds (1980 to 2107): the nearest date it holds, or the same local day and
+// time a multiple of 128 years away (a year kept in seven bits).
+bool fat_stand_in_date(qint64 kept, qint64 date);
+
+// Where a side's volume keeps dates as FAT does; a pair whose dates differ only by that volume's
+// stand-in for a date it cannot hold counts as the same date, or it would be listed as different
+// after every copy for ever.
+struct DateVolumes {
+    bool fat1 = false, fat2 = false;
+};
+
 // Pairs the names of the two listings ignoring case and classifies every name; every list comes in
 // name order (name_less), and the warnings too. Each dir-1 name takes the first dir-2 name not yet taken that equals it
 // ignoring case, in the order of the sorted "only in dir 2" list. Where either side holds case twins (two files whose
 // names differ only in case), only names spelled exactly alike pair. A name whose file cannot be read goes to the
 // unreadable list of its side, and no name equal to it ignoring case takes part on either side.
-Classification classify(const QVector<FileRecord>& dir1, const QVector<FileRecord>& dir2, bool ignore_one_hour_diff);
+Classification classify(const QVector<FileRecord>& dir1, const QVector<FileRecord>& dir2, bool ignore_one_hour_diff,
+    DateVolumes volumes = {});
 
 // "Warning! files NAME have same date/time and different lengths! ..."
 QString size_warning_text(const SizeWarning& warning);

@@ -83,6 +83,53 @@ void FileListModel::remove_at(int row)
     endRemoveRows();
 }
 
+void FileListModel::add_names(QStringList names)
+{
+    sort_names(names);
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    // Each run of names that go in at the same place goes in as one block.
+    auto next = names.cbegin();
+    while (next != names.cend()) {
+        const auto at = std::lower_bound(names_.cbegin(), names_.cend(), *next, name_less);
+        if (at != names_.cend() && *at == *next) {
+            ++next;
+            continue;
+        }
+        const int row = int(at - names_.cbegin());
+        auto end = next + 1;
+        while (end != names.cend() && (at == names_.cend() || name_less(*end, *at)))
+            ++end;
+        const int count = int(end - next);
+        beginInsertRows({}, row, row + count - 1);
+        names_.insert(row, count, QString());
+        std::copy(next, end, names_.begin() + row);
+        endInsertRows();
+        next = end;
+    }
+}
+
+void FileListModel::remove_names(const QStringList& names)
+{
+    QList<int> rows;
+    rows.reserve(names.size());
+    for (const QString& n : names)
+        if (const int row = index_of(n); row >= 0)
+            rows.push_back(row);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    // From the last run back, so the rows of the runs still to go stay where they are.
+    qsizetype last = rows.size() - 1;
+    while (last >= 0) {
+        qsizetype first = last;
+        while (first > 0 && rows[first - 1] == rows[first] - 1)
+            --first;
+        beginRemoveRows({}, rows[first], rows[last]);
+        names_.remove(rows[first], rows[last] - rows[first] + 1);
+        endRemoveRows();
+        last = first - 1;
+    }
+}
+
 void FileListModel::clear()
 {
     set_names({});

@@ -28,6 +28,10 @@ public:
     void add(const QString& name);
     bool remove(const QString& name);
     void remove_at(int row);
+    // Many names at once, as one change of the model per run of adjacent rows: the views and the
+    // selection follow a batch of thousands without doing the work once per name.
+    void add_names(QStringList names);
+    void remove_names(const QStringList& names);
     void clear();
     // Replaces the whole content (sorted here); nothing is selected afterwards.
     void set_names(QStringList names);

@@ -81,7 +81,8 @@ Classification compare_listed_directories(const FileSystem& fs, UserPort& port, 
     if (listing2.overflow && !records2.isEmpty())
         cut_after(records1, records2.last().name);
 
-    Classification result = classify(records1, records2, ignore_one_hour_diff);
+    Classification result
+        = classify(records1, records2, ignore_one_hour_diff, { fs.keeps_fat_dates(dir1), fs.keeps_fat_dates(dir2) });
     // A pair whose listing was cut has not been looked at in full, so it is never "aligned".
     result.listing_cut = listing1.overflow || listing2.overflow;
     result.unreadable_dir1 += listing1.undecodable;

@@ -260,6 +260,13 @@ public:
 
     // The ready, real volumes (no pseudo file systems), sorted by root.
     virtual QVector<Volume> volumes() const = 0;
+    // Whether the volume of `dir` keeps dates as FAT does (FAT, exFAT): from 1980 to 2107, with
+    // a stand-in for any other date.
+    virtual bool keeps_fat_dates(const QString& dir) const
+    {
+        Q_UNUSED(dir);
+        return false;
+    }
     // The root of the volume that holds `path`.
     virtual QString volume_root(const QString& path) const = 0;
     // The process's working directory, with a final separator.

@@ -53,6 +53,7 @@ public:
 
     qint64 trash_bytes(const QString& dir) const override;
     QVector<Volume> volumes() const override;
+    bool keeps_fat_dates(const QString& dir) const override;
     QString volume_root(const QString& path) const override;
     QString current_dir() const override;
 
@@ -70,6 +71,11 @@ protected:
     // Flushes the directory open at `dir_fd` (its entries) or, with `whole_volume`, every written
     // block of its volume. Returns 0 or an errno value; a volume that has no such flush is no error.
     virtual int flush_at(int dir_fd, bool whole_volume);
+    // Flushes the bytes of the file open at `fd`. Returns 0 or an errno value, as flush_at.
+    virtual int flush_file(int fd);
+    // Whether the volume of the directory open at `dir_fd` is served by a user-space driver,
+    // which a flush of the whole volume does not reach.
+    virtual bool user_space_volume(int dir_fd) const;
     // Called by delete_tree for every entry of a directory it has read, before the entry is
     // removed or entered; tests change the tree here to race the deletion.
     std::function<void(const QString& dir, const QString& name)> before_tree_entry_;

@@ -350,11 +350,11 @@ struct CopyInto {
 
     // After the file went in place under `name`: whether a fresh lookup finds the source's date
     // there. Some drivers stamp the time of the rename on the file; it is given its date once
-    // more. A date outside what the volume holds is never held, whatever the lookup says.
+    // more. A date outside what the volume holds is never held, whatever the lookup says; it is
+    // still given, so that the volume keeps its own stand-in for it, not the time of the rename.
     bool placed_date_held(const QByteArray& name, const timespec& mtime)
     {
-        if (volume_kind(dir_fd) == VolumeKind::Fat && !fat_date_holds(mtime.tv_sec))
-            return false;
+        const bool holds = volume_kind(dir_fd) != VolumeKind::Fat || fat_date_holds(mtime.tv_sec);
         struct stat st { };
         const auto close_enough = [&] {
             const qint64 shift = qint64(st.st_mtim.tv_sec) - qint64(mtime.tv_sec);
@@ -363,10 +363,10 @@ struct CopyInto {
         if (::fstatat(dir_fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
             return false;
         if (close_enough())
-            return true;
+            return holds;
         const timespec times[2] = { st.st_atim, mtime };
         return ::utimensat(dir_fd, name.constData(), times, AT_SYMLINK_NOFOLLOW) == 0
-            && ::fstatat(dir_fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && close_enough();
+            && ::fstatat(dir_fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && close_enough() && holds;
     }
 
     // Moves `temp` to `name`: over the file there when replacing, else only where no entry of
@@ -739,10 +739,9 @@ CopyResult RealFileSystem::commit_copy(const PendingCopy& copy, const CopyOption
     CopyInto op { *this, copy.dir, dir_fd.get() };
     // The flush of the volume (syncfs) does not reach the device behind a user-space driver: there
     // each file is flushed on its own before it goes in place.
-    if (fuse_volume(dir_fd.get())) {
+    if (user_space_volume(dir_fd.get())) {
         const Fd written(::openat(dir_fd.get(), temp_native.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-        if (!written.valid() || (::fsync(written.get()) != 0 && !flush_unsupported(errno))) {
-            const int err = errno;
+        if (const int err = written.valid() ? flush_file(written.get()) : errno) {
             ::unlinkat(dir_fd.get(), temp_native.constData(), 0);
             return failure(error_from_errno(err, copy.dir + copy.name));
         }
@@ -783,6 +782,25 @@ FsError RealFileSystem::sync_dir(const QString& dir)
         return error_from_errno(errno, with_final_separator(dir));
     const int err = flush_at(fd.get(), false);
     return err ? error_from_errno(err, with_final_separator(dir)) : FsError {};
+}
+
+bool RealFileSystem::keeps_fat_dates(const QString& dir) const
+{
+    QByteArray native;
+    if (!to_native(with_final_separator(dir), native))
+        return false;
+    const Fd fd(open_dir_fd(native));
+    return fd.valid() && volume_kind(fd.get()) == VolumeKind::Fat;
+}
+
+int RealFileSystem::flush_file(int fd)
+{
+    return ::fsync(fd) == 0 || flush_unsupported(errno) ? 0 : errno;
+}
+
+bool RealFileSystem::user_space_volume(int dir_fd) const
+{
+    return fuse_volume(dir_fd);
 }
 
 int RealFileSystem::flush_at(int dir_fd, bool whole_volume)

@@ -9,7 +9,7 @@
 
 #include <QElapsedTimer>
 #include <QLocale>
-#include <QSet>
+#include <QScopeGuard>
 
 namespace {
 
@@ -71,7 +71,9 @@ void align_list(TransferContext& ctx, int list_number, const QString& from_dir, 
     const TransferRun running(ctx);
     FileListModel& list = ctx.lists.list(list_number);
     FileListModel& aligned = ctx.lists.list(5);
-    const bool all_mode = !list.any_selected();
+    // What is copied is what was chosen at the press: clicks in the list while the copies let
+    // window events run change nothing of it.
+    const QStringList chosen = list.any_selected() ? list.selected_names() : list.names();
 
     ctx.port.set_busy(true);
     ctx.cancel.reset();
@@ -83,6 +85,11 @@ void align_list(TransferContext& ctx, int list_number, const QString& from_dir, 
     bool replaced = false;
     const auto watch_list = QObject::connect(&list, &QAbstractItemModel::modelReset, [&] { replaced = true; });
     const auto watch_aligned = QObject::connect(&aligned, &QAbstractItemModel::modelReset, [&] { replaced = true; });
+    // On every way out, also when the program ends: the watches write to this frame.
+    const auto unwatch = qScopeGuard([&] {
+        QObject::disconnect(watch_list);
+        QObject::disconnect(watch_aligned);
+    });
 
     auto request_for = [&](const QString& name) {
         CopyRequest r = entry_copy(ctx, list_number, name);
@@ -93,35 +100,46 @@ void align_list(TransferContext& ctx, int list_number, const QString& from_dir, 
 
     AlignProgress progress;
     progress.visible = true;
-    for (int row = 0; row < list.count(); ++row) {
-        if (all_mode || list.selection()->isRowSelected(row)) {
-            ++progress.files_total;
-            const CopyRequest r = request_for(list.at(row));
-            progress.bytes_total += ctx.fs.info(r.source()).value.length;
-        }
-    }
-    show(ctx, progress);
+    progress.files_total = int(chosen.size());
+    for (const QString& name : chosen)
+        progress.bytes_total += ctx.fs.info(request_for(name).source()).value.length;
+
+    // The window sees the progress and runs its events at most every events_every_ms, and at
+    // once when `now`: at the start and after every flushed batch.
+    QElapsedTimer since_events;
+    auto let_events_run = [&](bool now) {
+        if (!now && since_events.isValid() && since_events.elapsed() < ctx.events_every_ms)
+            return;
+        show(ctx, progress);
+        ctx.port.process_events();
+        since_events.start();
+    };
+    let_events_run(true);
 
     // Copies reach the device in batches: their files are written under temporary names, the
     // volume is flushed once for all of them, and only then are they put in place and their
     // directory flushed. A failed flush removes the batch's files and leaves every older copy as
-    // it was. Entries move to the aligned list once their files are in place.
+    // it was. The batch's entries move to the aligned list together once their files are in place.
     struct Pending {
         QString name; // the entry
         CopyRequest request;
         PendingCopy copy;
     };
     QVector<Pending> pending;
-    QSet<QString> pending_names;
     qint64 pending_bytes = 0;
     QElapsedTimer since_flush;
     since_flush.start();
-    int i = 0;
     FsError flush_error;
     QString flush_name;
     auto discard = [&] {
         for (const Pending& p : std::as_const(pending))
             ctx.fs.discard_copy(p.copy);
+    };
+    auto move_to_aligned = [&](const QStringList& names) {
+        if (names.isEmpty() || replaced)
+            return;
+        list.remove_names(names);
+        aligned.add_names(names);
     };
     auto flush = [&]() {
         if (!pending.isEmpty() && flush_error.failed())
@@ -132,34 +150,30 @@ void align_list(TransferContext& ctx, int list_number, const QString& from_dir, 
             if (flush_error.failed())
                 discard();
             bool placed = false;
+            QStringList done;
             for (const Pending& p : std::as_const(pending)) {
                 const int dates_before = ctx.dates_not_held;
                 if (flush_error.failed() || !Commit_copy(ctx, p.request, p.copy))
                     continue;
                 placed = true;
-                if (ctx.dates_not_held != dates_before)
-                    continue; // copied, but its date is not there
-
-                const int row = replaced ? -1 : list.index_of(p.name);
-                if (row < 0)
-                    continue;
-                list.remove_at(row);
-                if (row < i)
-                    --i;
-                aligned.add(p.name);
+                if (ctx.dates_not_held == dates_before) // else copied, but its date is not there
+                    done.push_back(p.name);
             }
             if (placed)
                 flush_error = ctx.fs.sync_dir(to_dir);
+            move_to_aligned(done);
         }
         pending.clear();
-        pending_names.clear();
         pending_bytes = 0;
         since_flush.restart();
     };
     auto finish = [&](bool focus_exit) {
+        const bool batch = !pending.isEmpty();
         flush();
-        QObject::disconnect(watch_list);
-        QObject::disconnect(watch_aligned);
+        if (batch)
+            let_events_run(true);
+        else
+            show(ctx, progress);
         progress.visible = false;
         show(ctx, progress);
         if (flush_error.failed()) {
@@ -186,16 +200,9 @@ void align_list(TransferContext& ctx, int list_number, const QString& from_dir, 
             ctx.hooks.focus_exit();
     };
 
-    while (i < list.count() && !replaced) {
-        if (!all_mode && !list.selection()->isRowSelected(i)) {
-            ++i;
-            continue;
-        }
-        const QString name = list.at(i);
-        if (pending_names.contains(name)) {
-            ++i;
-            continue;
-        }
+    for (const QString& name : chosen) {
+        if (replaced)
+            break;
         CopyRequest request = request_for(name);
         request.flush = false;
         PendingCopy written;
@@ -203,9 +210,9 @@ void align_list(TransferContext& ctx, int list_number, const QString& from_dir, 
         const qint64 bytes_before = progress.bytes_done;
         request.progress = [&](qint64 done) {
             progress.bytes_done = bytes_before + done;
-            show(ctx, progress);
-            ctx.port.process_events();
+            let_events_run(false);
         };
+        request.before_message = [&] { show(ctx, progress); };
         const int dates_before = ctx.dates_not_held;
         Copy_file(ctx, request);
         request.pending = nullptr;
@@ -221,21 +228,14 @@ void align_list(TransferContext& ctx, int list_number, const QString& from_dir, 
             progress.bytes_done = bytes_before + length;
             if (written.valid()) {
                 pending.push_back({ name, request, written });
-                pending_names.insert(name);
                 pending_bytes += length;
-                ++i;
-                if (pending_bytes >= ctx.flush_after_bytes || since_flush.elapsed() >= flush_after_ms)
+                if (pending_bytes >= ctx.flush_after_bytes || since_flush.elapsed() >= flush_after_ms) {
                     flush();
-            } else if (ctx.dates_not_held != dates_before) {
-                ++i; // copied, but its date is not there
-            } else { // put in place and flushed on its own
-                list.remove_at(i);
-                aligned.add(name);
-            }
-            show(ctx, progress);
-            ctx.port.process_events();
-        } else {
-            ++i;
+                    let_events_run(true);
+                }
+            } else if (ctx.dates_not_held == dates_before) // else copied, but its date is not there
+                move_to_aligned({ name }); // put in place and flushed on its own
+            let_events_run(false);
         }
         ctx.port.set_busy(true);
         if (ctx.cancel.requested() || flush_error.failed()) {

@@ -71,6 +71,8 @@ QString refusal_reason(const TransferContext& ctx, const CopyResult& r, const Co
 
 void unable_to_copy(TransferContext& ctx, const CopyRequest& request, const QString& note)
 {
+    if (request.before_message)
+        request.before_message();
     ctx.port.set_busy(false);
     QString text = QStringLiteral("Unable to copy file ") + quoted(request.source());
     if (!note.isEmpty())
@@ -91,6 +93,8 @@ void fatal(TransferContext& ctx, const CopyRequest& request, const FsError& erro
     }
     if (error.number == err_disk_full)
         text += trash_space_note(ctx.fs, request.to_dir);
+    if (request.before_message)
+        request.before_message();
     ctx.port.message(text);
     ctx.copy_ok = false;
     ctx.ended = true;

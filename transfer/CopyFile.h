@@ -27,6 +27,9 @@ struct CopyRequest {
     bool flush = true;
     // Between chunks, with the bytes of this file copied so far.
     std::function<void(qint64 done)> progress;
+    // Before a message about this copy is shown: a bulk copy brings the progress it shows up to
+    // date there, so the person does not read the message beside an older state.
+    std::function<void()> before_message;
     // When set, a bulk copy's: the new file is left under its temporary name, described here,
     // for Commit_copy once the volume is flushed. It stays invalid when the file went into place
     // at once (by the outside copy, which flushes it on its own).

@@ -58,6 +58,10 @@ struct TransferContext {
     // New files copied by an alignment are flushed to their volume, and their entries move to the
     // aligned list, at the latest after this many bytes.
     qint64 flush_after_bytes = qint64(256) << 20;
+    // While files are copied the window is shown the progress and its events run at most this
+    // often (and once for every flushed batch): a window repainted for every small file would
+    // take longer than the copies.
+    qint64 events_every_ms = 50;
 
     // An alignment or a drop is under way: a second one started from the events it lets run
     // would work on lists that are changing under the first.

@@ -2,6 +2,7 @@
 
 #include "compare/Classification.h"
 
+#include <QDateTime>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -57,6 +58,19 @@ void TestClassification::pair_rules()
         const PairClass got = classify_pair(c.length1, c.date1, c.length2, c.date2, c.one_hour, &warned);
         QVERIFY2(got == c.want && warned == c.warning, qPrintable(u"case %1"_s.arg(&c - cases)));
     }
+
+    // A stick keeps a date before 1980 as 1980-01-01 or as the same day 128 years on: such a pair
+    // is not listed as different for ever. A real date there (an edit on the stick) still decides.
+    const qint64 y1970 = QDateTime(QDate(1970, 1, 2), QTime(0, 0)).toSecsSinceEpoch();
+    const qint64 y1980 = QDateTime(QDate(1980, 1, 1), QTime(0, 0)).toSecsSinceEpoch();
+    const qint64 y2098 = QDateTime(QDate(2098, 1, 2), QTime(0, 0, 1)).toSecsSinceEpoch();
+    const auto aligned = [](qint64 date1, qint64 date2, DateVolumes volumes) {
+        return describe(classify({ { u"f"_s, 5, date1 } }, { { u"f"_s, 5, date2 } }, false, volumes))
+            .startsWith(u"[] [] [f]"_s);
+    };
+    QVERIFY(aligned(y1970, y1980, { false, true }) && aligned(y2098, y1970, { true, false }));
+    QVERIFY(!aligned(y1970, y1980, {}) && !aligned(y1970, t, { false, true })
+        && !aligned(y1980 + 86400 * 2, y1980, { false, true }));
 }
 
 void TestClassification::pairs_across_case()

@@ -49,6 +49,14 @@ void TestFileLists::a_list_stays_sorted_and_unique_and_keeps_its_selection()
     m.select_row(1, true);
     m.set_names({ u"x"_s, u"y"_s }); // a new content comes with nothing selected
     QVERIFY(!m.any_selected() && m.selected_names().isEmpty());
+
+    // Batches go in and out as runs of adjacent rows; the selection stays on its names.
+    m.select_row(0, true);
+    m.add_names({ u"z"_s, u"a"_s, u"y"_s, u"w"_s, u"a"_s, u"X"_s });
+    QCOMPARE(m.names(), (QStringList { u"a"_s, u"w"_s, u"X"_s, u"x"_s, u"y"_s, u"z"_s }));
+    m.remove_names({ u"z"_s, u"a"_s, u"gone"_s, u"X"_s, u"a"_s });
+    QCOMPARE(m.names(), (QStringList { u"w"_s, u"x"_s, u"y"_s }));
+    QCOMPARE(m.selected_names(), QStringList { u"x"_s });
 }
 
 void TestFileLists::captions_and_buttons()

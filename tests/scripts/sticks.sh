@@ -146,6 +146,27 @@ for fs in exfat fat ntfs; do
         check "1970: told once" test "$(grep -c 'cannot keep' <<<"$out")" = 1
         check "1970: told how many" has "2 files were copied"
     fi
+    # Plugged in again, the stick shows its stand-in for those dates (1980, or the same day 128
+    # years on): the pair is not listed as different for ever.
+    detach
+    attach $fs
+    run 2
+    check "1970: aligned once plugged in again" has "list 5: new|old1|old2"
+
+    # Dates at the stick's precision (FAT: two seconds; exFAT: whole seconds here): what was
+    # copied is aligned at the next comparison, also once the stick is plugged in again.
+    d1=$here/precision d2=$stick/precision
+    mkdir -p "$d1" "$d2"
+    mk "$d1/odd" 5 '2024-03-01 12:00:01.789'
+    mk "$d1/even" 5 '2024-03-01 12:00:02.999'
+    mk "$d1/summer" 5 '2024-07-01 12:00:03.5'
+    run 1
+    check "precision: aligned" has "list 5: even|odd|summer"
+    detach
+    attach $fs
+    run 2
+    check "precision: still aligned plugged in again" has "list 5: even|odd|summer"
+    check "precision: nothing listed as different" test "$(grep -c '^list [1-4]: $' <<<"$out")" = 4
 
     # Modes: what the stick reports (0777, 0700) is no mode; a copy from it gets the default mode,
     # or keeps that of the file it replaces.

@@ -40,15 +40,18 @@ private slots:
         QTest::addColumn<QString>("left"); // in the list afterwards
         QTest::addColumn<QString>("aligned"); // list 5 afterwards
         QTest::addColumn<bool>("flush_each"); // new files reach the device one by one
+        QTest::addColumn<QString>("clicked"); // rows the person selects instead once it runs
+        QTest::addColumn<bool>("user_space"); // the volume's driver runs in user space
         // clang-format off
-        QTest::newRow("list 1, none selected: all") << 1 << "" << "" << "a.txt,b.txt,c.txt,d.txt,e.txt,s.txt" << false;
-        QTest::newRow("list 1, one selected") << 1 << "2" << "a.txt,b.txt,d.txt,e.txt" << "c.txt,s.txt" << false;
-        // The entry sliding into a freed place is not skipped.
-        QTest::newRow("list 1, adjacent and apart") << 1 << "1,2,4" << "a.txt,d.txt" << "b.txt,c.txt,e.txt,s.txt" << false;
-        QTest::newRow("list 1, flushed one by one") << 1 << "1,2,4" << "a.txt,d.txt" << "b.txt,c.txt,e.txt,s.txt" << true;
-        QTest::newRow("list 2") << 2 << "" << "" << "s.txt,x.txt" << false;
-        QTest::newRow("list 3, other spelling in dir 2") << 3 << "" << "" << "n1,n2,s.txt" << false;
-        QTest::newRow("list 4") << 4 << "" << "" << "o1,s.txt" << false;
+        QTest::newRow("list 1, none selected: all") << 1 << "" << "" << "a.txt,b.txt,c.txt,d.txt,e.txt,s.txt" << false << "" << false;
+        // What is copied is what was selected at the press.
+        QTest::newRow("list 1, one selected") << 1 << "2" << "a.txt,b.txt,d.txt,e.txt" << "c.txt,s.txt" << false << "0,3" << false;
+        QTest::newRow("list 1, adjacent and apart") << 1 << "1,2,4" << "a.txt,d.txt" << "b.txt,c.txt,e.txt,s.txt" << false << "" << false;
+        QTest::newRow("list 1, flushed one by one") << 1 << "1,2,4" << "a.txt,d.txt" << "b.txt,c.txt,e.txt,s.txt" << true << "" << false;
+        QTest::newRow("list 1, user-space volume") << 1 << "" << "" << "a.txt,b.txt,c.txt,d.txt,e.txt,s.txt" << false << "" << true;
+        QTest::newRow("list 2") << 2 << "" << "" << "s.txt,x.txt" << false << "" << false;
+        QTest::newRow("list 3, other spelling in dir 2") << 3 << "" << "" << "n1,n2,s.txt" << false << "" << false;
+        QTest::newRow("list 4") << 4 << "" << "" << "o1,s.txt" << false << "" << false;
         // clang-format on
     }
 
@@ -59,10 +62,15 @@ private slots:
         QFETCH(QString, left);
         QFETCH(QString, aligned);
         QFETCH(bool, flush_each);
+        QFETCH(QString, clicked);
+        QFETCH(bool, user_space);
         TransferPair p;
         fill(p);
         if (flush_each)
             p.ctx.flush_after_bytes = 1;
+        p.fs.user_space = user_space;
+        // Events run at the start and after each flushed batch however often the clock allows.
+        p.ctx.events_every_ms = 3'600'000;
         for (const QString& row : selected.split(u',', Qt::SkipEmptyParts))
             p.lists.list(list).select_row(row.toInt(), true);
         QList<bool> cancel_enabled;
@@ -71,7 +79,14 @@ private slots:
         p.ctx.hooks.set_cancel_enabled = [&](bool on) { cancel_enabled << on; };
         p.ctx.hooks.focus_exit = [&] { ++focused; };
         p.ctx.hooks.clear_free_space_labels = [&] { ++labels_cleared; };
-        p.ctx.hooks.show_progress = [&](const AlignProgress& a) { shown << a; };
+        p.ctx.hooks.show_progress = [&](const AlignProgress& a) {
+            if (shown.isEmpty() && !clicked.isEmpty()) {
+                p.lists.list(list).selection()->clear();
+                for (const QString& row : clicked.split(u','))
+                    p.lists.list(list).select_row(row.toInt(), true);
+            }
+            shown << a;
+        };
 
         bot_list_Click(p.ctx, list);
 
@@ -87,13 +102,18 @@ private slots:
             QCOMPARE(p.mtime(1, n), p.mtime(2, n2));
         }
         QVERIFY(!p.on_disk(2).contains(u"n1"_qs)); // N1 was replaced, not joined by a twin
-        // A file goes in place only after a flush of its volume, and its name is flushed after.
-        bool synced = false;
+        // A file goes in place only after a flush of its volume (and of itself where that flush
+        // does not reach the device), and its name is flushed after.
+        bool synced = false, file_flushed = false;
         for (const QString& f : std::as_const(p.fs.flushes)) {
-            QVERIFY2(!f.startsWith(u"rename") || synced, qPrintable(p.fs.flushes.join(u',')));
+            const bool placed = f.startsWith(u"rename");
+            QVERIFY2(!placed || (synced && (file_flushed || !user_space)), qPrintable(p.fs.flushes.join(u',')));
             synced = f == u"sync" || (synced && f != u"dir");
+            file_flushed = f == u"file";
         }
         QCOMPARE(p.fs.flushes.last(), u"dir"_qs);
+        // The window's work is per batch, not per file.
+        QCOMPARE(p.port.events_run, 1 + p.fs.flushes.count(u"sync"_qs));
         const int copied = int(aligned.count(u',')); // all but s.txt
         QVERIFY(shown.size() >= 2 && !shown.last().visible);
         const AlignProgress& full = shown.at(shown.size() - 2);
@@ -121,6 +141,7 @@ private slots:
         QCOMPARE(focused, 1);
 
         // Cancel while the first file is copied: that file is finished, nothing after it starts.
+        p.ctx.events_every_ms = 0;
         p.lists.list(1).select_row(1, false);
         p.ctx.hooks.show_progress = [&](const AlignProgress& a) {
             if (a.files_done == 1)
@@ -143,6 +164,21 @@ private slots:
         bot_list_Click(p.ctx, 1);
         QVERIFY(QFile::exists(p.path(2, u"b.txt"_qs)) && !QFile::exists(p.path(2, u"d.txt"_qs)));
         QCOMPARE(p.lists.list(1).count(), 3);
+
+        // A refusal is told beside the progress as it is then, however seldom the window is shown
+        // the progress otherwise.
+        TransferPair q;
+        fill(q);
+        QVERIFY(q.put(2, u"c.txt"_qs, "theirs", 1400000000));
+        q.ctx.events_every_ms = 3'600'000;
+        QList<int> shown_before_message;
+        q.ctx.hooks.show_progress = [&](const AlignProgress& a) {
+            if (q.port.texts().isEmpty())
+                shown_before_message << a.files_done;
+        };
+        bot_list_Click(q.ctx, 1);
+        QCOMPARE(q.port.texts().size(), 1);
+        QCOMPARE(shown_before_message.last(), 2);
     }
 
     void a_fatal_copy_error_ends_everything()

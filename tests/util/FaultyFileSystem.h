@@ -32,9 +32,11 @@ public:
     // The next `times` renames of a copied file into place fail with the errno value `errnum`.
     void fail_rename_into_place(int errnum, int times = 1) { rename_fault_ = { errnum, times }; }
     int calls(Op op) const { return calls_[size_t(op)]; }
-    // What reached the disk, in order: "sync" (the volume), "dir" (a directory's entries), and
-    // "rename NAME" for every file put in place.
+    // What reached the disk, in order: "sync" (the volume), "dir" (a directory's entries), "file"
+    // (one file's bytes, on a user-space volume), and "rename NAME" for every file put in place.
     QStringList flushes;
+    // Every volume counts as served by a user-space driver.
+    bool user_space = false;
     // Runs `hook` in delete_tree for every entry of a directory it has read, before it acts on it.
     void on_tree_entry(std::function<void(const QString& dir, const QString& name)> hook)
     {
@@ -103,6 +105,12 @@ protected:
         flushes << QString::fromLatin1(whole_volume ? "sync" : "dir");
         return Real::flush_at(dir_fd, whole_volume);
     }
+    int flush_file(int fd) override
+    {
+        flushes << QStringLiteral("file");
+        return Real::flush_file(fd);
+    }
+    bool user_space_volume(int dir_fd) const override { return user_space || Real::user_space_volume(dir_fd); }
     int rename_at(int dir_fd, const char* from, const char* to, unsigned flags) override
     {
         if (rename_fault_.times == 0) {
