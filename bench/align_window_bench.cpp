@@ -148,9 +148,11 @@ int main(int argc, char* argv[])
     RealFileSystem engine_fs;
     SilentPort silent;
     FileListsModel lists;
-    bool copy_ok = false, cancel = false, ignore = false;
+    std::shared_ptr<const HeldDir> held1, held2;
+    CancelToken cancel;
+    bool ignore = false;
     QString dir1 = src, dir2 = dst;
-    TransferContext engine { engine_fs, silent, lists, dir1, dir2, copy_ok, cancel, ignore, nullptr, {} };
+    TransferContext engine { engine_fs, silent, lists, dir1, dir2, held1, held2, cancel, ignore, nullptr, {} };
 
     auto ready = [&] {
         if (!empty_dir(dst))
