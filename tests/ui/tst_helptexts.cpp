@@ -1,8 +1,7 @@
 // The Help menu's texts: the version history and the version read from it, the command-line help.
+#include "tests/util/ScriptedPort.h"
 #include "ui/HelpTexts.h"
 #include "ui/MsgBoxWindow.h"
-
-#include "tests/util/ScriptedPort.h"
 
 #include <QRegularExpression>
 #include <QtTest>
@@ -12,59 +11,43 @@ using namespace Qt::StringLiterals;
 class TestHelpTexts : public QObject {
     Q_OBJECT
 private slots:
-    void history_entries_are_numbered_newest_first();
-    void version_string_follows_the_locale();
-    void command_line_help_is_shell_ready();
-};
+    void version_history_and_command_line_help()
+    {
+        // The version string is read from the first entry: numbers and dates descend.
+        const QStringList entries = version_history_entries();
+        const QRegularExpression form(u"^(\\d\\d)\\^(\\d\\d)(\\d\\d)(\\d\\d)\\.(\\d{1,2})\\) [FIN]: \\S.*[.]$"_s);
+        std::tuple<QDate, int> previous { QDate(9999, 1, 1), 0 };
+        for (int i = 0; i < entries.size(); ++i) {
+            const QRegularExpressionMatch m = form.match(entries[i]);
+            const std::tuple<QDate, int> now {
+                QDate(2000 + m.captured(2).toInt(), m.captured(3).toInt(), m.captured(4).toInt()), m.captured(5).toInt()
+            };
+            QVERIFY2(m.hasMatch() && m.captured(1).toInt() == entries.size() - 1 - i && std::get<0>(now).isValid()
+                    && std::get<1>(now) >= 1 && now < previous,
+                qPrintable(entries[i]));
+            previous = now;
+        }
+        QCOMPARE(version_string(QLocale::c()), u"1.21 (19 Sep 2008)"_s);
+        QCOMPARE(version_string(QLocale(QLocale::English, QLocale::UnitedStates)), u"1.21 (19/Sep/2008)"_s);
+        // The German abbreviation ends in the separator itself: it is not doubled.
+        QCOMPARE(version_string(QLocale(QLocale::German, QLocale::Germany)), u"1.21 (19.Sept.2008)"_s);
+        show_version_history();
+        const QString shown = MsgBoxWindow::current()->box_text();
+        QVERIFY(shown.startsWith(u"TANDREL VERSION HISTORY \r\n\r\nCurrent version is 1.21 ("_s));
+        QVERIFY(shown.endsWith(version_1_0_line() + u"\r\n\r\n[end of version history]"_s));
+        MsgBoxWindow::current()->close();
 
-void TestHelpTexts::history_entries_are_numbered_newest_first()
-{
-    // The version string is read from the first entry: the numbers and dates must descend.
-    const QStringList entries = version_history_entries();
-    const QRegularExpression form(
-        QStringLiteral("^(\\d\\d)\\^(\\d\\d)(\\d\\d)(\\d\\d)\\.(\\d{1,2})\\) [FIN]: \\S.*[.]$"));
-    std::tuple<QDate, int> previous { QDate(9999, 1, 1), 0 };
-    for (int i = 0; i < entries.size(); ++i) {
-        const QRegularExpressionMatch m = form.match(entries[i]);
-        QVERIFY2(m.hasMatch(), qPrintable(entries[i]));
-        QCOMPARE(m.captured(1).toInt(), entries.size() - 1 - i);
-        const std::tuple<QDate, int> now {
-            QDate(2000 + m.captured(2).toInt(), m.captured(3).toInt(), m.captured(4).toInt()), m.captured(5).toInt()
-        };
-        QVERIFY2(std::get<0>(now).isValid() && std::get<1>(now) >= 1 && now < previous, qPrintable(entries[i]));
-        previous = now;
+        // The format and example lines can be pasted into a shell: the separators are quoted, the
+        // lines themselves are not.
+        ScriptedPort port;
+        show_command_line_help(port);
+        const QStringList commands = port.texts().value(0).split(u'\n').filter(u"tandrel "_s);
+        QCOMPARE(commands.size(), 4);
+        for (const QString& line : commands)
+            QVERIFY2((line.contains(u" '|' "_s) || line.contains(u" '\u00a7' "_s)) && line.trimmed().startsWith(u't'),
+                qPrintable(line));
     }
-
-    show_version_history();
-    MsgBoxWindow* window = MsgBoxWindow::current();
-    QVERIFY(window);
-    QVERIFY(window->box_text().startsWith(QStringLiteral("TANDREL VERSION HISTORY \r\n\r\nCurrent version is 1.21 (")));
-    QVERIFY(window->box_text().endsWith(version_1_0_line() + QStringLiteral("\r\n\r\n[end of version history]")));
-    window->close();
-}
-
-void TestHelpTexts::version_string_follows_the_locale()
-{
-    QCOMPARE(version_string(QLocale::c()), QStringLiteral("1.21 (19 Sep 2008)"));
-    QCOMPARE(version_string(QLocale(QLocale::English, QLocale::UnitedStates)), QStringLiteral("1.21 (19/Sep/2008)"));
-    // The German abbreviation ends in the separator itself: it is not doubled.
-    QCOMPARE(version_string(QLocale(QLocale::German, QLocale::Germany)), QStringLiteral("1.21 (19.Sept.2008)"));
-    QCOMPARE(date_separator(QLocale(QLocale::Japanese, QLocale::Japan)), QStringLiteral("/"));
-}
-
-void TestHelpTexts::command_line_help_is_shell_ready()
-{
-    ScriptedPort port;
-    show_command_line_help(port);
-    QCOMPARE(port.shown.size(), 1);
-    // The format and example lines can be pasted into a shell: the separators are quoted, the
-    // lines themselves are not.
-    const QStringList commands = port.shown[0].text.split(u'\n').filter(u"tandrel "_s);
-    QCOMPARE(commands.size(), 4);
-    for (const QString& line : commands)
-        QVERIFY2((line.contains(u" '|' "_s) || line.contains(u" '\u00a7' "_s)) && line.trimmed().startsWith(u't'),
-            qPrintable(line));
-}
+};
 
 QTEST_MAIN(TestHelpTexts)
 #include "tst_helptexts.moc"
