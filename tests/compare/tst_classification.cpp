@@ -29,6 +29,7 @@ private slots:
     void pair_rules();
     void pairs_across_case();
     void unreadable_files_take_no_part_on_either_side();
+    void what_counts_as_a_difference();
 };
 
 void TestClassification::pair_rules()
@@ -107,6 +108,21 @@ void TestClassification::unreadable_files_take_no_part_on_either_side()
         const Classification got = classify(c.dir1, c.dir2, false);
         QCOMPARE(describe(got), c.want);
         QVERIFY(got.differences_found());
+    }
+}
+
+void TestClassification::what_counts_as_a_difference()
+{
+    // Every list but "aligned" counts, and so do unreadable names and a cut listing.
+    for (int i = 0; i < 8; ++i) {
+        Classification c;
+        c.aligned << u"a"_s;
+        QStringList* lists[] = { &c.only_in_dir1, &c.newer_in_dir1, &c.newer_in_dir2, &c.only_in_dir2,
+            &c.unreadable_dir1, &c.unreadable_dir2 };
+        if (i < 6)
+            *lists[i] << u"x"_s;
+        c.listing_cut = i == 6;
+        QCOMPARE(c.differences_found(), i != 7);
     }
 }
 
