@@ -2,6 +2,7 @@
 
 #include "app/DateText.h"
 #include "compare/PairComparison.h"
+#include "history/HistoryStore.h"
 #include "tests/util/AsNobody.h"
 #include "tests/util/ControllerPair.h"
 
@@ -21,7 +22,7 @@ private slots:
         ControllerPair f;
         QVERIFY(make_file(f.dir1 + u"/a.txt"_s, "aaa", t0) && make_file(f.dir2 + u"/A.TXT"_s, "aaa", t0 + 100));
         QVERIFY(make_file(f.dir2 + u"/only2"_s, "x", t0));
-        QVERIFY(make_file(f.history_file, "/x <-> /y\r\n")); // reopened, it would say "Bad path"
+        QVERIFY(make_file(f.history_file, (history_entry(f.dir2, f.dir1) + u"\r\n"_s).toUtf8())); // not reopened
         f.start(u"  "_s + f.pair() + u"  "_s);
         QVERIFY(!f.port.ended && f.port.shown.isEmpty());
         QCOMPARE(f.pane(2), f.dir2);
@@ -37,6 +38,12 @@ private slots:
         QCOMPARE(f.history.store().count(), 2);
         QCOMPARE(f.port.visibility_changes, (QVector<bool> { false, true }));
         QCOMPARE(f.lists.hint(), FileListsModel::standing_hint());
+
+        // Without a command line the newest entry is reopened, silently even when it is bad.
+        ControllerPair g;
+        QVERIFY(make_file(g.history_file, "/x <-> /y\r\n"));
+        g.start({});
+        QVERIFY(g.port.shown.isEmpty() && g.pane(1) == g.pane(2));
     }
 
     void bad_command_lines_end_the_program_data()
