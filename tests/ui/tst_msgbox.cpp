@@ -105,6 +105,7 @@ void TestMsgBox::version_history_and_command_line_help()
     QCOMPARE(version_string(QLocale(QLocale::English, QLocale::UnitedStates)), u"1.21 (19/Sep/2008)"_s);
     // The German abbreviation ends in the separator itself: it is not doubled.
     QCOMPARE(version_string(QLocale(QLocale::German, QLocale::Germany)), u"1.21 (19.Sept.2008)"_s);
+    QCOMPARE(date_separator(QLocale(QLocale::Japanese, QLocale::Japan)), u"/"_s);
     show_version_history();
     const QString shown = MsgBoxWindow::current()->box_text();
     QVERIFY(shown.startsWith(u"TANDREL VERSION HISTORY \r\n\r\nCurrent version is 1.21 ("_s));
