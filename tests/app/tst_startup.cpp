@@ -84,7 +84,7 @@ private slots:
         g.fs.fail_listing(root, err_disk_not_ready);
         QVERIFY(g.controller.form_load(g.pair()));
         QCOMPARE(g.port.shown.size(), 1);
-        QVERIFY(g.port.main_window_visible());
+        QVERIFY(g.port.main_window_visible() && !g.glb.GLB_starting_up);
     }
 
     void the_stored_option()

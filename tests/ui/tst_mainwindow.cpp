@@ -68,6 +68,7 @@ private slots:
         QTest::mouseMove(list2->viewport(), row.center());
         QTRY_VERIFY(hint->text().endsWith(dir2 + u"/<b>x.txt"_s));
         QCOMPARE(hint->accessibleDescription(), hint->text()); // what a screen reader reads
+        QCOMPARE(hint->textFormat(), Qt::PlainText); // a name is shown as it is, never as markup
         for (const char* pane : { "Dir1", "Dir2" }) {
             QTest::mouseMove(list2->viewport(), row.center());
             QTRY_VERIFY(hint->text() != FileListsModel::standing_hint());
@@ -96,7 +97,12 @@ private slots:
                            "bot_list3 bot_list4 bot_list2 bot_compare_tree bot_compare bot_delete bot_cancel "
                            "bot_exit"));
 
-        // Lists are announced by their captions, the align buttons by the list they align.
+        // Drive selectors are announced by their pane, not by the volume they show; lists by their
+        // captions, the align buttons by the list they align.
+        for (int n = 1; n <= 2; ++n)
+            QCOMPARE(QAccessible::queryAccessibleInterface(window->findChild<QWidget*>(u"Drive%1"_s.arg(n)))
+                         ->text(QAccessible::Name),
+                u"dir %1 drive"_s.arg(n));
         for (int n = 1; n <= 4; ++n) {
             auto* align = window->findChild<QPushButton*>(u"bot_list%1"_s.arg(n));
             QVERIFY(align->accessibleName().endsWith(u" of "_s + pair->controller.lists().caption(n)));
