@@ -10,6 +10,8 @@
 
 namespace {
 
+using Setup = std::function<void(TransferPair&)>;
+
 // The contents of an entry "f.txt" of each list in dir 1 and dir 2 ("-": none). The newer copy
 // is dated 1600000000, the older 1500000000; dir 2 spells a pair's file "F.TXT".
 const char* const contents[5][2]
@@ -44,6 +46,8 @@ QString state(const TransferPair& p)
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(Setup)
 
 class TestDragDrop : public QObject {
     Q_OBJECT
@@ -101,81 +105,61 @@ private slots:
             QCOMPARE(p.mtime(1, u"f.txt"_qs), p.mtime(2, p.on_disk(2).first()));
     }
 
-    void refusals_and_failures()
+    // Refused or failed drops, after `setup` changed the pair found by the comparison: the state
+    // afterwards, and what the first message says.
+    void refusals_and_failures_data()
     {
-        {
-            // The same directory twice: a move or a delete would take the only copy.
-            TransferPair p;
-            entry_of(p, 1);
+        QTest::addColumn<Setup>("setup");
+        QTest::addColumn<QString>("drops"); // "source>target ..."
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QString>("said");
+        const auto both = [](bool hard) {
+            return Setup([hard](TransferPair& p) {
+                const QByteArray one = QFile::encodeName(p.path(1, u"f.txt"_qs)),
+                                 two = QFile::encodeName(p.path(2, u"F.TXT"_qs));
+                QVERIFY(::unlink(two) == 0 && (hard ? ::link(one, two) : ::symlink(one, two)) == 0);
+            });
+        };
+        // A move or a delete would take the only copy.
+        QTest::newRow("the same directory twice") << Setup([](TransferPair& p) {
             p.dir2 = p.tmp.path() + u"/link/";
             QVERIFY(QFile::link(p.dir1, p.tmp.path() + u"/link"));
-            list_drag_drop(p.ctx, 1, 2, u"f.txt"_qs);
-            QCOMPARE(state(p), u"one|one|1"_qs); // dir 2 is dir 1
-            QVERIFY(p.port.texts().value(0).contains(u"dir 1 and dir 2 are the same directory"));
-        }
-        for (const int target : { 1, 2 }) {
-            // One file behind both sides (a link, a second name): either delete row would take
-            // the only data.
-            TransferPair p;
-            entry_of(p, 5);
-            const QString one = p.path(1, u"f.txt"_qs), two = p.path(2, u"F.TXT"_qs);
-            QVERIFY(QFile::remove(two));
-            QVERIFY(target == 1 ? QFile::link(one, two) : ::link(QFile::encodeName(one), QFile::encodeName(two)) == 0);
-            list_drag_drop(p.ctx, 5, target, u"f.txt"_qs);
-            QCOMPARE(state(p), u"same|same|5"_qs);
-            const QString text = p.port.texts().value(0);
-            QVERIFY2(text.contains(one) && text.contains(two) && text.contains(u"same file"), qPrintable(text));
-        }
-        {
-            // Another stick mounted where dir 2 was compared (the folder replaced): nothing is
-            // done on either side.
-            TransferPair p;
-            entry_of(p, 1);
+        }) << u"1>2"_qs << u"one|one|1"_qs << u"dir 1 and dir 2 are the same directory"_qs;
+        QTest::newRow("a link behind both sides") << both(false) << u"5>1"_qs << u"same|same|5"_qs << u"same file"_qs;
+        QTest::newRow("a second name behind both sides")
+            << both(true) << u"5>2"_qs << u"same|same|5"_qs << u"same file"_qs;
+        // Another stick mounted where dir 2 was compared: nothing is done on either side.
+        QTest::newRow("dir 2 replaced") << Setup([](TransferPair& p) {
             p.held1 = p.fs.hold_dir(p.dir1);
             p.held2 = p.fs.hold_dir(p.dir2);
             QVERIFY(QDir().rename(p.dir2, p.tmp.path() + u"/compared"_qs) && QDir().mkpath(p.dir2));
-            list_drag_drop(p.ctx, 1, 2, u"f.txt"_qs);
-            QCOMPARE(state(p), u"one|-|1"_qs);
-            QCOMPARE(p.port.texts(),
-                QStringList { u"dir 2 is no longer the directory that was compared; compare again"_qs });
-            QVERIFY(entries(p.tmp.path() + u"/compared"_qs).isEmpty());
-        }
-        {
-            // A delete row whose other copy went away since the comparison deletes nothing.
-            TransferPair p;
-            entry_of(p, 5);
+        }) << u"1>2"_qs << u"one|-|1"_qs << u"dir 2 is no longer the directory that was compared; compare again"_qs;
+        QTest::newRow("other copy gone") << Setup([](TransferPair& p) {
             QVERIFY(QFile::remove(p.path(1, u"f.txt"_qs)));
-            list_drag_drop(p.ctx, 5, 1, u"f.txt"_qs);
-            QCOMPARE(state(p), u"-|same|5"_qs);
-            QVERIFY(p.port.texts().value(0).startsWith(u"f.txt is not deleted: its other copy in "_qs + p.dir1));
-        }
-        {
-            // A copy refused (the name appeared on the other side): no list changes.
-            TransferPair p;
-            entry_of(p, 1);
-            QVERIFY(p.put(2, u"F.txt"_qs, "appeared", 1400000000));
-            list_drag_drop(p.ctx, 1, 5, u"f.txt"_qs);
-            list_drag_drop(p.ctx, 1, 2, u"f.txt"_qs);
-            // An entry no longer in its list stands for nothing.
-            list_drag_drop(p.ctx, 3, 5, u"f.txt"_qs);
-            QCOMPARE(state(p), u"one|appeared|1"_qs);
-            QCOMPARE(p.port.texts().size(), 2);
-        }
-        {
-            // A move whose source cannot be deleted: the copy stays, the entry is in both lists, and
-            // the person is told.
-            TransferPair p;
-            entry_of(p, 1);
-            for (const auto& [dir, mode] : { std::pair { p.tmp.path(), 0711 }, { p.dir1, 0555 }, { p.dir2, 0777 } })
-                QCOMPARE(::chmod(QFile::encodeName(dir).constData(), mode), 0);
-            {
-                const AsNobody nobody;
-                list_drag_drop(p.ctx, 1, 2, u"f.txt"_qs);
-            }
-            QCOMPARE(state(p), u"one|one|12"_qs);
-            QCOMPARE(p.port.texts(), QStringList { u"ERROR 70 Permission denied"_qs });
-            QCOMPARE(p.port.shown.first().icon, MsgIcon::Critical);
-        }
+        }) << u"5>1"_qs << u"-|same|5"_qs << u"f.txt is not deleted: its other copy in "_qs;
+        // The name appeared on the other side; an entry no longer in its list stands for nothing.
+        QTest::newRow("copy refused") << Setup(
+            [](TransferPair& p) { QVERIFY(p.put(2, u"F.txt"_qs, "appeared", 1400000000)); })
+                                      << u"1>5 1>2 3>5"_qs << u"one|appeared|1"_qs << u"Unable to copy file"_qs;
+        // The copy stays, the entry is in both lists, and the person is told.
+        QTest::newRow("source of a move kept") << Setup([](TransferPair& p) {
+            p.fs.fail_call(FaultyFileSystem::Op::RemoveFile, 1, err_permission_denied);
+        }) << u"1>2"_qs << u"one|one|12"_qs << u"ERROR 70 Permission denied"_qs;
+    }
+    void refusals_and_failures()
+    {
+        QFETCH(Setup, setup);
+        QFETCH(QString, drops);
+        QFETCH(QString, after);
+        QFETCH(QString, said);
+        TransferPair p;
+        entry_of(p, drops.front().digitValue());
+        setup(p);
+        for (const QString& drop : drops.split(u' '))
+            list_drag_drop(p.ctx, drop.front().digitValue(), drop.back().digitValue(), u"f.txt"_qs);
+        QCOMPARE(state(p), after);
+        QVERIFY2(p.port.texts().value(0).contains(said), qPrintable(p.port.texts().value(0)));
+        QCOMPARE(p.port.shown.first().icon == MsgIcon::Critical, said.startsWith(u"ERROR"));
     }
 };
 
