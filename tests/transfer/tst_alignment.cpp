@@ -194,20 +194,6 @@ private slots:
         }
     }
 
-    // dir 1 renamed and another folder put at its path since the comparison: nothing is copied.
-    void a_swapped_directory_is_refused()
-    {
-        TransferPair p;
-        fill(p);
-        p.held1 = p.fs.hold_dir(p.dir1);
-        QVERIFY(QDir().rename(p.dir1, p.tmp.path() + u"/compared"_qs) && QDir().mkpath(p.dir1));
-        QVERIFY(p.put(1, u"n2"_qs, "planted", 1700000000));
-        bot_list_Click(p.ctx, 3);
-        QCOMPARE(
-            p.port.texts(), QStringList { u"dir 1 is no longer the directory that was compared; compare again"_qs });
-        QVERIFY(p.read(2, u"n2"_qs) == "old" && p.lists.list(3).count() == 2);
-    }
-
     void auto_next_after_the_buttons()
     {
         // The first button goes on only after a good copy (an empty list keeps the earlier result);

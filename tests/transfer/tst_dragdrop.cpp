@@ -1,5 +1,10 @@
-// Dropping an entry of one list on another, row by row of the transfer matrix, on a real pair.
+// Dropping an entry of one list on another, row by row of the transfer matrix, on a real pair; and
+// the guards every command that changes files shares (drop, delete, align, copy), a row per command.
 #include "transfer/DragDrop.h"
+
+#include "transfer/Alignment.h"
+#include "transfer/CopyFile.h"
+#include "transfer/Deletion.h"
 
 #include "tests/util/TransferPair.h"
 
@@ -43,6 +48,30 @@ QString state(const TransferPair& p)
         if (p.lists.list(n).index_of(u"f.txt"_qs) >= 0)
             where += QString::number(n);
     return (out << where).join(u'|');
+}
+
+// Runs one command on the entry "f.txt": "S>T" drops it from list S on list T ("S>x" on the delete
+// target), "delS" and "menuS" delete it from list S by the button and the list's menu, "alignS"
+// aligns it, "copyS" copies it across.
+void act(TransferPair& p, const QString& command)
+{
+    const int list = command.front().isDigit() ? command.front().digitValue() : command.back().digitValue();
+    if (command.front().isDigit() && command.back().isDigit())
+        return list_drag_drop(p.ctx, list, command.back().digitValue(), u"f.txt"_qs);
+    if (command.startsWith(u"copy"))
+        return Copy_file(p.ctx, entry_copy(p.ctx, list, u"f.txt"_qs));
+    p.lists.list(list).select_row(p.lists.list(list).index_of(u"f.txt"_qs), true);
+    if (command.startsWith(u"align"))
+        return bot_list_Click(p.ctx, list);
+    Deletion del(p.fs, p.port, p.lists);
+    del.hooks.context = [&p] { return DeletionContext { p.dir1, p.dir2, true, false, p.held1, p.held2 }; };
+    del.popup_list = list;
+    if (command.endsWith(u'x'))
+        del.Text2_DragDrop(list, u"f.txt"_qs); // refused before it asks
+    else if (command.startsWith(u"menu"))
+        del.m_delete_selected_files_Click();
+    else
+        del.bot_delete_Click();
 }
 
 } // namespace
@@ -105,12 +134,12 @@ private slots:
             QCOMPARE(p.mtime(1, u"f.txt"_qs), p.mtime(2, p.on_disk(2).first()));
     }
 
-    // Refused or failed drops, after `setup` changed the pair found by the comparison: the state
+    // Refused or failed commands, after `setup` changed the pair found by the comparison: the state
     // afterwards, and what the first message says.
     void refusals_and_failures_data()
     {
         QTest::addColumn<Setup>("setup");
-        QTest::addColumn<QString>("drops"); // "source>target ..."
+        QTest::addColumn<QString>("commands"); // as act() takes them
         QTest::addColumn<QString>("after");
         QTest::addColumn<QString>("said");
         const auto both = [](bool hard) {
@@ -120,20 +149,36 @@ private slots:
                 QVERIFY(::unlink(two) == 0 && (hard ? ::link(one, two) : ::symlink(one, two)) == 0);
             });
         };
-        // A move or a delete would take the only copy.
-        QTest::newRow("the same directory twice") << Setup([](TransferPair& p) {
+        const Setup one_dir = [](TransferPair& p) {
             p.dir2 = p.tmp.path() + u"/link/";
             QVERIFY(QFile::link(p.dir1, p.tmp.path() + u"/link"));
-        }) << u"1>2"_qs << u"one|one|1"_qs << u"dir 1 and dir 2 are the same directory"_qs;
-        QTest::newRow("a link behind both sides") << both(false) << u"5>1"_qs << u"same|same|5"_qs << u"same file"_qs;
-        QTest::newRow("a second name behind both sides")
-            << both(true) << u"5>2"_qs << u"same|same|5"_qs << u"same file"_qs;
-        // Another stick mounted where dir 2 was compared: nothing is done on either side.
-        QTest::newRow("dir 2 replaced") << Setup([](TransferPair& p) {
-            p.held1 = p.fs.hold_dir(p.dir1);
-            p.held2 = p.fs.hold_dir(p.dir2);
-            QVERIFY(QDir().rename(p.dir2, p.tmp.path() + u"/compared"_qs) && QDir().mkpath(p.dir2));
-        }) << u"1>2"_qs << u"one|-|1"_qs << u"dir 2 is no longer the directory that was compared; compare again"_qs;
+        };
+        // Another stick mounted where the directory was compared: nothing is done on either side.
+        const auto replaced = [](int side) {
+            return Setup([side](TransferPair& p) {
+                p.held1 = p.fs.hold_dir(p.dir1);
+                p.held2 = p.fs.hold_dir(p.dir2);
+                const QString dir = side == 1 ? p.dir1 : p.dir2;
+                QVERIFY(QDir().rename(dir, p.tmp.path() + u"/compared"_qs) && QDir().mkpath(dir));
+            });
+        };
+        const QString same_dir = u"the same directory"_qs, same_file = u"same file"_qs,
+                      compare_again = u" is no longer the directory that was compared; compare again"_qs;
+        // A move or a delete would take the only copy.
+        QTest::newRow("the same directory twice: drop") << one_dir << u"1>2"_qs << u"one|one|1"_qs << same_dir;
+        QTest::newRow("the same directory twice: copy") << one_dir << u"copy1"_qs << u"one|one|1"_qs << same_dir;
+        QTest::newRow("a link behind both sides: drop") << both(false) << u"5>1"_qs << u"same|same|5"_qs << same_file;
+        QTest::newRow("a second name behind both sides: drop")
+            << both(true) << u"5>2"_qs << u"same|same|5"_qs << same_file;
+        QTest::newRow("a link behind both sides: delete")
+            << both(false) << u"del4"_qs << u"old1|old1|4"_qs << same_file;
+        for (const char* command : { "1>2", "del5", "5>x", "menu5" }) {
+            const QString c = QString::fromLatin1(command);
+            QTest::addRow("dir 2 replaced: %s", command)
+                << replaced(2) << c << (c == u"1>2" ? u"one|-|1"_qs : u"same|-|5"_qs) << u"dir 2"_qs + compare_again;
+        }
+        QTest::newRow("dir 1 replaced: align")
+            << replaced(1) << u"align3"_qs << u"-|old2|3"_qs << u"dir 1"_qs + compare_again;
         QTest::newRow("other copy gone") << Setup([](TransferPair& p) {
             QVERIFY(QFile::remove(p.path(1, u"f.txt"_qs)));
         }) << u"5>1"_qs << u"-|same|5"_qs << u"f.txt is not deleted: its other copy in "_qs;
@@ -149,14 +194,14 @@ private slots:
     void refusals_and_failures()
     {
         QFETCH(Setup, setup);
-        QFETCH(QString, drops);
+        QFETCH(QString, commands);
         QFETCH(QString, after);
         QFETCH(QString, said);
         TransferPair p;
-        entry_of(p, drops.front().digitValue());
+        entry_of(p, commands.at(commands.indexOf(QRegularExpression(u"\\d"_qs))).digitValue());
         setup(p);
-        for (const QString& drop : drops.split(u' '))
-            list_drag_drop(p.ctx, drop.front().digitValue(), drop.back().digitValue(), u"f.txt"_qs);
+        for (const QString& command : commands.split(u' '))
+            act(p, command);
         QCOMPARE(state(p), after);
         QVERIFY2(p.port.texts().value(0).contains(said), qPrintable(p.port.texts().value(0)));
         QCOMPARE(p.port.shown.first().icon == MsgIcon::Critical, said.startsWith(u"ERROR"));
