@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -30,13 +31,19 @@ struct Fixture {
         qputenv("XDG_DATA_HOME", QFile::encodeName(tmp.path() + u"/data"_s));
         commands.delete_to_trash = [this] { return trash; };
     }
-    // Swaps the folder `name` of the temporary folder for a link to "two" (and back), as someone
-    // else could while a question is up.
-    void swap_for_link(const QString& name, bool away)
+    // Runs `command` while "one" is swapped for a link to "two" once the `nth` box is up, as
+    // someone else could while a question is up; then puts "one" back.
+    void swapped_while_asked(const std::function<void()>& command, int nth = 1)
     {
         QDir dir(tmp.path());
-        QVERIFY(away ? dir.rename(name, name + u"-moved"_s) && QFile::link(u"two"_s, dir.filePath(name))
-                     : dir.remove(name) && dir.rename(name + u"-moved"_s, name));
+        int boxes = 0;
+        port.while_asked = [&] {
+            if (++boxes == nth)
+                QVERIFY(dir.rename(u"one"_s, u"one-moved"_s) && QFile::link(u"two"_s, dir.filePath(u"one"_s)));
+        };
+        command();
+        port.while_asked = nullptr;
+        QVERIFY(boxes < nth || (dir.remove(u"one"_s) && dir.rename(u"one-moved"_s, u"one"_s)));
     }
 
     QTemporaryDir tmp;
@@ -69,15 +76,12 @@ private slots:
         f.port.type(std::nullopt);
         for (const QString& name : { u"  "_s, u"a/b"_s, u".."_s, u"Taken"_s, u"fresh"_s })
             f.port.type(name);
-        int boxes = 0;
-        f.port.while_asked = [&] {
-            if (++boxes == 6)
-                f.swap_for_link(u"one"_s, true);
-        };
-        for (int i = 0; i < 6; ++i)
-            f.commands.m_create_dir();
-        f.swap_for_link(u"one"_s, false);
-        f.port.while_asked = nullptr;
+        f.swapped_while_asked(
+            [&] {
+                for (int i = 0; i < 6; ++i)
+                    f.commands.m_create_dir();
+            },
+            6);
         const QString swapped
             = u"Error 75 - Path/File access error: it is no longer the directory the command started on ("_s;
         QCOMPARE(f.port.texts().mid(3), (QStringList { u"Error 58 - File already exists"_s, swapped + f.one + u')' }));
@@ -106,11 +110,8 @@ private slots:
         QCOMPARE(entries(f.one + u"/new"_s), QStringList { u"inner"_s });
         // Nor while a folder above is swapped for a link as the new name is typed.
         QVERIFY(make_tree(f.tmp.path(), { u"two/new"_s }));
-        f.port.while_asked = [&] { f.swap_for_link(u"one"_s, true); };
         f.port.type(u"elsewhere"_s);
-        f.commands.m_rename_dir();
-        f.port.while_asked = nullptr;
-        f.swap_for_link(u"one"_s, false);
+        f.swapped_while_asked([&] { f.commands.m_rename_dir(); });
         QCOMPARE(f.port.texts().last(), swapped + f.one + u"/new)"_s);
         QCOMPARE(entries(f.tmp.path() + u"/two"_s), QStringList { u"new"_s });
         // A bare name renames beside the old one, a complete path moves it there; the other pane follows.
@@ -203,11 +204,8 @@ private slots:
         QVERIFY(make_tree(victim, { u"sub"_s }, { u"sub/1.txt"_s, u"2.txt"_s }));
         QVERIFY(make_tree(f.tmp.path(), { u"two/victim"_s }, { u"two/victim/precious"_s }));
         QVERIFY(!f.pane1.set_path(victim) && !f.pane2.set_path(f.tmp.path()));
-        f.port.while_asked = [&] { f.swap_for_link(u"one"_s, true); };
         f.port.answer(Answer::Yes);
-        f.commands.m_delete_dir();
-        f.port.while_asked = nullptr;
-        f.swap_for_link(u"one"_s, false);
+        f.swapped_while_asked([&] { f.commands.m_delete_dir(); });
         QCOMPARE(f.port.texts().last(),
             u"Error 75 - Path/File access error: it is no longer the directory the command started on ("_s + victim
                 + u')');

@@ -1,10 +1,8 @@
-// The directory pane: rows, moves, hidden folders, drives; and the path helpers it stands on.
+// The directory pane: rows, moves, hidden folders, drives.
 
 #include "app/DirPane.h"
-#include "platform/Trace.h"
 #include "tests/util/FakeVolumes.h"
 #include "tests/util/PaneRows.h"
-#include "tests/util/ScriptedPort.h"
 #include "tests/util/TestFiles.h"
 
 #include <QDir>
@@ -24,36 +22,6 @@ static QString landed(const DirPane& pane, const FsError& e)
 class TestDirPane : public QObject {
     Q_OBJECT
 private slots:
-    void path_helpers()
-    {
-        for (const auto& [path, leaf, parent] : { std::tuple { u"/home/me/"_s, u"me"_s, u"/home"_s },
-                 { u"/x"_s, u"x"_s, u"/"_s }, { u"/"_s, u""_s, u"/"_s }, { u"name"_s, u"name"_s, u""_s } }) {
-            QCOMPARE(leaf_name(path), leaf);
-            QCOMPARE(parent_path(path), parent);
-        }
-        QVERIFY(!is_same_or_below(u"/a/bc"_s, u"/a/b"_s));
-        QVERIFY(!wildcard_match(u"*.txt"_s, u"notes.txt.bak"_s));
-
-        QTemporaryDir tmp;
-        FaultyFileSystem fs;
-        ScriptedPort port;
-        const QString t = tmp.path();
-        QVERIFY(make_tree(t, { u"sub"_s }, { u"trace.flg"_s, u".hidden"_s }));
-        Trace trace(fs, port, t);
-        for (const QString& yes : { u"/.hidden"_s, u"/sub"_s, u"/S?B"_s, u"/.hid*"_s })
-            QVERIFY2(Path_exist(fs, &trace, t + yes), qPrintable(yes));
-        for (const QString& no : QStringList { t + u"/no"_s, t + u"/*.doc"_s, t + u"/no/*"_s, QString(), u"   "_s })
-            QVERIFY2(!Path_exist(fs, &trace, no), qPrintable(no));
-        QVERIFY(!QFile::exists(t + u"/trace.txt"_s)); // absence is no error
-
-        fs.fail_path(t + u"/sub"_s, err_disk_not_ready);
-        QVERIFY(!Path_exist(fs, &trace, t + u"/sub"_s));
-        QVERIFY(!Path_exist(fs, nullptr, t + u"/sub/*"_s));
-        const QString text = QString::fromUtf8(fs.read_file(t + u"/trace.txt"_s).value);
-        QCOMPARE(text.count(u"Path_exist"_s), 1);
-        QVERIFY(text.contains(u"Path_exist(filepath$) - err = 71 Disk not ready - "_s + t + u"/sub"_s));
-    }
-
     void rows_moves_and_hidden_folders()
     {
         QTemporaryDir tmp, outside;

@@ -2,93 +2,21 @@
 // through the branches, "next subdir", the continuation after aligning, the report's cancel, the
 // history view's commands and keys, and reopening a pair.
 
-#include "app/HistoryCommands.h"
-#include "app/MainController.h"
-#include "app/TreeCommands.h"
-#include "platform/RealFileSystem.h"
-#include "platform/SettingsStore.h"
-#include "platform/Trace.h"
-#include "tests/util/ScriptedPort.h"
-#include "tests/util/TestFiles.h"
+#include "compare/PairComparison.h"
+#include "tests/util/ControllerPair.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSet>
-#include <QTemporaryDir>
-#include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct NoSettings : SettingsStore {
-    QString get_setting(const QString&) const override { return {}; }
-    void save_setting(const QString&, const QString&) override { }
-};
-
-// Refuses to list the directories in `unreadable`, as for a folder the user may not read.
-class Unreadable : public RealFileSystem {
-    bool refused(const QString& dir) const { return unreadable.contains(QDir::cleanPath(dir)); }
-
-public:
-    Result<QVector<DirEntry>> list(const QString& dir, EntryKind kind, bool hidden) const override
-    {
-        return refused(dir) ? Result<QVector<DirEntry>> { {}, make_error(err_permission_denied) }
-                            : RealFileSystem::list(dir, kind, hidden);
-    }
-    // A file named "locked" is listed but cannot be read.
-    Result<FileListing> list_files(const QString& dir, qsizetype limit) const override
-    {
-        Result<FileListing> r = RealFileSystem::list_files(dir, limit);
-        for (DirEntry& e : r.value.files)
-            e.readable = e.readable && e.name != u"locked"_s;
-        return r;
-    }
-    Result<BranchListing> list_branch(const QString& root, const QString& dir) const override
-    {
-        return refused(dir) ? Result<BranchListing> { {}, make_error(err_permission_denied) }
-                            : RealFileSystem::list_branch(root, dir);
-    }
-    QSet<QString> unreadable;
-};
-
-const qint64 t0 = 1700000000;
-
-struct Fixture {
-    Fixture()
-    {
-        QDir().mkpath(one);
-        QDir().mkpath(two);
-        controller.set_history(&history);
-        controller.set_tree(&tree);
-        tree.show_report = [this](QString& report) {
-            reports << report;
-            if (cancel_report)
-                report.clear();
-        };
-    }
-    // The same file, with the same date, on both sides.
-    bool same(const QString& rel) { return make_file(one + rel, "x", t0) && make_file(two + rel, "x", t0); }
-    void start() { controller.Main(one + u" \u00A7 "_s + two, tmp.path() + u"/his.tmp"_s); }
-    QString pane(int n) { return controller.pane(n).Path(); }
-
-    QTemporaryDir tmp;
-    QString one = tmp.path() + u"/one"_s;
-    QString two = tmp.path() + u"/two"_s;
-    Unreadable fs;
-    ScriptedPort port;
-    NoSettings settings;
-    Trace trace { fs, port, tmp.path() };
-    MainController controller { fs, port, settings, trace };
-    HistoryCommands history { controller, fs, port };
-    TreeCommands tree { controller, fs, port, &history };
-    const TreeWalk& walk = tree.walk();
-    FileListsModel& lists = controller.lists();
-    QStringList reports;
-    bool cancel_report = false;
-};
-
+// The fixture's pair started as trees, with the "§" of the command line.
+void start(ControllerPair& f)
+{
+    f.start(f.pair(u" \u00A7 "_s));
+}
+const qint64 t0 = ControllerPair::t0;
 const QString end_text = u"End of tree comparison."_s;
 
 } // namespace
@@ -98,66 +26,66 @@ class TestTreeCommands : public QObject {
 private slots:
     void roots_alone_then_aligned_trees_walk_to_the_end()
     {
-        Fixture f;
-        QVERIFY(f.same(u"/a.txt"_s) && make_file(f.one + u"/r.txt"_s, "r", t0));
-        f.start();
+        ControllerPair f;
+        QVERIFY(f.same(u"/a.txt"_s) && make_file(f.dir1 + u"/r.txt"_s, "r", t0));
+        start(f);
         // Without branches the "§" compares the roots, and leaves no walk behind that would keep
         // later comparisons out of the history.
         QCOMPARE(f.lists.list(1).names(), QStringList({ u"r.txt"_s }));
         QVERIFY(!f.walk.walk_active() && f.port.shown.isEmpty());
-        QVERIFY(QFile::remove(f.one + u"/r.txt"_s));
+        QVERIFY(QFile::remove(f.dir1 + u"/r.txt"_s));
         f.controller.bot_compare_Click();
         QCOMPARE(f.history.store().count(), 1);
 
-        QVERIFY(QDir().mkpath(f.one + u"/A/B"_s) && QDir().mkpath(f.two + u"/A/B"_s));
-        QVERIFY(QDir().mkpath(f.one + u"/C"_s) && QDir().mkpath(f.two + u"/C"_s));
+        QVERIFY(QDir().mkpath(f.dir1 + u"/A/B"_s) && QDir().mkpath(f.dir2 + u"/A/B"_s));
+        QVERIFY(QDir().mkpath(f.dir1 + u"/C"_s) && QDir().mkpath(f.dir2 + u"/C"_s));
         QVERIFY(f.same(u"/A/b.txt"_s) && f.same(u"/A/B/c.txt"_s));
         // "cancel" pressed while A is compared leaves the walk waiting there; "next subdir" goes on
         // to the end, the press already taken.
         QStringList progress;
         QObject::connect(&f.lists, &FileListsModel::hint_changed, [&] {
             progress << f.lists.hint();
-            if (f.lists.hint() == u"checking dir "_s + f.one + u"/A"_s)
+            if (f.lists.hint() == u"checking dir "_s + f.dir1 + u"/A"_s)
                 f.controller.bot_cancel_Click();
         });
         f.tree.bot_compare_tree_Click();
-        QVERIFY(f.pane(1) == f.one + u"/A"_s && f.port.texts().isEmpty() && f.port.main_window_visible());
+        QVERIFY(f.pane(1) == f.dir1 + u"/A"_s && f.port.texts().isEmpty() && f.port.main_window_visible());
         QVERIFY(f.controller.state().next_alignment_visible() && f.walk.more_branches());
-        QVERIFY(progress.contains(u"checking dir "_s + f.one));
+        QVERIFY(progress.contains(u"checking dir "_s + f.dir1));
         f.tree.b_next_alignment_Click();
-        QVERIFY(progress.contains(u"checking dir "_s + f.one + u"/A/B"_s));
+        QVERIFY(progress.contains(u"checking dir "_s + f.dir1 + u"/A/B"_s));
         QCOMPARE(f.port.texts(), QStringList({ end_text }));
-        QVERIFY(f.pane(1) == f.one && f.pane(2) == f.two && f.reports.isEmpty());
+        QVERIFY(f.pane(1) == f.dir1 && f.pane(2) == f.dir2 && f.reports.isEmpty());
         QVERIFY(!f.walk.walk_active() && !f.walk.more_branches() && f.walk.start_path(1).isEmpty());
         QVERIFY(!f.controller.state().next_alignment_visible());
         // The walk's comparisons add nothing to the history.
-        QCOMPARE(f.history.store().entries(), QStringList({ history_entry(f.one, f.two) }));
-        QVERIFY(QFileInfo::exists(f.tmp.path() + u"/his.tmp"_s));
+        QCOMPARE(f.history.store().entries(), QStringList({ history_entry(f.dir1, f.dir2) }));
+        QVERIFY(QFileInfo::exists(f.history_file));
     }
 
     void walk_stops_at_differences_and_goes_on()
     {
-        Fixture f;
+        ControllerPair f;
         QVERIFY(f.same(u"/a.txt"_s));
         for (const QString& d : { u"/A/B"_s, u"/C"_s, u"/D"_s, u"/E"_s })
-            QVERIFY(QDir().mkpath(f.one + d) && QDir().mkpath(f.two + d));
-        QVERIFY(make_file(f.one + u"/A/new.txt"_s, "n", t0));
-        QVERIFY(make_file(f.one + u"/A/B/c.txt"_s, "x", t0 + 100) && make_file(f.two + u"/A/B/c.txt"_s, "x", t0));
-        QVERIFY(make_file(f.one + u"/D/d.txt"_s, "d", t0));
-        f.fs.unreadable.insert(f.two + u"/E"_s);
-        f.start();
+            QVERIFY(QDir().mkpath(f.dir1 + d) && QDir().mkpath(f.dir2 + d));
+        QVERIFY(make_file(f.dir1 + u"/A/new.txt"_s, "n", t0));
+        QVERIFY(make_file(f.dir1 + u"/A/B/c.txt"_s, "x", t0 + 100) && make_file(f.dir2 + u"/A/B/c.txt"_s, "x", t0));
+        QVERIFY(make_file(f.dir1 + u"/D/d.txt"_s, "d", t0));
+        f.fs.fail_listing(f.dir2 + u"/E"_s, err_permission_denied);
+        start(f);
         // The scan could not look into E and said so; the walk then stops at A.
-        const QString e_error = u"Error 70 - Permission denied ("_s + f.two + u"/E)"_s;
+        const QString e_error = u"Error 70 - Permission denied ("_s + f.dir2 + u"/E)"_s;
         QCOMPARE(f.port.texts(), QStringList({ e_error }));
-        QCOMPARE(f.pane(1), f.one + u"/A"_s);
+        QCOMPARE(f.pane(1), f.dir1 + u"/A"_s);
         QCOMPARE(f.lists.list(1).names(), QStringList({ u"new.txt"_s }));
         QVERIFY(f.controller.state().next_alignment_visible() && f.walk.walk_active());
 
         // C is removed and D renamed while the walk waits: both are passed by in silence.
-        QVERIFY(QDir(f.one + u"/C"_s).removeRecursively());
-        QVERIFY(QDir().rename(f.two + u"/D"_s, f.two + u"/D2"_s));
+        QVERIFY(QDir(f.dir1 + u"/C"_s).removeRecursively());
+        QVERIFY(QDir().rename(f.dir2 + u"/D"_s, f.dir2 + u"/D2"_s));
         f.tree.b_next_alignment_Click();
-        QCOMPARE(f.pane(2), f.two + u"/A/B"_s);
+        QCOMPARE(f.pane(2), f.dir2 + u"/A/B"_s);
         QCOMPARE(f.lists.list(3).names(), QStringList({ u"c.txt"_s }));
         // A comparison while the walk waits adds no history entry.
         f.controller.bot_compare_Click();
@@ -166,25 +94,54 @@ private slots:
         f.tree.b_next_alignment_Click();
         // E cannot be shown: said with its reason, and the walk goes on to its end.
         QCOMPARE(f.port.texts(), QStringList({ e_error, e_error, end_text }));
-        QCOMPARE(f.pane(1), f.one);
+        QCOMPARE(f.pane(1), f.dir1);
         QVERIFY(!f.walk.walk_active());
         f.tree.b_next_alignment_Click(); // a stray click after the end only hides the button
         QCOMPARE(f.port.texts().size(), 3);
+
+        // A "§" pair whose panes failed to move leaves both on the drive's root: the tree
+        // comparison started then refuses one directory twice, and scans nothing.
+        ControllerPair g;
+        g.fs.fail_listing(g.dir2, err_disk_not_ready);
+        start(g);
+        QCOMPARE(g.port.texts(),
+            QStringList({ u"Directory not found or disk drive not ready ("_s + g.pair(u" \u00A7 "_s) + u')',
+                equal_directories_message() }));
+        QVERIFY(g.pane(1) == g.pane(2) && g.reports.isEmpty() && !g.walk.walk_active());
+    }
+
+    // Roots reached through links are the person's choice and are walked; a branch that is a
+    // link (here swapped in while the walk waits) leads out of the tree and is passed by.
+    void linked_roots_are_walked_linked_branches_are_not()
+    {
+        ControllerPair f;
+        QVERIFY(make_tree(f.tmp.path(), { u"one/A"_s, u"two/A"_s, u"one/B"_s, u"two/B"_s, u"outside"_s },
+            { u"one/A/new.txt"_s, u"one/B/b.txt"_s }));
+        const QString link1 = f.tmp.path() + u"/link1"_s, link2 = f.tmp.path() + u"/link2"_s;
+        QVERIFY(QFile::link(f.dir1, link1) && QFile::link(f.dir2, link2));
+        f.start(link1 + u" \u00A7 "_s + link2);
+        QCOMPARE(f.pane(1), link1 + u"/A"_s);
+        QCOMPARE(f.lists.list(1).names(), QStringList({ u"new.txt"_s }));
+        QVERIFY(
+            QDir(f.dir2 + u"/B"_s).removeRecursively() && QFile::link(f.tmp.path() + u"/outside"_s, f.dir2 + u"/B"_s));
+        f.tree.b_next_alignment_Click();
+        QCOMPARE(f.port.texts(), QStringList({ end_text }));
+        QCOMPARE(entries(f.tmp.path() + u"/outside"_s), QStringList());
     }
 
     void auto_next_once_the_pair_is_aligned()
     {
-        Fixture f;
-        QVERIFY(QDir().mkpath(f.one + u"/A"_s) && QDir().mkpath(f.two + u"/A"_s) && QDir().mkpath(f.two + u"/Z"_s));
-        QVERIFY(make_file(f.one + u"/x.txt"_s, "x", t0) && make_file(f.two + u"/y.txt"_s, "y", t0));
-        f.start();
+        ControllerPair f;
+        QVERIFY(QDir().mkpath(f.dir1 + u"/A"_s) && QDir().mkpath(f.dir2 + u"/A"_s) && QDir().mkpath(f.dir2 + u"/Z"_s));
+        QVERIFY(make_file(f.dir1 + u"/x.txt"_s, "x", t0) && make_file(f.dir2 + u"/y.txt"_s, "y", t0));
+        start(f);
         QCOMPARE(f.reports.size(), 1); // Z is only in tree 2
-        QCOMPARE(f.pane(1), f.one); // the roots differ: the walk waits at once
+        QCOMPARE(f.pane(1), f.dir1); // the roots differ: the walk waits at once
 
         // List 1 aligned: y.txt still differs, the walk waits on.
         f.controller.bot_list_Click(1);
-        QVERIFY(QFileInfo::exists(f.two + u"/x.txt"_s));
-        QCOMPARE(f.pane(1), f.one);
+        QVERIFY(QFileInfo::exists(f.dir2 + u"/x.txt"_s));
+        QCOMPARE(f.pane(1), f.dir1);
         QVERIFY(f.controller.state().next_alignment_visible());
 
         // The last list aligned: the walk goes on by itself to its end.
@@ -193,57 +150,58 @@ private slots:
         QVERIFY(!f.walk.walk_active());
 
         // A pair with a file that cannot be read is not aligned by emptying its lists.
-        QVERIFY(make_file(f.one + u"/A/locked"_s, "l", t0) && make_file(f.one + u"/A/z"_s, "z", t0));
+        f.fs.unreadable_name = u"locked"_s;
+        QVERIFY(make_file(f.dir1 + u"/A/locked"_s, "l", t0) && make_file(f.dir1 + u"/A/z"_s, "z", t0));
         f.port.shown.clear();
         f.tree.bot_compare_tree_Click();
-        QCOMPARE(f.pane(1), f.one + u"/A"_s);
+        QCOMPARE(f.pane(1), f.dir1 + u"/A"_s);
         f.controller.bot_list_Click(1);
         QVERIFY(f.lists.difference_count() == 0 && f.controller.state().next_alignment_visible());
-        QCOMPARE(f.pane(1), f.one + u"/A"_s);
+        QCOMPARE(f.pane(1), f.dir1 + u"/A"_s);
         QVERIFY(f.walk.walk_active() && !f.port.texts().contains(end_text));
     }
 
     void cancel_at_the_question_or_in_the_report()
     {
-        Fixture f;
-        QVERIFY(QDir().mkpath(f.one + u"/X"_s));
-        QVERIFY(make_file(f.one + u"/r.txt"_s, "r", t0));
+        ControllerPair f;
+        QVERIFY(QDir().mkpath(f.dir1 + u"/X"_s));
+        QVERIFY(make_file(f.dir1 + u"/r.txt"_s, "r", t0));
         f.port.answer(Answer::Cancel);
-        f.start();
+        start(f);
         QVERIFY(f.tree.branches().isEmpty() && f.reports.isEmpty());
         QVERIFY(!f.controller.state().next_alignment_visible() && !f.walk.more_branches());
         QCOMPARE(f.history.store().count(), 0);
-        QVERIFY(!QFileInfo::exists(f.two + u"/X"_s));
+        QVERIFY(!QFileInfo::exists(f.dir2 + u"/X"_s));
 
         f.cancel_report = true;
         f.port.answer(Answer::No);
         f.tree.bot_compare_tree_Click();
-        QCOMPARE(f.reports, QStringList({ u"\r\nOnly in tree 1: "_s + f.one + u"/X"_s }));
+        QCOMPARE(f.reports, QStringList({ u"\r\nOnly in tree 1: "_s + f.dir1 + u"/X"_s }));
         // The panes stay on the roots as they were, and no walk waits.
-        QVERIFY(f.tree.report().isEmpty() && f.pane(1) == f.one);
+        QVERIFY(f.tree.report().isEmpty() && f.pane(1) == f.dir1);
         QVERIFY(!f.walk.walk_active() && !f.controller.state().next_alignment_visible());
         QCOMPARE(f.history.store().count(), 1);
         QVERIFY(f.port.main_window_visible());
 
         // A branch reported as one-sided is not compared, even once made while the report is up.
-        QVERIFY(QFile::remove(f.one + u"/r.txt"_s) && make_file(f.one + u"/X/f.txt"_s, "f", t0));
+        QVERIFY(QFile::remove(f.dir1 + u"/r.txt"_s) && make_file(f.dir1 + u"/X/f.txt"_s, "f", t0));
         f.port.answer(Answer::No);
-        f.tree.show_report = [&f](QString&) { QVERIFY(QDir().mkpath(f.two + u"/X"_s)); };
+        f.tree.show_report = [&f](QString&) { QVERIFY(QDir().mkpath(f.dir2 + u"/X"_s)); };
         f.tree.bot_compare_tree_Click();
         QCOMPARE(f.port.texts().last(), end_of_tree_message());
-        QCOMPARE(f.pane(1), f.one);
+        QCOMPARE(f.pane(1), f.dir1);
     }
 
     void history_reopened_and_its_view()
     {
-        Fixture f;
+        ControllerPair f;
         HistoryCommands& h = f.history;
-        const QString file = f.tmp.path() + u"/his.tmp"_s;
-        QVERIFY(make_file(f.one + u"/a"_s, "a", t0));
-        QVERIFY(make_file(file, (history_entry(f.one, f.two) + u"\r\n/x <-> /y\r\nno separator\r\n"_s).toUtf8()));
+        const QString file = f.history_file;
+        QVERIFY(make_file(f.dir1 + u"/a"_s, "a", t0));
+        QVERIFY(make_file(file, (history_entry(f.dir1, f.dir2) + u"\r\n/x <-> /y\r\nno separator\r\n"_s).toUtf8()));
         // At start-up without a command line the newest entry is applied silently and stays where it is.
         f.controller.Main(QString(), file);
-        QCOMPARE(f.pane(1), f.one);
+        QCOMPARE(f.pane(1), f.dir1);
         QCOMPARE(f.lists.list(1).names(), QStringList({ u"a"_s }));
         QCOMPARE(h.store().count(), 3);
         QVERIFY(f.port.shown.isEmpty());
@@ -266,7 +224,7 @@ private slots:
         // Chosen in the view, the pair is compared, moved to the top, and compared as trees.
         h.store().add_to_history(u"/x <-> /y"_s);
         h.history_DblClick(1);
-        QCOMPARE(h.store().entries(), QStringList({ history_entry(f.one, f.two), u"/x <-> /y"_s }));
+        QCOMPARE(h.store().entries(), QStringList({ history_entry(f.dir1, f.dir2), u"/x <-> /y"_s }));
         QVERIFY(!h.view_open());
         QCOMPARE(f.lists.caption(1), u"only in dir 1"_s);
         QVERIFY(f.port.main_window_visible() && !f.port.busy);
@@ -283,9 +241,9 @@ private slots:
         QVERIFY(!h.view_open());
 
         // A pair that is there but cannot be read says why, as the walk does, not that it is gone.
-        f.fs.unreadable.insert(f.two);
-        h.apply_history_entry(history_entry(f.one, f.two), true);
-        QCOMPARE(f.port.texts().last(), u"Error 70 - Permission denied ("_s + f.two + u')');
+        f.fs.fail_listing(f.dir2, err_permission_denied);
+        h.apply_history_entry(history_entry(f.dir1, f.dir2), true);
+        QCOMPARE(f.port.texts().last(), u"Error 70 - Permission denied ("_s + f.dir2 + u')');
     }
 };
 

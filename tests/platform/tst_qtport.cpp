@@ -1,7 +1,9 @@
 // The program's own port: the hourglass switch, boxes answered by a timer standing in for the
-// person, and ending the program before the event loop runs.
+// person, ending the program before the event loop runs; and the shell starting programs.
 
+#include "platform/RealFileSystem.h"
 #include "platform_gui/QtPort.h"
+#include "platform_gui/QtShell.h"
 
 #include <QApplication>
 #include <QDir>
@@ -9,6 +11,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTest>
 #include <QTimer>
@@ -89,6 +92,19 @@ private slots:
             std::optional<QString>(u"new name"_qs));
         when_up<QInputDialog>([](QInputDialog* dialog) { dialog->reject(); });
         QCOMPARE(port.input_box(u"Name:"_qs, {}, u"old"_qs), std::nullopt);
+    }
+
+    // Programs started detached get their arguments unchanged, no shell between.
+    void arguments_arrive_as_given()
+    {
+        QTemporaryDir dir;
+        const QString out = dir.filePath(u"out.txt"_qs);
+        const QString argument = u"a b | c; $HOME '\u00a7' *"_qs; // what a shell would act on
+        QtShell shell;
+        QVERIFY(shell.start_detached(u"sh"_qs, { u"-c"_qs, u"printf %s \"$1\" > \"$2\""_qs, u"sh"_qs, argument, out }));
+        QTRY_COMPARE_WITH_TIMEOUT(RealFileSystem().read_file(out).value, argument.toUtf8(), 10000);
+        QVERIFY(!shell.start_detached(dir.filePath(u"no-such-program"_qs), {}));
+        QVERIFY(!shell.open_path(QString()));
     }
 
     void end_program_before_the_loop_runs()

@@ -1,11 +1,14 @@
 // The machine's file system on temporary trees: listings, links, sizes, dates, the atomic write,
-// names, the tree deletion and the error numbers.
+// names and the path helpers, the tree deletion and the error numbers.
 
 #include "platform/Fd.h"
+#include "platform/Paths.h"
 #include "platform/RealFileSystem.h"
+#include "platform/Trace.h"
 #include "tests/util/AsNobody.h"
 #include "tests/util/BindMount.h"
 #include "tests/util/FaultyFileSystem.h"
+#include "tests/util/ScriptedPort.h"
 #include "tests/util/TestFiles.h"
 
 #include <QDir>
@@ -317,6 +320,36 @@ private slots:
         QCOMPARE(fs_.delete_tree(d_ + u"via/tree/mnt"_qs).number, int(err_permission_denied)); // its root
         QCOMPARE(fs_.delete_tree(u"/"_qs).number, int(err_permission_denied));
         QCOMPARE(entries(d_ + u"outside"), QStringList { u"keep.txt"_qs });
+    }
+
+    void path_helpers()
+    {
+        for (const auto& [path, leaf, parent] :
+            { std::tuple { u"/home/me/"_qs, u"me"_qs, u"/home"_qs }, { u"/x"_qs, u"x"_qs, u"/"_qs },
+                { u"/"_qs, QString(), u"/"_qs }, { u"name"_qs, u"name"_qs, QString() } }) {
+            QCOMPARE(leaf_name(path), leaf);
+            QCOMPARE(parent_path(path), parent);
+        }
+        QVERIFY(!is_same_or_below(u"/a/bc"_qs, u"/a/b"_qs));
+        QVERIFY(!wildcard_match(u"*.txt"_qs, u"notes.txt.bak"_qs));
+
+        FaultyFileSystem fs;
+        ScriptedPort port;
+        const QString t = d_.chopped(1);
+        QVERIFY(make_tree(t, { u"sub"_qs }, { u"trace.flg"_qs, u".hidden"_qs }));
+        Trace trace(fs, port, t);
+        for (const QString& yes : { u"/.hidden"_qs, u"/sub"_qs, u"/S?B"_qs, u"/.hid*"_qs })
+            QVERIFY2(Path_exist(fs, &trace, t + yes), qPrintable(yes));
+        for (const QString& no : QStringList { t + u"/no"_qs, t + u"/*.doc"_qs, t + u"/no/*"_qs, QString(), u"   "_qs })
+            QVERIFY2(!Path_exist(fs, &trace, no), qPrintable(no));
+        QVERIFY(!QFile::exists(t + u"/trace.txt"_qs)); // absence is no error
+
+        fs.fail_path(t + u"/sub"_qs, err_disk_not_ready);
+        QVERIFY(!Path_exist(fs, &trace, t + u"/sub"_qs));
+        QVERIFY(!Path_exist(fs, nullptr, t + u"/sub/*"_qs));
+        const QString text = QString::fromUtf8(fs.read_file(t + u"/trace.txt"_qs).value);
+        QCOMPARE(text.count(u"Path_exist"_qs), 1);
+        QVERIFY(text.contains(u"Path_exist(filepath$) - err = 71 Disk not ready - "_qs + t + u"/sub"_qs));
     }
 
     void volumes_and_current_dir()

@@ -1,5 +1,10 @@
-// Dropping an entry of one list on another, row by row of the transfer matrix, on a real pair.
+// Dropping an entry of one list on another, row by row of the transfer matrix, on a real pair; and
+// the guards every command that changes files shares (drop, delete, align, copy), a row per command.
 #include "transfer/DragDrop.h"
+
+#include "transfer/Alignment.h"
+#include "transfer/CopyFile.h"
+#include "transfer/Deletion.h"
 
 #include "tests/util/TransferPair.h"
 
@@ -9,6 +14,8 @@
 #include <unistd.h>
 
 namespace {
+
+using Setup = std::function<void(TransferPair&)>;
 
 // The contents of an entry "f.txt" of each list in dir 1 and dir 2 ("-": none). The newer copy
 // is dated 1600000000, the older 1500000000; dir 2 spells a pair's file "F.TXT".
@@ -43,7 +50,33 @@ QString state(const TransferPair& p)
     return (out << where).join(u'|');
 }
 
+// Runs one command on the entry "f.txt": "S>T" drops it from list S on list T ("S>x" on the delete
+// target), "delS" and "menuS" delete it from list S by the button and the list's menu, "alignS"
+// aligns it, "copyS" copies it across.
+void act(TransferPair& p, const QString& command)
+{
+    const int list = command.front().isDigit() ? command.front().digitValue() : command.back().digitValue();
+    if (command.front().isDigit() && command.back().isDigit())
+        return list_drag_drop(p.ctx, list, command.back().digitValue(), u"f.txt"_qs);
+    if (command.startsWith(u"copy"))
+        return Copy_file(p.ctx, entry_copy(p.ctx, list, u"f.txt"_qs));
+    p.lists.list(list).select_row(p.lists.list(list).index_of(u"f.txt"_qs), true);
+    if (command.startsWith(u"align"))
+        return bot_list_Click(p.ctx, list);
+    Deletion del(p.fs, p.port, p.lists);
+    del.hooks.context = [&p] { return DeletionContext { p.dir1, p.dir2, true, false, p.held1, p.held2 }; };
+    del.popup_list = list;
+    if (command.endsWith(u'x'))
+        del.Text2_DragDrop(list, u"f.txt"_qs); // refused before it asks
+    else if (command.startsWith(u"menu"))
+        del.m_delete_selected_files_Click();
+    else
+        del.bot_delete_Click();
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(Setup)
 
 class TestDragDrop : public QObject {
     Q_OBJECT
@@ -101,81 +134,77 @@ private slots:
             QCOMPARE(p.mtime(1, u"f.txt"_qs), p.mtime(2, p.on_disk(2).first()));
     }
 
-    void refusals_and_failures()
+    // Refused or failed commands, after `setup` changed the pair found by the comparison: the state
+    // afterwards, and what the first message says.
+    void refusals_and_failures_data()
     {
-        {
-            // The same directory twice: a move or a delete would take the only copy.
-            TransferPair p;
-            entry_of(p, 1);
+        QTest::addColumn<Setup>("setup");
+        QTest::addColumn<QString>("commands"); // as act() takes them
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QString>("said");
+        const auto both = [](bool hard) {
+            return Setup([hard](TransferPair& p) {
+                const QByteArray one = QFile::encodeName(p.path(1, u"f.txt"_qs)),
+                                 two = QFile::encodeName(p.path(2, u"F.TXT"_qs));
+                QVERIFY(::unlink(two) == 0 && (hard ? ::link(one, two) : ::symlink(one, two)) == 0);
+            });
+        };
+        const Setup one_dir = [](TransferPair& p) {
             p.dir2 = p.tmp.path() + u"/link/";
             QVERIFY(QFile::link(p.dir1, p.tmp.path() + u"/link"));
-            list_drag_drop(p.ctx, 1, 2, u"f.txt"_qs);
-            QCOMPARE(state(p), u"one|one|1"_qs); // dir 2 is dir 1
-            QVERIFY(p.port.texts().value(0).contains(u"dir 1 and dir 2 are the same directory"));
+        };
+        // Another stick mounted where the directory was compared: nothing is done on either side.
+        const auto replaced = [](int side) {
+            return Setup([side](TransferPair& p) {
+                p.held1 = p.fs.hold_dir(p.dir1);
+                p.held2 = p.fs.hold_dir(p.dir2);
+                const QString dir = side == 1 ? p.dir1 : p.dir2;
+                QVERIFY(QDir().rename(dir, p.tmp.path() + u"/compared"_qs) && QDir().mkpath(dir));
+            });
+        };
+        const QString same_dir = u"the same directory"_qs, same_file = u"same file"_qs,
+                      compare_again = u" is no longer the directory that was compared; compare again"_qs;
+        // A move or a delete would take the only copy.
+        QTest::newRow("the same directory twice: drop") << one_dir << u"1>2"_qs << u"one|one|1"_qs << same_dir;
+        QTest::newRow("the same directory twice: copy") << one_dir << u"copy1"_qs << u"one|one|1"_qs << same_dir;
+        QTest::newRow("a link behind both sides: drop") << both(false) << u"5>1"_qs << u"same|same|5"_qs << same_file;
+        QTest::newRow("a second name behind both sides: drop")
+            << both(true) << u"5>2"_qs << u"same|same|5"_qs << same_file;
+        QTest::newRow("a link behind both sides: delete")
+            << both(false) << u"del4"_qs << u"old1|old1|4"_qs << same_file;
+        for (const char* command : { "1>2", "del5", "5>x", "menu5" }) {
+            const QString c = QString::fromLatin1(command);
+            QTest::addRow("dir 2 replaced: %s", command)
+                << replaced(2) << c << (c == u"1>2" ? u"one|-|1"_qs : u"same|-|5"_qs) << u"dir 2"_qs + compare_again;
         }
-        for (const int target : { 1, 2 }) {
-            // One file behind both sides (a link, a second name): either delete row would take
-            // the only data.
-            TransferPair p;
-            entry_of(p, 5);
-            const QString one = p.path(1, u"f.txt"_qs), two = p.path(2, u"F.TXT"_qs);
-            QVERIFY(QFile::remove(two));
-            QVERIFY(target == 1 ? QFile::link(one, two) : ::link(QFile::encodeName(one), QFile::encodeName(two)) == 0);
-            list_drag_drop(p.ctx, 5, target, u"f.txt"_qs);
-            QCOMPARE(state(p), u"same|same|5"_qs);
-            const QString text = p.port.texts().value(0);
-            QVERIFY2(text.contains(one) && text.contains(two) && text.contains(u"same file"), qPrintable(text));
-        }
-        {
-            // Another stick mounted where dir 2 was compared (the folder replaced): nothing is
-            // done on either side.
-            TransferPair p;
-            entry_of(p, 1);
-            p.held1 = p.fs.hold_dir(p.dir1);
-            p.held2 = p.fs.hold_dir(p.dir2);
-            QVERIFY(QDir().rename(p.dir2, p.tmp.path() + u"/compared"_qs) && QDir().mkpath(p.dir2));
-            list_drag_drop(p.ctx, 1, 2, u"f.txt"_qs);
-            QCOMPARE(state(p), u"one|-|1"_qs);
-            QCOMPARE(p.port.texts(),
-                QStringList { u"dir 2 is no longer the directory that was compared; compare again"_qs });
-            QVERIFY(entries(p.tmp.path() + u"/compared"_qs).isEmpty());
-        }
-        {
-            // A delete row whose other copy went away since the comparison deletes nothing.
-            TransferPair p;
-            entry_of(p, 5);
+        QTest::newRow("dir 1 replaced: align")
+            << replaced(1) << u"align3"_qs << u"-|old2|3"_qs << u"dir 1"_qs + compare_again;
+        QTest::newRow("other copy gone") << Setup([](TransferPair& p) {
             QVERIFY(QFile::remove(p.path(1, u"f.txt"_qs)));
-            list_drag_drop(p.ctx, 5, 1, u"f.txt"_qs);
-            QCOMPARE(state(p), u"-|same|5"_qs);
-            QVERIFY(p.port.texts().value(0).startsWith(u"f.txt is not deleted: its other copy in "_qs + p.dir1));
-        }
-        {
-            // A copy refused (the name appeared on the other side): no list changes.
-            TransferPair p;
-            entry_of(p, 1);
-            QVERIFY(p.put(2, u"F.txt"_qs, "appeared", 1400000000));
-            list_drag_drop(p.ctx, 1, 5, u"f.txt"_qs);
-            list_drag_drop(p.ctx, 1, 2, u"f.txt"_qs);
-            // An entry no longer in its list stands for nothing.
-            list_drag_drop(p.ctx, 3, 5, u"f.txt"_qs);
-            QCOMPARE(state(p), u"one|appeared|1"_qs);
-            QCOMPARE(p.port.texts().size(), 2);
-        }
-        {
-            // A move whose source cannot be deleted: the copy stays, the entry is in both lists, and
-            // the person is told.
-            TransferPair p;
-            entry_of(p, 1);
-            for (const auto& [dir, mode] : { std::pair { p.tmp.path(), 0711 }, { p.dir1, 0555 }, { p.dir2, 0777 } })
-                QCOMPARE(::chmod(QFile::encodeName(dir).constData(), mode), 0);
-            {
-                const AsNobody nobody;
-                list_drag_drop(p.ctx, 1, 2, u"f.txt"_qs);
-            }
-            QCOMPARE(state(p), u"one|one|12"_qs);
-            QCOMPARE(p.port.texts(), QStringList { u"ERROR 70 Permission denied"_qs });
-            QCOMPARE(p.port.shown.first().icon, MsgIcon::Critical);
-        }
+        }) << u"5>1"_qs << u"-|same|5"_qs << u"f.txt is not deleted: its other copy in "_qs;
+        // The name appeared on the other side; an entry no longer in its list stands for nothing.
+        QTest::newRow("copy refused") << Setup(
+            [](TransferPair& p) { QVERIFY(p.put(2, u"F.txt"_qs, "appeared", 1400000000)); })
+                                      << u"1>5 1>2 3>5"_qs << u"one|appeared|1"_qs << u"Unable to copy file"_qs;
+        // The copy stays, the entry is in both lists, and the person is told.
+        QTest::newRow("source of a move kept") << Setup([](TransferPair& p) {
+            p.fs.fail_call(FaultyFileSystem::Op::RemoveFile, 1, err_permission_denied);
+        }) << u"1>2"_qs << u"one|one|12"_qs << u"ERROR 70 Permission denied"_qs;
+    }
+    void refusals_and_failures()
+    {
+        QFETCH(Setup, setup);
+        QFETCH(QString, commands);
+        QFETCH(QString, after);
+        QFETCH(QString, said);
+        TransferPair p;
+        entry_of(p, commands.at(commands.indexOf(QRegularExpression(u"\\d"_qs))).digitValue());
+        setup(p);
+        for (const QString& command : commands.split(u' '))
+            act(p, command);
+        QCOMPARE(state(p), after);
+        QVERIFY2(p.port.texts().value(0).contains(said), qPrintable(p.port.texts().value(0)));
+        QCOMPARE(p.port.shown.first().icon == MsgIcon::Critical, said.startsWith(u"ERROR"));
     }
 };
 

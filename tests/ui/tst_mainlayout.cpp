@@ -1,4 +1,5 @@
-// The main window's layout rules on plain measures, and their application to a real window.
+// The main window's layout rules on plain measures, their application to a real window, and where
+// windows go on the screen.
 #include "ui/MainLayout.h"
 #include "ui/Placement.h"
 
@@ -36,6 +37,7 @@ private slots:
     void rows_fill_the_width_at_every_size();
     void designed_places_settle_and_come_back_after_a_resize();
     void real_window_is_laid_out_in_pixels();
+    void centred_clear_of_taskbars_and_measured_under_the_menu_bar();
 };
 
 void TestMainLayout::rows_fill_the_width_at_every_size_data()
@@ -141,6 +143,39 @@ void TestMainLayout::real_window_is_laid_out_in_pixels()
         QCOMPARE(made[u"List2"_s]->geometry().right() + 1, client->width() - made[u"List1"_s]->x());
         QVERIFY(made[u"b_next_alignment"_s]->isHidden());
     }
+}
+
+void TestMainLayout::centred_clear_of_taskbars_and_measured_under_the_menu_bar()
+{
+    // Free pixels of a 1920 × 1080 screen, window size in twips, expected top-left in twips.
+    const struct {
+        QRect free;
+        double w, h;
+        QPointF at;
+    } cases[] = {
+        { { 60, 0, 1860, 1080 }, 9615, 7230, { 900 + (27900 - 9615) / 2.0, (16200 - 7230) / 2.0 } }, // bar at left
+        { { 60, 0, 1860, 1080 }, 40000, 20000, { 900, 0 } }, // too large: right of the bar, caption on screen
+        { { 0, 40, 1920, 1040 }, 9615, 7230, { (28800 - 9615) / 2.0, 600 + (15600 - 7230) / 2.0 } }, // bar at top
+        { { 0, 40, 1920, 1040 }, 9615, 20000, { (28800 - 9615) / 2.0, 600 } }, // too tall: starts below the bar
+    };
+    for (const auto& c : cases)
+        QCOMPARE(centred_position(c.w, c.h, to_twip_rect(c.free)), c.at);
+
+    QMainWindow window;
+    window.menuBar()->addMenu(QStringLiteral("&File"));
+    window.setCentralWidget(new QWidget);
+    window.resize(641, 482);
+    // Not shown yet: the central area already follows the size, under the menu bar.
+    const QRect client = client_area(&window);
+    QVERIFY(client.top() > 0 && client.bottom() == 481);
+
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    place_main_window(&window);
+    const TwipRect free = usable_screen_area(&window);
+    const QRect frame = window.frameGeometry();
+    QCOMPARE(frame.x(), to_pixels(free.left + (free.width - to_twips(frame.width())) / 2));
+    QCOMPARE(frame.y(), to_pixels(free.top + (free.height - to_twips(frame.height())) / 2));
 }
 
 QTEST_MAIN(TestMainLayout)

@@ -1,14 +1,7 @@
 // The main window as a person meets it: clicks and hovering reaching the logic, the hint line,
 // the keyboard and a screen reader's view, captions at the smallest size.
 
-#include "app/MainController.h"
-#include "platform/RealFileSystem.h"
-#include "platform/SettingsStore.h"
-#include "platform/Trace.h"
-#include "tests/util/FakeShell.h"
-#include "tests/util/ScriptedPort.h"
-#include "tests/util/TestFiles.h"
-#include "ui/MainWindow.h"
+#include "tests/util/WindowPair.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -19,47 +12,31 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionButton>
-#include <QTemporaryDir>
-#include <QTest>
+
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-class NoSettings : public SettingsStore {
-public:
-    QString get_setting(const QString&) const override { return {}; }
-    void save_setting(const QString&, const QString&) override { }
-};
-
-} // namespace
-
 class TestMainWindow : public QObject {
     Q_OBJECT
+    std::optional<WindowPair> pair;
+    MainWindow* window = nullptr;
+    QString dir1, dir2;
+
 private slots:
     void init()
     {
-        tmp = std::make_unique<QTemporaryDir>();
-        dir1 = tmp->path() + u"/one"_s;
-        dir2 = tmp->path() + u"/two"_s;
-        QVERIFY(make_tree(tmp->path(), { u"one"_s, u"two"_s }));
+        pair.emplace();
+        dir1 = pair->dir1;
+        dir2 = pair->dir2;
         QVERIFY(make_file(dir1 + u"/newer.txt"_s, "new", 1700000100));
         QVERIFY(make_file(dir2 + u"/newer.txt"_s, "old", 1700000000));
         QVERIFY(make_file(dir2 + u"/only2.txt"_s, "2", 1700000000));
-        QVERIFY(make_file(dir2 + u"/<b>x.txt"_s, "2", 1700000000));
-        trace = std::make_unique<Trace>(fs, port, tmp->path());
-        controller = std::make_unique<MainController>(fs, port, settings, *trace);
-        window = std::make_unique<MainWindow>(*controller, port, shell);
-        QVERIFY(controller->form_load(dir1 + u" | "_s + dir2));
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(make_file(dir2 + u"/<b>x.txt"_s, "2", 1700000000)); // a name is text, never markup
+        pair->open();
+        window = pair->window.get();
     }
-    void cleanup()
-    {
-        window.reset();
-        controller.reset();
-        trace.reset();
-    }
+    void cleanup() { pair.reset(); }
 
     void clicking_an_entry_changes_the_align_caption()
     {
@@ -90,10 +67,8 @@ private slots:
         const QRect row = list2->visualRect(list2->model()->index(0, 0));
         QTest::mouseMove(list2->viewport(), row.center());
         QTRY_VERIFY(hint->text().endsWith(dir2 + u"/<b>x.txt"_s));
-        // What a screen reader reads follows the text.
-        QCOMPARE(hint->accessibleDescription(), hint->text());
-        // A name is text, never markup.
-        QCOMPARE(hint->textFormat(), Qt::PlainText);
+        QCOMPARE(hint->accessibleDescription(), hint->text()); // what a screen reader reads
+        QCOMPARE(hint->textFormat(), Qt::PlainText); // a name is shown as it is, never as markup
         for (const char* pane : { "Dir1", "Dir2" }) {
             QTest::mouseMove(list2->viewport(), row.center());
             QTRY_VERIFY(hint->text() != FileListsModel::standing_hint());
@@ -122,20 +97,18 @@ private slots:
                            "bot_list3 bot_list4 bot_list2 bot_compare_tree bot_compare bot_delete bot_cancel "
                            "bot_exit"));
 
-        // Drive selectors are named for their pane, not for the volume they show.
-        for (int n = 1; n <= 2; ++n) {
-            QAccessibleInterface* drive
-                = QAccessible::queryAccessibleInterface(window->findChild<QWidget*>(u"Drive%1"_s.arg(n)));
-            QCOMPARE(drive->text(QAccessible::Name), u"dir %1 drive"_s.arg(n));
-            QCOMPARE(drive->text(QAccessible::Value), u"/"_s);
-        }
-        // Lists are announced by their captions, the align buttons by the list they align.
+        // Drive selectors are announced by their pane, not by the volume they show; lists by their
+        // captions, the align buttons by the list they align.
+        for (int n = 1; n <= 2; ++n)
+            QCOMPARE(QAccessible::queryAccessibleInterface(window->findChild<QWidget*>(u"Drive%1"_s.arg(n)))
+                         ->text(QAccessible::Name),
+                u"dir %1 drive"_s.arg(n));
         for (int n = 1; n <= 4; ++n) {
             auto* align = window->findChild<QPushButton*>(u"bot_list%1"_s.arg(n));
-            QVERIFY(align->accessibleName().endsWith(u" of "_s + controller->lists().caption(n)));
+            QVERIFY(align->accessibleName().endsWith(u" of "_s + pair->controller.lists().caption(n)));
         }
         auto* list3 = window->findChild<QListView*>(u"List3"_s);
-        QCOMPARE(list3->accessibleName(), controller->lists().caption(3));
+        QCOMPARE(list3->accessibleName(), pair->controller.lists().caption(3));
 
         // An entry reached with the arrow keys shows its details on the hint line.
         auto* hint = window->findChild<QLabel*>(u"lab_drag_drop"_s);
@@ -147,21 +120,21 @@ private slots:
         QTest::keyClick(list3, Qt::Key_F10, Qt::ShiftModifier);
         QTRY_VERIFY(window->findChild<QMenu*>(u"m_popup"_s)->isVisible());
         window->findChild<QMenu*>(u"m_popup"_s)->close();
-        port.answer(Answer::No);
+        pair->port.answer(Answer::No);
         QTest::keyClick(list3, Qt::Key_Delete);
-        QCOMPARE(port.texts().value(0), u"do you want to delete NEWER.TXT from dir 1?"_s);
-        QCOMPARE(controller->lists().list(3).count(), 1);
+        QCOMPARE(pair->port.texts().value(0), u"do you want to delete NEWER.TXT from dir 1?"_s);
+        QCOMPARE(pair->controller.lists().list(3).count(), 1);
         // Ctrl+Enter opens both copies as the open/run target does.
         QTest::keyClick(list3, Qt::Key_Return, Qt::ControlModifier);
-        QCOMPARE(shell.paths, (QStringList { dir1 + u"/newer.txt"_s, dir2 + u"/newer.txt"_s }));
+        QCOMPARE(pair->shell.paths, (QStringList { dir1 + u"/newer.txt"_s, dir2 + u"/newer.txt"_s }));
     }
 
     void captions_fit_at_the_minimum_size()
     {
         window->resize(100, 100);
         window->apply_layout();
-        controller->lists().list(3).select_row(0, true);
-        controller->lists().set_align_caption(3); // the longest caption, "align selected files"
+        pair->controller.lists().list(3).select_row(0, true);
+        pair->controller.lists().set_align_caption(3); // the longest caption, "align selected files"
         for (QPushButton* button : window->findChildren<QPushButton*>()) {
             QStyleOptionButton option;
             option.initFrom(button);
@@ -170,17 +143,6 @@ private slots:
             QVERIFY2(needed <= button->width(), qPrintable(button->objectName() + u' ' + button->text()));
         }
     }
-
-private:
-    std::unique_ptr<QTemporaryDir> tmp;
-    QString dir1, dir2;
-    RealFileSystem fs;
-    ScriptedPort port;
-    NoSettings settings;
-    FakeShell shell;
-    std::unique_ptr<Trace> trace;
-    std::unique_ptr<MainController> controller;
-    std::unique_ptr<MainWindow> window;
 };
 
 QTEST_MAIN(TestMainWindow)

@@ -1,10 +1,8 @@
 // The windows of the tree comparison and the history: the branch report window and the history
 // view in the main window, with their keys and menus.
 
-#include "app/HistoryCommands.h"
 #include "compare/PairComparison.h"
 #include "tests/util/WindowPair.h"
-#include "ui/HistoryView.h"
 #include "ui/ResultsWindow.h"
 
 #include <QAction>
@@ -48,22 +46,12 @@ private slots:
 
     void history_view_swaps_the_menus()
     {
-        QTemporaryDir tmp;
-        RealFileSystem fs;
-        ScriptedPort port;
-        MemorySettings settings;
-        FakeShell shell;
-        Trace trace(fs, port, tmp.path());
-        MainController controller(fs, port, settings, trace);
-        HistoryCommands history(controller, fs, port);
-        controller.set_history(&history);
-        MainWindow window(controller, port, shell);
-        new HistoryView(window, history);
-        history.store().set_files(tmp.path() + u"/h.tmp"_s);
-        history.store().add_to_history(u"/a <-> /b"_s);
-        history.store().add_to_history(u"/c <-> /d"_s);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        WindowPair w;
+        w.history.store().add_to_history(u"/a <-> /b"_s);
+        w.history.store().add_to_history(u"/c <-> /d"_s);
+        w.open(w.dir1 + u" | "_s + w.dir1);
+        MainWindow& window = *w.window;
+        ScriptedPort& port = w.port;
         auto* list = window.findChild<QListWidget*>(u"history"_s);
         auto action = [&](const char* name) { return window.findChild<QAction*>(QString::fromLatin1(name)); };
         QVERIFY(!list->isVisible() && action("m_history")->isVisible() && !action("m_close")->isVisible());

@@ -7,6 +7,11 @@ void FaultyFileSystem::fail_path(const QString& path, int error_number)
     path_faults_.insert(without_final_separator(path), error_number);
 }
 
+void FaultyFileSystem::fail_listing(const QString& dir, int error_number)
+{
+    listing_faults_.insert(without_final_separator(dir), error_number);
+}
+
 FsError FaultyFileSystem::path_fault(const QString& path) const
 {
     const auto it = path_faults_.constFind(without_final_separator(path));
@@ -26,6 +31,8 @@ bool FaultyFileSystem::failed(Op op, const QString& path) const
     }
     if (!due_ && !path.isEmpty())
         due_ = path_fault(path);
+    if (!due_ && op == Op::List && listing_faults_.contains(without_final_separator(path)))
+        due_ = make_error(listing_faults_.value(without_final_separator(path)));
     return due_.failed();
 }
 

@@ -29,6 +29,11 @@ public:
     // info(), exists() and list() of `path` (with or without a final separator) fail with the
     // program's error `error_number`; dir_exists() of it is false.
     void fail_path(const QString& path, int error_number);
+    // Only the listings of the directory `dir` fail (list, list_files, list_branch), as for a
+    // drive that is not ready or a folder the user may not read; the folder itself is there.
+    void fail_listing(const QString& dir, int error_number);
+    // Files of this name are listed, but cannot be read.
+    QString unreadable_name;
     // The next `times` renames of a copied file into place fail with the errno value `errnum`.
     void fail_rename_into_place(int errnum, int times = 1) { rename_fault_ = { errnum, times }; }
     int calls(Op op) const { return calls_[size_t(op)]; }
@@ -52,7 +57,16 @@ public:
     }
     Result<FileListing> list_files(const QString& d, qsizetype limit) const override
     {
-        return failed(Op::List, d) ? Result<FileListing> { {}, due_ } : Real::list_files(d, limit);
+        if (failed(Op::List, d))
+            return { {}, due_ };
+        Result<FileListing> r = Real::list_files(d, limit);
+        for (DirEntry& e : r.value.files)
+            e.readable = e.readable && e.name != unreadable_name;
+        return r;
+    }
+    Result<BranchListing> list_branch(const QString& root, const QString& dir) const override
+    {
+        return failed(Op::List, dir) ? Result<BranchListing> { {}, due_ } : Real::list_branch(root, dir);
     }
     Result<FileInfo> info(const QString& p) const override
     {
@@ -137,7 +151,7 @@ private:
     mutable std::array<int, size_t(Op::Count_)> calls_ {};
     mutable std::array<CallFault, size_t(Op::Count_)> faults_ {};
     mutable FsError due_;
-    QHash<QString, int> path_faults_;
+    QHash<QString, int> path_faults_, listing_faults_;
     WriteFault write_fault_;
     struct {
         int errnum = 0, times = 0;

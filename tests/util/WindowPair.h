@@ -1,53 +1,27 @@
 #pragma once
-// The real main window on a pair of temporary directories, its settings kept in memory.
+// The real main window over the logic of a ControllerPair, wired as the program wires it.
 
-#include "app/MainController.h"
-#include "platform/RealFileSystem.h"
-#include "platform/SettingsStore.h"
-#include "platform/Trace.h"
-#include "tests/util/FakeShell.h"
-#include "tests/util/ScriptedPort.h"
-#include "tests/util/TestFiles.h"
+#include "tests/util/ControllerPair.h"
+#include "ui/HistoryView.h"
 #include "ui/MainWindow.h"
-
-#include <QDir>
-#include <QHash>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <memory>
 
-struct MemorySettings : SettingsStore {
-    QString get_setting(const QString& key) const override { return values.value(key); }
-    void save_setting(const QString& key, const QString& value) override { values[key] = value; }
-    QHash<QString, QString> values;
-};
+struct WindowPair : ControllerPair {
+    std::unique_ptr<MainWindow> window;
 
-struct WindowPair {
-    QTemporaryDir tmp;
-    QString dir1 = tmp.path() + QStringLiteral("/one/");
-    QString dir2 = tmp.path() + QStringLiteral("/two/");
-    RealFileSystem fs;
-    ScriptedPort port;
-    MemorySettings settings;
-    FakeShell shell;
-    Trace trace { fs, port, tmp.path() };
-    std::unique_ptr<MainController> controller;
-    std::unique_ptr<MainWindow> window; // goes before the controller
-
-    WindowPair()
-    {
-        QDir().mkpath(dir1);
-        QDir().mkpath(dir2);
-    }
-    // A new window, shown, with `left` and `right` loaded into its panes.
-    void open(const QString& left, const QString& right)
+    ~WindowPair() { window.reset(); } // before the controller it shows
+    // A new window, shown, loaded with `command_line` (the pair by default).
+    void open(const QString& command_line = {})
     {
         window.reset();
-        if (!controller)
-            controller = std::make_unique<MainController>(fs, port, settings, trace);
-        window = std::make_unique<MainWindow>(*controller, port, shell);
-        QVERIFY(controller->form_load(left + QStringLiteral(" | ") + right));
+        window = std::make_unique<MainWindow>(controller, port, shell);
+        new HistoryView(*window, history);
+        QObject::connect(
+            window.get(), &MainWindow::compare_trees_clicked, &tree, &TreeCommands::bot_compare_tree_Click);
+        QObject::connect(
+            window.get(), &MainWindow::next_alignment_clicked, &tree, &TreeCommands::b_next_alignment_Click);
+        QVERIFY(load(command_line.isEmpty() ? pair() : command_line));
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     }

@@ -1,0 +1,71 @@
+#pragma once
+// The window's logic on a pair of temporary directories "one" and "two", wired as the program
+// wires it: the controller with the history and tree commands, on a file system with faults on
+// request, a scripted port, settings kept in memory and a shell that opens nothing. Tests reach
+// the controller through this one fixture.
+
+#include "app/HistoryCommands.h"
+#include "app/MainController.h"
+#include "app/TreeCommands.h"
+#include "platform/SettingsStore.h"
+#include "platform/Trace.h"
+#include "tests/util/FakeShell.h"
+#include "tests/util/FaultyFileSystem.h"
+#include "tests/util/ScriptedPort.h"
+#include "tests/util/TestFiles.h"
+
+#include <QDir>
+#include <QHash>
+#include <QTemporaryDir>
+#include <QTest>
+
+struct MemorySettings : SettingsStore {
+    QString get_setting(const QString& key) const override { return values.value(key); }
+    void save_setting(const QString& key, const QString& value) override { values[key] = value; }
+    QHash<QString, QString> values;
+};
+
+struct ControllerPair {
+    static constexpr qint64 t0 = 1700000000;
+
+    QTemporaryDir tmp;
+    QString dir1 = tmp.path() + QStringLiteral("/one");
+    QString dir2 = tmp.path() + QStringLiteral("/two");
+    QString history_file = tmp.path() + QStringLiteral("/his.tmp");
+    FaultyFileSystem fs;
+    ScriptedPort port;
+    MemorySettings settings;
+    FakeShell shell;
+    Trace trace { fs, port, tmp.path() };
+    MainController controller { fs, port, settings, trace };
+    HistoryCommands history { controller, fs, port };
+    TreeCommands tree { controller, fs, port, &history };
+    const TreeWalk& walk = tree.walk();
+    FileListsModel& lists = controller.lists();
+    QStringList reports; // every branch report shown
+    bool cancel_report = false; // "cancel operation" in the next reports
+
+    ControllerPair()
+    {
+        QDir().mkpath(dir1);
+        QDir().mkpath(dir2);
+        controller.set_shell(&shell);
+        controller.set_history(&history);
+        controller.set_tree(&tree);
+        history.store().set_files(history_file);
+        tree.show_report = [this](QString& report) {
+            reports << report;
+            if (cancel_report)
+                report.clear();
+        };
+    }
+
+    // The program started with `command_line`, as from the shell.
+    void start(const QString& command_line) { controller.Main(command_line, history_file); }
+    // The window loaded with `command_line`, the history where the program keeps it.
+    bool load(const QString& command_line) { return controller.form_load(command_line, history_file); }
+    QString pair(const QString& separator = QStringLiteral(" | ")) const { return dir1 + separator + dir2; }
+    QString pane(int n) { return controller.pane(n).Path(); }
+    // The same file, with the same date, on both sides (`rel` begins with "/").
+    bool same(const QString& rel) { return make_file(dir1 + rel, "x", t0) && make_file(dir2 + rel, "x", t0); }
+};
