@@ -141,6 +141,9 @@ struct HeldTarget {
     bool held() const { return handle != nullptr; }
 };
 
+// The limit of FileSystem::list_files for the names alone.
+inline constexpr qsizetype names_only = -1;
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -151,7 +154,9 @@ public:
     // The visible plain files of `dir` (links to plain files included) for a comparison: their
     // names and types come from the directory itself, they are sorted, the list is cut after
     // `limit` names, and only the names kept are looked up for their length and date. A name that
-    // cannot be looked up, or whose kind cannot be told, is kept with `readable` false.
+    // cannot be looked up, or whose kind cannot be told, is kept with `readable` false. With the
+    // limit `names_only`, every name is kept and none is looked up beyond telling its kind (a link,
+    // or an entry of a volume that does not say): a view of the names, without lengths or dates.
     virtual Result<FileListing> list_files(const QString& dir, qsizetype limit) const = 0;
     // Lists `dir`, which is `root` or a directory below it, reached from `root` one name at a
     // time without following a symbolic link below the root (the root itself may be one: the

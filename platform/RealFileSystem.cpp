@@ -337,13 +337,14 @@ Result<FileListing> RealFileSystem::list_files(const QString& dir, qsizetype lim
         found.push_back(std::move(c));
     }
 
-    r.value.overflow = qsizetype(found.size()) > limit;
+    const bool look_up = limit != names_only;
+    r.value.overflow = look_up && qsizetype(found.size()) > limit;
     sort_by_name(
-        found, [](const Candidate& c) -> const QString& { return c.name; }, nullptr, limit);
+        found, [](const Candidate& c) -> const QString& { return c.name; }, nullptr, look_up ? limit : -1);
     r.value.files.reserve(qsizetype(found.size()));
     for (Candidate& c : found) {
         c.entry.name = std::move(c.name);
-        if (!c.looked_up) {
+        if (look_up && !c.looked_up) {
             struct stat st { };
             if (::fstatat(dfd.get(), c.raw.constData(), &st, 0) == 0 && S_ISREG(st.st_mode)) {
                 c.entry.length = st.st_size;
