@@ -11,8 +11,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -137,7 +139,10 @@ struct RawEntry {
     unsigned char type = DT_UNKNOWN;
 };
 
-bool read_raw_entries(int fd, std::vector<RawEntry>& out)
+// Calls `take(name, length, type)` for every entry of the directory open at `fd` ("." and ".."
+// left out), from its start; false with errno set when it cannot be read to its end. The name
+// stays valid only during the call.
+template <typename Take> bool for_each_raw_entry(int fd, Take&& take)
 {
     // Straight from the descriptor, from its start: no second descriptor or stream per directory,
     // which a deep tree would pay for at every level.
@@ -153,10 +158,17 @@ bool read_raw_entries(int fd, std::vector<RawEntry>& out)
         for (ssize_t at = 0; at < n;) {
             const auto* e = reinterpret_cast<const dirent64*>(buffer + at);
             if (!is_dot_or_dotdot(e->d_name))
-                out.push_back({ QByteArray(e->d_name), e->d_type });
+                take(e->d_name, std::strlen(e->d_name), e->d_type);
             at += e->d_reclen;
         }
     }
+}
+
+bool read_raw_entries(int fd, std::vector<RawEntry>& out)
+{
+    return for_each_raw_entry(fd, [&](const char* name, size_t length, unsigned char type) {
+        out.push_back({ QByteArray(name, qsizetype(length)), type });
+    });
 }
 
 // The names of the open directory `fd` whose bytes round-trip; errno is set when it cannot be read.
@@ -272,16 +284,14 @@ Result<QVector<DirEntry>> RealFileSystem::list(const QString& dir, EntryKind kin
 
 namespace {
 
-// Opens `dir_path` and reads all its entries, keeping the directory open for lookups.
-FsError open_and_read(const QString& dir_path, Fd& dfd, std::vector<RawEntry>& raw)
+// Opens `dir_path` as a directory.
+FsError open_dir(const QString& dir_path, Fd& dfd)
 {
     QByteArray native;
     if (!native_path(dir_path, native))
         return bad_name();
     dfd = Fd(open_retry(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!dfd.valid() || !read_raw_entries(dfd.get(), raw))
-        return error_from_errno(errno, dir_path);
-    return {};
+    return dfd.valid() ? FsError {} : error_from_errno(errno, dir_path);
 }
 
 } // namespace
@@ -291,50 +301,62 @@ Result<FileListing> RealFileSystem::list_files(const QString& dir, qsizetype lim
     Result<FileListing> r;
     const QString dir_path = with_final_separator(dir);
     Fd dfd;
-    std::vector<RawEntry> raw;
-    if ((r.error = open_and_read(dir_path, dfd, raw)))
+    if ((r.error = open_dir(dir_path, dfd)))
         return r;
 
+    // A directory of many files is read without an allocation per name beyond its text: the bytes
+    // of every name taken stand one after another, each ended by a zero, for the lookups after
+    // the sort.
     struct Candidate {
         QString name;
-        QByteArray raw;
-        DirEntry entry;
+        size_t raw_at = 0;
+        qint64 length = 0;
+        qint64 mtime = 0;
+        bool is_link = false;
+        bool readable = true;
         bool looked_up = false;
     };
     std::vector<Candidate> found;
-    found.reserve(raw.size());
-    for (RawEntry& e : raw) {
-        if (e.name.startsWith('.'))
-            continue;
+    std::string raw_names;
+    const bool read = for_each_raw_entry(dfd.get(), [&](const char* raw, size_t raw_length, unsigned char type) {
+        if (raw[0] == '.')
+            return;
         Candidate c;
         struct stat st { };
         // The directory tells plain files apart; only a link, or a volume that does not say,
         // needs a look at the entry itself to know whether it takes part.
-        if (e.type == DT_LNK || e.type == DT_UNKNOWN) {
+        if (type == DT_LNK || type == DT_UNKNOWN) {
             c.looked_up = true;
-            if (::fstatat(dfd.get(), e.name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)) {
-                c.entry.is_link = true;
-                e.type = DT_LNK;
+            if (::fstatat(dfd.get(), raw, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)) {
+                c.is_link = true;
+                type = DT_LNK;
             }
-            if (::fstatat(dfd.get(), e.name.constData(), &st, 0) == 0) {
+            if (::fstatat(dfd.get(), raw, &st, 0) == 0) {
                 if (!S_ISREG(st.st_mode))
-                    continue;
-                c.entry.length = st.st_size;
-                c.entry.mtime = st.st_mtim.tv_sec;
-            } else if (e.type == DT_LNK && (errno == ENOENT || errno == ENOTDIR || errno == ELOOP)) {
-                continue; // a broken link takes part in nothing
+                    return;
+                c.length = st.st_size;
+                c.mtime = st.st_mtim.tv_sec;
+            } else if (type == DT_LNK && (errno == ENOENT || errno == ENOTDIR || errno == ELOOP)) {
+                return; // a broken link takes part in nothing
             } else {
-                c.entry.readable = false; // it may be a file; nobody can tell
+                c.readable = false; // it may be a file; nobody can tell
             }
-        } else if (e.type != DT_REG) {
-            continue;
+        } else if (type != DT_REG) {
+            return;
         }
-        if (!decode_name(e.name, c.name)) {
-            r.value.undecodable << escaped_bytes(e.name);
-            continue;
+        const QByteArray bytes = QByteArray::fromRawData(raw, qsizetype(raw_length));
+        if (!decode_name(bytes, c.name)) {
+            r.value.undecodable << escaped_bytes(bytes);
+            return;
         }
-        c.raw = std::move(e.name);
+        c.raw_at = raw_names.size();
+        raw_names.append(raw, raw_length + 1);
         found.push_back(std::move(c));
+    });
+    if (!read) {
+        r.value = {};
+        r.error = error_from_errno(errno, dir_path);
+        return r;
     }
 
     const bool look_up = limit != names_only;
@@ -343,17 +365,22 @@ Result<FileListing> RealFileSystem::list_files(const QString& dir, qsizetype lim
         found, [](const Candidate& c) -> const QString& { return c.name; }, nullptr, look_up ? limit : -1);
     r.value.files.reserve(qsizetype(found.size()));
     for (Candidate& c : found) {
-        c.entry.name = std::move(c.name);
         if (look_up && !c.looked_up) {
             struct stat st { };
-            if (::fstatat(dfd.get(), c.raw.constData(), &st, 0) == 0 && S_ISREG(st.st_mode)) {
-                c.entry.length = st.st_size;
-                c.entry.mtime = st.st_mtim.tv_sec;
+            if (::fstatat(dfd.get(), raw_names.data() + c.raw_at, &st, 0) == 0 && S_ISREG(st.st_mode)) {
+                c.length = st.st_size;
+                c.mtime = st.st_mtim.tv_sec;
             } else {
-                c.entry.readable = false; // gone, out of reach, or no longer a file since it was listed
+                c.readable = false; // gone, out of reach, or no longer a file since it was listed
             }
         }
-        r.value.files.push_back(std::move(c.entry));
+        DirEntry e;
+        e.name = std::move(c.name);
+        e.is_link = c.is_link;
+        e.readable = c.readable;
+        e.length = c.length;
+        e.mtime = c.mtime;
+        r.value.files.push_back(std::move(e));
     }
     return r;
 }
