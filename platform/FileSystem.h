@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class HeldDir;
 
@@ -64,6 +65,12 @@ struct BranchEntry {
 struct BranchListing {
     QVector<BranchEntry> entries;
     QStringList undecodable_dirs;
+};
+
+// A directory of a tree read once for both the tree scan and the comparison of its files.
+struct BranchFiles {
+    BranchListing branch;
+    std::optional<FileListing> files; // unset when they could not be read with the branch
 };
 
 enum class EntryKind {
@@ -162,6 +169,18 @@ public:
     // time without following a symbolic link below the root (the root itself may be one: the
     // person chose it). A link or a file on the way is an error, as is a name "." or "..".
     virtual Result<BranchListing> list_branch(const QString& root, const QString& dir) const = 0;
+    // list_branch and list_files(dir, limit) from one reading of the directory, the files being
+    // those of the directory list_branch reaches.
+    virtual Result<BranchFiles> list_branch_files(const QString& root, const QString& dir, qsizetype limit) const
+    {
+        Result<BranchFiles> r;
+        Result<BranchListing> branch = list_branch(root, dir);
+        r.error = branch.error;
+        r.value.branch = std::move(branch.value);
+        if (Result<FileListing> files = list_files(dir, limit); r.ok() && files.ok())
+            r.value.files = std::move(files.value);
+        return r;
+    }
     // Creates the directory `dir` (below `root`) in its parent, reached the same way.
     virtual FsError make_branch(const QString& root, const QString& dir) = 0;
     // Looks `path` up following links; a broken link or a missing path is an error.

@@ -296,29 +296,20 @@ FsError open_dir(const QString& dir_path, Fd& dfd)
 
 } // namespace
 
-Result<FileListing> RealFileSystem::list_files(const QString& dir, qsizetype limit) const
-{
-    Result<FileListing> r;
-    const QString dir_path = with_final_separator(dir);
-    Fd dfd;
-    if ((r.error = open_dir(dir_path, dfd)))
-        return r;
+namespace {
 
-    // A directory of many files is read without an allocation per name beyond its text: the bytes
-    // of every name taken stand one after another, each ended by a zero, for the lookups after
-    // the sort.
-    struct Candidate {
-        QString name;
-        size_t raw_at = 0;
-        qint64 length = 0;
-        qint64 mtime = 0;
-        bool is_link = false;
-        bool readable = true;
-        bool looked_up = false;
-    };
-    std::vector<Candidate> found;
-    std::string raw_names;
-    const bool read = for_each_raw_entry(dfd.get(), [&](const char* raw, size_t raw_length, unsigned char type) {
+// The plain files of a directory as it is read (see FileSystem::list_files): every name taken,
+// with the bytes of all of them one after another, each ended by a zero, for the lookups after the
+// sort, so a directory of many files costs no allocation per name beyond its text.
+class FileCollector {
+public:
+    explicit FileCollector(int dfd)
+        : dfd_(dfd)
+    {
+    }
+
+    void take(const char* raw, size_t raw_length, unsigned char type)
+    {
         if (raw[0] == '.')
             return;
         Candidate c;
@@ -327,11 +318,11 @@ Result<FileListing> RealFileSystem::list_files(const QString& dir, qsizetype lim
         // needs a look at the entry itself to know whether it takes part.
         if (type == DT_LNK || type == DT_UNKNOWN) {
             c.looked_up = true;
-            if (::fstatat(dfd.get(), raw, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)) {
+            if (::fstatat(dfd_, raw, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)) {
                 c.is_link = true;
                 type = DT_LNK;
             }
-            if (::fstatat(dfd.get(), raw, &st, 0) == 0) {
+            if (::fstatat(dfd_, raw, &st, 0) == 0) {
                 if (!S_ISREG(st.st_mode))
                     return;
                 c.length = st.st_size;
@@ -346,42 +337,99 @@ Result<FileListing> RealFileSystem::list_files(const QString& dir, qsizetype lim
         }
         const QByteArray bytes = QByteArray::fromRawData(raw, qsizetype(raw_length));
         if (!decode_name(bytes, c.name)) {
-            r.value.undecodable << escaped_bytes(bytes);
+            undecodable_ << escaped_bytes(bytes);
             return;
         }
-        c.raw_at = raw_names.size();
-        raw_names.append(raw, raw_length + 1);
-        found.push_back(std::move(c));
-    });
-    if (!read) {
-        r.value = {};
+        c.raw_at = raw_names_.size();
+        raw_names_.append(raw, raw_length + 1);
+        found_.push_back(std::move(c));
+    }
+
+    // Sorts, cuts at `limit` and looks the names kept up (none with names_only).
+    FileListing finish(qsizetype limit)
+    {
+        FileListing listing;
+        listing.undecodable = std::move(undecodable_);
+        const bool look_up = limit != names_only;
+        listing.overflow = look_up && qsizetype(found_.size()) > limit;
+        sort_by_name(
+            found_, [](const Candidate& c) -> const QString& { return c.name; }, nullptr, look_up ? limit : -1);
+        listing.files.reserve(qsizetype(found_.size()));
+        for (Candidate& c : found_) {
+            if (look_up && !c.looked_up) {
+                struct stat st { };
+                if (::fstatat(dfd_, raw_names_.data() + c.raw_at, &st, 0) == 0 && S_ISREG(st.st_mode)) {
+                    c.length = st.st_size;
+                    c.mtime = st.st_mtim.tv_sec;
+                } else {
+                    c.readable = false; // gone, out of reach, or no longer a file since it was listed
+                }
+            }
+            DirEntry e;
+            e.name = std::move(c.name);
+            e.is_link = c.is_link;
+            e.readable = c.readable;
+            e.length = c.length;
+            e.mtime = c.mtime;
+            listing.files.push_back(std::move(e));
+        }
+        return listing;
+    }
+
+private:
+    struct Candidate {
+        QString name;
+        size_t raw_at = 0;
+        qint64 length = 0;
+        qint64 mtime = 0;
+        bool is_link = false;
+        bool readable = true;
+        bool looked_up = false;
+    };
+    int dfd_;
+    std::vector<Candidate> found_;
+    std::string raw_names_;
+    QStringList undecodable_;
+};
+
+// Takes one entry of a directory of a tree (see FileSystem::list_branch).
+void take_branch_entry(int dfd, const char* raw, size_t raw_length, unsigned char type, BranchListing& listing)
+{
+    struct stat st { };
+    if (type == DT_UNKNOWN) {
+        if (::fstatat(dfd, raw, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return; // gone since the listing
+        type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : S_ISLNK(st.st_mode) ? DT_LNK : DT_FIFO;
+    }
+    const QByteArray bytes = QByteArray::fromRawData(raw, qsizetype(raw_length));
+    BranchEntry entry;
+    if (!round_trips(bytes, entry.name)) {
+        if (type == DT_DIR && raw[0] != '.')
+            listing.undecodable_dirs << escaped_bytes(bytes);
+        return;
+    }
+    entry.is_dir = type == DT_DIR;
+    entry.is_link = type == DT_LNK;
+    entry.is_file = type == DT_REG || (entry.is_link && ::fstatat(dfd, raw, &st, 0) == 0 && S_ISREG(st.st_mode));
+    listing.entries.push_back(std::move(entry));
+}
+
+} // namespace
+
+Result<FileListing> RealFileSystem::list_files(const QString& dir, qsizetype limit) const
+{
+    Result<FileListing> r;
+    const QString dir_path = with_final_separator(dir);
+    Fd dfd;
+    if ((r.error = open_dir(dir_path, dfd)))
+        return r;
+    FileCollector files(dfd.get());
+    if (!for_each_raw_entry(
+            dfd.get(), [&](const char* raw, size_t length, unsigned char type) { files.take(raw, length, type); })) {
         r.error = error_from_errno(errno, dir_path);
         return r;
     }
-
-    const bool look_up = limit != names_only;
-    r.value.overflow = look_up && qsizetype(found.size()) > limit;
-    sort_by_name(
-        found, [](const Candidate& c) -> const QString& { return c.name; }, nullptr, look_up ? limit : -1);
-    r.value.files.reserve(qsizetype(found.size()));
-    for (Candidate& c : found) {
-        if (look_up && !c.looked_up) {
-            struct stat st { };
-            if (::fstatat(dfd.get(), raw_names.data() + c.raw_at, &st, 0) == 0 && S_ISREG(st.st_mode)) {
-                c.length = st.st_size;
-                c.mtime = st.st_mtim.tv_sec;
-            } else {
-                c.readable = false; // gone, out of reach, or no longer a file since it was listed
-            }
-        }
-        DirEntry e;
-        e.name = std::move(c.name);
-        e.is_link = c.is_link;
-        e.readable = c.readable;
-        e.length = c.length;
-        e.mtime = c.mtime;
-        r.value.files.push_back(std::move(e));
-    }
+    r.value = files.finish(limit);
     return r;
 }
 
@@ -470,31 +518,31 @@ Result<BranchListing> RealFileSystem::list_branch(const QString& root, const QSt
     const Fd dfd = open_below_root(root, dir, r.error);
     if (!dfd.valid())
         return r;
-    std::vector<RawEntry> raw;
-    if (!read_raw_entries(dfd.get(), raw)) {
+    if (!for_each_raw_entry(dfd.get(), [&](const char* raw, size_t length, unsigned char type) {
+            take_branch_entry(dfd.get(), raw, length, type, r.value);
+        })) {
+        r.value = {};
+        r.error = error_from_errno(errno, with_final_separator(dir));
+    }
+    return r;
+}
+
+Result<BranchFiles> RealFileSystem::list_branch_files(const QString& root, const QString& dir, qsizetype limit) const
+{
+    Result<BranchFiles> r;
+    const Fd dfd = open_below_root(root, dir, r.error);
+    if (!dfd.valid())
+        return r;
+    FileCollector files(dfd.get());
+    if (!for_each_raw_entry(dfd.get(), [&](const char* raw, size_t length, unsigned char type) {
+            take_branch_entry(dfd.get(), raw, length, type, r.value.branch);
+            files.take(raw, length, type);
+        })) {
+        r.value = {};
         r.error = error_from_errno(errno, with_final_separator(dir));
         return r;
     }
-    for (const RawEntry& e : raw) {
-        unsigned char type = e.type;
-        struct stat st { };
-        if (type == DT_UNKNOWN) {
-            if (::fstatat(dfd.get(), e.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-                continue; // gone since the listing
-            type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : S_ISLNK(st.st_mode) ? DT_LNK : DT_FIFO;
-        }
-        BranchEntry entry;
-        if (!round_trips(e.name, entry.name)) {
-            if (type == DT_DIR && !e.name.startsWith('.'))
-                r.value.undecodable_dirs << escaped_bytes(e.name);
-            continue;
-        }
-        entry.is_dir = type == DT_DIR;
-        entry.is_link = type == DT_LNK;
-        entry.is_file = type == DT_REG
-            || (entry.is_link && ::fstatat(dfd.get(), e.name.constData(), &st, 0) == 0 && S_ISREG(st.st_mode));
-        r.value.entries.push_back(entry);
-    }
+    r.value.files = files.finish(limit);
     return r;
 }
 

@@ -49,7 +49,7 @@ private:
     };
     // The subdirectories of one tree's directory that can be branches, or none when it cannot be
     // listed (a missing side is no error: it is the counterpart of a one-sided branch).
-    Children children(const QString& root, const QString& dir);
+    Children children(const QString& root, const QString& dir, int side);
     void list_children(qsizetype index);
     bool append(const QString& c1, const QString& c2, bool in1, bool in2);
     // Whether the missing tree-2 branch of pair `index` may be offered for creation: its parent
@@ -75,14 +75,26 @@ private:
     QString root1_;
     QString root2_;
     QSet<QString> offered_; // the tree-2 branches offered for creation and still missing
+    qsizetype kept_names_ = 0;
 };
 
-Scanner::Children Scanner::children(const QString& root, const QString& dir)
+Scanner::Children Scanner::children(const QString& root, const QString& dir, int side)
 {
     Children c;
-    // One listing tells both the subdirectories and the marker. Every directory is reached from
-    // its root without a link on the way, so a link anywhere above a branch cannot lead out.
-    const Result<BranchListing> listed = fs_.list_branch(root, dir);
+    // One listing tells both the subdirectories and the marker, and, when asked, the files that
+    // the comparison of the pair takes. Every directory is reached from its root without a link
+    // on the way, so a link anywhere above a branch cannot lead out.
+    Result<BranchListing> listed;
+    if (options_.keep_files > 0 && kept_names_ < options_.kept_names_budget) {
+        Result<BranchFiles> both = fs_.list_branch_files(root, dir, options_.keep_files);
+        listed = { std::move(both.value.branch), both.error };
+        if (both.ok() && both.value.files) {
+            kept_names_ += both.value.files->files.size();
+            (side == 1 ? result_.files1 : result_.files2).insert(dir, std::move(*both.value.files));
+        }
+    } else {
+        listed = fs_.list_branch(root, dir);
+    }
     if (!listed.ok()) {
         if (!is_missing(listed.error)) {
             report_error(listed.error, dir);
@@ -125,12 +137,12 @@ void Scanner::list_children(qsizetype index)
     const BranchPair pair = result_.pairs[index];
     // A side that is missing, or a link, has no branches below it; a marker on either side keeps
     // the children of both out.
-    auto side = [&](const QString& root, const QString& p, bool in_tree) {
+    auto side = [&](const QString& root, const QString& p, bool in_tree, int number) {
         progress(p);
-        return in_tree ? children(root, p) : Children();
+        return in_tree ? children(root, p, number) : Children();
     };
-    const Children one = side(root1_, pair.dir1, pair.in_tree1);
-    const Children two = one.marker ? Children() : side(root2_, pair.dir2, pair.in_tree2);
+    const Children one = side(root1_, pair.dir1, pair.in_tree1, 1);
+    const Children two = one.marker ? Children() : side(root2_, pair.dir2, pair.in_tree2, 2);
     if (one.marker || two.marker) {
         result_.pairs[index].excluded = true;
         return;
