@@ -6,8 +6,8 @@
 //   (o) opening the pair: both panes moved to the two directories, as a history entry or the
 //       command line does, with the plain view of their files in lists 1 and 2;
 //   (c) "compare dir's" pressed in the real (offscreen) window, to the five lists filled.
-// Prints the median time of each and the growth of the process's peak resident memory (getrusage)
-// by its end over the window's own, beside the median of `rsync -n -i -d` on the same pair in the
+// Prints the median time of each and the process's peak resident memory (getrusage) after it and
+// before the pair is opened, beside the median of `rsync -n -i -d` on the same pair in the
 // same run, as the reference that says how loaded the machine was.
 
 #include "app/MainController.h"
@@ -73,8 +73,8 @@ double ms_since(const QElapsedTimer& t)
     return double(t.nsecsElapsed()) / 1e6;
 }
 
-// One run in this process: prints "open-ms open-MiB compare-ms compare-MiB lists-1-to-5", each
-// peak counted from the window's own before the pair is opened.
+// One run in this process: prints "open-ms open-MiB compare-ms compare-MiB start-MiB
+// lists-1-to-5", the peaks after each step and before the pair is opened.
 int run_once(int argc, char* argv[], const QString& dir1, const QString& dir2)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -106,9 +106,9 @@ int run_once(int argc, char* argv[], const QString& dir1, const QString& dir2)
     const double compare_mib = peak_mib();
 
     const FileListsModel& lists = controller.lists();
-    std::printf("%.3f %.1f %.3f %.1f %d %d %d %d %d\n", open_ms, open_mib - start_mib, compare_ms,
-        compare_mib - start_mib, lists.list(1).count(), lists.list(2).count(), lists.list(3).count(),
-        lists.list(4).count(), lists.list(5).count());
+    std::printf("%.3f %.1f %.3f %.1f %.1f %d %d %d %d %d\n", open_ms, open_mib, compare_ms, compare_mib, start_mib,
+        lists.list(1).count(), lists.list(2).count(), lists.list(3).count(), lists.list(4).count(),
+        lists.list(5).count());
     return 0;
 }
 
@@ -163,7 +163,7 @@ int main(int argc, char* argv[])
     }
 
     // Each run of the window beside one of the reference, so that both see the same load.
-    std::vector<double> open_ms, open_mib, compare_ms, compare_mib, rsync_ms;
+    std::vector<double> open_ms, open_mib, compare_ms, compare_mib, start_mib, rsync_ms;
     QString lists;
     for (int i = 0; i <= runs; ++i) {
         QProcess p;
@@ -173,7 +173,7 @@ int main(int argc, char* argv[])
             return 2;
         }
         const QStringList f = QString::fromLatin1(p.readAllStandardOutput()).simplified().split(u' ');
-        if (f.size() != 9)
+        if (f.size() != 10)
             return 2;
         QElapsedTimer t;
         t.start();
@@ -192,10 +192,12 @@ int main(int argc, char* argv[])
         open_mib.push_back(f[1].toDouble());
         compare_ms.push_back(f[2].toDouble());
         compare_mib.push_back(f[3].toDouble());
+        start_mib.push_back(f[4].toDouble());
         rsync_ms.push_back(r);
-        lists = f.mid(4).join(u' ');
+        lists = f.mid(5).join(u' ');
     }
     std::printf("files per directory: %d, runs: %d (median), each in a process of its own\n", files, runs);
+    std::printf("    the window before the pair:                  peak %7.1f MiB\n", median(start_mib));
     std::printf("(o) opening the pair, plain view:     %8.2f ms   peak %7.1f MiB\n", median(open_ms), median(open_mib));
     std::printf(
         "(c) compare dir's to the lists filled: %7.2f ms   peak %7.1f MiB\n", median(compare_ms), median(compare_mib));
