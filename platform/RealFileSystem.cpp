@@ -140,13 +140,13 @@ struct RawEntry {
 };
 
 // Calls `take(name, length, type)` for every entry of the directory open at `fd` ("." and ".."
-// left out), from its start; false with errno set when it cannot be read to its end. The name
-// stays valid only during the call.
-template <typename Take> bool for_each_raw_entry(int fd, Take&& take)
+// left out), from its start (`rewind`: the descriptor may have been read before); false with errno
+// set when it cannot be read to its end. The name stays valid only during the call.
+template <typename Take> bool for_each_raw_entry(int fd, Take&& take, bool rewind = true)
 {
     // Straight from the descriptor, from its start: no second descriptor or stream per directory,
     // which a deep tree would pay for at every level.
-    if (::lseek(fd, 0, SEEK_SET) != 0)
+    if (rewind && ::lseek(fd, 0, SEEK_SET) != 0)
         return false;
     alignas(dirent64) char buffer[32768];
     for (;;) {
@@ -429,8 +429,8 @@ Result<FileListing> RealFileSystem::list_files(const QString& dir, qsizetype lim
     if ((r.error = open_dir(dir_path, dfd)))
         return r;
     FileCollector files(dfd.get());
-    if (!for_each_raw_entry(
-            dfd.get(), [&](const char* raw, size_t length, unsigned char type) { files.take(raw, length, type); })) {
+    const auto take = [&](const char* raw, size_t length, unsigned char type) { files.take(raw, length, type); };
+    if (!for_each_raw_entry(dfd.get(), take, false)) { // opened just now
         r.error = error_from_errno(errno, dir_path);
         return r;
     }
@@ -523,9 +523,10 @@ Result<BranchListing> RealFileSystem::list_branch(const QString& root, const QSt
     const Fd dfd = open_below_root(root, dir, r.error);
     if (!dfd.valid())
         return r;
-    if (!for_each_raw_entry(dfd.get(), [&](const char* raw, size_t length, unsigned char type) {
-            take_branch_entry(dfd.get(), raw, length, type, r.value);
-        })) {
+    const auto take = [&](const char* raw, size_t length, unsigned char type) {
+        take_branch_entry(dfd.get(), raw, length, type, r.value);
+    };
+    if (!for_each_raw_entry(dfd.get(), take, false)) { // opened just now
         r.value = {};
         r.error = error_from_errno(errno, with_final_separator(dir));
     }
@@ -539,10 +540,11 @@ Result<BranchFiles> RealFileSystem::list_branch_files(const QString& root, const
     if (!dfd.valid())
         return r;
     FileCollector files(dfd.get());
-    if (!for_each_raw_entry(dfd.get(), [&](const char* raw, size_t length, unsigned char type) {
-            take_branch_entry(dfd.get(), raw, length, type, r.value.branch);
-            files.take(raw, length, type);
-        })) {
+    const auto take = [&](const char* raw, size_t length, unsigned char type) {
+        take_branch_entry(dfd.get(), raw, length, type, r.value.branch);
+        files.take(raw, length, type);
+    };
+    if (!for_each_raw_entry(dfd.get(), take, false)) { // opened just now
         r.value = {};
         r.error = error_from_errno(errno, with_final_separator(dir));
         return r;
