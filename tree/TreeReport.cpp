@@ -77,6 +77,7 @@ TreeComparison compare_trees(
     options.offer_create = false;
     // Each directory is read once, for its branches and its files together.
     options.keep_files = max_listed_files;
+    options.threads = int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
     tree.scan = scan_branches(fs, port, root1, root2, options);
     tree.trouble = tree.scan.errors != 0 || tree.scan.limit_reached;
 

@@ -44,6 +44,8 @@ struct TreeScanOptions {
     // `kept_names_budget` names are kept in all, further directories keep none.
     qsizetype keep_files = 0;
     qsizetype kept_names_budget = 500000;
+    // With the files kept: the directories of each pass are read on this many cores.
+    int threads = 1;
 };
 
 struct TreeScan {
