@@ -251,8 +251,11 @@ FsError DirPane::refresh_files()
     files_.clear();
     if (path_.isEmpty())
         return make_error(err_path_not_found);
-    const Result<QVector<DirEntry>> r = fs_.list(path_, EntryKind::Files, false);
-    for (const DirEntry& e : r.value)
+    // Only the names show: the directory's own listing tells the plain files apart, so a large
+    // directory is not looked up file by file.
+    const Result<FileListing> r = fs_.list_files(path_, names_only);
+    files_.reserve(r.value.files.size());
+    for (const DirEntry& e : r.value.files)
         files_ << e.name;
     return r.error;
 }

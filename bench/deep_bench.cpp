@@ -2,10 +2,10 @@
 //
 // Builds two identical trees that are one chain of N directories (one file in each) and runs the
 // tree comparison through the main controller, with both directory panes shown by their widgets
-// (offscreen), from "compare trees" to "End of tree comparison.". Prints the seconds for
-// N = 500, 1000 and 2000 (or the depths given on the command line), so that the growth with the
-// depth shows. 2000 is about as deep as a chain of one-letter names goes before its paths pass
-// the 4096 bytes a path may have; a deeper chain cannot be reached by path at all.
+// (offscreen), from "compare trees" to "End of tree comparison.". Prints the seconds for the
+// deepest chain of one-letter names whose paths stay within PATH_MAX (about 2000 levels), and
+// for a quarter and a half of it (or the depths given on the command line), so that the growth
+// with the depth shows. A deeper chain cannot be reached by path at all.
 
 #include "app/MainController.h"
 #include "app/TreeCommands.h"
@@ -19,10 +19,17 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QWidget>
 
 #include <cstdio>
+#include <vector>
+
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -51,22 +58,49 @@ struct NoSettings final : SettingsStore {
     void save_setting(const QString&, const QString&) override { }
 };
 
-// A chain of `levels` directories below `root`, each holding one file. The names are one letter
-// long so that the deepest path stays within what a path may be.
+// A chain of `levels` directories below `root`, each holding one file, made by descriptor one level
+// below the other (mkdirat, openat), so that building it costs no path lookup of its depth. The
+// names are one letter long so that the deepest path stays within what a path may be.
 bool build_chain(const QString& root, int levels)
 {
-    QString dir = root;
-    for (int i = 0; i < levels; ++i) {
-        dir += QStringLiteral("/d");
-        QFile f(dir + QStringLiteral(".txt"));
-        if (!QDir().mkdir(dir) || !f.open(QIODevice::WriteOnly) || f.write("x\n") != 2)
-            return false;
-        f.close();
-        if (!f.open(QIODevice::ReadWrite)
-            || !f.setFileTime(QDateTime::fromSecsSinceEpoch(1'700'000'000), QFileDevice::FileModificationTime))
-            return false;
+    int fd = ::open(QFile::encodeName(root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (int i = 0; i < levels && fd >= 0; ++i) {
+        const int file = ::openat(fd, "d.txt", O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        const timespec when[2] = { { 1'700'000'000, 0 }, { 1'700'000'000, 0 } };
+        const bool made = file >= 0 && ::write(file, "x\n", 2) == 2 && ::futimens(file, when) == 0;
+        if (file >= 0)
+            ::close(file);
+        const int next = made && ::mkdirat(fd, "d", 0755) == 0
+            ? ::openat(fd, "d", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)
+            : -1;
+        ::close(fd);
+        fd = next;
     }
-    return true;
+    return fd >= 0 && ::close(fd) == 0;
+}
+
+// The most levels of one-letter names below `root` whose deepest file still has a path shorter
+// than PATH_MAX.
+int deepest(const QString& root)
+{
+    const int room = PATH_MAX - 1 - int(QFile::encodeName(root).size()) - int(sizeof "/d.txt");
+    return room / 2;
+}
+
+// Removes the chain below `root` by descriptor, deepest level first.
+void remove_chain(const QString& root, int levels)
+{
+    std::vector<int> fds { ::open(QFile::encodeName(root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) };
+    for (int i = 0; i < levels && fds.back() >= 0; ++i)
+        fds.push_back(::openat(fds.back(), "d", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    for (size_t i = fds.size(); i-- > 0;) {
+        if (fds[i] < 0)
+            continue;
+        ::unlinkat(fds[i], "d.txt", 0);
+        if (i + 1 < fds.size())
+            ::unlinkat(fds[i], "d", AT_REMOVEDIR);
+        ::close(fds[i]);
+    }
 }
 
 // Seconds for one whole walk of two identical chains of `levels` directories; negative on failure.
@@ -76,6 +110,12 @@ double walk_seconds(const QString& base, int levels)
     const QString two = base + QStringLiteral("/two");
     if (!QDir().mkpath(one) || !QDir().mkpath(two) || !build_chain(one, levels) || !build_chain(two, levels))
         return -1;
+    // The chains go whatever the walk's outcome.
+    const auto cleanup = qScopeGuard([&] {
+        remove_chain(one, levels);
+        remove_chain(two, levels);
+        QDir(base).removeRecursively();
+    });
 
     RealFileSystem fs;
     BenchPort port;
@@ -97,7 +137,6 @@ double walk_seconds(const QString& base, int levels)
         std::fprintf(stderr, "the walk said: %s\n", qPrintable(port.said.join(QStringLiteral(" | "))));
         return -1;
     }
-    QDir(base).removeRecursively();
     return seconds;
 }
 
@@ -110,12 +149,13 @@ int main(int argc, char* argv[])
     QList<int> depths;
     for (int i = 1; i < argc; ++i)
         depths << QString::fromLocal8Bit(argv[i]).toInt();
-    if (depths.isEmpty())
-        depths = { 500, 1000, 2000 };
-
     QTemporaryDir tmp(QDir::tempPath() + QStringLiteral("/dp-XXXXXX"));
+    if (depths.isEmpty()) {
+        const int most = deepest(tmp.path() + QStringLiteral("/00000/one"));
+        depths = { most / 4, most / 2, most };
+    }
     for (int levels : depths) {
-        const double s = walk_seconds(tmp.path() + QStringLiteral("/%1").arg(levels), levels);
+        const double s = walk_seconds(tmp.path() + QStringLiteral("/%1").arg(levels, 5, 10, QLatin1Char('0')), levels);
         if (s < 0) {
             std::fprintf(stderr, "the walk of %d levels could not be run\n", levels);
             return 2;

@@ -4,8 +4,12 @@
 
 Listing list_directory(const FileSystem& fs, const QString& dir)
 {
+    return listing_of(fs.list_files(dir, max_listed_files));
+}
+
+Listing listing_of(Result<FileListing> listed)
+{
     Listing listing;
-    Result<FileListing> listed = fs.list_files(dir, max_listed_files);
     if (!listed.ok()) {
         listing.error = listed.error;
         return listing;

@@ -4,8 +4,7 @@
 
 #include "compare/Classification.h"
 #include "platform/ErrorCodes.h"
-
-class FileSystem;
+#include "platform/FileSystem.h"
 
 inline constexpr int max_listed_files = 3001;
 
@@ -17,6 +16,8 @@ struct Listing {
 };
 
 Listing list_directory(const FileSystem& fs, const QString& dir);
+// The listing of a directory already read (FileSystem::list_files with max_listed_files).
+Listing listing_of(Result<FileListing> listed);
 
 // "max number of files per directory reached (3000); some files will not be checked."
 QString listing_limit_message();

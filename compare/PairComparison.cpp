@@ -1,6 +1,5 @@
 #include "compare/PairComparison.h"
 
-#include "compare/DirectoryListing.h"
 #include "platform/FileSystem.h"
 #include "platform/Names.h"
 #include "platform/UserPort.h"
@@ -57,20 +56,18 @@ QString unreadable_message(const Classification& c, const QString& dir1, const Q
 Classification compare_listed_directories(const FileSystem& fs, UserPort& port, const QString& dir1,
     const QString& dir2, bool ignore_one_hour_diff, ListingErrors* errors)
 {
-    bool limit_shown = false;
-    auto list_one = [&](const QString& dir, FsError* error) {
-        Listing listing = list_directory(fs, dir);
-        if (error)
-            *error = listing.error;
-        if (listing.overflow && !limit_shown) {
-            port.message(listing_limit_message());
-            limit_shown = true;
-        }
-        return listing;
-    };
+    Listing listing1 = list_directory(fs, dir1);
+    Listing listing2 = list_directory(fs, dir2);
+    return compare_listings(port, std::move(listing1), std::move(listing2), dir1, dir2, ignore_one_hour_diff, errors);
+}
 
-    Listing listing1 = list_one(dir1, errors ? &errors->dir1 : nullptr);
-    Listing listing2 = list_one(dir2, errors ? &errors->dir2 : nullptr);
+Classification compare_listings(UserPort& port, Listing listing1, Listing listing2, const QString& dir1,
+    const QString& dir2, bool ignore_one_hour_diff, ListingErrors* errors)
+{
+    if (errors)
+        *errors = { listing1.error, listing2.error };
+    if (listing1.overflow || listing2.overflow)
+        port.message(listing_limit_message()); // once, whichever side is cut
     QVector<FileRecord>& records1 = listing1.records;
     QVector<FileRecord>& records2 = listing2.records;
     // A side cut at the limit does not say what lies beyond its last name: the other side's

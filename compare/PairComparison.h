@@ -3,6 +3,7 @@
 // both listings, the limit message (once), the classification and its warnings.
 
 #include "compare/Classification.h"
+#include "compare/DirectoryListing.h"
 #include "platform/ErrorCodes.h"
 
 class FileSystem;
@@ -29,4 +30,7 @@ QString unreadable_message(const Classification& c, const QString& dir1, const Q
 // and every size warning go to `port`, in the order they arise; a directory that cannot be listed lists nothing, and
 // its error goes to `errors` when given.
 Classification compare_listed_directories(const FileSystem& fs, UserPort& port, const QString& dir1,
+    const QString& dir2, bool ignore_one_hour_diff, ListingErrors* errors = nullptr);
+// The same for two directories read already (see listing_of).
+Classification compare_listings(UserPort& port, Listing listing1, Listing listing2, const QString& dir1,
     const QString& dir2, bool ignore_one_hour_diff, ListingErrors* errors = nullptr);

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class HeldDir;
 
@@ -64,6 +65,12 @@ struct BranchEntry {
 struct BranchListing {
     QVector<BranchEntry> entries;
     QStringList undecodable_dirs;
+};
+
+// A directory of a tree read once for both the tree scan and the comparison of its files.
+struct BranchFiles {
+    BranchListing branch;
+    std::optional<FileListing> files; // unset when they could not be read with the branch
 };
 
 enum class EntryKind {
@@ -141,6 +148,9 @@ struct HeldTarget {
     bool held() const { return handle != nullptr; }
 };
 
+// The limit of FileSystem::list_files for the names alone.
+inline constexpr qsizetype names_only = -1;
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -151,12 +161,26 @@ public:
     // The visible plain files of `dir` (links to plain files included) for a comparison: their
     // names and types come from the directory itself, they are sorted, the list is cut after
     // `limit` names, and only the names kept are looked up for their length and date. A name that
-    // cannot be looked up, or whose kind cannot be told, is kept with `readable` false.
+    // cannot be looked up, or whose kind cannot be told, is kept with `readable` false. With the
+    // limit `names_only`, every name is kept and none is looked up beyond telling its kind (a link,
+    // or an entry of a volume that does not say): a view of the names, without lengths or dates.
     virtual Result<FileListing> list_files(const QString& dir, qsizetype limit) const = 0;
     // Lists `dir`, which is `root` or a directory below it, reached from `root` one name at a
     // time without following a symbolic link below the root (the root itself may be one: the
     // person chose it). A link or a file on the way is an error, as is a name "." or "..".
     virtual Result<BranchListing> list_branch(const QString& root, const QString& dir) const = 0;
+    // list_branch and list_files(dir, limit) from one reading of the directory, the files being
+    // those of the directory list_branch reaches.
+    virtual Result<BranchFiles> list_branch_files(const QString& root, const QString& dir, qsizetype limit) const
+    {
+        Result<BranchFiles> r;
+        Result<BranchListing> branch = list_branch(root, dir);
+        r.error = branch.error;
+        r.value.branch = std::move(branch.value);
+        if (Result<FileListing> files = list_files(dir, limit); r.ok() && files.ok())
+            r.value.files = std::move(files.value);
+        return r;
+    }
     // Creates the directory `dir` (below `root`) in its parent, reached the same way.
     virtual FsError make_branch(const QString& root, const QString& dir) = 0;
     // Looks `path` up following links; a broken link or a missing path is an error.

@@ -11,8 +11,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -137,11 +139,14 @@ struct RawEntry {
     unsigned char type = DT_UNKNOWN;
 };
 
-bool read_raw_entries(int fd, std::vector<RawEntry>& out)
+// Calls `take(name, length, type)` for every entry of the directory open at `fd` ("." and ".."
+// left out), from its start (`rewind`: the descriptor may have been read before); false with errno
+// set when it cannot be read to its end. The name stays valid only during the call.
+template <typename Take> bool for_each_raw_entry(int fd, Take&& take, bool rewind = true)
 {
     // Straight from the descriptor, from its start: no second descriptor or stream per directory,
     // which a deep tree would pay for at every level.
-    if (::lseek(fd, 0, SEEK_SET) != 0)
+    if (rewind && ::lseek(fd, 0, SEEK_SET) != 0)
         return false;
     alignas(dirent64) char buffer[32768];
     for (;;) {
@@ -153,10 +158,17 @@ bool read_raw_entries(int fd, std::vector<RawEntry>& out)
         for (ssize_t at = 0; at < n;) {
             const auto* e = reinterpret_cast<const dirent64*>(buffer + at);
             if (!is_dot_or_dotdot(e->d_name))
-                out.push_back({ QByteArray(e->d_name), e->d_type });
+                take(e->d_name, std::strlen(e->d_name), e->d_type);
             at += e->d_reclen;
         }
     }
+}
+
+bool read_raw_entries(int fd, std::vector<RawEntry>& out)
+{
+    return for_each_raw_entry(fd, [&](const char* name, size_t length, unsigned char type) {
+        out.push_back({ QByteArray(name, qsizetype(length)), type });
+    });
 }
 
 // The names of the open directory `fd` whose bytes round-trip; errno is set when it cannot be read.
@@ -272,16 +284,139 @@ Result<QVector<DirEntry>> RealFileSystem::list(const QString& dir, EntryKind kin
 
 namespace {
 
-// Opens `dir_path` and reads all its entries, keeping the directory open for lookups.
-FsError open_and_read(const QString& dir_path, Fd& dfd, std::vector<RawEntry>& raw)
+// Opens `dir_path` as a directory.
+FsError open_dir(const QString& dir_path, Fd& dfd)
 {
     QByteArray native;
     if (!native_path(dir_path, native))
         return bad_name();
     dfd = Fd(open_retry(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!dfd.valid() || !read_raw_entries(dfd.get(), raw))
-        return error_from_errno(errno, dir_path);
-    return {};
+    return dfd.valid() ? FsError {} : error_from_errno(errno, dir_path);
+}
+
+} // namespace
+
+namespace {
+
+// The plain files of a directory as it is read (see FileSystem::list_files): every name taken,
+// with the bytes of all of them one after another, each ended by a zero, for the lookups after the
+// sort, so a directory of many files costs no allocation per name beyond its text.
+class FileCollector {
+public:
+    explicit FileCollector(int dfd)
+        : dfd_(dfd)
+    {
+        // Room for about as many names as the directory's size says, so that a large one is not
+        // moved again and again as it is read (an entry takes some 24 to 40 bytes of it).
+        struct stat st { };
+        if (::fstat(dfd, &st) == 0 && st.st_size > 0)
+            found_.reserve(size_t(std::min<off_t>(st.st_size / 40, 1 << 20)));
+    }
+
+    void take(const char* raw, size_t raw_length, unsigned char type)
+    {
+        if (raw[0] == '.')
+            return;
+        Candidate c;
+        struct stat st { };
+        // The directory tells plain files apart; only a link, or a volume that does not say,
+        // needs a look at the entry itself to know whether it takes part.
+        if (type == DT_LNK || type == DT_UNKNOWN) {
+            c.looked_up = true;
+            if (::fstatat(dfd_, raw, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)) {
+                c.is_link = true;
+                type = DT_LNK;
+            }
+            if (::fstatat(dfd_, raw, &st, 0) == 0) {
+                if (!S_ISREG(st.st_mode))
+                    return;
+                c.length = st.st_size;
+                c.mtime = st.st_mtim.tv_sec;
+            } else if (type == DT_LNK && (errno == ENOENT || errno == ENOTDIR || errno == ELOOP)) {
+                return; // a broken link takes part in nothing
+            } else {
+                c.readable = false; // it may be a file; nobody can tell
+            }
+        } else if (type != DT_REG) {
+            return;
+        }
+        const QByteArray bytes = QByteArray::fromRawData(raw, qsizetype(raw_length));
+        if (!decode_name(bytes, c.name)) {
+            undecodable_ << escaped_bytes(bytes);
+            return;
+        }
+        c.raw_at = raw_names_.size();
+        raw_names_.append(raw, raw_length + 1);
+        found_.push_back(std::move(c));
+    }
+
+    // Sorts, cuts at `limit` and looks the names kept up (none with names_only).
+    FileListing finish(qsizetype limit)
+    {
+        FileListing listing;
+        listing.undecodable = std::move(undecodable_);
+        const bool look_up = limit != names_only;
+        listing.overflow = look_up && qsizetype(found_.size()) > limit;
+        sort_by_name(
+            found_, [](const Candidate& c) -> const QString& { return c.name; }, nullptr, look_up ? limit : -1);
+        listing.files.reserve(qsizetype(found_.size()));
+        for (Candidate& c : found_) {
+            if (look_up && !c.looked_up) {
+                struct stat st { };
+                if (::fstatat(dfd_, raw_names_.data() + c.raw_at, &st, 0) == 0 && S_ISREG(st.st_mode)) {
+                    c.length = st.st_size;
+                    c.mtime = st.st_mtim.tv_sec;
+                } else {
+                    c.readable = false; // gone, out of reach, or no longer a file since it was listed
+                }
+            }
+            DirEntry e;
+            e.name = std::move(c.name);
+            e.is_link = c.is_link;
+            e.readable = c.readable;
+            e.length = c.length;
+            e.mtime = c.mtime;
+            listing.files.push_back(std::move(e));
+        }
+        return listing;
+    }
+
+private:
+    struct Candidate {
+        QString name;
+        size_t raw_at = 0;
+        qint64 length = 0;
+        qint64 mtime = 0;
+        bool is_link = false;
+        bool readable = true;
+        bool looked_up = false;
+    };
+    int dfd_;
+    std::vector<Candidate> found_;
+    std::string raw_names_;
+    QStringList undecodable_;
+};
+
+// Takes one entry of a directory of a tree (see FileSystem::list_branch).
+void take_branch_entry(int dfd, const char* raw, size_t raw_length, unsigned char type, BranchListing& listing)
+{
+    struct stat st { };
+    if (type == DT_UNKNOWN) {
+        if (::fstatat(dfd, raw, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return; // gone since the listing
+        type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : S_ISLNK(st.st_mode) ? DT_LNK : DT_FIFO;
+    }
+    const QByteArray bytes = QByteArray::fromRawData(raw, qsizetype(raw_length));
+    BranchEntry entry;
+    if (!round_trips(bytes, entry.name)) {
+        if (type == DT_DIR && raw[0] != '.')
+            listing.undecodable_dirs << escaped_bytes(bytes);
+        return;
+    }
+    entry.is_dir = type == DT_DIR;
+    entry.is_link = type == DT_LNK;
+    entry.is_file = type == DT_REG || (entry.is_link && ::fstatat(dfd, raw, &st, 0) == 0 && S_ISREG(st.st_mode));
+    listing.entries.push_back(std::move(entry));
 }
 
 } // namespace
@@ -291,69 +426,15 @@ Result<FileListing> RealFileSystem::list_files(const QString& dir, qsizetype lim
     Result<FileListing> r;
     const QString dir_path = with_final_separator(dir);
     Fd dfd;
-    std::vector<RawEntry> raw;
-    if ((r.error = open_and_read(dir_path, dfd, raw)))
+    if ((r.error = open_dir(dir_path, dfd)))
         return r;
-
-    struct Candidate {
-        QString name;
-        QByteArray raw;
-        DirEntry entry;
-        bool looked_up = false;
-    };
-    std::vector<Candidate> found;
-    found.reserve(raw.size());
-    for (RawEntry& e : raw) {
-        if (e.name.startsWith('.'))
-            continue;
-        Candidate c;
-        struct stat st { };
-        // The directory tells plain files apart; only a link, or a volume that does not say,
-        // needs a look at the entry itself to know whether it takes part.
-        if (e.type == DT_LNK || e.type == DT_UNKNOWN) {
-            c.looked_up = true;
-            if (::fstatat(dfd.get(), e.name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)) {
-                c.entry.is_link = true;
-                e.type = DT_LNK;
-            }
-            if (::fstatat(dfd.get(), e.name.constData(), &st, 0) == 0) {
-                if (!S_ISREG(st.st_mode))
-                    continue;
-                c.entry.length = st.st_size;
-                c.entry.mtime = st.st_mtim.tv_sec;
-            } else if (e.type == DT_LNK && (errno == ENOENT || errno == ENOTDIR || errno == ELOOP)) {
-                continue; // a broken link takes part in nothing
-            } else {
-                c.entry.readable = false; // it may be a file; nobody can tell
-            }
-        } else if (e.type != DT_REG) {
-            continue;
-        }
-        if (!decode_name(e.name, c.name)) {
-            r.value.undecodable << escaped_bytes(e.name);
-            continue;
-        }
-        c.raw = std::move(e.name);
-        found.push_back(std::move(c));
+    FileCollector files(dfd.get());
+    const auto take = [&](const char* raw, size_t length, unsigned char type) { files.take(raw, length, type); };
+    if (!for_each_raw_entry(dfd.get(), take, false)) { // opened just now
+        r.error = error_from_errno(errno, dir_path);
+        return r;
     }
-
-    r.value.overflow = qsizetype(found.size()) > limit;
-    sort_by_name(
-        found, [](const Candidate& c) -> const QString& { return c.name; }, nullptr, limit);
-    r.value.files.reserve(qsizetype(found.size()));
-    for (Candidate& c : found) {
-        c.entry.name = std::move(c.name);
-        if (!c.looked_up) {
-            struct stat st { };
-            if (::fstatat(dfd.get(), c.raw.constData(), &st, 0) == 0 && S_ISREG(st.st_mode)) {
-                c.entry.length = st.st_size;
-                c.entry.mtime = st.st_mtim.tv_sec;
-            } else {
-                c.entry.readable = false; // gone, out of reach, or no longer a file since it was listed
-            }
-        }
-        r.value.files.push_back(std::move(c.entry));
-    }
+    r.value = files.finish(limit);
     return r;
 }
 
@@ -442,31 +523,33 @@ Result<BranchListing> RealFileSystem::list_branch(const QString& root, const QSt
     const Fd dfd = open_below_root(root, dir, r.error);
     if (!dfd.valid())
         return r;
-    std::vector<RawEntry> raw;
-    if (!read_raw_entries(dfd.get(), raw)) {
+    const auto take = [&](const char* raw, size_t length, unsigned char type) {
+        take_branch_entry(dfd.get(), raw, length, type, r.value);
+    };
+    if (!for_each_raw_entry(dfd.get(), take, false)) { // opened just now
+        r.value = {};
+        r.error = error_from_errno(errno, with_final_separator(dir));
+    }
+    return r;
+}
+
+Result<BranchFiles> RealFileSystem::list_branch_files(const QString& root, const QString& dir, qsizetype limit) const
+{
+    Result<BranchFiles> r;
+    const Fd dfd = open_below_root(root, dir, r.error);
+    if (!dfd.valid())
+        return r;
+    FileCollector files(dfd.get());
+    const auto take = [&](const char* raw, size_t length, unsigned char type) {
+        take_branch_entry(dfd.get(), raw, length, type, r.value.branch);
+        files.take(raw, length, type);
+    };
+    if (!for_each_raw_entry(dfd.get(), take, false)) { // opened just now
+        r.value = {};
         r.error = error_from_errno(errno, with_final_separator(dir));
         return r;
     }
-    for (const RawEntry& e : raw) {
-        unsigned char type = e.type;
-        struct stat st { };
-        if (type == DT_UNKNOWN) {
-            if (::fstatat(dfd.get(), e.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-                continue; // gone since the listing
-            type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : S_ISLNK(st.st_mode) ? DT_LNK : DT_FIFO;
-        }
-        BranchEntry entry;
-        if (!round_trips(e.name, entry.name)) {
-            if (type == DT_DIR && !e.name.startsWith('.'))
-                r.value.undecodable_dirs << escaped_bytes(e.name);
-            continue;
-        }
-        entry.is_dir = type == DT_DIR;
-        entry.is_link = type == DT_LNK;
-        entry.is_file = type == DT_REG
-            || (entry.is_link && ::fstatat(dfd.get(), e.name.constData(), &st, 0) == 0 && S_ISREG(st.st_mode));
-        r.value.entries.push_back(entry);
-    }
+    r.value.files = files.finish(limit);
     return r;
 }
 

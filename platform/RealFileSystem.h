@@ -15,6 +15,7 @@ public:
     Result<QVector<DirEntry>> list(const QString& dir, EntryKind kind, bool include_hidden) const override;
     Result<FileListing> list_files(const QString& dir, qsizetype limit) const override;
     Result<BranchListing> list_branch(const QString& root, const QString& dir) const override;
+    Result<BranchFiles> list_branch_files(const QString& root, const QString& dir, qsizetype limit) const override;
     FsError make_branch(const QString& root, const QString& dir) override;
     Result<FileInfo> info(const QString& path) const override;
     Result<bool> exists(const QString& path) const override;

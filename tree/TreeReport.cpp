@@ -75,6 +75,9 @@ TreeComparison compare_trees(
     TreeComparison tree;
     TreeScanOptions options;
     options.offer_create = false;
+    // Each directory is read once, for its branches and its files together.
+    options.keep_files = max_listed_files;
+    options.threads = int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
     tree.scan = scan_branches(fs, port, root1, root2, options);
     tree.trouble = tree.scan.errors != 0 || tree.scan.limit_reached;
 
@@ -92,8 +95,14 @@ TreeComparison compare_trees(
     auto work = [&] {
         for (size_t i; (i = next++) < jobs.size();) {
             PairJob& job = jobs[i];
-            job.branch.result = compare_listed_directories(fs, job.messages, with_final_separator(job.branch.dir1),
-                with_final_separator(job.branch.dir2), ignore_one_hour_diff, &job.errors);
+            const QString dir1 = with_final_separator(job.branch.dir1);
+            const QString dir2 = with_final_separator(job.branch.dir2);
+            const auto kept1 = tree.scan.files1.constFind(job.branch.dir1);
+            const auto kept2 = tree.scan.files2.constFind(job.branch.dir2);
+            job.branch.result = kept1 != tree.scan.files1.cend() && kept2 != tree.scan.files2.cend()
+                ? compare_listings(job.messages, listing_of({ *kept1, {} }), listing_of({ *kept2, {} }), dir1, dir2,
+                    ignore_one_hour_diff, &job.errors)
+                : compare_listed_directories(fs, job.messages, dir1, dir2, ignore_one_hour_diff, &job.errors);
         }
     };
     {

@@ -9,6 +9,10 @@
 #include <QSet>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -44,7 +48,7 @@ private:
     };
     // The subdirectories of one tree's directory that can be branches, or none when it cannot be
     // listed (a missing side is no error: it is the counterpart of a one-sided branch).
-    Children children(const QString& root, const QString& dir);
+    Children children(const QString& root, const QString& dir, int side);
     void list_children(qsizetype index);
     bool append(const QString& c1, const QString& c2, bool in1, bool in2);
     // Whether the missing tree-2 branch of pair `index` may be offered for creation: its parent
@@ -70,14 +74,82 @@ private:
     QString root1_;
     QString root2_;
     QSet<QString> offered_; // the tree-2 branches offered for creation and still missing
+    qsizetype kept_names_ = 0;
+    // The directories of the coming pass, read ahead side by side, by tree and path.
+    std::array<QHash<QString, Result<BranchFiles>>, 2> read_ahead_;
+    void read_ahead();
 };
 
-Scanner::Children Scanner::children(const QString& root, const QString& dir)
+void Scanner::read_ahead()
+{
+    // A pass only reads until it appends, and with the files kept nobody is asked anything: the
+    // directories of a pass are read on several cores and taken in the pass's order after.
+    if (options_.keep_files <= 0 || options_.threads < 2)
+        return;
+    struct Job {
+        int side;
+        QString root, dir;
+        Result<BranchFiles> read;
+        bool done = false;
+    };
+    std::vector<Job> jobs;
+    for (const BranchPair& p : std::as_const(result_.pairs)) {
+        if (p.scanned)
+            continue;
+        if (p.in_tree1)
+            jobs.push_back({ 1, root1_, p.dir1, {} });
+        if (p.in_tree2)
+            jobs.push_back({ 2, root2_, p.dir2, {} });
+    }
+    if (jobs.size() < 2)
+        return;
+    std::atomic<size_t> next { 0 };
+    std::atomic<qsizetype> kept { kept_names_ };
+    auto work = [&] {
+        for (size_t i; (i = next++) < jobs.size();) {
+            Job& job = jobs[i];
+            if (kept.load() >= options_.kept_names_budget)
+                continue; // read in its turn, without its files
+            job.read = fs_.list_branch_files(job.root, job.dir, options_.keep_files);
+            job.done = true;
+            if (job.read.value.files)
+                kept += job.read.value.files->files.size();
+        }
+    };
+    {
+        std::vector<std::jthread> helpers;
+        for (int k = 1; k < options_.threads; ++k)
+            helpers.emplace_back(work);
+        work();
+    }
+    for (Job& job : jobs) {
+        if (job.done)
+            read_ahead_[job.side - 1].insert(job.dir, std::move(job.read));
+    }
+}
+
+Scanner::Children Scanner::children(const QString& root, const QString& dir, int side)
 {
     Children c;
-    // One listing tells both the subdirectories and the marker. Every directory is reached from
-    // its root without a link on the way, so a link anywhere above a branch cannot lead out.
-    const Result<BranchListing> listed = fs_.list_branch(root, dir);
+    // One listing tells both the subdirectories and the marker, and, when asked, the files that
+    // the comparison of the pair takes. Every directory is reached from its root without a link
+    // on the way, so a link anywhere above a branch cannot lead out.
+    Result<BranchListing> listed;
+    auto& ahead = read_ahead_[side - 1];
+    const auto read = ahead.find(dir);
+    if (read != ahead.end() || (options_.keep_files > 0 && kept_names_ < options_.kept_names_budget)) {
+        Result<BranchFiles> both
+            = read != ahead.end() ? std::move(*read) : fs_.list_branch_files(root, dir, options_.keep_files);
+        if (read != ahead.end())
+            ahead.erase(read);
+        listed = { std::move(both.value.branch), both.error };
+        if (both.ok() && both.value.files) {
+            kept_names_ += both.value.files->files.size();
+            (side == 1 ? result_.files1 : result_.files2).insert(dir, std::move(*both.value.files));
+        }
+    } else {
+        listed = fs_.list_branch(root, dir);
+    }
     if (!listed.ok()) {
         if (!is_missing(listed.error)) {
             report_error(listed.error, dir);
@@ -120,12 +192,12 @@ void Scanner::list_children(qsizetype index)
     const BranchPair pair = result_.pairs[index];
     // A side that is missing, or a link, has no branches below it; a marker on either side keeps
     // the children of both out.
-    auto side = [&](const QString& root, const QString& p, bool in_tree) {
+    auto side = [&](const QString& root, const QString& p, bool in_tree, int number) {
         progress(p);
-        return in_tree ? children(root, p) : Children();
+        return in_tree ? children(root, p, number) : Children();
     };
-    const Children one = side(root1_, pair.dir1, pair.in_tree1);
-    const Children two = one.marker ? Children() : side(root2_, pair.dir2, pair.in_tree2);
+    const Children one = side(root1_, pair.dir1, pair.in_tree1, 1);
+    const Children two = one.marker ? Children() : side(root2_, pair.dir2, pair.in_tree2, 2);
     if (one.marker || two.marker) {
         result_.pairs[index].excluded = true;
         return;
@@ -185,6 +257,7 @@ TreeScan Scanner::run(const QString& root1, const QString& root2)
     list_children(0);
     for (;;) {
         const qsizetype n = result_.pairs.size();
+        read_ahead();
         bool listed = false;
         for (qsizetype i = 0; i < n; ++i) {
             if (result_.pairs[i].scanned)

@@ -2,13 +2,15 @@
 // The tree scan: both trees walked breadth first into the list of branch pairs, with the
 // branches that exist on one side only collected into the branch report.
 
+#include "platform/FileSystem.h"
+
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVector>
 
 #include <functional>
 
-class FileSystem;
 class UserPort;
 
 // At most this many branch pairs, the roots included.
@@ -37,6 +39,13 @@ struct TreeScanOptions {
     std::function<void(const QString&)> progress;
     // The most pairs the list holds (tests use a small number).
     int max_pairs = max_branch_pairs;
+    // Above 0: the plain files of every directory listed are kept too, cut after this many names,
+    // so that the pairs can be compared without reading their directories again; once
+    // `kept_names_budget` names are kept in all, further directories keep none.
+    qsizetype keep_files = 0;
+    qsizetype kept_names_budget = 500000;
+    // With the files kept: the directories of each pass are read on this many cores.
+    int threads = 1;
 };
 
 struct TreeScan {
@@ -51,6 +60,10 @@ struct TreeScan {
     // Subdirectories left out because their names are not valid text, shown with "\xNN" for
     // each byte that is not: nothing can name them, so nothing below them is compared.
     QStringList undecodable;
+    // With TreeScanOptions::keep_files: the plain files of each directory of tree 1 and tree 2
+    // listed, by the path of its pair.
+    QHash<QString, FileListing> files1;
+    QHash<QString, FileListing> files2;
 };
 
 // Scans the trees under `root1` and `root2` (as the panes show them). Questions, the limit message

@@ -30,6 +30,8 @@ private slots:
         QVERIFY(make_tree(
             root, { u"alpha"_s, u".cache"_s, u".Cache"_s, u"-old"_s, u"Zeta/in"_s }, { u"file.txt"_s, u".dotfile"_s }));
         QVERIFY(QFile::link(outside.path(), root + u"/beta-link"_s));
+        QVERIFY(QFile::link(root + u"/file.txt"_s, root + u"/file-link"_s));
+        QVERIFY(QFile::link(root + u"/gone"_s, root + u"/broken-link"_s));
         const QString shown = u"-old alpha beta-link Zeta"_s;
 
         DirPane pane(fs);
@@ -40,7 +42,7 @@ private slots:
         QCOMPARE(pane_rows(pane), shown);
         QCOMPARE(pane.highlighted_row(), components - 1); // the current directory itself
         pane.refresh_files();
-        QCOMPARE(pane.files(), QStringList { u"file.txt"_s });
+        QCOMPARE(pane.files(), (QStringList { u"file-link"_s, u"file.txt"_s })); // no broken link, no folder
 
         // Failed moves, and a move to where the pane already is, raise no change.
         QCOMPARE(pane.set_path(root + u"/missing"_s).number, int(err_path_not_found));
