@@ -58,11 +58,12 @@ Classification compare_listed_directories(const FileSystem& fs, UserPort& port, 
 {
     Listing listing1 = list_directory(fs, dir1);
     Listing listing2 = list_directory(fs, dir2);
-    return compare_listings(port, std::move(listing1), std::move(listing2), dir1, dir2, ignore_one_hour_diff, errors);
+    return compare_listings(port, std::move(listing1), std::move(listing2), dir1, dir2, ignore_one_hour_diff,
+        { fs.keeps_fat_dates(dir1), fs.keeps_fat_dates(dir2) }, errors);
 }
 
 Classification compare_listings(UserPort& port, Listing listing1, Listing listing2, const QString& dir1,
-    const QString& dir2, bool ignore_one_hour_diff, ListingErrors* errors)
+    const QString& dir2, bool ignore_one_hour_diff, DateVolumes volumes, ListingErrors* errors)
 {
     if (errors)
         *errors = { listing1.error, listing2.error };
@@ -78,8 +79,7 @@ Classification compare_listings(UserPort& port, Listing listing1, Listing listin
     if (listing2.overflow && !records2.isEmpty())
         cut_after(records1, records2.last().name);
 
-    Classification result
-        = classify(records1, records2, ignore_one_hour_diff, { fs.keeps_fat_dates(dir1), fs.keeps_fat_dates(dir2) });
+    Classification result = classify(records1, records2, ignore_one_hour_diff, volumes);
     // A pair whose listing was cut has not been looked at in full, so it is never "aligned".
     result.listing_cut = listing1.overflow || listing2.overflow;
     result.unreadable_dir1 += listing1.undecodable;

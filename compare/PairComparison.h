@@ -31,6 +31,7 @@ QString unreadable_message(const Classification& c, const QString& dir1, const Q
 // its error goes to `errors` when given.
 Classification compare_listed_directories(const FileSystem& fs, UserPort& port, const QString& dir1,
     const QString& dir2, bool ignore_one_hour_diff, ListingErrors* errors = nullptr);
-// The same for two directories read already (see listing_of).
+// The same for two directories read already (see listing_of); `volumes` says which side keeps
+// dates as FAT does.
 Classification compare_listings(UserPort& port, Listing listing1, Listing listing2, const QString& dir1,
-    const QString& dir2, bool ignore_one_hour_diff, ListingErrors* errors = nullptr);
+    const QString& dir2, bool ignore_one_hour_diff, DateVolumes volumes, ListingErrors* errors = nullptr);

@@ -101,7 +101,7 @@ TreeComparison compare_trees(
             const auto kept2 = tree.scan.files2.constFind(job.branch.dir2);
             job.branch.result = kept1 != tree.scan.files1.cend() && kept2 != tree.scan.files2.cend()
                 ? compare_listings(job.messages, listing_of({ *kept1, {} }), listing_of({ *kept2, {} }), dir1, dir2,
-                    ignore_one_hour_diff, &job.errors)
+                    ignore_one_hour_diff, { fs.keeps_fat_dates(dir1), fs.keeps_fat_dates(dir2) }, &job.errors)
                 : compare_listed_directories(fs, job.messages, dir1, dir2, ignore_one_hour_diff, &job.errors);
         }
     };
