@@ -56,11 +56,14 @@ void TreeCommands::scan_tree()
         return;
     }
     port_.set_busy(true);
+    // "cancel" in the progress box, or pressed before, counts from here on only.
+    view_.gate().cancel().reset();
     TreeScanOptions options;
     options.progress = [this](const QString& text) {
         set_progress(text);
         port_.process_events();
     };
+    options.cancel = &view_.gate().cancel();
     TreeScan scan = scan_branches(fs_, port_, root1, root2, options);
     report_ = scan.report;
     if (scan.cancelled) {
@@ -81,6 +84,7 @@ void TreeCommands::scan_tree()
         history_->add_to_history();
     if (!report_.isEmpty()) {
         port_.set_busy(false);
+        port_.show_progress({}, nullptr);
         if (show_report)
             show_report(report_);
         port_.process_events();
@@ -104,6 +108,10 @@ QString TreeCommands::pane_path(int pane) const
 void TreeCommands::set_progress(const QString& text)
 {
     view_.set_hint(text);
+    // The hint line of a hidden window is seen by nobody: the progress box shows it, with the
+    // Cancel that reaches the scan and the walk.
+    if (!port_.main_window_visible())
+        port_.show_progress(text, &view_.gate().cancel());
 }
 
 bool TreeCommands::show_and_compare(const QString& p1, const QString& p2)

@@ -7,6 +7,8 @@
 
 #include <optional>
 
+class CancelToken;
+
 enum class MsgIcon { None, Critical, Exclamation, Question, Information };
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class Answer { Ok, Cancel, Yes, No };
@@ -28,6 +30,14 @@ public:
     virtual void process_events() = 0;
     virtual void set_main_window_visible(bool visible) = 0;
     virtual bool main_window_visible() const = 0;
+    // While the main window is hidden for a long operation: a small box with the progress `text`
+    // and a Cancel button that requests `cancel`. An empty text takes the box away, and so does
+    // showing the main window. A port without a window has nothing to show.
+    virtual void show_progress(const QString& text, CancelToken* cancel)
+    {
+        (void)text;
+        (void)cancel;
+    }
     // Ends the program once control returns to the event loop; the caller returns at once.
     virtual void end_program(int exit_code) = 0;
 

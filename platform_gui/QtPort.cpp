@@ -1,11 +1,15 @@
 #include "platform_gui/QtPort.h"
 
+#include "platform/CancelToken.h"
+
 #include <QApplication>
+#include <QDialog>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QVBoxLayout>
 #include <QWidget>
 
 #include <algorithm>
@@ -212,8 +216,61 @@ void QtPort::process_events()
     QCoreApplication::processEvents();
 }
 
+QtPort::~QtPort()
+{
+    delete progress_box_.data();
+}
+
+void QtPort::show_progress(const QString& text, CancelToken* cancel)
+{
+    progress_cancel_ = cancel;
+    if (text.isEmpty()) {
+        if (progress_box_)
+            progress_box_->hide();
+        return;
+    }
+    if (!progress_box_) {
+        auto* box = new QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
+        box->setObjectName(QStringLiteral("tree_progress"));
+        box->setWindowTitle(app_title());
+        box->setAccessibleName(QStringLiteral("Tree comparison progress"));
+        box->setAccessibleDescription(
+            QStringLiteral("The directory being checked while the main window is hidden, and a button to stop"));
+        auto* layout = new QVBoxLayout(box);
+        progress_text_ = new QLabel(box);
+        progress_text_->setObjectName(QStringLiteral("tree_progress_text"));
+        progress_text_->setTextFormat(Qt::PlainText);
+        progress_text_->setAccessibleName(QStringLiteral("Directory being checked"));
+        progress_text_->setAccessibleDescription(QStringLiteral("The directory the tree comparison checks now"));
+        layout->addWidget(progress_text_);
+        auto* cancel_button = new QPushButton(QStringLiteral("Cancel"), box);
+        cancel_button->setObjectName(QStringLiteral("tree_progress_cancel"));
+        cancel_button->setAccessibleName(QStringLiteral("Cancel tree comparison"));
+        cancel_button->setAccessibleDescription(QStringLiteral(
+            "Stops the tree comparison: a scan ends with nothing compared, a walk waits for next subdir"));
+        layout->addWidget(cancel_button, 0, Qt::AlignRight);
+        QObject::connect(cancel_button, &QPushButton::clicked, box, [this] {
+            if (progress_cancel_)
+                progress_cancel_->request();
+        });
+        // Closing the box is a Cancel too.
+        QObject::connect(box, &QDialog::rejected, box, [this] {
+            if (progress_cancel_)
+                progress_cancel_->request();
+        });
+        box->setMinimumWidth(std::min(600, usable_width(box->screen())));
+        progress_box_ = box;
+    }
+    const QFontMetrics metrics(progress_text_->font());
+    progress_text_->setText(metrics.elidedText(text, Qt::ElideMiddle, progress_box_->minimumWidth() - 40));
+    if (!progress_box_->isVisible())
+        progress_box_->show();
+}
+
 void QtPort::set_main_window_visible(bool visible)
 {
+    if (visible && progress_box_)
+        progress_box_->hide();
     if (main_window_) {
         const bool shown_again = visible && hidden_here_;
         if (!visible && main_window_->isVisible())

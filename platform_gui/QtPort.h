@@ -6,10 +6,17 @@
 
 #include <QPointer>
 
+class QDialog;
+class QLabel;
 class QWidget;
 
 class QtPort : public UserPort {
 public:
+    QtPort() = default;
+    ~QtPort() override;
+    QtPort(const QtPort&) = delete;
+    QtPort& operator=(const QtPort&) = delete;
+
     // The window the boxes belong to and whose visibility the logic switches.
     void set_main_window(QWidget* window) { main_window_ = window; }
 
@@ -22,6 +29,8 @@ public:
     void process_events() override;
     void set_main_window_visible(bool visible) override;
     bool main_window_visible() const override;
+    // A small window of its own ("tree_progress"), since the main window is hidden.
+    void show_progress(const QString& text, CancelToken* cancel) override;
     // Closes every window and leaves the event loop with `exit_code`. Called before the loop runs
     // (a start-up error), the loop ends as soon as it starts; main() returns exit_code() whenever
     // ended() is true, since closing the last window may also end the loop with 0.
@@ -39,6 +48,9 @@ private:
     static QString shown_text(const QString& text);
 
     QPointer<QWidget> main_window_;
+    QPointer<QDialog> progress_box_;
+    QLabel* progress_text_ = nullptr;
+    CancelToken* progress_cancel_ = nullptr;
     bool busy_ = false;
     bool visible_without_window_ = true;
     // The main window was hidden through this port and is to be activated when shown again.

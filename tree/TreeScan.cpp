@@ -1,5 +1,6 @@
 #include "tree/TreeScan.h"
 
+#include "platform/CancelToken.h"
 #include "platform/FileSystem.h"
 #include "platform/Names.h"
 #include "platform/Paths.h"
@@ -61,10 +62,14 @@ private:
         ++result_.errors;
         port_.message(report_error_text(e) + QStringLiteral(" (") + path + u')');
     }
-    void progress(const QString& dir)
+    // Shows the progress and tells whether the scan goes on: false once "cancel" was pressed.
+    bool progress(const QString& dir)
     {
         if (options_.progress)
             options_.progress(QStringLiteral("checking dir ") + (dir.isEmpty() ? QString(path_separator) : dir));
+        if (options_.cancel && options_.cancel->requested())
+            result_.cancelled = true;
+        return !result_.cancelled;
     }
 
     FileSystem& fs_;
@@ -193,11 +198,12 @@ void Scanner::list_children(qsizetype index)
     // A side that is missing, or a link, has no branches below it; a marker on either side keeps
     // the children of both out.
     auto side = [&](const QString& root, const QString& p, bool in_tree, int number) {
-        progress(p);
-        return in_tree ? children(root, p, number) : Children();
+        return progress(p) && in_tree ? children(root, p, number) : Children();
     };
     const Children one = side(root1_, pair.dir1, pair.in_tree1, 1);
-    const Children two = one.marker ? Children() : side(root2_, pair.dir2, pair.in_tree2, 2);
+    const Children two = one.marker || result_.cancelled ? Children() : side(root2_, pair.dir2, pair.in_tree2, 2);
+    if (result_.cancelled)
+        return;
     if (one.marker || two.marker) {
         result_.pairs[index].excluded = true;
         return;
@@ -255,6 +261,8 @@ TreeScan Scanner::run(const QString& root1, const QString& root2)
     root2_ = root2;
     result_.pairs.push_back({ root1, root2, true });
     list_children(0);
+    if (result_.cancelled)
+        return result_;
     for (;;) {
         const qsizetype n = result_.pairs.size();
         read_ahead();
@@ -263,6 +271,8 @@ TreeScan Scanner::run(const QString& root1, const QString& root2)
             if (result_.pairs[i].scanned)
                 continue;
             list_children(i);
+            if (result_.cancelled)
+                return result_;
             result_.pairs[i].scanned = true;
             listed = true;
         }

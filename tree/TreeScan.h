@@ -11,6 +11,7 @@
 
 #include <functional>
 
+class CancelToken;
 class UserPort;
 
 // At most this many branch pairs, the roots included.
@@ -37,6 +38,9 @@ struct TreeScanOptions {
     bool offer_create = true;
     // The progress text ("checking dir ..."); pending window events are let run after it.
     std::function<void(const QString&)> progress;
+    // Looked at after each progress update: once requested, the scan stops as a Cancel at a
+    // question does, with nothing to walk.
+    const CancelToken* cancel = nullptr;
     // The most pairs the list holds (tests use a small number).
     int max_pairs = max_branch_pairs;
     // Above 0: the plain files of every directory listed are kept too, cut after this many names,
@@ -53,7 +57,7 @@ struct TreeScan {
     QString report; // every line introduced by CR LF
     QStringList only_in_tree1; // the dir-1 paths of the report, in its order
     QStringList only_in_tree2; // the dir-2 paths
-    bool cancelled = false; // the person chose Cancel at a question: nothing is to be walked
+    bool cancelled = false; // the person chose Cancel (at a question, or while it ran): nothing is to be walked
     bool limit_reached = false; // some branches were left out
     int errors = 0; // errors reported on the way
     QStringList unreadable; // directories whose subdirectories could not be listed

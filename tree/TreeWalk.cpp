@@ -42,15 +42,18 @@ void TreeWalk::do_tree()
         const QString p2 = pairs_[i].dir2;
         host_.set_progress(QStringLiteral("checking dir ") + p1);
         port_.process_events();
+        // "cancel" pressed at the progress leaves the walk waiting before this pair.
+        if (cancel_.requested()) {
+            stop_waiting();
+            return;
+        }
         pairs_[i].dir1.clear(); // visited
         const bool differs = compare_branch_pair(p1, p2);
         port_.process_events();
         // "cancel" pressed meanwhile leaves the walk waiting as a difference does, when pairs remain.
         const auto unvisited = [](const BranchPair& p) { return !p.dir1.isEmpty(); };
         if (differs || (cancel_.requested() && std::any_of(pairs_.begin() + i + 1, pairs_.end(), unvisited))) {
-            host_.set_next_visible(true);
-            host_.set_default_comment();
-            port_.set_main_window_visible(true);
+            stop_waiting();
             return;
         }
     }
@@ -64,6 +67,13 @@ void TreeWalk::do_tree()
     port_.message(end_of_tree_message());
     more_branches_ = false;
     walk_active_ = false;
+}
+
+void TreeWalk::stop_waiting()
+{
+    host_.set_next_visible(true);
+    host_.set_default_comment();
+    port_.set_main_window_visible(true);
 }
 
 bool TreeWalk::compare_branch_pair(const QString& p1, const QString& p2)

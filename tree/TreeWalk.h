@@ -29,7 +29,8 @@ public:
 
 class TreeWalk {
 public:
-    // `cancel` pressed during a step leaves the walk waiting after the pair in hand.
+    // `cancel` pressed during a step leaves the walk waiting: before the pair whose progress it
+    // was pressed at, or after the pair in hand.
     TreeWalk(const FileSystem& fs, UserPort& port, TreeWalkHost& host, CancelToken& cancel);
 
     // A walk is under way, waiting or running.
@@ -57,6 +58,9 @@ public:
     bool differenza_trovata() const { return host_.difference_count() != 0; }
 
 private:
+    // Waits for "next subdir" with the window shown.
+    void stop_waiting();
+
     const FileSystem& fs_;
     UserPort& port_;
     TreeWalkHost& host_;

@@ -193,12 +193,13 @@ void DirPaneWidget::show_rows()
     if (kept < dir_list_->count())
         dir_list_->model()->removeRows(kept, dir_list_->count() - kept);
     shown_components_ = components;
-    QStyle* style = dir_list_->style();
-    const QIcon open_icon = style->standardIcon(QStyle::SP_DirOpenIcon);
-    const QIcon folder_icon = style->standardIcon(QStyle::SP_DirIcon);
+    if (kept < pane_.row_count() && open_icon_.isNull()) {
+        open_icon_ = dir_list_->style()->standardIcon(QStyle::SP_DirOpenIcon);
+        folder_icon_ = dir_list_->style()->standardIcon(QStyle::SP_DirIcon);
+    }
     for (int i = kept; i < pane_.row_count(); ++i) {
         const bool component = i < components;
-        auto* item = new QListWidgetItem(component ? open_icon : folder_icon, pane_.row_text(i));
+        auto* item = new QListWidgetItem(component ? open_icon_ : folder_icon_, pane_.row_text(i));
         item->setData(path_role, pane_.row_path(i));
         item->setData(depth_role, component ? i : components);
         // A tool tip that looks like markup is shown as markup: spell the path out as text.

@@ -1,6 +1,7 @@
 #pragma once
 // What the person sees of one directory pane: its drive selector and its directory list.
 
+#include <QIcon>
 #include <QObject>
 #include <QPoint>
 
@@ -48,4 +49,8 @@ private:
     QComboBox* drive_box_;
     QListWidget* dir_list_;
     int shown_components_ = 0; // the path rows among the items
+    // The open folder of the path rows and the folder of the subdirectories, read from the style
+    // once, when the first rows are made.
+    QIcon open_icon_;
+    QIcon folder_icon_;
 };

@@ -40,20 +40,28 @@ private slots:
         QVERIFY(QDir().mkpath(f.dir1 + u"/A/B"_s) && QDir().mkpath(f.dir2 + u"/A/B"_s));
         QVERIFY(QDir().mkpath(f.dir1 + u"/C"_s) && QDir().mkpath(f.dir2 + u"/C"_s));
         QVERIFY(f.same(u"/A/b.txt"_s) && f.same(u"/A/B/c.txt"_s));
-        // "cancel" pressed while A is compared leaves the walk waiting there; "next subdir" goes on
-        // to the end, the press already taken.
-        QStringList progress;
-        QObject::connect(&f.lists, &FileListsModel::hint_changed, [&] {
-            progress << f.lists.hint();
-            if (f.lists.hint() == u"checking dir "_s + f.dir1 + u"/A"_s)
-                f.controller.bot_cancel_Click();
-        });
+        // The window is hidden throughout, so the progress goes to the box, whose Cancel reaches
+        // the scan (8 updates: both sides of the roots, A, C and A/B) and the walk after it.
+        const auto check = [](const QString& dir) -> QString { return u"checking dir "_s + dir; };
+        // Pressed at the scan's A: nothing further is read, nothing walked, nothing kept.
+        f.port.cancel_at_progress = 3;
         f.tree.bot_compare_tree_Click();
-        QVERIFY(f.pane(1) == f.dir1 + u"/A"_s && f.port.texts().isEmpty() && f.port.main_window_visible());
+        QCOMPARE(f.port.progress, QStringList({ check(f.dir1), check(f.dir2), check(f.dir1 + u"/A"_s) }));
+        QVERIFY(f.tree.branches().isEmpty() && !f.walk.walk_active() && f.port.texts().isEmpty());
+        QVERIFY(f.port.main_window_visible() && !f.port.busy && !f.port.progress_up);
+        QVERIFY(f.pane(1) == f.dir1 && f.lists.hint() != f.port.progress.last());
+        QCOMPARE(f.history.store().count(), 1);
+        // Pressed at the walk's A: the roots were compared, A waits for "next subdir".
+        f.port.progress.clear();
+        f.port.cancel_at_progress = 10;
+        f.tree.bot_compare_tree_Click();
+        QCOMPARE(f.port.progress.mid(8), QStringList({ check(f.dir1), check(f.dir1 + u"/A"_s) }));
+        QVERIFY(f.pane(1) == f.dir1 && f.port.texts().isEmpty() && f.port.main_window_visible());
+        QVERIFY(!f.port.busy && !f.port.progress_up);
         QVERIFY(f.controller.state().next_alignment_visible() && f.walk.more_branches());
-        QVERIFY(progress.contains(u"checking dir "_s + f.dir1));
         f.tree.b_next_alignment_Click();
-        QVERIFY(progress.contains(u"checking dir "_s + f.dir1 + u"/A/B"_s));
+        QCOMPARE(f.port.progress.mid(10),
+            QStringList({ check(f.dir1 + u"/A"_s), check(f.dir1 + u"/C"_s), check(f.dir1 + u"/A/B"_s) }));
         QCOMPARE(f.port.texts(), QStringList({ end_text }));
         QVERIFY(f.pane(1) == f.dir1 && f.pane(2) == f.dir2 && f.reports.isEmpty());
         QVERIFY(!f.walk.walk_active() && !f.walk.more_branches() && f.walk.start_path(1).isEmpty());

@@ -1,5 +1,7 @@
 #include "tests/util/ScriptedPort.h"
 
+#include "platform/CancelToken.h"
+
 #include <QTest>
 
 ScriptedPort::~ScriptedPort()
@@ -64,6 +66,18 @@ void ScriptedPort::set_main_window_visible(bool visible)
 {
     visible_ = visible;
     visibility_changes.push_back(visible);
+    if (visible)
+        progress_up = false;
+}
+
+void ScriptedPort::show_progress(const QString& text, CancelToken* cancel)
+{
+    progress_up = !text.isEmpty();
+    if (!progress_up)
+        return;
+    progress << text;
+    if (progress.size() == cancel_at_progress && cancel)
+        cancel->request();
 }
 
 void ScriptedPort::end_program(int)

@@ -40,6 +40,7 @@ public:
     void process_events() override;
     void set_main_window_visible(bool visible) override;
     bool main_window_visible() const override { return visible_; }
+    void show_progress(const QString& text, CancelToken* cancel) override;
     void end_program(int exit_code) override;
 
     // Runs when a question or an input box is up, before it is answered: a test changes the disk
@@ -53,6 +54,11 @@ public:
     QVector<bool> busy_changes; // every set_busy call
     QVector<bool> visibility_changes;
     int events_run = 0;
+    // The texts of the progress box, in order; whether it is up now; and the update (counted
+    // from 1) at which the person presses its Cancel, 0 for never.
+    QStringList progress;
+    bool progress_up = false;
+    int cancel_at_progress = 0;
     // Runs where the logic lets window events through, until it returns true: what a person
     // does while a long command runs.
     std::function<bool()> during_events;
