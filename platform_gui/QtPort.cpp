@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -281,9 +282,26 @@ void QtPort::set_main_window_visible(bool visible)
         // A window shown again is not given the keyboard by every window manager: ask for it,
         // so the control that had the focus has it again.
         if (shown_again)
-            main_window_->activateWindow();
+            reactivate_main_window();
     } else
         visible_without_window_ = visible;
+}
+
+void QtPort::reactivate_main_window()
+{
+    main_window_->activateWindow();
+    // Hiding the window made it inactive for the widgets, while the window system may never have
+    // seen it lose the keyboard (hidden and shown between two of its events). Then no
+    // activation follows: keys still reach the window, but nothing counts as focused, and a
+    // screen reader hears neither the active window nor the focused control. Told directly,
+    // the window is active again and its control gets the focus and announces it.
+    const QWindow* handle = main_window_->windowHandle();
+    if (handle && handle == QGuiApplication::focusWindow() && QApplication::activeWindow() != main_window_) {
+        QT_WARNING_PUSH
+        QT_WARNING_DISABLE_DEPRECATED
+        QApplication::setActiveWindow(main_window_);
+        QT_WARNING_POP
+    }
 }
 
 bool QtPort::main_window_visible() const

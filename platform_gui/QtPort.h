@@ -44,6 +44,8 @@ private:
     // Takes the hourglass away while a box waits for the person, and puts it back after.
     class BusyPause;
 
+    // Gives the main window, shown again, the keyboard and its control the focus.
+    void reactivate_main_window();
     QWidget* dialog_parent() const;
     static QString shown_text(const QString& text);
 

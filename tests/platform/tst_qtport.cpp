@@ -1,5 +1,6 @@
 // The program's own port: the hourglass switch, boxes answered by a timer standing in for the
-// person, ending the program before the event loop runs; and the shell starting programs.
+// person, the main window active again once shown, ending the program before the event loop
+// runs; and the shell starting programs.
 
 #include "platform/RealFileSystem.h"
 #include "platform_gui/QtPort.h"
@@ -107,13 +108,22 @@ private slots:
         QVERIFY(!shell.open_path(QString()));
     }
 
-    void end_program_before_the_loop_runs()
+    void shown_again_active_and_ended_before_the_loop_runs()
     {
         QtPort port;
         QWidget window;
+        auto* button = new QPushButton(u"compare"_qs, &window);
         port.set_main_window(&window);
         port.set_main_window_visible(true);
         QVERIFY(window.isVisible() && port.main_window_visible());
+        // Hidden for a moment and shown again, the window is active once more and its control
+        // has the focus, as the keyboard and a screen reader both need.
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        button->setFocus();
+        port.set_main_window_visible(false);
+        port.set_main_window_visible(true);
+        QTRY_COMPARE(QApplication::activeWindow(), &window);
+        QCOMPARE(QApplication::focusWidget(), button);
         port.end_program(3);
         QVERIFY(!window.isVisible() && port.ended());
         QCOMPARE(port.exit_code(), 3);
