@@ -1,5 +1,6 @@
 // The tree scan: order, create questions, marker file, links, case, branch limit, and the log file.
 
+#include "platform/Fd.h"
 #include "platform/RealFileSystem.h"
 #include "tests/util/FakeShell.h"
 #include "tests/util/FaultyFileSystem.h"
@@ -186,16 +187,14 @@ private slots:
 
         // Too long a path is walked one name at a time, refusing a link however deep.
         QString deep = t.two;
-        int fd = ::open(qPrintable(t.two), O_RDONLY | O_DIRECTORY);
+        Fd dir(::open(qPrintable(t.two), O_RDONLY | O_DIRECTORY));
         for (int level = 0; level < 25; ++level) {
             const QByteArray name(200, char('a' + level));
-            QVERIFY(::mkdirat(fd, name.constData(), 0755) == 0);
-            const int next = ::openat(fd, name.constData(), O_RDONLY | O_DIRECTORY);
-            ::close(fd);
-            fd = next;
+            QCOMPARE(::mkdirat(dir.get(), name.constData(), 0755), 0);
+            dir = Fd(::openat(dir.get(), name.constData(), O_RDONLY | O_DIRECTORY));
             deep += u'/' + QString::fromLatin1(name);
         }
-        QVERIFY(::symlinkat(qPrintable(outside), fd, "up") == 0 && ::close(fd) == 0);
+        QCOMPARE(::symlinkat(qPrintable(outside), dir.get(), "up"), 0);
         QVERIFY(QFile::encodeName(deep).size() > 4096);
         QVERIFY(t.fs.list_branch(t.two, deep).ok());
         QVERIFY(!t.fs.list_branch(t.two, deep + u"/up"_s).ok());
