@@ -1,5 +1,4 @@
-// Copying one file across the pair: what may be replaced, faults that must lose nothing, the
-// fallback attempts, and names that must reach the disk as they are.
+// Copying one file across the pair: what may be replaced, faults that lose nothing, fallbacks, names.
 #include "transfer/CopyFile.h"
 
 #include "tests/util/TransferPair.h"
@@ -237,8 +236,7 @@ private slots:
 
     void fallback_attempts()
     {
-        // What the outside copy has written when it is checked.
-        // Torn: the source is rewritten (same length and date) while the outside copy runs.
+        // What the outside copy has written when checked; Torn: the source is rewritten meanwhile.
         enum Outside { Nothing, Whole, CutWithItsDate, StillWriting, Torn };
         struct Case {
             int first_error, second_error;
