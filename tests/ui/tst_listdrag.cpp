@@ -1,6 +1,4 @@
-// Moving, deleting and opening files with the mouse in the real window: which controls take a
-// dragged entry, a drop reaching the disk, an align button with its progress bar and focus, the
-// lists' context menu, the delete and open/run targets, and the trash toggle.
+// Dragging in the real window: which controls take an entry, drops, align progress, menu, targets, trash.
 
 #include "app/RunGate.h"
 #include "tests/util/WindowPair.h"
@@ -24,8 +22,7 @@ namespace {
 // A command a person gives through the window while an alignment runs.
 using Command = std::function<void(WindowPair&)>;
 
-// Drags `mime` (then deleted) onto `target` and drops it there; true when both were taken. The
-// drop's work runs once the drag has ended.
+// Drags `mime` (then deleted) onto `target` and drops it; true when both were taken.
 bool drop_on(QWidget* target, QMimeData* mime)
 {
     const std::unique_ptr<QMimeData> owned(mime);
@@ -35,11 +32,6 @@ bool drop_on(QWidget* target, QMimeData* mime)
     QApplication::sendEvent(target, &dropped);
     QCoreApplication::processEvents();
     return enter.isAccepted() && dropped.isAccepted();
-}
-
-void select_first_of_list3(WindowPair& w)
-{
-    w.controller.lists().list(3).select_row(0, true);
 }
 
 } // namespace
@@ -82,8 +74,7 @@ private slots:
                     accepts(view->viewport(), source) == taken, qPrintable(u"%1 on %2"_qs.arg(source).arg(target)));
             }
         }
-        // Every other control shows the no-drop pointer and does nothing; only the lists and the
-        // two drop targets take a drop at all.
+        // No other control than the lists and the two targets takes a drop.
         for (QWidget* widget : w->window->findChildren<QWidget*>()) {
             const QWidget* list = widget->parentWidget();
             if (!(list && list->objectName().startsWith(u"List"_qs)) && !widget->objectName().startsWith(u"Text"_qs))
@@ -134,11 +125,11 @@ private slots:
             return [name](WindowPair& w) { w.find<QAction>(QString::fromLatin1(name))->trigger(); };
         };
         QTest::newRow("delete button") << Command([&](WindowPair& w) {
-            select_first_of_list3(w);
+            w.controller.lists().list(3).select_row(0, true);
             QTest::mouseClick(w.find<QPushButton>(u"bot_delete"_qs), Qt::LeftButton);
         }) << true;
         QTest::newRow("Alt+D") << Command([&](WindowPair& w) {
-            select_first_of_list3(w);
+            w.controller.lists().list(3).select_row(0, true);
             key(Qt::Key_D, Qt::AltModifier)(w);
         }) << true;
         QTest::newRow("list menu") << Command([](WindowPair& w) {
@@ -177,8 +168,7 @@ private slots:
         }) << false;
     }
 
-    // What a person does while an alignment lets events run waits for it: the alignment copies
-    // every entry, each ends in the aligned list, and nothing else changes.
+    // A command given while an alignment runs waits: every entry is aligned and nothing else changes.
     void commands_wait_for_a_running_alignment()
     {
         QFETCH(Command, command);
@@ -221,8 +211,7 @@ private slots:
 
     void menu_drops_and_trash_toggle()
     {
-        // A right click opens the lists' menu and leaves the selection alone: it is what the
-        // menu deletes.
+        // A right click opens the menu and leaves the selection alone: it is what the menu deletes.
         auto* list1 = w->find<QListView>(u"List1"_qs);
         const QModelIndex b = list1->model()->index(1, 0);
         list1->selectionModel()->select(b, QItemSelectionModel::Select);
