@@ -26,7 +26,12 @@ const QByteArray& big_content()
 
 CopyRequest request(const TransferPair& p, const QString& name, CopyKind kind)
 {
-    return CopyRequest { p.dir1, name, p.dir2, name, kind, true, {} };
+    CopyRequest r;
+    r.from_dir = p.dir1;
+    r.to_dir = p.dir2;
+    r.from_name = r.to_name = name;
+    r.kind = kind;
+    return r;
 }
 
 } // namespace
