@@ -8,6 +8,7 @@
 // and their ratio. For (a) it also prints a copy that flushes every file on its own, the other way
 // to make the files durable, to show why an alignment of new files flushes the volume once.
 
+#include "bench/BenchSupport.h"
 #include "compare/FileListsModel.h"
 #include "platform/RealFileSystem.h"
 #include "platform/UserPort.h"
@@ -30,23 +31,6 @@
 #include <vector>
 
 namespace {
-
-// A port that nobody looks at; any message is a failure of the run.
-struct SilentPort : UserPort {
-    int messages = 0;
-    Answer message_box(const QString& text, MsgButtons, MsgIcon, Answer d, const QString&) override
-    {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        ++messages;
-        return d;
-    }
-    std::optional<QString> input_box(const QString&, const QString&, const QString&) override { return {}; }
-    void set_busy(bool) override { }
-    void process_events() override { QCoreApplication::processEvents(); }
-    void set_main_window_visible(bool) override { }
-    bool main_window_visible() const override { return true; }
-    void end_program(int) override { }
-};
 
 bool fill_random(const QString& path, qint64 bytes)
 {

@@ -9,6 +9,7 @@
 // and their ratio (target 1.3). Usage: align_window_bench [FILES [RUNS]].
 
 #include "app/MainController.h"
+#include "bench/BenchSupport.h"
 #include "compare/FileListsModel.h"
 #include "platform/RealFileSystem.h"
 #include "platform/SettingsStore.h"
@@ -45,23 +46,6 @@ struct BenchPort : QtPort {
         ++messages;
         return d;
     }
-};
-
-// The engine's port: events run, nothing is shown.
-struct SilentPort : UserPort {
-    int messages = 0;
-    Answer message_box(const QString& text, MsgButtons, MsgIcon, Answer d, const QString&) override
-    {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        ++messages;
-        return d;
-    }
-    std::optional<QString> input_box(const QString&, const QString&, const QString&) override { return {}; }
-    void set_busy(bool) override { }
-    void process_events() override { QCoreApplication::processEvents(); }
-    void set_main_window_visible(bool) override { }
-    bool main_window_visible() const override { return true; }
-    void end_program(int) override { }
 };
 
 struct MemorySettings : SettingsStore {

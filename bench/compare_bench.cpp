@@ -15,6 +15,7 @@
 // delete_tree against (h) `rm -rf` on the same chain.
 
 #include "app/MainController.h"
+#include "bench/BenchSupport.h"
 #include "compare/ConsolePort.h"
 #include "compare/DirectoryListing.h"
 #include "platform/RealFileSystem.h"
@@ -83,30 +84,6 @@ bool build_tree(const QString& dir1, const QString& dir2, Expected& e, const QSt
         }
         if (!ok)
             return false;
-    }
-    return true;
-}
-
-// Plain files for the large case, made with the system calls themselves: 200000 files through
-// Qt's classes would take longer than the timings.
-bool build_large(const QString& dir1, const QString& dir2, int files)
-{
-    const QByteArray base1 = QFile::encodeName(dir1), base2 = QFile::encodeName(dir2);
-    for (int i = 0; i < files; ++i) {
-        const QByteArray name = QByteArray("file_") + QByteArray::number(i).rightJustified(6, '0') + QByteArray(".dat");
-        QByteArray name2 = name;
-        if (i % 10 == 0)
-            name2.prepend("other_");
-        else if (i % 7 == 0)
-            name2 = name2.toUpper();
-        for (const QByteArray& path : { QByteArray(base1 + name), QByteArray(base2 + name2) }) {
-            const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            if (fd < 0)
-                return false;
-            const bool written = ::write(fd, "0123456789", 10) == 10;
-            if (::close(fd) != 0 || !written)
-                return false;
-        }
     }
     return true;
 }
@@ -248,7 +225,7 @@ int main(int argc, char* argv[])
     constexpr int large_runs = 7;
     const QString big1 = tmp.filePath(QStringLiteral("big1/"));
     const QString big2 = tmp.filePath(QStringLiteral("big2/"));
-    if (!QDir().mkpath(big1) || !QDir().mkpath(big2) || !build_large(big1, big2, large_files)) {
+    if (!QDir().mkpath(big1) || !QDir().mkpath(big2) || !build_large_pair(big1, big2, large_files)) {
         std::fprintf(stderr, "could not build the large test directories in %s\n", qPrintable(tmp.path()));
         return 2;
     }

@@ -11,6 +11,7 @@
 // same run, as the reference that says how loaded the machine was.
 
 #include "app/MainController.h"
+#include "bench/BenchSupport.h"
 #include "platform/RealFileSystem.h"
 #include "platform/SettingsStore.h"
 #include "platform/Trace.h"
@@ -113,29 +114,6 @@ int run_once(int argc, char* argv[], const QString& dir1, const QString& dir2)
     return 0;
 }
 
-// The pair: every tenth name has no partner, every seventh partner is spelled in upper case.
-bool build_pair(const QString& dir1, const QString& dir2, int files)
-{
-    const QByteArray base1 = QFile::encodeName(dir1), base2 = QFile::encodeName(dir2);
-    for (int i = 0; i < files; ++i) {
-        const QByteArray name = QByteArray("file_") + QByteArray::number(i).rightJustified(6, '0') + QByteArray(".dat");
-        QByteArray name2 = name;
-        if (i % 10 == 0)
-            name2.prepend("other_");
-        else if (i % 7 == 0)
-            name2 = name2.toUpper();
-        for (const QByteArray& path : { QByteArray(base1 + name), QByteArray(base2 + name2) }) {
-            const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            if (fd < 0)
-                return false;
-            const bool written = ::write(fd, "0123456789", 10) == 10;
-            if (::close(fd) != 0 || !written)
-                return false;
-        }
-    }
-    return true;
-}
-
 // The entries of `dir`, counted without keeping them: a peak of this process would be the peak
 // its children start from (the kernel keeps it across exec).
 int count_entries(const QString& dir)
@@ -171,7 +149,7 @@ int main(int argc, char* argv[])
     const QString dir2 = given ? QFile::decodeName(argv[2]) : tmp.filePath(QStringLiteral("two/"));
     if (given)
         files = count_entries(dir1);
-    else if (files <= 0 || !QDir().mkpath(dir1) || !QDir().mkpath(dir2) || !build_pair(dir1, dir2, files)) {
+    else if (files <= 0 || !QDir().mkpath(dir1) || !QDir().mkpath(dir2) || !build_large_pair(dir1, dir2, files)) {
         std::fprintf(stderr, "could not build the test directories in %s\n", qPrintable(tmp.path()));
         return 2;
     }

@@ -1,0 +1,56 @@
+#pragma once
+// Pieces the benches share: a port nobody looks at, and a large pair of files made quickly.
+
+#include "platform/UserPort.h"
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QFile>
+#include <QString>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <optional>
+#include <unistd.h>
+
+// Any message is a failure of the run: it is printed and counted, and answered by its default.
+struct SilentPort : UserPort {
+    int messages = 0;
+    Answer message_box(const QString& text, MsgButtons, MsgIcon, Answer d, const QString&) override
+    {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+        ++messages;
+        return d;
+    }
+    std::optional<QString> input_box(const QString&, const QString&, const QString&) override { return {}; }
+    void set_busy(bool) override { }
+    void process_events() override { QCoreApplication::processEvents(); }
+    void set_main_window_visible(bool) override { }
+    bool main_window_visible() const override { return true; }
+    void end_program(int) override { }
+};
+
+// `files` small files on each side, made with the system calls themselves (many thousands through
+// Qt's classes would take longer than the timings): every tenth name has no partner, every seventh
+// partner is spelled in upper case.
+inline bool build_large_pair(const QString& dir1, const QString& dir2, int files)
+{
+    const QByteArray base1 = QFile::encodeName(dir1), base2 = QFile::encodeName(dir2);
+    for (int i = 0; i < files; ++i) {
+        const QByteArray name = QByteArray("file_") + QByteArray::number(i).rightJustified(6, '0') + QByteArray(".dat");
+        QByteArray name2 = name;
+        if (i % 10 == 0)
+            name2.prepend("other_");
+        else if (i % 7 == 0)
+            name2 = name2.toUpper();
+        for (const QByteArray& path : { QByteArray(base1 + name), QByteArray(base2 + name2) }) {
+            const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (fd < 0)
+                return false;
+            const bool written = ::write(fd, "0123456789", 10) == 10;
+            if (::close(fd) != 0 || !written)
+                return false;
+        }
+    }
+    return true;
+}
