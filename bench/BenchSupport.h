@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QString>
+#include <QStringList>
 
 #include <cstdio>
 #include <fcntl.h>
@@ -28,6 +29,27 @@ struct SilentPort : UserPort {
     void set_main_window_visible(bool) override { }
     bool main_window_visible() const override { return true; }
     void end_program(int) override { }
+};
+
+// A main window that is shown and hidden but never painted: every box is answered with its default
+// button, and what was said is kept.
+class WindowlessPort final : public UserPort {
+public:
+    Answer message_box(const QString& text, MsgButtons, MsgIcon, Answer default_button, const QString&) override
+    {
+        said << text;
+        return default_button;
+    }
+    std::optional<QString> input_box(const QString&, const QString&, const QString&) override { return std::nullopt; }
+    void set_busy(bool) override { }
+    void process_events() override { QCoreApplication::processEvents(); }
+    void set_main_window_visible(bool visible) override { visible_ = visible; }
+    bool main_window_visible() const override { return visible_; }
+    void end_program(int) override { }
+    QStringList said;
+
+private:
+    bool visible_ = true;
 };
 
 // `files` small files on each side, made with the system calls themselves (many thousands through

@@ -9,6 +9,7 @@
 
 #include "app/MainController.h"
 #include "app/TreeCommands.h"
+#include "bench/BenchSupport.h"
 #include "platform/RealFileSystem.h"
 #include "platform/SettingsStore.h"
 #include "platform/Trace.h"
@@ -32,26 +33,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Answers every box with its default button and counts what was said.
-class BenchPort final : public UserPort {
-public:
-    Answer message_box(const QString& text, MsgButtons, MsgIcon, Answer default_button, const QString&) override
-    {
-        said << text;
-        return default_button;
-    }
-    std::optional<QString> input_box(const QString&, const QString&, const QString&) override { return std::nullopt; }
-    void set_busy(bool) override { }
-    void process_events() override { QCoreApplication::processEvents(); }
-    void set_main_window_visible(bool visible) override { visible_ = visible; }
-    bool main_window_visible() const override { return visible_; }
-    void end_program(int) override { }
-    QStringList said;
-
-private:
-    bool visible_ = true;
-};
 
 struct NoSettings final : SettingsStore {
     QString get_setting(const QString&) const override { return {}; }
@@ -118,7 +99,7 @@ double walk_seconds(const QString& base, int levels)
     });
 
     RealFileSystem fs;
-    BenchPort port;
+    WindowlessPort port;
     NoSettings settings;
     Trace trace(fs, port, base);
     MainController controller(fs, port, settings, trace);

@@ -40,24 +40,6 @@ namespace {
 
 constexpr int runs = 5;
 
-// Answers every box with its default button.
-class BenchPort final : public UserPort {
-public:
-    Answer message_box(const QString&, MsgButtons, MsgIcon, Answer default_button, const QString&) override
-    {
-        return default_button;
-    }
-    std::optional<QString> input_box(const QString&, const QString&, const QString&) override { return std::nullopt; }
-    void set_busy(bool) override { }
-    void process_events() override { QCoreApplication::processEvents(); }
-    void set_main_window_visible(bool visible) override { visible_ = visible; }
-    bool main_window_visible() const override { return visible_; }
-    void end_program(int) override { }
-
-private:
-    bool visible_ = true;
-};
-
 struct NoSettings final : SettingsStore {
     QString get_setting(const QString&) const override { return {}; }
     void save_setting(const QString&, const QString&) override { }
@@ -83,7 +65,7 @@ int run_once(int argc, char* argv[], const QString& dir1, const QString& dir2)
     QApplication app(argc, argv);
     QTemporaryDir tmp;
     RealFileSystem fs;
-    BenchPort port;
+    WindowlessPort port;
     NoSettings settings;
     QtShell shell;
     Trace trace(fs, port, tmp.path());
