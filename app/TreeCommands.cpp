@@ -85,8 +85,8 @@ void TreeCommands::scan_tree()
     if (!report_.isEmpty()) {
         port_.set_busy(false);
         port_.show_progress({}, nullptr);
-        if (show_report)
-            show_report(report_);
+        if (report_view_)
+            report_view_->show_report(report_);
         port_.process_events();
         if (report_.isEmpty()) {
             set_default_comment();

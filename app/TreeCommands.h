@@ -7,11 +7,17 @@
 
 #include <QObject>
 
-#include <functional>
-
 class FileSystem;
 class HistoryCommands;
 class UserPort;
+
+// Where the branch report is shown (a window over the main window).
+class ReportView {
+public:
+    virtual ~ReportView() = default;
+    // Shows the report modally; the report comes back empty after "cancel operation".
+    virtual void show_report(QString& report) = 0;
+};
 
 class TreeCommands final : public QObject, public TreeRoute, private TreeWalkHost {
     Q_OBJECT
@@ -42,9 +48,8 @@ public:
     void start_tree_comparison() override { m_tree_Click(); }
     void auto_next() override { Auto_next(); }
 
-    // Shows the branch report modally; the report comes back empty after "cancel operation".
-    // Unset, the report is accepted as it is.
-    std::function<void(QString& report)> show_report;
+    // Where the branch report is shown; without one the report is accepted as it is.
+    void set_report_view(ReportView* view) { report_view_ = view; }
 
 private:
     QString pane_path(int pane) const override;
@@ -62,4 +67,5 @@ private:
     HistoryCommands* history_;
     TreeWalk walk_;
     QString report_;
+    ReportView* report_view_ = nullptr;
 };

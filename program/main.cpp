@@ -47,6 +47,25 @@ bool answer_alone(int argc, char* argv[])
     return true;
 }
 
+// The branch report in its own window over the main window.
+class ReportWindow final : public ReportView {
+public:
+    ReportWindow(FileSystem& fs, Shell& shell, UserPort& port, QWidget& window)
+        : fs_(fs)
+        , shell_(shell)
+        , port_(port)
+        , window_(window)
+    {
+    }
+    void show_report(QString& report) override { ResultsWindow::show_report(report, fs_, shell_, port_, &window_); }
+
+private:
+    FileSystem& fs_;
+    Shell& shell_;
+    UserPort& port_;
+    QWidget& window_;
+};
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -89,7 +108,8 @@ int main(int argc, char* argv[])
     MainWindow window(controller, port, shell);
     port.set_main_window(&window);
     new HistoryView(window, history);
-    tree.show_report = [&](QString& report) { ResultsWindow::show_report(report, fs, shell, port, &window); };
+    ReportWindow reports(fs, shell, port, window);
+    tree.set_report_view(&reports);
     QObject::connect(&window, &MainWindow::compare_trees_clicked, &tree, &TreeCommands::bot_compare_tree_Click);
     QObject::connect(&window, &MainWindow::next_alignment_clicked, &tree, &TreeCommands::b_next_alignment_Click);
 

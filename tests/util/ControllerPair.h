@@ -19,13 +19,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
+
 struct MemorySettings : SettingsStore {
     QString get_setting(const QString& key) const override { return values.value(key); }
     void save_setting(const QString& key, const QString& value) override { values[key] = value; }
     QHash<QString, QString> values;
 };
 
-struct ControllerPair {
+struct ControllerPair : ReportView {
     static constexpr qint64 t0 = 1700000000;
 
     QTemporaryDir tmp;
@@ -44,6 +46,7 @@ struct ControllerPair {
     FileListsModel& lists = controller.lists();
     QStringList reports; // every branch report shown
     bool cancel_report = false; // "cancel operation" in the next reports
+    std::function<void()> while_report_shown; // what happens while the report is up
 
     ControllerPair()
     {
@@ -53,11 +56,15 @@ struct ControllerPair {
         controller.set_history(&history);
         controller.set_tree(&tree);
         history.store().set_files(history_file);
-        tree.show_report = [this](QString& report) {
-            reports << report;
-            if (cancel_report)
-                report.clear();
-        };
+        tree.set_report_view(this);
+    }
+    void show_report(QString& report) override
+    {
+        reports << report;
+        if (while_report_shown)
+            while_report_shown();
+        if (cancel_report)
+            report.clear();
     }
 
     // The program started with `command_line`, as from the shell.
