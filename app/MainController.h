@@ -34,13 +34,15 @@ public:
     // Check marks, enabled buttons and free-space labels, for the window to show.
     const WindowState& state() const { return state_; }
     DirPane& pane(int number) { return number == 1 ? pane1_ : pane2_; }
-    DirectoryCommands& directory_commands() { return dir_commands_; }
     // What runs now; the person's commands below are refused while something does.
     RunGate& gate() override { return gate_; }
     // The outside copy of a copy's last attempts goes through `shell`.
     void set_shell(Shell* shell) { transfers_.shell = shell; }
-    // What the delete commands work with; the person reaches them through the commands below.
-    Deletion& deletion() { return deletion_; }
+    // The pane (1 or 2) and the list (1 to 5) the context menus were last opened on: their
+    // commands act there.
+    void set_popup_dir_pane(int pane) { dir_commands_.popup_dir_pane = pane; }
+    int popup_list() const { return deletion_.popup_list; }
+    void set_popup_list(int list) { deletion_.popup_list = list; }
 
     // Where the work on the pair goes beyond the lists: either may stay unset.
     void set_history(PairHistory* history) { history_ = history; }

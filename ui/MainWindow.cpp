@@ -453,7 +453,7 @@ void MainWindow::show_hint()
 
 void MainWindow::show_dir_popup(int pane, const QPoint& global_pos)
 {
-    controller_.directory_commands().popup_dir_pane = pane;
+    controller_.set_popup_dir_pane(pane);
     m_popup_dir_->popup(global_pos);
 }
 
@@ -468,7 +468,7 @@ void MainWindow::build_list_popup()
     };
     add("m_select_all", QStringLiteral("Select all files in list"), [this] {
         controller_.m_select_all_Click();
-        const int list = controller_.deletion().popup_list;
+        const int list = controller_.popup_list();
         if (list >= 1 && list <= 5)
             lists_[size_t(list - 1)]->scrollToTop();
     });
@@ -480,7 +480,7 @@ void MainWindow::build_list_popup()
 
 void MainWindow::show_list_popup(int list, const QPoint& global_pos)
 {
-    controller_.deletion().popup_list = list;
+    controller_.set_popup_list(list);
     m_popup_->popup(global_pos);
 }
 
@@ -601,7 +601,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseMove) {
         if (watched == text1_) {
-            controller_.lists().set_hint(QString());
+            controller_.set_hint(QString());
             return true; // the move would go on to the surface, which restores the hint
         }
         controller_.set_default_comment();

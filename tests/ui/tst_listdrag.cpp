@@ -133,7 +133,7 @@ private slots:
             key(Qt::Key_D, Qt::AltModifier)(w);
         }) << true;
         QTest::newRow("list menu") << Command([](WindowPair& w) {
-            w.controller.deletion().popup_list = 3;
+            w.controller.set_popup_list(3);
             w.find<QAction>(u"m_delete_all_files"_qs)->trigger();
         }) << true;
         QTest::newRow("delete target") << Command([](WindowPair& w) {
@@ -155,7 +155,7 @@ private slots:
         QTest::newRow("compare trees") << Command(click("bot_compare_tree")) << true;
         QTest::newRow("refresh") << Command(action("m_refresh")) << true;
         QTest::newRow("create directory") << Command([](WindowPair& w) {
-            w.controller.directory_commands().popup_dir_pane = 1;
+            w.controller.set_popup_dir_pane(1);
             w.find<QAction>(u"m_create_dir"_qs)->trigger();
         }) << true;
         QTest::newRow("drive change") << Command([](WindowPair& w) {
