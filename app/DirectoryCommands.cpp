@@ -9,11 +9,13 @@
 
 #include <algorithm>
 
-DirectoryCommands::DirectoryCommands(FileSystem& fs, UserPort& port, DirPane& pane1, DirPane& pane2)
+DirectoryCommands::DirectoryCommands(
+    FileSystem& fs, UserPort& port, DirPane& pane1, DirPane& pane2, DirectoryHost& host)
     : fs_(fs)
     , port_(port)
     , pane1_(pane1)
     , pane2_(pane2)
+    , host_(host)
 {
 }
 
@@ -189,7 +191,7 @@ void DirectoryCommands::m_delete_dir()
         report_error(held.error);
         return;
     }
-    const bool to_trash = !delete_to_trash || delete_to_trash();
+    const bool to_trash = host_.delete_to_trash();
     const QString question = to_trash
         ? QStringLiteral("Are you sure you want to move directory ") + dir + QStringLiteral(" to the trash?")
         : QStringLiteral("Are you sure you want to delete directory ") + dir + QStringLiteral("?");
@@ -215,8 +217,7 @@ void DirectoryCommands::m_delete_dir()
         // What was deleted stays deleted; the panes and the lists show what is left.
         reread(pane);
         reread(other_pane());
-        if (files_changed)
-            files_changed();
+        host_.files_changed();
         return;
     }
     if (const FsError moved = pane.set_path(parent_path(dir)))

@@ -5,22 +5,26 @@
 
 #include <QString>
 
-#include <functional>
-
 class DirPane;
 class FileSystem;
 class UserPort;
 
+// What the directory commands ask of the window that runs them (MainController).
+class DirectoryHost {
+public:
+    virtual ~DirectoryHost() = default;
+    // "Delete directory" moves the directory to the desktop trash.
+    virtual bool delete_to_trash() const = 0;
+    // A command changed files on disk that the panes' file lists may show: they are read again.
+    virtual void files_changed() = 0;
+};
+
 class DirectoryCommands {
 public:
-    DirectoryCommands(FileSystem& fs, UserPort& port, DirPane& pane1, DirPane& pane2);
+    DirectoryCommands(FileSystem& fs, UserPort& port, DirPane& pane1, DirPane& pane2, DirectoryHost& host);
 
     // The pane the context menu was last opened on: 1 or 2.
     int popup_dir_pane = 0;
-    // Called when a command changed files on disk that the panes' file lists may show.
-    std::function<void()> files_changed;
-    // Whether "Delete directory" moves the directory to the desktop trash; on when unset.
-    std::function<bool()> delete_to_trash;
 
     // A cancelled input box ends a command without a word; a blank answer, a name that cannot
     // be one, a name already taken (also in another case) gets a message and changes nothing.
@@ -54,6 +58,7 @@ private:
     UserPort& port_;
     DirPane& pane1_;
     DirPane& pane2_;
+    DirectoryHost& host_;
 };
 
 // "To avoid mirroring a directory, place an empty text file named "_no_mirror.flg" in that directory."

@@ -34,44 +34,39 @@ MainController::MainController(FileSystem& fs, UserPort& port, SettingsStore& se
     , trace_(trace)
     , pane1_(fs)
     , pane2_(fs)
-    , dir_commands_(fs, port, pane1_, pane2_)
-    , deletion_(fs, port, session_.lists)
     , transfers_ { fs, port, session_.lists, session_.dir1, session_.dir2, session_.held1, session_.held2,
-        gate_.cancel(), session_.ignore_one_hour_diff }
+        gate_.cancel(), *this }
+    , dir_commands_(fs, port, pane1_, pane2_, *this)
+    , deletion_(transfers_)
 {
-    DeletionHooks& del = deletion_.hooks;
-    del.context = [this] {
-        return DeletionContext { session_.dir1, session_.dir2, state_.skip_delete_confirmations_checked(),
-            state_.delete_to_trash_checked(), session_.held1, session_.held2 };
-    };
-    del.clear_free_space_labels = [this] { clear_free_space_labels(); };
-    del.refill = [this] {
-        pane2_.refresh_files();
-        fill_list_from_files(pane2_, session_.lists.list(2));
-        pane1_.refresh_files();
-        fill_list_from_files(pane1_, session_.lists.list(1));
-    };
-    del.auto_next = [this] {
-        if (tree_)
-            tree_->auto_next();
-    };
-    transfers_.hooks.delete_to_trash = [this] { return state_.delete_to_trash_checked(); };
-    transfers_.hooks.clear_free_space_labels = [this] { clear_free_space_labels(); };
-    transfers_.hooks.set_cancel_enabled = [this](bool on) { state_.set_cancel_enabled(on); };
-    transfers_.hooks.focus_exit = [this] { emit exit_focus_wanted(); };
-    transfers_.hooks.show_progress = [this](const AlignProgress& p) { emit alignment_progress(p); };
-    transfers_.hooks.auto_next = [this] {
-        if (tree_)
-            tree_->auto_next();
-    };
     connect(&pane1_, &DirPane::path_changed, this, [this] { Dir_Change(1); });
     connect(&pane2_, &DirPane::path_changed, this, [this] { Dir_Change(2); });
-    dir_commands_.files_changed = [this] {
-        pane1_.refresh_files();
-        pane2_.refresh_files();
-        show_file_lists();
-    };
-    dir_commands_.delete_to_trash = [this] { return state_.delete_to_trash_checked(); };
+}
+
+void MainController::auto_next()
+{
+    if (tree_)
+        tree_->auto_next();
+}
+
+void MainController::refill_lists()
+{
+    pane2_.refresh_files();
+    fill_list_from_files(pane2_, session_.lists.list(2));
+    pane1_.refresh_files();
+    fill_list_from_files(pane1_, session_.lists.list(1));
+}
+
+void MainController::wait(double seconds)
+{
+    Wait_seconds(port_, seconds);
+}
+
+void MainController::files_changed()
+{
+    pane1_.refresh_files();
+    pane2_.refresh_files();
+    show_file_lists();
 }
 
 bool MainController::option_value(const QString& stored)
@@ -149,8 +144,8 @@ bool MainController::form_load(const QString& command_line, const QString& histo
 
 void MainController::read_options()
 {
-    session_.ignore_one_hour_diff = option_value(settings_.get_setting(QString::fromLatin1(setting_ignore_one_hour)));
-    state_.set_ignore_one_hour_checked(session_.ignore_one_hour_diff);
+    state_.set_ignore_one_hour_checked(
+        option_value(settings_.get_setting(QString::fromLatin1(setting_ignore_one_hour))));
     // On unless turned off.
     const QString trash = settings_.get_setting(QString::fromLatin1(setting_delete_to_trash));
     state_.set_delete_to_trash_checked(trash.trimmed().isEmpty() || option_value(trash));
@@ -389,7 +384,7 @@ PairOutcome MainController::compare_directories()
 
         ListingErrors errors;
         const Classification result = compare_listed_directories(
-            fs_, port_, session_.dir1, session_.dir2, session_.ignore_one_hour_diff, &errors);
+            fs_, port_, session_.dir1, session_.dir2, state_.ignore_one_hour_checked(), &errors);
         // A directory that cannot be read is not an empty one: classifying it as such would offer
         // every file of the other side for copying or deletion.
         listed = !errors.dir1.failed() && !errors.dir2.failed();
@@ -478,7 +473,6 @@ void MainController::m_ignore_one_hour_differences_Click()
 {
     const bool on = !state_.ignore_one_hour_checked();
     state_.set_ignore_one_hour_checked(on);
-    session_.ignore_one_hour_diff = on;
     settings_.save_setting(
         QString::fromLatin1(setting_ignore_one_hour), on ? QStringLiteral("-1") : QStringLiteral("0"));
 }

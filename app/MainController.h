@@ -20,7 +20,7 @@ class Shell;
 class Trace;
 class UserPort;
 
-class MainController final : public QObject, public PairView {
+class MainController final : public QObject, public PairView, private TransferHost, private DirectoryHost {
     Q_OBJECT
 public:
     static constexpr const char* setting_ignore_one_hour = "ignore_one_hour_diff";
@@ -109,7 +109,7 @@ public:
 
     // The session's pair from the panes.
     void read_dir_panes();
-    void clear_free_space_labels();
+    void clear_free_space_labels() override;
 
     // A drive chosen in the selector of pane 1 or 2.
     void Drive_Change(int pane_number, const QString& volume_root);
@@ -131,6 +131,18 @@ signals:
     void alignment_progress(const AlignProgress& progress);
 
 private:
+    // What the transfer, deletion and directory commands ask of the window.
+    bool ignore_one_hour_diff() const override { return state_.ignore_one_hour_checked(); }
+    bool delete_to_trash() const override { return state_.delete_to_trash_checked(); }
+    bool skip_delete_confirmations() const override { return state_.skip_delete_confirmations_checked(); }
+    void set_cancel_enabled(bool on) override { state_.set_cancel_enabled(on); }
+    void show_progress(const AlignProgress& progress) override { emit alignment_progress(progress); }
+    void focus_exit() override { emit exit_focus_wanted(); }
+    void auto_next() override;
+    void refill_lists() override;
+    void wait(double seconds) override;
+    void files_changed() override;
+
     void Dir_Change(int pane_number);
     // `command_line` is the one the message names.
     bool take_recovery_route(const QString& command_line);
@@ -163,9 +175,9 @@ private:
     WindowState state_;
     DirPane pane1_;
     DirPane pane2_;
+    TransferContext transfers_;
     DirectoryCommands dir_commands_;
     Deletion deletion_;
-    TransferContext transfers_;
     PairHistory* history_ = nullptr;
     TreeRoute* tree_ = nullptr;
     QString current_drive_;

@@ -27,8 +27,6 @@ struct PairSession {
     // lists afterwards is done there; null when nothing is held.
     std::shared_ptr<const HeldDir> held1;
     std::shared_ptr<const HeldDir> held2;
-    // "Ignore 1-hour differences".
-    bool ignore_one_hour_diff = false;
     // The five lists.
     FileListsModel lists;
     PairOutcome last;

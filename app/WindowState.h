@@ -1,6 +1,7 @@
 #pragma once
-// What the main window shows beyond the lists and panes: enabled and visible controls, check
-// marks, the free-space labels. The window follows `changed`.
+// What the main window shows beyond the lists and panes: enabled and visible controls, the File
+// menu's options (held here alone: the comparison and the commands read them from here), the
+// free-space labels. The window follows `changed`.
 
 #include <QObject>
 #include <QString>

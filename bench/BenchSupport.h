@@ -2,6 +2,7 @@
 // Pieces the benches share: a port nobody looks at, and a large pair of files made quickly.
 
 #include "platform/UserPort.h"
+#include "transfer/TransferContext.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -29,6 +30,20 @@ struct SilentPort : UserPort {
     void set_main_window_visible(bool) override { }
     bool main_window_visible() const override { return true; }
     void end_program(int) override { }
+};
+
+// A window that shows nothing of an alignment and keeps the options at their defaults.
+struct SilentHost final : TransferHost {
+    bool ignore_one_hour_diff() const override { return false; }
+    bool delete_to_trash() const override { return true; }
+    bool skip_delete_confirmations() const override { return false; }
+    void clear_free_space_labels() override { }
+    void set_cancel_enabled(bool) override { }
+    void show_progress(const AlignProgress&) override { }
+    void focus_exit() override { }
+    void auto_next() override { }
+    void refill_lists() override { }
+    void wait(double) override { }
 };
 
 // A main window that is shown and hidden but never painted: every box is answered with its default

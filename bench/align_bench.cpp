@@ -103,9 +103,9 @@ Figures measure(const QString& src, const QStringList& names, int runs, bool als
     FileListsModel lists;
     std::shared_ptr<const HeldDir> held1, held2;
     CancelToken cancel;
-    bool ignore = false;
+    SilentHost host;
     QString dir1 = src, dir2 = dst;
-    TransferContext ctx { fs, port, lists, dir1, dir2, held1, held2, cancel, ignore, nullptr, {} };
+    TransferContext ctx { fs, port, lists, dir1, dir2, held1, held2, cancel, host, nullptr };
 
     std::vector<double> tandrel, system, each;
     for (int run = 0; run < runs; ++run) {

@@ -134,9 +134,9 @@ int main(int argc, char* argv[])
     FileListsModel lists;
     std::shared_ptr<const HeldDir> held1, held2;
     CancelToken cancel;
-    bool ignore = false;
+    SilentHost host;
     QString dir1 = src, dir2 = dst;
-    TransferContext engine { engine_fs, silent, lists, dir1, dir2, held1, held2, cancel, ignore, nullptr, {} };
+    TransferContext engine { engine_fs, silent, lists, dir1, dir2, held1, held2, cancel, host, nullptr };
 
     auto ready = [&] {
         if (!empty_dir(dst))

@@ -17,18 +17,6 @@ namespace {
 // count as aligned.
 constexpr qint64 flush_after_ms = 3000;
 
-void show(const TransferContext& ctx, const AlignProgress& progress)
-{
-    if (ctx.hooks.show_progress)
-        ctx.hooks.show_progress(progress);
-}
-
-void set_cancel_enabled(const TransferContext& ctx, bool on)
-{
-    if (ctx.hooks.set_cancel_enabled)
-        ctx.hooks.set_cancel_enabled(on);
-}
-
 } // namespace
 
 QString transfer_error_text(const FsError& error, const QString& name)
@@ -78,7 +66,7 @@ void align_list(TransferContext& ctx, int list_number, const QString& from_dir, 
     ctx.port.set_busy(true);
     ctx.cancel.reset();
     ctx.dates_not_held = 0;
-    set_cancel_enabled(ctx, true);
+    ctx.host.set_cancel_enabled(true);
 
     // Lists filled anew while events run (a comparison, a pane change) are not this alignment's
     // any more: it stops rather than copy entries nobody chose.
@@ -110,7 +98,7 @@ void align_list(TransferContext& ctx, int list_number, const QString& from_dir, 
     auto let_events_run = [&](bool now) {
         if (!now && since_events.isValid() && since_events.elapsed() < ctx.events_every_ms)
             return;
-        show(ctx, progress);
+        ctx.host.show_progress(progress);
         ctx.port.process_events();
         since_events.start();
     };
@@ -173,9 +161,9 @@ void align_list(TransferContext& ctx, int list_number, const QString& from_dir, 
         if (batch)
             let_events_run(true);
         else
-            show(ctx, progress);
+            ctx.host.show_progress(progress);
         progress.visible = false;
-        show(ctx, progress);
+        ctx.host.show_progress(progress);
         if (flush_error.failed()) {
             ctx.copy_ok = false;
             ctx.port.set_busy(false);
@@ -193,11 +181,11 @@ void align_list(TransferContext& ctx, int list_number, const QString& from_dir, 
                                      "not aligned, so still listed."),
                 MsgIcon::Exclamation);
         }
-        ctx.clear_free_space_labels();
+        ctx.host.clear_free_space_labels();
         ctx.port.set_busy(false);
-        set_cancel_enabled(ctx, false);
-        if (focus_exit && !flush_error.failed() && ctx.hooks.focus_exit)
-            ctx.hooks.focus_exit();
+        ctx.host.set_cancel_enabled(false);
+        if (focus_exit && !flush_error.failed())
+            ctx.host.focus_exit();
     };
 
     for (const QString& name : chosen) {
@@ -212,7 +200,7 @@ void align_list(TransferContext& ctx, int list_number, const QString& from_dir, 
             progress.bytes_done = bytes_before + done;
             let_events_run(false);
         };
-        request.before_message = [&] { show(ctx, progress); };
+        request.before_message = [&] { ctx.host.show_progress(progress); };
         const int dates_before = ctx.dates_not_held;
         Copy_file(ctx, request);
         request.pending = nullptr;
@@ -258,6 +246,6 @@ void bot_list_Click(TransferContext& ctx, int list_number)
     if (ctx.ended)
         return;
     // The first button goes on only after a good copy, the others in every case.
-    if ((list_number != 1 || ctx.copy_ok) && ctx.hooks.auto_next)
-        ctx.hooks.auto_next();
+    if (list_number != 1 || ctx.copy_ok)
+        ctx.host.auto_next();
 }

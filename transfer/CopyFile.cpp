@@ -108,7 +108,7 @@ CopyOptions options_for(const TransferContext& ctx, const CopyRequest& request)
     o.flush = request.flush;
     o.defer = request.pending != nullptr;
     if (o.replace) {
-        const bool ignore = ctx.ignore_one_hour_diff;
+        const bool ignore = ctx.host.ignore_one_hour_diff();
         o.may_replace = [ignore](const FileInfo& source, const FileInfo& there) {
             return classify_pair(source.length, source.mtime, there.length, there.mtime, ignore)
                 == PairClass::NewerInDir1;
@@ -218,10 +218,7 @@ void Copy_file(TransferContext& ctx, const CopyRequest& request)
         fatal(ctx, request, make_error(err_file_not_found));
         return;
     }
-    if (ctx.hooks.wait)
-        ctx.hooks.wait(1);
-    else
-        Wait_seconds(ctx.port, 1);
+    ctx.host.wait(1);
 
     const QString written = request.to_dir + temp;
     const Result<FileInfo> source = ctx.fs.info(request.source());

@@ -6,6 +6,7 @@
 #include "platform/UserPort.h"
 #include "transfer/Alignment.h"
 #include "transfer/EntryFiles.h"
+#include "transfer/TransferContext.h"
 
 #include <array>
 
@@ -32,22 +33,23 @@ const DeleteRow& delete_row(int list)
     return delete_table[size_t(list - 1)];
 }
 
-Deletion::Deletion(FileSystem& fs, UserPort& port, FileListsModel& lists)
-    : fs_(fs)
-    , port_(port)
-    , lists_(lists)
+Deletion::Deletion(TransferContext& ctx)
+    : ctx_(ctx)
+    , fs_(ctx.fs)
+    , port_(ctx.port)
+    , lists_(ctx.lists)
 {
 }
 
 DeletionContext Deletion::context() const
 {
-    return hooks.context ? hooks.context() : DeletionContext {};
+    return { ctx_.dir1, ctx_.dir2, ctx_.host.skip_delete_confirmations(), ctx_.host.delete_to_trash(), ctx_.held1,
+        ctx_.held2 };
 }
 
 void Deletion::clear_free_space_labels()
 {
-    if (hooks.clear_free_space_labels)
-        hooks.clear_free_space_labels();
+    ctx_.host.clear_free_space_labels();
     // Deleted entries take their selection with them: "align selected files" may no longer hold.
     for (int n = 1; n <= 4; ++n)
         lists_.set_align_caption(n);
@@ -61,8 +63,8 @@ bool Deletion::same_directory_state(const DeletionContext& ctx) const
 
 void Deletion::refill_if_same_directory(const DeletionContext& ctx)
 {
-    if (hooks.refill && same_directory_state(ctx))
-        hooks.refill();
+    if (same_directory_state(ctx))
+        ctx_.host.refill_lists();
 }
 
 FsError Deletion::delete_entry(
@@ -213,8 +215,7 @@ void Deletion::m_delete_all_files_Click()
 {
     m_select_all_Click();
     m_delete_selected_files_Click();
-    if (hooks.auto_next)
-        hooks.auto_next();
+    ctx_.host.auto_next();
 }
 
 QString Deletion::drop_error_text(const FsError& error)

@@ -6,15 +6,15 @@
 
 #include <QString>
 
-#include <functional>
 #include <memory>
 
 class FileListsModel;
 class FileSystem;
 class HeldDir;
 class UserPort;
+struct TransferContext;
 
-// What a deletion reads from the window when it starts.
+// What a deletion reads from the pair and the window when it starts.
 struct DeletionContext {
     QString dir1; // with final separators
     QString dir2;
@@ -22,15 +22,6 @@ struct DeletionContext {
     bool to_trash = true;
     // The directories held since the comparison (TransferContext::held1, held2).
     std::shared_ptr<const HeldDir> held1, held2;
-};
-
-struct DeletionHooks {
-    std::function<DeletionContext()> context;
-    std::function<void()> clear_free_space_labels;
-    // Re-reads the files of pane 2 into list 2, then those of pane 1 into list 1.
-    std::function<void()> refill;
-    // Goes on with a waiting tree walk.
-    std::function<void()> auto_next;
 };
 
 // One row of the delete table: the files an entry of a list stands for, and where it goes after.
@@ -44,9 +35,9 @@ const DeleteRow& delete_row(int list);
 
 class Deletion {
 public:
-    Deletion(FileSystem& fs, UserPort& port, FileListsModel& lists);
+    // Works on the pair, the lists and the window of `ctx`.
+    explicit Deletion(TransferContext& ctx);
 
-    DeletionHooks hooks;
     // The list (1 to 5) the context menu was last opened on.
     int popup_list = 0;
 
@@ -81,6 +72,7 @@ private:
     void refill_if_same_directory(const DeletionContext& ctx);
     DeletionContext context() const;
 
+    TransferContext& ctx_;
     FileSystem& fs_;
     UserPort& port_;
     FileListsModel& lists_;

@@ -73,7 +73,7 @@ void list_drag_drop(TransferContext& ctx, int source, int target, const QString&
         Copy_file(ctx, entry_copy(ctx, source, name));
         if (ctx.ended)
             return;
-        ctx.clear_free_space_labels();
+        ctx.host.clear_free_space_labels();
         if (ctx.copy_ok) {
             from_list.remove(name);
             to_list.add(name);
@@ -84,7 +84,7 @@ void list_drag_drop(TransferContext& ctx, int source, int target, const QString&
         Copy_file(ctx, request);
         if (ctx.ended)
             return;
-        ctx.clear_free_space_labels();
+        ctx.host.clear_free_space_labels();
         if (!ctx.copy_ok)
             break;
         // Only now that the copy is complete and on the device, and only when it is another file.
@@ -94,7 +94,7 @@ void list_drag_drop(TransferContext& ctx, int source, int target, const QString&
             return tell(why);
         to_list.add(name);
         if (const FsError e = delete_entry_file(
-                ctx.fs, request.from_dir, request.from_name, ctx.to_trash(), Spelling::ThisSide, &ctx.port))
+                ctx.fs, request.from_dir, request.from_name, ctx.host.delete_to_trash(), Spelling::ThisSide, &ctx.port))
             return error(e);
         from_list.remove(name);
         break;
@@ -112,9 +112,10 @@ void list_drag_drop(TransferContext& ctx, int source, int target, const QString&
         const QString keep_name = rule.side == 1 ? ctx.fs.resolve_case(keep_dir, name) : name;
         if (const QString why = same_file_refusal(ctx.fs, delete_dir, delete_name, keep_dir, keep_name); !why.isEmpty())
             return tell(why);
-        if (const FsError e = delete_entry_file(ctx.fs, delete_dir, name, ctx.to_trash(), spelling, &ctx.port))
+        if (const FsError e
+            = delete_entry_file(ctx.fs, delete_dir, name, ctx.host.delete_to_trash(), spelling, &ctx.port))
             return error(e);
-        ctx.clear_free_space_labels();
+        ctx.host.clear_free_space_labels();
         from_list.remove(name);
         to_list.add(name);
         break;

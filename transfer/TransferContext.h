@@ -1,12 +1,12 @@
 #pragma once
-// What the copy, alignment and drop commands work with: the files, the person, the five lists and
-// the pair they were read from, all given by the main window's pair session.
+// What the copy, alignment, drop and delete commands work with: the files, the person, the five
+// lists and the pair they were read from, given by the main window's pair session, and the window
+// that runs them.
 
 #include "platform/CancelToken.h"
 
 #include <QString>
 
-#include <functional>
 #include <memory>
 
 class FileListsModel;
@@ -24,19 +24,29 @@ struct AlignProgress {
     qint64 bytes_total = 0;
 };
 
-// What the window plugs in; every hook may stay empty.
-struct TransferHooks {
-    std::function<void()> clear_free_space_labels;
-    std::function<void(bool)> set_cancel_enabled;
-    // Gives the "exit" button the focus.
-    std::function<void()> focus_exit;
-    std::function<void(const AlignProgress&)> show_progress;
+// What the copy, alignment, drop and delete commands ask of the window that runs them
+// (MainController): the File menu's options, and what the window shows while they work.
+class TransferHost {
+public:
+    virtual ~TransferHost() = default;
+    virtual bool ignore_one_hour_diff() const = 0;
+    // Deleted files go to the desktop trash.
+    virtual bool delete_to_trash() const = 0;
+    // Files are deleted from the lists without asking about each.
+    virtual bool skip_delete_confirmations() const = 0;
+    // Files changed on disk: the free-space labels no longer hold.
+    virtual void clear_free_space_labels() = 0;
+    virtual void set_cancel_enabled(bool on) = 0;
+    virtual void show_progress(const AlignProgress& progress) = 0;
+    // A bulk alignment ended well: the "exit" button takes the focus.
+    virtual void focus_exit() = 0;
     // Goes on with a waiting tree walk once the pair no longer differs.
-    std::function<void()> auto_next;
-    // Whether deleted files go to the desktop trash; on when unset.
-    std::function<bool()> delete_to_trash;
-    // Waits `seconds` letting window events run; Wait_seconds when unset.
-    std::function<void(double seconds)> wait;
+    virtual void auto_next() = 0;
+    // Both panes show one directory: re-reads the files of pane 2 into list 2, then those of
+    // pane 1 into list 1.
+    virtual void refill_lists() = 0;
+    // Waits `seconds` letting window events run.
+    virtual void wait(double seconds) = 0;
 };
 
 struct TransferContext {
@@ -50,10 +60,9 @@ struct TransferContext {
     const std::shared_ptr<const HeldDir>& held1;
     const std::shared_ptr<const HeldDir>& held2;
     CancelToken& cancel; // set by "cancel", polled after every file
-    const bool& ignore_one_hour_diff;
+    TransferHost& host;
     // Starts the outside copy of the last attempts; without one they cannot be started.
     Shell* shell = nullptr;
-    TransferHooks hooks {};
 
     // New files copied by an alignment are flushed to their volume, and their entries move to the
     // aligned list, at the latest after this many bytes.
@@ -74,13 +83,6 @@ struct TransferContext {
     int dates_not_held = 0;
     // The result of the last Copy_file.
     bool copy_ok = false;
-
-    bool to_trash() const { return !hooks.delete_to_trash || hooks.delete_to_trash(); }
-    void clear_free_space_labels() const
-    {
-        if (hooks.clear_free_space_labels)
-            hooks.clear_free_space_labels();
-    }
 };
 
 // Marks a transfer as under way, and clears the mark on every way out.

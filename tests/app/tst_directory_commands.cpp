@@ -20,7 +20,7 @@
 using namespace Qt::StringLiterals;
 
 // Pane 1 shows "one", pane 2 "two"; the commands act on pane 1.
-struct Fixture {
+struct Fixture : DirectoryHost {
     Fixture()
     {
         make_tree(tmp.path(), { u"one"_s, u"two"_s });
@@ -29,8 +29,9 @@ struct Fixture {
         commands.popup_dir_pane = 1;
         qputenv("HOME", QFile::encodeName(tmp.path()));
         qputenv("XDG_DATA_HOME", QFile::encodeName(tmp.path() + u"/data"_s));
-        commands.delete_to_trash = [this] { return trash; };
     }
+    bool delete_to_trash() const override { return trash; }
+    void files_changed() override { ++lists_read; }
     // Runs `command`, swapping "one" for a link to "two" while the `nth` box is up; then puts it back.
     void swapped_while_asked(const std::function<void()>& command, int nth = 1)
     {
@@ -48,10 +49,11 @@ struct Fixture {
     QTemporaryDir tmp;
     const QString one = tmp.path() + u"/one"_s;
     bool trash = false;
+    int lists_read = 0;
     FakeVolumes fs;
     ScriptedPort port;
     DirPane pane1 { fs }, pane2 { fs };
-    DirectoryCommands commands { fs, port, pane1, pane2 };
+    DirectoryCommands commands { fs, port, pane1, pane2, *this };
 };
 
 class TestDirectoryCommands : public QObject {
@@ -213,14 +215,13 @@ private slots:
             if (dir == victim && !QFile::exists(victim + u"/late"_s))
                 QVERIFY(make_file(victim + u"/late"_s)); // after the listing: the folder cannot go
         });
-        int lists_read = 0;
-        f.commands.files_changed = [&] { ++lists_read; };
+        f.lists_read = 0;
         f.port.answer(Answer::Yes);
         f.commands.m_delete_dir();
         QCOMPARE(f.port.shown.last().text, u"Error 75 - Path/File access error ("_s + victim + u')');
         QCOMPARE(f.pane1.Path(), victim);
         QCOMPARE(entries(victim), QStringList { u"late"_s });
-        QVERIFY(f.pane1.ListCount() == 0 && lists_read == 1);
+        QVERIFY(f.pane1.ListCount() == 0 && f.lists_read == 1);
     }
 
     void volume_root_reached_through_a_link()

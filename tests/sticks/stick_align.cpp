@@ -9,6 +9,7 @@
 #include "compare/PairComparison.h"
 #include "platform/RealFileSystem.h"
 #include "platform/UserPort.h"
+#include "tests/util/RecordingHost.h"
 #include "transfer/Alignment.h"
 #include "transfer/TransferContext.h"
 
@@ -64,10 +65,8 @@ int main(int argc, char** argv)
     }
     std::shared_ptr<const HeldDir> held1, held2;
     CancelToken cancel;
-    bool ignore = false;
-    TransferContext ctx { fs, port, lists, dir1, dir2, held1, held2, cancel, ignore, nullptr };
-    ctx.hooks.wait = [](double) {};
-    ctx.hooks.delete_to_trash = [] { return false; };
+    RecordingHost host;
+    TransferContext ctx { fs, port, lists, dir1, dir2, held1, held2, cancel, host, nullptr };
     align_list(ctx, args[3].toInt(), args[3].toInt() % 2 ? dir1 : dir2, args[3].toInt() % 2 ? dir2 : dir1);
     for (int n = 1; n <= 5; ++n)
         std::printf("list %d: %s\n", n, qPrintable(lists.list(n).names().join(u'|')));

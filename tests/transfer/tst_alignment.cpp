@@ -71,19 +71,12 @@ private slots:
         p.ctx.events_every_ms = 3'600'000;
         for (const QString& row : selected.split(u',', Qt::SkipEmptyParts))
             p.lists.list(list).select_row(row.toInt(), true);
-        QList<bool> cancel_enabled;
-        int focused = 0, labels_cleared = 0;
-        QList<AlignProgress> shown;
-        p.ctx.hooks.set_cancel_enabled = [&](bool on) { cancel_enabled << on; };
-        p.ctx.hooks.focus_exit = [&] { ++focused; };
-        p.ctx.hooks.clear_free_space_labels = [&] { ++labels_cleared; };
-        p.ctx.hooks.show_progress = [&](const AlignProgress& a) {
-            if (shown.isEmpty() && !clicked.isEmpty()) {
+        p.host.on_progress = [&](const AlignProgress&) {
+            if (p.host.progress.isEmpty() && !clicked.isEmpty()) {
                 p.lists.list(list).selection()->clear();
                 for (const QString& row : clicked.split(u','))
                     p.lists.list(list).select_row(row.toInt(), true);
             }
-            shown << a;
         };
 
         bot_list_Click(p.ctx, list);
@@ -91,8 +84,8 @@ private slots:
         QCOMPARE(p.lists.list(list).names().join(u','), left);
         QCOMPARE(p.lists.list(5).names().join(u','), aligned);
         QVERIFY(p.port.texts().isEmpty());
-        QCOMPARE(cancel_enabled, (QList<bool> { true, false }));
-        QVERIFY(focused == 1 && labels_cleared == 1 && !p.port.busy);
+        QCOMPARE(p.host.cancel_enabled, (QList<bool> { true, false }));
+        QVERIFY(p.host.exit_focused == 1 && p.host.labels_cleared == 1 && !p.port.busy);
         // Every aligned entry is on both sides with the same content and date.
         for (const QString& n : aligned.split(u',')) {
             const QString n2 = p.fs.resolve_case(p.dir2, n);
@@ -112,6 +105,7 @@ private slots:
         // The window's work is per batch, not per file.
         QCOMPARE(p.port.events_run, 1 + p.fs.flushes.count(u"sync"_qs));
         const int copied = int(aligned.count(u',')); // all but s.txt
+        const QList<AlignProgress>& shown = p.host.progress;
         QVERIFY(shown.size() >= 2 && !shown.last().visible);
         const AlignProgress& full = shown.at(shown.size() - 2);
         QVERIFY(full.visible && full.files_done == copied && full.files_total == copied);
@@ -126,8 +120,6 @@ private slots:
         QVERIFY(p.put(2, u"b.txt"_qs, "theirs", 1400000000));
         p.lists.list(1).select_row(1, true);
         p.lists.list(1).select_row(2, true);
-        int focused = 0;
-        p.ctx.hooks.focus_exit = [&] { ++focused; };
         bot_list_Click(p.ctx, 1);
         QCOMPARE(p.lists.list(1).names(), (QStringList { u"a.txt"_qs, u"b.txt"_qs, u"d.txt"_qs, u"e.txt"_qs }));
         QCOMPARE(p.lists.list(1).selected_names(), QStringList { u"b.txt"_qs }); // still selected
@@ -135,12 +127,12 @@ private slots:
         QCOMPARE(p.port.texts().size(), 1);
         QVERIFY(p.port.texts().first().startsWith(u"Unable to copy file \""_qs + p.dir1 + u"b.txt\""));
         QCOMPARE(p.read(2, u"b.txt"_qs), QByteArray("theirs"));
-        QCOMPARE(focused, 1);
+        QCOMPARE(p.host.exit_focused, 1);
 
         // Cancel while the first file is copied: that file is finished, nothing after it starts.
         p.ctx.events_every_ms = 0;
         p.lists.list(1).select_row(1, false);
-        p.ctx.hooks.show_progress = [&](const AlignProgress& a) {
+        p.host.on_progress = [&](const AlignProgress& a) {
             if (a.files_done == 1)
                 p.cancel.request();
         };
@@ -149,12 +141,12 @@ private slots:
         QCOMPARE(p.lists.list(1).names(), (QStringList { u"b.txt"_qs, u"d.txt"_qs, u"e.txt"_qs }));
         QCOMPARE(p.lists.list(5).names(), (QStringList { u"a.txt"_qs, u"c.txt"_qs, u"s.txt"_qs }));
         QVERIFY(!QFile::exists(p.path(2, u"b.txt"_qs)));
-        QCOMPARE(focused, 1); // no focus change on cancel
+        QCOMPARE(p.host.exit_focused, 1); // no focus change on cancel
         QVERIFY(!p.port.busy);
 
         // New lists while the alignment lets events run (a comparison): it stops there.
         int events = 0;
-        p.ctx.hooks.show_progress = [&](const AlignProgress& a) {
+        p.host.on_progress = [&](const AlignProgress& a) {
             if (a.files_done == 1 && ++events == 1)
                 p.lists.list(1).set_names({ u"b.txt"_qs, u"d.txt"_qs, u"e.txt"_qs });
         };
@@ -168,7 +160,7 @@ private slots:
         QVERIFY(q.put(2, u"c.txt"_qs, "theirs", 1400000000));
         q.ctx.events_every_ms = 3'600'000;
         QList<int> shown_before_message;
-        q.ctx.hooks.show_progress = [&](const AlignProgress& a) {
+        q.host.on_progress = [&](const AlignProgress& a) {
             if (q.port.texts().isEmpty())
                 shown_before_message << a.files_done;
         };
@@ -183,10 +175,8 @@ private slots:
         fill(p);
         p.fs.fail_call(FaultyFileSystem::Op::CopyFile, 1, err_disk_full);
         p.fs.fail_call(FaultyFileSystem::Op::AnyMutating, 2, err_disk_full);
-        int next = 0;
-        p.ctx.hooks.auto_next = [&] { ++next; };
         bot_list_Click(p.ctx, 1);
-        QVERIFY(p.port.ended && p.ctx.ended && next == 0);
+        QVERIFY(p.port.ended && p.ctx.ended && p.host.auto_nexts == 0);
         QCOMPARE(p.port.texts(), QStringList { u"Error 61 - Disk full\r\nFile: "_qs + p.path(1, u"a.txt"_qs) });
         QCOMPARE(p.lists.list(1).count(), 5); // no list changes, no further file
         QCOMPARE(p.lists.list(5).names(), QStringList { u"s.txt"_qs });
@@ -237,13 +227,11 @@ private slots:
             fill(p);
             p.lists.list(list).set_names(entry.isEmpty() ? QStringList() : QStringList { entry });
             p.copy_ok = before;
-            int next = 0;
-            p.ctx.hooks.auto_next = [&] { ++next; };
             p.shell.on_start = [](const QString&, const QStringList&) { return true; }; // and copies nothing
             p.fs.fail_path(p.path(1, u"gone"_qs), err_path_file_access);
             p.fs.fail_path(p.path(2, u"gone"_qs), err_path_file_access);
             bot_list_Click(p.ctx, list);
-            QCOMPARE(next, int(goes_on));
+            QCOMPARE(p.host.auto_nexts, int(goes_on));
         }
     }
 

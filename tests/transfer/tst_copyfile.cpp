@@ -135,14 +135,14 @@ private slots:
         // Newer since the comparison, within the two seconds, one hour off with the option, gone.
         const QList<std::pair<QString, qint64>> not_older { { u"b"_qs, 1700000000 }, { u"c"_qs, 1599999998 },
             { u"a"_qs, 1600000000 - 3600 }, { u"d"_qs, 0 } };
-        p.ignore_one_hour = true;
+        p.host.ignore_one_hour = true;
         for (const auto& [name, mtime] : not_older) {
             QVERIFY(p.put(1, name, "newer", 1600000000) && (!mtime || p.put(2, name, "older", mtime)));
             Copy_file(p.ctx, request(p, name, CopyKind::Replacing));
             QVERIFY(!p.copy_ok && p.port.texts().last().contains(u"is no longer the older copy"));
             QCOMPARE(p.read(2, name), mtime ? QByteArray("older") : QByteArray("<missing>"));
         }
-        p.ignore_one_hour = false;
+        p.host.ignore_one_hour = false;
         Copy_file(p.ctx, request(p, u"a"_qs, CopyKind::Replacing));
         QVERIFY(p.copy_ok && p.read(2, u"a"_qs) == "newer" && p.mtime(2, u"a"_qs) == 1600000000);
 
@@ -294,7 +294,7 @@ private slots:
                 QVERIFY(
                     p.shell.started.first().startsWith(u"cp -p -- "_qs + source + u' ' + p.dir2 + u".tandrel-tmp-"));
             const bool waited = c.second_error && c.second_error != err_disk_full && (c.cp_starts || c.bin_cp_starts);
-            QCOMPARE(p.waits, waited ? QStringList { u"1"_qs } : QStringList());
+            QCOMPARE(p.host.waits, waited ? QStringList { u"1"_qs } : QStringList());
         }
     }
 

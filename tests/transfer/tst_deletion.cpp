@@ -15,8 +15,6 @@ class TestDeletion : public QObject {
     std::optional<TransferPair> p_;
     std::optional<Deletion> del_;
     QString trash_;
-    DeletionContext ctx_;
-    int refills_ = 0, auto_nexts_ = 0;
 
     void select(int list, const QStringList& names)
     {
@@ -54,10 +52,7 @@ private slots:
             = { u"only1.txt"_s, u"link2,only2.txt"_s, u"New3.txt"_s, u"old4.txt"_s, u"same5.txt"_s };
         for (int n = 1; n <= 5; ++n)
             p_->lists.list(n).set_names(names[n - 1].split(u','));
-        ctx_ = DeletionContext { p_->dir1, p_->dir2, true, false, {}, {} };
-        refills_ = auto_nexts_ = 0;
-        del_.emplace(p_->fs, p_->port, p_->lists);
-        del_->hooks = { [this] { return ctx_; }, [] {}, [this] { ++refills_; }, [this] { ++auto_nexts_; } };
+        del_.emplace(p_->ctx);
     }
     void cleanup() { QCOMPARE(p_->port.unexpected_questions, 0); }
 
@@ -110,13 +105,13 @@ private slots:
             QTEST(all_lists(), "lists");
             QVERIFY(QFile::exists(p_->tmp.path() + u"/outside.txt"_s));
             QVERIFY(!QDir(trash_).exists()); // the trash is off
-            QCOMPARE(refills_, 0); // two directories: nothing to re-read
+            QCOMPARE(p_->host.refills, 0); // two directories: nothing to re-read
         }
     }
 
     void trash_takes_files_unless_it_cannot()
     {
-        ctx_.to_trash = true;
+        p_->host.to_trash = true;
         select(5, { u"same5.txt"_s });
         select(2, { u"link2"_s });
         del_->bot_delete_Click();
@@ -169,7 +164,7 @@ private slots:
         QVERIFY(make_tree(p_->dir1, {}, names));
         p_->lists.list(1).set_names(names + QStringList { u"x"_s });
         select(1, names);
-        ctx_.skip_confirmations = false;
+        p_->host.skip_confirmations = false;
         answer(answers);
         QCOMPARE(del_->delete_selected(1), left != u"a,b,c,x");
         QStringList expected;
@@ -187,7 +182,7 @@ private slots:
 
     void cancel_ends_one_list_and_no_file_deleted_says_so()
     {
-        ctx_.skip_confirmations = false;
+        p_->host.skip_confirmations = false;
         select(1, { u"only1.txt"_s });
         select(2, { u"only2.txt"_s, u"link2"_s });
         answer(u"cnc"_s);
@@ -201,11 +196,11 @@ private slots:
         p_->lists.list(3).clear();
         del_->m_delete_all_files_Click();
         QCOMPARE(p_->port.texts(), QStringList { u"No file deleted."_s });
-        ctx_.skip_confirmations = true;
+        p_->host.skip_confirmations = true;
         del_->popup_list = 4;
         del_->m_delete_all_files_Click();
         QCOMPARE(all_lists(), u"old4.txt,only1.txt|link2,only2.txt|||same5.txt"_s);
-        QCOMPARE(auto_nexts_, 2);
+        QCOMPARE(p_->host.auto_nexts, 2);
     }
 
     void failures_stop_with_their_message_and_keep_the_rest()
@@ -253,7 +248,7 @@ private slots:
     {
         QFETCH(QString, dir2);
         QVERIFY(QFile::link(u"one"_s, p_->tmp.path() + u"/link"_s));
-        ctx_.dir2 = p_->tmp.path() + u'/' + dir2;
+        p_->dir2 = p_->tmp.path() + u'/' + dir2;
         for (int n = 1; n <= 2; ++n)
             p_->lists.list(n).set_names({ u"New3.txt"_s, u"old4.txt"_s, u"only1.txt"_s });
         select(1, { u"only1.txt"_s });
@@ -262,10 +257,10 @@ private slots:
         del_->bot_delete_Click();
         QVERIFY(p_->port.shown.isEmpty());
         QCOMPARE(all_lists(), u"New3.txt|New3.txt|New3.txt|old4.txt|"_s);
-        QCOMPARE(refills_, 1);
+        QCOMPARE(p_->host.refills, 1);
         p_->port.answer(Answer::Yes);
         del_->Text2_DragDrop(2, u"New3.txt"_s);
-        QCOMPARE(refills_, 2);
+        QCOMPARE(p_->host.refills, 2);
         QCOMPARE(p_->on_disk(1), QStringList());
     }
 };

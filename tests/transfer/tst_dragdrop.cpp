@@ -63,8 +63,7 @@ void act(TransferPair& p, const QString& command)
     p.lists.list(list).select_row(p.lists.list(list).index_of(u"f.txt"_qs), true);
     if (command.startsWith(u"align"))
         return bot_list_Click(p.ctx, list);
-    Deletion del(p.fs, p.port, p.lists);
-    del.hooks.context = [&p] { return DeletionContext { p.dir1, p.dir2, true, false, p.held1, p.held2 }; };
+    Deletion del(p.ctx);
     del.popup_list = list;
     if (command.endsWith(u'x'))
         del.Text2_DragDrop(list, u"f.txt"_qs); // refused before it asks
@@ -123,12 +122,10 @@ private slots:
         QFETCH(QString, after);
         TransferPair p;
         entry_of(p, source);
-        int cleared = 0;
-        p.ctx.hooks.clear_free_space_labels = [&] { ++cleared; };
         list_drag_drop(p.ctx, source, target, u"f.txt"_qs);
         QCOMPARE(state(p), after); // one file a side at most: never a second spelling beside F.TXT
         QVERIFY(p.lists.list(source).index_of(u"other.txt"_qs) >= 0);
-        QCOMPARE(cleared, after.endsWith(QString::number(source)) ? 0 : 1);
+        QCOMPARE(p.host.labels_cleared, after.endsWith(QString::number(source)) ? 0 : 1);
         QVERIFY(p.port.texts().isEmpty() && !p.port.busy);
         if (target == 5) // a copy keeps the date
             QCOMPARE(p.mtime(1, u"f.txt"_qs), p.mtime(2, p.on_disk(2).first()));

@@ -1,12 +1,13 @@
 #pragma once
 // A pair of real temporary directories with everything the transfer commands work with: the
-// failing file system, a scripted port, the five lists and a shell whose outside copies a test
-// decides.
+// failing file system, a scripted port, the five lists, a recording window and a shell whose
+// outside copies a test decides.
 
 #include "compare/FileListsModel.h"
 #include "tests/util/AsNobody.h"
 #include "tests/util/FakeShell.h"
 #include "tests/util/FaultyFileSystem.h"
+#include "tests/util/RecordingHost.h"
 #include "tests/util/ScriptedPort.h"
 #include "tests/util/TestFiles.h"
 #include "transfer/TransferContext.h"
@@ -26,18 +27,14 @@ struct TransferPair {
     FakeShell shell;
     std::shared_ptr<const HeldDir> held1, held2;
     CancelToken cancel;
-    bool ignore_one_hour = false;
-    TransferContext ctx { fs, port, lists, dir1, dir2, held1, held2, cancel, ignore_one_hour, &shell };
+    RecordingHost host;
+    TransferContext ctx { fs, port, lists, dir1, dir2, held1, held2, cancel, host, &shell };
     bool& copy_ok = ctx.copy_ok;
-    QStringList waits; // the seconds of every wait
 
     TransferPair()
     {
         QDir().mkpath(dir1);
         QDir().mkpath(dir2);
-        ctx.hooks.wait = [this](double s) { waits << QString::number(s); };
-        // Tests never fill the desktop trash of the account they run as.
-        ctx.hooks.delete_to_trash = [] { return false; };
     }
 
     QString path(int side, const QString& name) const { return (side == 1 ? dir1 : dir2) + name; }
