@@ -113,6 +113,7 @@ int main(int argc, char* argv[])
     MemorySettings settings;
     Trace trace(fs, port, tmp.path());
     MainController controller(fs, port, settings, trace);
+    controller.set_shell(&shell);
     MainWindow window(controller, port, shell);
     port.set_main_window(&window);
     window.show();

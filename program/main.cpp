@@ -105,6 +105,7 @@ int main(int argc, char* argv[])
     TreeCommands tree(controller, fs, port, &history);
     controller.set_history(&history);
     controller.set_tree(&tree);
+    controller.set_shell(&shell);
     MainWindow window(controller, port, shell);
     port.set_main_window(&window);
     new HistoryView(window, history);

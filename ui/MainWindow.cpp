@@ -141,7 +141,6 @@ MainWindow::MainWindow(MainController& controller, UserPort& port, Shell& shell)
     });
     connect(&controller_, &MainController::exit_focus_wanted, this, [this] { bot_exit_->setFocus(); });
     connect(&controller_, &MainController::alignment_progress, this, &MainWindow::show_progress);
-    controller_.set_shell(&shell_);
 }
 
 MainWindow::~MainWindow()
@@ -151,7 +150,6 @@ MainWindow::~MainWindow()
         delete hook.data();
     // The controller outlives the window: its signals must not reach the parts being destroyed.
     disconnect(&controller_, nullptr, this, nullptr);
-    controller_.set_shell(nullptr);
 }
 
 void MainWindow::build_menus()
