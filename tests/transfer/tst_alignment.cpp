@@ -71,12 +71,14 @@ private slots:
         p.ctx.events_every_ms = 3'600'000;
         for (const QString& row : selected.split(u',', Qt::SkipEmptyParts))
             p.lists.list(list).select_row(row.toInt(), true);
-        p.host.on_progress = [&](const AlignProgress&) {
-            if (p.host.progress.isEmpty() && !clicked.isEmpty()) {
+        QList<AlignProgress> shown;
+        p.host.on_progress = [&](const AlignProgress& a) {
+            if (shown.isEmpty() && !clicked.isEmpty()) {
                 p.lists.list(list).selection()->clear();
                 for (const QString& row : clicked.split(u','))
                     p.lists.list(list).select_row(row.toInt(), true);
             }
+            shown << a;
         };
 
         bot_list_Click(p.ctx, list);
@@ -105,7 +107,6 @@ private slots:
         // The window's work is per batch, not per file.
         QCOMPARE(p.port.events_run, 1 + p.fs.flushes.count(u"sync"_qs));
         const int copied = int(aligned.count(u',')); // all but s.txt
-        const QList<AlignProgress>& shown = p.host.progress;
         QVERIFY(shown.size() >= 2 && !shown.last().visible);
         const AlignProgress& full = shown.at(shown.size() - 2);
         QVERIFY(full.visible && full.files_done == copied && full.files_total == copied);

@@ -45,8 +45,8 @@ struct ControllerPair : ReportView {
     const TreeWalk& walk = tree.walk();
     FileListsModel& lists = controller.lists();
     QStringList reports; // every branch report shown
-    bool cancel_report = false; // "cancel operation" in the next reports
-    std::function<void()> while_report_shown; // what happens while the report is up
+    // What the person does while a report is up; emptying it is "cancel operation".
+    std::function<void(QString& report)> on_report = [](QString&) {};
 
     ControllerPair()
     {
@@ -61,10 +61,7 @@ struct ControllerPair : ReportView {
     void show_report(QString& report) override
     {
         reports << report;
-        if (while_report_shown)
-            while_report_shown();
-        if (cancel_report)
-            report.clear();
+        on_report(report);
     }
 
     // The program started with `command_line`, as from the shell.

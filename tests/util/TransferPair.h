@@ -31,11 +31,7 @@ struct TransferPair {
     TransferContext ctx { fs, port, lists, dir1, dir2, held1, held2, cancel, host, &shell };
     bool& copy_ok = ctx.copy_ok;
 
-    TransferPair()
-    {
-        QDir().mkpath(dir1);
-        QDir().mkpath(dir2);
-    }
+    TransferPair() { make_tree(tmp.path(), { QStringLiteral("one"), QStringLiteral("two") }); }
 
     QString path(int side, const QString& name) const { return (side == 1 ? dir1 : dir2) + name; }
     bool put(int side, const QString& name, const QByteArray& content, qint64 mtime)
