@@ -29,6 +29,7 @@ struct AlignProgress {
 class TransferHost {
 public:
     virtual ~TransferHost() = default;
+    // "Ignore 1-hour differences": dates an hour apart count as equal.
     virtual bool ignore_one_hour_diff() const = 0;
     // Deleted files go to the desktop trash.
     virtual bool delete_to_trash() const = 0;
