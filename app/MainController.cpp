@@ -507,8 +507,8 @@ QString MainController::Text1_DragDrop(Shell& shell, int list, const QString& na
         return {};
     QString opened;
     run(Running::Drop, [&] {
-        opened = open_list_entry(fs_, &trace_, shell, list, name, session_.dir1, session_.dir2,
-            [this](int seconds) { Wait_seconds(port_, seconds); });
+        opened = open_list_entry(
+            fs_, &trace_, shell, list, name, session_.dir1, session_.dir2, [this](int seconds) { wait(seconds); });
     });
     return opened;
 }
