@@ -1,7 +1,8 @@
 #pragma once
 // The logic of the main window: start-up and the command line, the pair comparison, the plain
 // view, the hint line, the option toggles, the panes' change handlers and the exits. It knows no
-// widgets: the window forwards its events here and shows the models.
+// widgets: the window forwards its events here and shows the models. The commands it runs ask it
+// for options and window changes through TransferHost and DirectoryHost, which it answers.
 
 #include "app/DirPane.h"
 #include "app/DirectoryCommands.h"
