@@ -14,10 +14,9 @@ class FaultyFileSystem : public RealFileSystem {
     using Real = RealFileSystem;
 
 public:
-    // List and Info read; the others change. AnyMutating counts every changing call, those without
-    // an Op of their own included.
-    // Sync: a flush of a whole volume (sync_volume).
-    enum class Op { List, Info, CopyFile, RemoveFile, WriteFile, Sync, AnyMutating, Count_ };
+    // List and Info read; the others change. Sync: a flush of a whole volume. AnyMutating counts them
+    // all, and the removals of folders, renames and appends.
+    enum class Op { List, Info, CopyFile, RemoveFile, Sync, AnyMutating, Count_ };
 
     // The `nth` call of `op` from now on (1 = the next one) does nothing and fails with the
     // program's error `error_number`. One such fault per `op`; arming it again replaces it.
@@ -99,10 +98,6 @@ public:
     FsError rename(const QString& a, const QString& b) override
     {
         return failed(Op::AnyMutating) ? due_ : Real::rename(a, b);
-    }
-    FsError write_file(const QString& p, const QByteArray& data) override
-    {
-        return failed(Op::WriteFile) ? due_ : Real::write_file(p, data);
     }
     FsError append_file(const QString& p, const QByteArray& data) override
     {
