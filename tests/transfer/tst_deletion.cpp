@@ -59,7 +59,6 @@ private slots:
         del_.emplace(p_->fs, p_->port, p_->lists);
         del_->hooks = { [this] { return ctx_; }, [] {}, [this] { ++refills_; }, [this] { ++auto_nexts_; } };
     }
-    void cleanup() { QCOMPARE(p_->port.unexpected_questions, 0); }
 
     // Each row both ways: the selection with confirmations off, and a drop on the delete target.
     void table_row_by_row_data()
