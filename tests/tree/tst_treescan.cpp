@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <array>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -68,39 +69,33 @@ struct Trees {
 class TestTreeScan : public QObject {
     Q_OBJECT
 private slots:
-    void breadth_first_with_questions_data()
-    {
-        QTest::addColumn<QList<Answer>>("answers");
-        QTest::addColumn<bool>("created");
-        QTest::addColumn<QString>("report"); // as Trees::report() takes it
-        QTest::newRow("yes to all") << QList<Answer> { Answer::Yes, Answer::Yes, Answer::Yes } << true << QString();
-        QTest::newRow("no to all") << QList<Answer> { Answer::No, Answer::No, Answer::No } << false
-                                   << u"1:/A 1:/A/B 1:/A/B/C"_s;
-        QTest::newRow("cancel at the first") << QList<Answer> { Answer::Cancel } << false << QString();
-    }
     void breadth_first_with_questions()
     {
-        QFETCH(QList<Answer>, answers);
-        QFETCH(bool, created);
-        QFETCH(QString, report);
-        Trees t;
-        QVERIFY(make_tree(t.one, { u"A/B/C"_s, u"Z"_s }));
-        QVERIFY(make_tree(t.two, { u"Z"_s }));
-        for (Answer a : answers)
-            t.port.answer(a);
-        const TreeScan s = t.scan();
-        QCOMPARE(t.pairs(s), Trees::pairs(u"/A /Z /A/B /A/B/C"_s));
-        QStringList asked;
-        for (qsizetype i = 0; i < answers.size(); ++i)
-            asked << u"Path "_s + t.two + QStringList({ u"/A"_s, u"/A/B"_s, u"/A/B/C"_s })[i]
-                    + u" does not exist. Do you want to create it?"_s;
-        QCOMPARE(t.port.texts(), asked);
-        QCOMPARE(t.port.shown[0].buttons, MsgButtons::YesNoCancel);
-        QCOMPARE(s.cancelled, answers.first() == Answer::Cancel);
-        QCOMPARE(s.report, t.report(report));
-        QCOMPARE(QFileInfo(t.two + u"/A"_s).isDir(), created);
-        QCOMPARE(QFileInfo(t.two + u"/A/B/C"_s).isDir(), created);
-        QVERIFY(t.progress.contains(u"checking dir "_s + t.one + u"/A/B"_s));
+        // The answers, whether the branches are made, and the report (as Trees::report() takes it).
+        const std::tuple<QList<Answer>, bool, QString> rows[]
+            = { { { Answer::Yes, Answer::Yes, Answer::Yes }, true, {} },
+                  { { Answer::No, Answer::No, Answer::No }, false, u"1:/A 1:/A/B 1:/A/B/C"_s },
+                  { { Answer::Cancel }, false, {} } };
+        for (const auto& [answers, created, report] : rows) {
+            Trees t;
+            QVERIFY(make_tree(t.one, { u"A/B/C"_s, u"Z"_s }));
+            QVERIFY(make_tree(t.two, { u"Z"_s }));
+            for (Answer a : answers)
+                t.port.answer(a);
+            const TreeScan s = t.scan();
+            QCOMPARE(t.pairs(s), Trees::pairs(u"/A /Z /A/B /A/B/C"_s));
+            QStringList asked;
+            for (qsizetype i = 0; i < answers.size(); ++i)
+                asked << u"Path "_s + t.two + QStringList({ u"/A"_s, u"/A/B"_s, u"/A/B/C"_s })[i]
+                        + u" does not exist. Do you want to create it?"_s;
+            QCOMPARE(t.port.texts(), asked);
+            QCOMPARE(t.port.shown[0].buttons, MsgButtons::YesNoCancel);
+            QCOMPARE(s.cancelled, answers.first() == Answer::Cancel);
+            QCOMPARE(s.report, t.report(report));
+            QCOMPARE(QFileInfo(t.two + u"/A"_s).isDir(), created);
+            QCOMPARE(QFileInfo(t.two + u"/A/B/C"_s).isDir(), created);
+            QVERIFY(t.progress.contains(u"checking dir "_s + t.one + u"/A/B"_s));
+        }
     }
 
     void marker_links_case_and_hidden_names()
@@ -138,32 +133,24 @@ private slots:
         QVERIFY(t.port.shown.isEmpty());
     }
 
-    // Several spellings of "Data": each is a reported branch of its own, and none is offered.
-    void case_variants_pair_as_files_do_data()
-    {
-        QTest::addColumn<QString>("dirs1");
-        QTest::addColumn<QString>("dirs2");
-        QTest::addColumn<QString>("pairs"); // as Trees::pairs() takes them
-        QTest::addColumn<QString>("report"); // as Trees::report() takes it
-        QTest::newRow("twins in tree 2") << u"Data/x"_s << u"DATA data/y"_s << u"/Data /DATA /data /Data/x /data/y"_s
-                                         << u"1:/Data 1:/Data/x 2:/DATA 2:/data 2:/data/y"_s;
-        QTest::newRow("exact spelling first")
-            << u"Data/x"_s << u"Data/x DATA"_s << u"/Data /DATA /Data/x"_s << u"2:/DATA"_s;
-        QTest::newRow("twins in tree 1") << u"Data DATA"_s << u"data"_s << u"/DATA /Data /data"_s
-                                         << u"1:/DATA 1:/Data 2:/data"_s;
-    }
     void case_variants_pair_as_files_do()
     {
-        QFETCH(QString, dirs1);
-        QFETCH(QString, dirs2);
-        QFETCH(QString, pairs);
-        QFETCH(QString, report);
-        Trees t;
-        QVERIFY(make_tree(t.one, dirs1.split(u' ')) && make_tree(t.two, dirs2.split(u' ')));
-        const TreeScan s = t.scan(); // no answer scripted: a question fails the test
-        QCOMPARE(t.pairs(s), Trees::pairs(pairs));
-        QCOMPARE(s.report, t.report(report));
-        QVERIFY(compare_trees(t.fs, t.port, t.one, t.two, false).differences_found());
+        // Several spellings of "Data": each is a reported branch of its own, and none is offered. The
+        // folders of each tree, the pairs (as Trees::pairs() takes them) and the report (Trees::report()).
+        const std::array<QString, 4> rows[] = {
+            { u"Data/x"_s, u"DATA data/y"_s, u"/Data /DATA /data /Data/x /data/y"_s,
+                u"1:/Data 1:/Data/x 2:/DATA 2:/data 2:/data/y"_s }, // twins in tree 2
+            { u"Data/x"_s, u"Data/x DATA"_s, u"/Data /DATA /Data/x"_s, u"2:/DATA"_s }, // the exact spelling first
+            { u"Data DATA"_s, u"data"_s, u"/DATA /Data /data"_s, u"1:/DATA 1:/Data 2:/data"_s }
+        }; // twins in tree 1
+        for (const auto& [dirs1, dirs2, pairs, report] : rows) {
+            Trees t;
+            QVERIFY(make_tree(t.one, dirs1.split(u' ')) && make_tree(t.two, dirs2.split(u' ')));
+            const TreeScan s = t.scan(); // no answer scripted: a question fails the test
+            QCOMPARE(t.pairs(s), Trees::pairs(pairs));
+            QCOMPARE(s.report, t.report(report));
+            QVERIFY(compare_trees(t.fs, t.port, t.one, t.two, false).differences_found());
+        }
     }
 
     void links_above_a_branch_are_not_followed()
