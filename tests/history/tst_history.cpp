@@ -132,7 +132,7 @@ private slots:
         Fixture f;
         const QString fallback = f.tmp.path() + u"/data/tmp/tandrel_his.tmp"_s;
         f.store.set_files(f.file, fallback);
-        // No plain file can stand at the history's name: the other place takes it.
+        // A folder standing at the history's name: the list goes to the other place.
         QVERIFY(make_tree(f.tmp.path(), { u"tmp/tandrel_his.tmp"_s }));
         f.store.add_to_history(u"/a <-> /b"_s);
         QCOMPARE(f.store.file(), fallback);
