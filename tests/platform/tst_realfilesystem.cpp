@@ -1,6 +1,5 @@
 // The machine's file system on temporary trees: listings, writes, names, errors, deletion, trash, mounts.
 
-#include "platform/Fd.h"
 #include "platform/Paths.h"
 #include "platform/RealFileSystem.h"
 #include "platform/Trace.h"
@@ -112,15 +111,27 @@ private slots:
         QVERIFY(!fs_.append_file(dst, " + more").failed());
         QCOMPARE(fs_.read_file(dst).value, QByteArray("replacement + more"));
 
-        // A write by name never lands where a link planted at that name points, nor in a pipe.
+        // Neither a write nor an append by name (the log, the history, the trace) goes where a link or
+        // a second name planted there leads, nor waits on a pipe; a second name alone may be replaced.
         QVERIFY(make_file(d_ + u"victim", "theirs"));
-        link("victim", u"planted"_qs);
-        QCOMPARE(::mkfifo(native(d_ + u"pipe").constData(), 0600), 0);
-        for (const QString& name : { u"planted"_qs, u"pipe"_qs })
-            QCOMPARE(fs_.write_file(d_ + name, "report").path, d_ + name);
-        QCOMPARE(fs_.read_file(d_ + u"victim").value, QByteArray("theirs"));
-        QVERIFY(fs_.info(d_ + u"planted").value.is_link);
-        QCOMPARE(entries(d_).size(), 4);
+        const QByteArray victim = native(d_ + u"victim"), at = native(d_ + u"at");
+        for (const bool append : { false, true }) {
+            for (const char planted : { 'l', 'n', 'p' }) {
+                QCOMPARE(planted == 'l'  ? ::symlink("victim", at)
+                        : planted == 'n' ? ::link(victim, at)
+                                         : ::mkfifo(at, 0600),
+                    0);
+                const FsError e = append ? fs_.append_file(d_ + u"at", "line") : fs_.write_file(d_ + u"at", "report");
+                QVERIFY2(e.failed() != (!append && planted == 'n'), QByteArray(1, planted).constData());
+                if (!append && planted == 'l')
+                    QCOMPARE(report_error_text(e),
+                        u"Error 75 - Path/File access error: a link stands there, and it is not followed ("_qs + d_
+                            + u"at)");
+                QCOMPARE(fs_.read_file(d_ + u"victim").value, QByteArray("theirs"));
+                QCOMPARE(::unlink(at), 0);
+            }
+        }
+        QCOMPARE(entries(d_), (QStringList { u"dst.bin"_qs, u"victim"_qs }));
     }
 
     void names_cases_and_links_on_removal()
@@ -215,12 +226,7 @@ private slots:
         QVERIFY(!fs_.delete_tree(d_ + u"nothing"_qs).failed());
 
         // Deeper than a path may be long: every step is taken from the directory above it.
-        const QByteArray step(200, 'd');
-        Fd dir(::open(native(d_ + u"real"_qs).constData(), O_RDONLY | O_DIRECTORY));
-        for (int depth = 0; depth < 40; ++depth) {
-            QCOMPARE(::mkdirat(dir.get(), step.constData(), 0755), 0);
-            dir = Fd(::openat(dir.get(), step.constData(), O_RDONLY | O_DIRECTORY));
-        }
+        QVERIFY(make_deep_dirs(d_ + u"real"_qs, 40).valid());
         QVERIFY(!fs_.delete_tree(d_ + u"real"_qs).failed());
         QVERIFY(!fs_.exists(d_ + u"real").value);
 

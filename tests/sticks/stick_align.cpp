@@ -1,14 +1,14 @@
 // Compares two directories and aligns one list of the pair, as the window's button under that
-// list does: the driver of the stick tests. Every message goes to standard output as one line
-// "message: ...", then every list as "list N: name|name", then "drive: ROOT" for each directory
+// list does: the driver of the stick tests. Every line of every message goes to standard output
+// after "message: ", then every list as "list N: name|name", then "drive: ROOT" for each directory
 // whose volume is among the drives the window offers. Exit code 3 when the program ended.
 // Usage: stick_align DIR1 DIR2 LIST [pause]: with "pause" it waits for a line on standard input
 // between the comparison and the alignment, where the test takes a volume away.
 
+#include "compare/ConsolePort.h"
 #include "compare/FileListsModel.h"
 #include "compare/PairComparison.h"
 #include "platform/RealFileSystem.h"
-#include "platform/UserPort.h"
 #include "tests/util/RecordingHost.h"
 #include "transfer/Alignment.h"
 #include "transfer/TransferContext.h"
@@ -19,26 +19,6 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace {
-
-class PrintingPort : public UserPort {
-public:
-    bool ended = false;
-    Answer message_box(const QString& text, MsgButtons, MsgIcon, Answer default_button, const QString&) override
-    {
-        std::printf("message: %s\n", qPrintable(QString(text).replace(u'\n', u' ').remove(u'\r')));
-        return default_button;
-    }
-    std::optional<QString> input_box(const QString&, const QString&, const QString&) override { return {}; }
-    void set_busy(bool) override { }
-    void process_events() override { }
-    void set_main_window_visible(bool) override { }
-    bool main_window_visible() const override { return false; }
-    void end_program(int) override { ended = true; }
-};
-
-} // namespace
-
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
@@ -48,7 +28,7 @@ int main(int argc, char** argv)
     const QString dir1 = QDir(args[1]).absolutePath() + u'/';
     const QString dir2 = QDir(args[2]).absolutePath() + u'/';
     RealFileSystem fs;
-    PrintingPort port;
+    ConsolePort port(stdout, QStringLiteral("message: "));
     FileListsModel lists;
     const Classification c = compare_listed_directories(fs, port, dir1, dir2, false);
     lists.list(1).set_names(c.only_in_dir1);
@@ -77,5 +57,5 @@ int main(int argc, char** argv)
         if (std::any_of(drives.begin(), drives.end(), [&](const Volume& v) { return v.root == root; }))
             std::printf("drive: %s\n", qPrintable(root));
     }
-    return port.ended ? 3 : 0;
+    return port.requested_exit() >= 0 ? 3 : 0;
 }

@@ -170,18 +170,28 @@ private slots:
         QCOMPARE(shown_before_message.last(), 2);
     }
 
-    void a_fatal_copy_error_ends_everything()
+    // A fatal copy error ends everything; a batch's failed flush puts nothing in place. Either way no
+    // further file is copied, the older copies and the entries stay, and the person is told.
+    void a_fatal_error_or_a_failed_flush_stops_the_alignment()
     {
-        TransferPair p;
-        fill(p);
-        p.fs.fail_call(FaultyFileSystem::Op::CopyFile, 1, err_disk_full);
-        p.fs.fail_call(FaultyFileSystem::Op::AnyMutating, 2, err_disk_full);
-        bot_list_Click(p.ctx, 1);
-        QVERIFY(p.port.ended && p.ctx.ended && p.host.auto_nexts == 0);
-        QCOMPARE(p.port.texts(), QStringList { u"Error 61 - Disk full\r\nFile: "_qs + p.path(1, u"a.txt"_qs) });
-        QCOMPARE(p.lists.list(1).count(), 5); // no list changes, no further file
-        QCOMPARE(p.lists.list(5).names(), QStringList { u"s.txt"_qs });
-        QVERIFY(!p.on_disk(2).contains(u"b.txt"_qs));
+        for (const int list : { 1, 3 }) {
+            for (const bool flush : { false, true }) {
+                TransferPair p;
+                fill(p);
+                const QStringList before = p.on_disk(2);
+                p.fs.fail_call(flush ? FaultyFileSystem::Op::Sync : FaultyFileSystem::Op::CopyFile, 1,
+                    flush ? err_device_io : err_disk_full);
+                p.fs.fail_call(FaultyFileSystem::Op::AnyMutating, flush ? 0 : 2, err_disk_full); // 0: not armed
+                bot_list_Click(p.ctx, list);
+                const QString fatal
+                    = u"Error 61 - Disk full\r\nFile: "_qs + p.path(1, list == 1 ? u"a.txt"_qs : u"n1"_qs);
+                QCOMPARE(p.port.texts(), QStringList { flush ? u"ERROR 57: Device I/O error"_qs : fatal });
+                QVERIFY(p.port.ended == !flush && p.ctx.ended == !flush && (flush || p.host.auto_nexts == 0));
+                QCOMPARE(p.on_disk(2), before);
+                QVERIFY(p.read(2, u"n2"_qs) == "old" && p.lists.list(list).count() == (list == 1 ? 5 : 2));
+                QCOMPARE(p.lists.list(5).names(), QStringList { u"s.txt"_qs });
+            }
+        }
 
         // On a volume other than the home folder's, the message says what its trash holds.
         TransferPair q;
@@ -198,22 +208,6 @@ private slots:
         bot_list_Click(q.ctx, 1);
         QCOMPARE(q.port.texts().value(0).section(u"\r\n"_qs, 2),
             u"The trash of that volume holds 1.00 MiB of deleted files; emptying it gives that space back."_qs);
-    }
-
-    // A batch's flush fails: nothing goes in place, older copies and entries stay, the person is told.
-    void a_failed_flush_puts_nothing_in_place()
-    {
-        for (const int list : { 1, 3 }) {
-            TransferPair p;
-            fill(p);
-            const QStringList before = p.on_disk(2);
-            p.fs.fail_call(FaultyFileSystem::Op::Sync, 1, err_device_io);
-            bot_list_Click(p.ctx, list);
-            QCOMPARE(p.port.texts(), QStringList { u"ERROR 57: Device I/O error"_qs });
-            QCOMPARE(p.on_disk(2), before);
-            QVERIFY(p.read(2, u"n2"_qs) == "old" && p.lists.list(list).count() == (list == 1 ? 5 : 2));
-            QCOMPARE(p.lists.list(5).names(), QStringList { u"s.txt"_qs });
-        }
     }
 
     void auto_next_after_the_buttons()

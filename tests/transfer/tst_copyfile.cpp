@@ -39,62 +39,55 @@ CopyRequest request(const TransferPair& p, const QString& name, CopyKind kind)
 class TestCopyFile : public QObject {
     Q_OBJECT
 private slots:
-    void faults_keep_the_older_copy_and_leave_no_temporary_file_data()
-    {
-        QTest::addColumn<int>("write_at"); // -1: no write fault
-        QTest::addColumn<int>("write_errno");
-        QTest::addColumn<int>("rename_errno"); // 0: the rename works
-        QTest::addColumn<bool>("source_gone");
-        QTest::addColumn<int>("source_change"); // bytes the source changes by after each chunk
-        QTest::addColumn<QString>("message");
-        QTest::newRow("disk full in chunk 3") << 17000000 << ENOSPC << 0 << false << 0 << u"Error 61 - Disk full"_qs;
-        QTest::newRow("volume removed") << 5 << ENODEV << 0 << false << 0 << u"Error 68 - Device unavailable"_qs;
-        QTest::newRow("rename fails") << -1 << 0 << EIO << false << 0 << u"Error 57 - Device I/O error"_qs;
-        QTest::newRow("source gone") << -1 << 0 << 0 << true << 0 << u"Error 53 - File not found"_qs;
-        // What the volume cannot hold is told as such, and ends nothing.
-        QTest::newRow("read-only volume") << 5 << EROFS << 0 << false << 0 << u"(the volume of dir 2 is read-only"_qs;
-        QTest::newRow("over 4 GiB on FAT")
-            << 5 << EFBIG << 0 << false << 0 << u"(the file is larger than the volume"_qs;
-        // Retried, but never tried outside.
-        QTest::newRow("source shrinks") << -1 << 0 << 0 << false << -1 << u"Unable to copy file \""_qs;
-        QTest::newRow("source grows") << -1 << 0 << 0 << false << 1 << u"Unable to copy file \""_qs;
-    }
     void faults_keep_the_older_copy_and_leave_no_temporary_file()
     {
-        QFETCH(int, write_at);
-        QFETCH(int, write_errno);
-        QFETCH(int, rename_errno);
-        QFETCH(bool, source_gone);
-        QFETCH(int, source_change);
-        QFETCH(QString, message);
-        for (const CopyKind kind : { CopyKind::Replacing, CopyKind::OnlyIn }) {
-            TransferPair p;
-            QVERIFY(p.put(1, u"f.bin"_qs, big_content(), 1600000000));
-            if (kind == CopyKind::Replacing)
-                QVERIFY(p.put(2, u"f.bin"_qs, "older copy", 1500000000));
-            if (write_at >= 0)
-                p.fs.fail_write_at(write_at, write_errno, 2);
-            if (rename_errno)
-                p.fs.fail_rename_into_place(rename_errno, 2);
-            if (source_gone)
-                p.fs.fail_path(p.path(1, u"f.bin"_qs), err_file_not_found);
-            CopyRequest r = request(p, u"f.bin"_qs, kind);
-            if (source_change)
-                r.progress = [&](qint64) {
-                    const QString source = p.path(1, u"f.bin"_qs);
-                    QCOMPARE(::truncate(QFile::encodeName(source), QFileInfo(source).size() + source_change), 0);
-                };
-            p.shell.on_start = [](const QString&, const QStringList&) { return true; };
+        // The byte a write fails at (-1: none) with its errno, the errno of the rename into place, the
+        // source gone, the bytes the source changes by after each chunk, and what the message says.
+        // What the volume cannot hold is told as such, and ends nothing; a changing source is retried,
+        // but never copied outside.
+        const struct {
+            int write_at, write_errno, rename_errno;
+            bool source_gone;
+            int source_change;
+            QString message;
+        } faults[] = { { 17000000, ENOSPC, 0, false, 0, u"Error 61 - Disk full"_qs },
+            { 5, ENODEV, 0, false, 0, u"Error 68 - Device unavailable"_qs },
+            { -1, 0, EIO, false, 0, u"Error 57 - Device I/O error"_qs },
+            { -1, 0, 0, true, 0, u"Error 53 - File not found"_qs },
+            { 5, EROFS, 0, false, 0, u"(the volume of dir 2 is read-only"_qs },
+            { 5, EFBIG, 0, false, 0, u"(the file is larger than the volume"_qs },
+            { -1, 0, 0, false, -1, u"Unable to copy file \""_qs },
+            { -1, 0, 0, false, 1, u"Unable to copy file \""_qs } };
+        for (const auto& [write_at, write_errno, rename_errno, source_gone, source_change, message] : faults) {
+            for (const CopyKind kind : { CopyKind::Replacing, CopyKind::OnlyIn }) {
+                TransferPair p;
+                QVERIFY(p.put(1, u"f.bin"_qs, big_content(), 1600000000));
+                if (kind == CopyKind::Replacing)
+                    QVERIFY(p.put(2, u"f.bin"_qs, "older copy", 1500000000));
+                if (write_at >= 0)
+                    p.fs.fail_write_at(write_at, write_errno, 2);
+                if (rename_errno)
+                    p.fs.fail_rename_into_place(rename_errno, 2);
+                if (source_gone)
+                    p.fs.fail_path(p.path(1, u"f.bin"_qs), err_file_not_found);
+                CopyRequest r = request(p, u"f.bin"_qs, kind);
+                if (source_change)
+                    r.progress = [&](qint64) {
+                        const QString source = p.path(1, u"f.bin"_qs);
+                        QCOMPARE(::truncate(QFile::encodeName(source), QFileInfo(source).size() + source_change), 0);
+                    };
+                p.shell.on_start = [](const QString&, const QStringList&) { return true; };
 
-            Copy_file(p.ctx, r);
-            QVERIFY(!p.copy_ok && p.port.texts().size() == 1);
-            QVERIFY2(p.port.texts().first().contains(message), qPrintable(p.port.texts().first()));
-            // Errors no attempt gets past end the program.
-            QCOMPARE(p.port.ended, message.startsWith(u"Error"));
-            QVERIFY(p.shell.started.isEmpty()); // a source changing under the copy is not copied outside
-            const bool older = kind == CopyKind::Replacing;
-            QCOMPARE(p.on_disk(2), older ? QStringList { u"f.bin"_qs } : QStringList());
-            QVERIFY(!older || (p.read(2, u"f.bin"_qs) == "older copy" && p.mtime(2, u"f.bin"_qs) == 1500000000));
+                Copy_file(p.ctx, r);
+                QVERIFY(!p.copy_ok && p.port.texts().size() == 1);
+                QVERIFY2(p.port.texts().first().contains(message), qPrintable(p.port.texts().first()));
+                // Errors no attempt gets past end the program.
+                QCOMPARE(p.port.ended, message.startsWith(u"Error"));
+                QVERIFY(p.shell.started.isEmpty()); // a source changing under the copy is not copied outside
+                const bool older = kind == CopyKind::Replacing;
+                QCOMPARE(p.on_disk(2), older ? QStringList { u"f.bin"_qs } : QStringList());
+                QVERIFY(!older || (p.read(2, u"f.bin"_qs) == "older copy" && p.mtime(2, u"f.bin"_qs) == 1500000000));
+            }
         }
     }
 

@@ -88,20 +88,9 @@ private slots:
         const struct {
             int source, target;
             const char* after;
-        } rows[] = {
-            { 2, 1, "two|-|1" },
-            { 3, 1, "new1|-|1" },
-            { 4, 1, "old1|-|1" },
-            { 5, 1, "same|-|1" },
-            { 1, 2, "-|one|2" },
-            { 3, 2, "-|old2|2" },
-            { 4, 2, "-|new2|2" },
-            { 5, 2, "-|same|2" },
-            { 1, 5, "one|one|5" },
-            { 2, 5, "two|two|5" },
-            { 3, 5, "new1|new1|5" },
-            { 4, 5, "new2|new2|5" },
-        };
+        } rows[] = { { 2, 1, "two|-|1" }, { 3, 1, "new1|-|1" }, { 4, 1, "old1|-|1" }, { 5, 1, "same|-|1" },
+            { 1, 2, "-|one|2" }, { 3, 2, "-|old2|2" }, { 4, 2, "-|new2|2" }, { 5, 2, "-|same|2" },
+            { 1, 5, "one|one|5" }, { 2, 5, "two|two|5" }, { 3, 5, "new1|new1|5" }, { 4, 5, "new2|new2|5" } };
         for (const auto& r : rows)
             QTest::addRow("list %d on list %d", r.source, r.target)
                 << r.source << r.target << QString::fromLatin1(r.after);

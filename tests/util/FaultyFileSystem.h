@@ -14,10 +14,9 @@ class FaultyFileSystem : public RealFileSystem {
     using Real = RealFileSystem;
 
 public:
-    // List and Info read; the others change. AnyMutating counts every changing call, those without
-    // an Op of their own included.
-    // Sync: a flush of a whole volume (sync_volume).
-    enum class Op { List, Info, CopyFile, RemoveFile, MakeDir, WriteFile, Sync, AnyMutating, Count_ };
+    // List and Info read; the others change. Sync: a flush of a whole volume. AnyMutating counts them
+    // all, and the removals of folders, renames and appends.
+    enum class Op { List, Info, CopyFile, RemoveFile, Sync, AnyMutating, Count_ };
 
     // The `nth` call of `op` from now on (1 = the next one) does nothing and fails with the
     // program's error `error_number`. One such fault per `op`; arming it again replaces it.
@@ -95,15 +94,10 @@ public:
     {
         return failed(Op::RemoveFile) ? due_ : Real::remove_entry(d, n, any_case, to_trash);
     }
-    FsError make_dir(const QString& p) override { return failed(Op::MakeDir) ? due_ : Real::make_dir(p); }
     FsError remove_dir(const QString& p) override { return failed(Op::AnyMutating) ? due_ : Real::remove_dir(p); }
     FsError rename(const QString& a, const QString& b) override
     {
         return failed(Op::AnyMutating) ? due_ : Real::rename(a, b);
-    }
-    FsError write_file(const QString& p, const QByteArray& data) override
-    {
-        return failed(Op::WriteFile) ? due_ : Real::write_file(p, data);
     }
     FsError append_file(const QString& p, const QByteArray& data) override
     {

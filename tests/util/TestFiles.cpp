@@ -4,6 +4,9 @@
 #include <QDir>
 #include <QFile>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 bool make_file(const QString& path, const QByteArray& content, qint64 mtime)
 {
     QFile f(path);
@@ -32,4 +35,18 @@ bool make_tree(const QString& base, const QStringList& dirs, const QStringList& 
 QStringList entries(const QString& dir)
 {
     return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+Fd make_deep_dirs(const QString& base, int levels, QString* path)
+{
+    Fd dir(::open(QFile::encodeName(base).constData(), O_RDONLY | O_DIRECTORY));
+    for (int level = 0; dir.valid() && level < levels; ++level) {
+        const QByteArray name(200, char('a' + level % 26));
+        if (::mkdirat(dir.get(), name.constData(), 0755) != 0)
+            return Fd();
+        dir = Fd(::openat(dir.get(), name.constData(), O_RDONLY | O_DIRECTORY));
+        if (path)
+            *path += u'/' + QString::fromLatin1(name);
+    }
+    return dir;
 }

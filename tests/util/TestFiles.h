@@ -1,6 +1,8 @@
 #pragma once
 // Files and folders for tests, made inside a temporary directory.
 
+#include "platform/Fd.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -12,3 +14,6 @@ bool make_file(const QString& path, const QByteArray& content = {}, qint64 mtime
 bool make_tree(const QString& base, const QStringList& dirs, const QStringList& files = {});
 // The names in `dir`, hidden ones included, sorted by name.
 QStringList entries(const QString& dir);
+// `levels` folders of 200-byte names below `base`, each made from the one above it, so deeper than
+// a path may be long; the deepest is open (invalid when a step failed), and `path` grows by each.
+Fd make_deep_dirs(const QString& base, int levels, QString* path = nullptr);
