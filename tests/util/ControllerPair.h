@@ -68,4 +68,8 @@ struct ControllerPair {
     QString pane(int n) { return controller.pane(n).Path(); }
     // The same file, with the same date, on both sides (`rel` begins with "/").
     bool same(const QString& rel) { return make_file(dir1 + rel, "x", t0) && make_file(dir2 + rel, "x", t0); }
+    // The folders `rels` (each beginning with "/") on both sides.
+    bool dirs(const QStringList& rels) { return make_tree(dir1, rels) && make_tree(dir2, rels); }
+    // Nothing runs: the window shown, no hourglass, no progress box.
+    bool idle() const { return port.main_window_visible() && !port.busy && !port.progress_up; }
 };
