@@ -73,41 +73,27 @@ private slots:
         QVERIFY(f.port.shown.isEmpty());
     }
 
-    void loading_takes_what_it_can_data()
-    {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QStringList>("entries");
-        QTest::newRow("empty") << QByteArray() << QStringList();
-        QTest::newRow("CR LF, empty lines kept")
-            << QByteArray("a <-> b\r\n\r\nc\r\n") << QStringList({ u"a <-> b"_s, {}, u"c"_s });
-        QTest::newRow("LF only, no final line end")
-            << QByteArray("a <-> b\nc <-> d") << QStringList({ u"a <-> b"_s, u"c <-> d"_s });
-        QTest::newRow("binary") << QByteArray("\x00\xff\xfe\r\n\x01 <-> \x02", 12)
-                                << QStringList({ QString(QChar(0)) + u"\ufffd\ufffd"_s, u"\x01 <-> \x02"_s });
-        QTest::newRow("a line longer than two paths is no entry") << QByteArray(9000, 'x') + "\r\nok\r\n"
-                                                                  << QStringList({ u"ok"_s });
-    }
     void loading_takes_what_it_can()
     {
-        QFETCH(QByteArray, content);
-        QFETCH(QStringList, entries);
-        Fixture f;
-        QVERIFY(make_tree(f.tmp.path(), { u"tmp"_s }));
-        QVERIFY(make_file(f.file, content));
-        f.store.load_history();
-        QCOMPARE(f.store.entries(), entries);
-        QVERIFY(f.port.shown.isEmpty());
-    }
-
-    void huge_missing_or_unreadable_files()
-    {
+        // Empty; CR LF with empty lines kept; LF only, no final line end; binary; a line longer than two paths.
+        const std::pair<QByteArray, QStringList> rows[]
+            = { { QByteArray(), QStringList() }, { "a <-> b\r\n\r\nc\r\n", { u"a <-> b"_s, {}, u"c"_s } },
+                  { "a <-> b\nc <-> d", { u"a <-> b"_s, u"c <-> d"_s } },
+                  { QByteArray("\x00\xff\xfe\r\n\x01 <-> \x02", 12),
+                      { QString(QChar(0)) + u"\ufffd\ufffd"_s, u"\x01 <-> \x02"_s } },
+                  { QByteArray(9000, 'x') + "\r\nok\r\n", { u"ok"_s } } };
         Fixture f;
         f.store.load_history(); // missing: nothing, silently
         QCOMPARE(f.store.count(), 0);
+        QVERIFY(make_tree(f.tmp.path(), { u"tmp"_s }));
+        for (const auto& [content, entries] : rows) {
+            QVERIFY(make_file(f.file, content));
+            f.store.load_history();
+            QCOMPARE(f.store.entries(), entries);
+        }
         QVERIFY(f.port.shown.isEmpty());
 
         // A huge file: only its beginning is read, and a line cut at the end is dropped.
-        QVERIFY(make_tree(f.tmp.path(), { u"tmp"_s }));
         const QByteArray line = "/a <-> /b\r\n";
         QByteArray huge;
         while (huge.size() < 3 * HistoryStore::max_file_bytes)
