@@ -31,6 +31,12 @@ struct Fixture {
         qputenv("XDG_DATA_HOME", QFile::encodeName(tmp.path() + u"/data"_s));
         commands.delete_to_trash = [this] { return trash; };
     }
+    // What a command says when `path` is no longer what it started on.
+    static QString swapped(const QString& path)
+    {
+        return u"Error 75 - Path/File access error: it is no longer the directory the command started on ("_s + path
+            + u')';
+    }
     // Runs `command`, swapping "one" for a link to "two" while the `nth` box is up; then puts it back.
     void swapped_while_asked(const std::function<void()>& command, int nth = 1)
     {
@@ -61,8 +67,7 @@ private slots:
     {
         Fixture f;
         QVERIFY(make_tree(f.one, { u"Taken/.x"_s, u".hid"_s }, { u"Taken/keep.txt"_s }));
-        QVERIFY(!f.pane1.set_path(f.one + u"/Taken"_s));
-        QVERIFY(!f.pane2.set_path(f.one));
+        QVERIFY(!f.pane1.set_path(f.one + u"/Taken"_s) && !f.pane2.set_path(f.one));
         f.commands.popup_dir_pane = 2;
         f.port.type(u"new"_s);
         f.commands.m_create_dir();
@@ -80,26 +85,19 @@ private slots:
                     f.commands.m_create_dir();
             },
             6);
-        const QString swapped
-            = u"Error 75 - Path/File access error: it is no longer the directory the command started on ("_s;
-        QCOMPARE(f.port.texts().mid(3), (QStringList { u"Error 58 - File already exists"_s, swapped + f.one + u')' }));
+        QCOMPARE(f.port.texts().mid(3), (QStringList { u"Error 58 - File already exists"_s, f.swapped(f.one) }));
         QCOMPARE(entries(f.one), (QStringList { u".hid"_s, u"Taken"_s, u"new"_s }));
         QCOMPARE(entries(f.tmp.path() + u"/two"_s), QStringList());
 
-        // Renaming onto a taken name (in another case too) changes nothing.
+        // Renaming onto a taken name (in another case too), into itself or onto its parent changes nothing.
         QVERIFY(make_tree(f.one, { u"new/inner"_s }));
-        QVERIFY(!f.pane1.set_path(f.one + u"/new"_s));
-        QVERIFY(!f.pane2.set_path(f.one + u"/new/inner"_s));
+        QVERIFY(!f.pane1.set_path(f.one + u"/new"_s) && !f.pane2.set_path(f.one + u"/new/inner"_s));
         f.commands.popup_dir_pane = 1;
-        f.port.type(std::nullopt);
-        f.port.type(u"taken"_s);
-        f.commands.m_rename_dir();
-        f.commands.m_rename_dir();
-        // Nor into itself, nor onto its parent.
-        f.port.type(f.one + u"/new/inner/new"_s);
-        f.port.type(u".."_s);
-        f.commands.m_rename_dir();
-        f.commands.m_rename_dir();
+        for (const std::optional<QString>& name :
+            { std::optional<QString>(), { u"taken"_s }, { f.one + u"/new/inner/new"_s }, { u".."_s } }) {
+            f.port.type(name);
+            f.commands.m_rename_dir();
+        }
         QCOMPARE(f.port.texts().mid(5),
             (QStringList { u"Error 58 - File already exists"_s,
                 u"A directory cannot be moved into itself: "_s + f.one + u"/new/inner/new"_s,
@@ -110,7 +108,7 @@ private slots:
         QVERIFY(make_tree(f.tmp.path(), { u"two/new"_s }));
         f.port.type(u"elsewhere"_s);
         f.swapped_while_asked([&] { f.commands.m_rename_dir(); });
-        QCOMPARE(f.port.texts().last(), swapped + f.one + u"/new)"_s);
+        QCOMPARE(f.port.texts().last(), f.swapped(f.one + u"/new"_s));
         QCOMPARE(entries(f.tmp.path() + u"/two"_s), QStringList { u"new"_s });
         // A bare name renames beside the old one, a complete path moves it there; the other pane follows.
         f.port.type(u"renamed"_s);
@@ -137,8 +135,8 @@ private slots:
         const QString victim = f.one + u"/Data/Old"_s;
         QVERIFY(
             make_tree(victim, { u"a/b/c"_s, u".hidden/x"_s }, { u"a/b/c/f.txt"_s, u".hidden/x/.dot"_s, u"top.txt"_s }));
-        QVERIFY(QFile::link(outside.path(), victim + u"/a/link"_s));
-        QVERIFY(QFile::link(outside.path() + u"/keep.txt"_s, victim + u"/file-link"_s));
+        QVERIFY(QFile::link(outside.path(), victim + u"/a/link"_s)
+            && QFile::link(outside.path() + u"/keep.txt"_s, victim + u"/file-link"_s));
         // Entries that are neither files nor folders must not keep the folder from going.
         QVERIFY(QFile::link(outside.path() + u"/gone"_s, victim + u"/a/broken-link"_s));
         QCOMPARE(::mkfifo(QFile::encodeName(victim + u"/pipe"_s).constData(), 0600), 0);
@@ -188,8 +186,7 @@ private slots:
         for (const auto& [path, other] : { std::pair { u"/"_s, f.one }, { f.one + u"/vol"_s, f.one },
                  { f.tmp.path() + u"/two/up/vol"_s, f.one }, { f.one + u"/held"_s, f.one + u"/held"_s },
                  { f.one + u"/held"_s, f.one + u"/held/deeper"_s }, { f.one + u"/real"_s, via_link } }) {
-            QVERIFY(!f.pane1.set_path(path));
-            QVERIFY(!f.pane2.set_path(other));
+            QVERIFY(!f.pane1.set_path(path) && !f.pane2.set_path(other));
             f.commands.m_delete_dir();
             QVERIFY(QFileInfo(path).isDir());
         }
@@ -202,9 +199,7 @@ private slots:
         QVERIFY(!f.pane1.set_path(victim) && !f.pane2.set_path(f.tmp.path()));
         f.port.answer(Answer::Yes);
         f.swapped_while_asked([&] { f.commands.m_delete_dir(); });
-        QCOMPARE(f.port.texts().last(),
-            u"Error 75 - Path/File access error: it is no longer the directory the command started on ("_s + victim
-                + u')');
+        QCOMPARE(f.port.texts().last(), f.swapped(victim));
         QCOMPARE(entries(f.tmp.path() + u"/two/victim"_s), QStringList { u"precious"_s });
         QCOMPARE(entries(victim), (QStringList { u"2.txt"_s, u"sub"_s }));
 
