@@ -29,10 +29,9 @@ private slots:
         pair.emplace();
         dir1 = pair->dir1;
         dir2 = pair->dir2;
-        QVERIFY(make_file(dir1 + u"/newer.txt"_s, "new", 1700000100));
-        QVERIFY(make_file(dir2 + u"/newer.txt"_s, "old", 1700000000));
-        QVERIFY(make_file(dir2 + u"/only2.txt"_s, "2", 1700000000));
-        QVERIFY(make_file(dir2 + u"/<b>x.txt"_s, "2", 1700000000)); // a name is text, never markup
+        QVERIFY(make_file(dir1 + u"/newer.txt"_s, "new", 1700000100)
+            && make_file(dir2 + u"/newer.txt"_s, "old", 1700000000) && make_file(dir2 + u"/only2.txt"_s)
+            && make_file(dir2 + u"/<b>x.txt"_s)); // a name is text, never markup
         pair->open();
         window = pair->window.get();
     }
@@ -97,8 +96,7 @@ private slots:
                            "bot_list3 bot_list4 bot_list2 bot_compare_tree bot_compare bot_delete bot_cancel "
                            "bot_exit"));
 
-        // Drive selectors are announced by their pane, not by the volume they show; lists by their
-        // captions, the align buttons by the list they align.
+        // Drive selectors are announced by their pane, lists by their captions, align buttons by their list.
         for (int n = 1; n <= 2; ++n)
             QCOMPARE(QAccessible::queryAccessibleInterface(window->findChild<QWidget*>(u"Drive%1"_s.arg(n)))
                          ->text(QAccessible::Name),
@@ -115,8 +113,7 @@ private slots:
         list3->setFocus();
         QTest::keyClick(list3, Qt::Key_Down);
         QVERIFY(hint->accessibleDescription().endsWith(dir2 + u"/newer.txt"_s));
-        // Shift+F10 opens the list's menu; Delete asks about the focused entry as the delete
-        // target does, and No leaves it.
+        // Shift+F10 opens the list's menu; Delete asks about the focused entry, and No leaves it.
         QTest::keyClick(list3, Qt::Key_F10, Qt::ShiftModifier);
         QTRY_VERIFY(window->findChild<QMenu*>(u"m_popup"_s)->isVisible());
         window->findChild<QMenu*>(u"m_popup"_s)->close();
