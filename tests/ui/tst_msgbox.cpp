@@ -1,6 +1,5 @@
-// The message window: one instance, a text that cannot be changed, Escape and OK, the layout; and
-// the Help menu's texts it shows: the version history and the version read from it, the
-// command-line help.
+// The message window (one instance, a text that cannot be changed, Escape and OK, the layout) and the
+// Help menu's texts: the version history, the version read from it, the command-line help.
 #include "tests/util/ScriptedPort.h"
 #include "ui/HelpTexts.h"
 #include "ui/MsgBoxWindow.h"
@@ -112,8 +111,7 @@ void TestMsgBox::version_history_and_command_line_help()
     QVERIFY(shown.endsWith(version_1_0_line() + u"\r\n\r\n[end of version history]"_s));
     MsgBoxWindow::current()->close();
 
-    // The format and example lines can be pasted into a shell: the separators are quoted, the
-    // lines themselves are not.
+    // The format and example lines can be pasted into a shell: the separators are quoted, the lines not.
     ScriptedPort port;
     show_command_line_help(port);
     const QStringList commands = port.texts().value(0).split(u'\n').filter(u"tandrel "_s);
