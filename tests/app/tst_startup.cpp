@@ -64,19 +64,13 @@ private slots:
         QCOMPARE(f.port.shown[0].icon, MsgIcon::None);
     }
 
+    // A pair that cannot be shown goes to the current drive's root (see the tree commands' test);
+    // when that root fails too, loading ends there after the one message.
     void recovery_route_is_taken_once()
     {
-        ControllerPair f;
-        const QString root = f.fs.volume_root(f.fs.current_dir());
-        f.fs.fail_listing(f.dir1, err_disk_not_ready);
-        QVERIFY(f.load(f.pair()));
-        QCOMPARE(f.port.texts(), QStringList { u"Directory not found or disk drive not ready ("_s + f.pair() + u')' });
-        QVERIFY(f.pane(1) == root && f.pane(2) == root);
-
-        // When the current drive's root fails too, loading ends there after the one message.
         ControllerPair g;
         g.fs.fail_listing(g.dir1, err_disk_not_ready);
-        g.fs.fail_listing(root, err_disk_not_ready);
+        g.fs.fail_listing(g.fs.volume_root(g.fs.current_dir()), err_disk_not_ready);
         QVERIFY(g.load(g.pair()));
         QCOMPARE(g.port.shown.size(), 1);
         QVERIFY(g.port.main_window_visible() && !g.controller.starting_up());
