@@ -55,8 +55,8 @@ private slots:
             QStringList({ check(f.dir1 + u"/A"_s), check(f.dir1 + u"/C"_s), check(f.dir1 + u"/A/B"_s) }));
         QCOMPARE(f.port.texts(), QStringList({ end_text }));
         QVERIFY(f.pane(1) == f.dir1 && f.pane(2) == f.dir2 && f.reports.isEmpty());
-        QVERIFY(!f.walk.walk_active() && !f.walk.more_branches() && f.walk.start_path(1).isEmpty());
-        QVERIFY(!f.controller.state().next_alignment_visible());
+        QVERIFY(!f.walk.walk_active() && !f.walk.more_branches() && f.walk.start_path(1).isEmpty()
+            && !f.controller.state().next_alignment_visible());
         // The walk's comparisons add nothing to the history.
         QCOMPARE(f.history.store().entries(), QStringList({ history_entry(f.dir1, f.dir2) }));
         QVERIFY(QFileInfo::exists(f.history_file));
@@ -66,9 +66,8 @@ private slots:
     {
         ControllerPair f;
         QVERIFY(f.same(u"/a.txt"_s) && f.dirs({ u"/A/B"_s, u"/C"_s, u"/D"_s, u"/E"_s }));
-        QVERIFY(make_file(f.dir1 + u"/A/new.txt"_s, "n", t0));
+        QVERIFY(make_file(f.dir1 + u"/A/new.txt"_s, "n", t0) && make_file(f.dir1 + u"/D/d.txt"_s, "d", t0));
         QVERIFY(make_file(f.dir1 + u"/A/B/c.txt"_s, "x", t0 + 100) && make_file(f.dir2 + u"/A/B/c.txt"_s, "x", t0));
-        QVERIFY(make_file(f.dir1 + u"/D/d.txt"_s, "d", t0));
         f.fs.fail_listing(f.dir2 + u"/E"_s, err_permission_denied);
         start(f);
         // The scan could not look into E and said so; the walk then stops at A.
@@ -96,14 +95,15 @@ private slots:
         f.tree.b_next_alignment_Click(); // a stray click after the end only hides the button
         QCOMPARE(f.port.texts().size(), 3);
 
-        // A "§" pair whose panes failed to move leaves both on one root: refused, nothing scanned.
+        // A "§" pair whose panes failed to move leaves both on the current drive's root: refused, nothing scanned.
         ControllerPair g;
         g.fs.fail_listing(g.dir2, err_disk_not_ready);
         start(g);
         QCOMPARE(g.port.texts(),
             QStringList({ u"Directory not found or disk drive not ready ("_s + g.pair(u" \u00A7 "_s) + u')',
                 equal_directories_message() }));
-        QVERIFY(g.pane(1) == g.pane(2) && g.reports.isEmpty() && !g.walk.walk_active());
+        QVERIFY(g.pane(1) == g.fs.volume_root(g.fs.current_dir()) && g.pane(2) == g.pane(1));
+        QVERIFY(g.reports.isEmpty() && !g.walk.walk_active());
     }
 
     // Linked roots are the person's choice; a branch swapped for a link while the walk waits is passed by.
