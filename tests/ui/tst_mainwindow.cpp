@@ -2,6 +2,7 @@
 // the keyboard and a screen reader's view, captions at the smallest size.
 
 #include "tests/util/WindowPair.h"
+#include "ui/MainLayout.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -126,10 +127,24 @@ private slots:
         QCOMPARE(pair->shell.paths, (QStringList { dir1 + u"/newer.txt"_s, dir2 + u"/newer.txt"_s }));
     }
 
-    void captions_fit_at_the_minimum_size()
+    void laid_out_in_pixels_with_captions_that_fit()
     {
-        window->resize(100, 100);
-        window->apply_layout();
+        // Grown, then raised to the minimum outer size; nothing clipped by its parent, the lists
+        // as far from the right edge as from the left.
+        const QSize frame_extra = window->frameGeometry().size() - window->size();
+        for (const QSize size : { QSize(1280, 900), QSize(100, 100) }) {
+            window->resize(size);
+            window->apply_layout();
+            QCOMPARE(window->frameGeometry().size(), (size + frame_extra).expandedTo(QSize(641, 482)));
+            for (const QString& name : laid_out_controls()) {
+                const QWidget* w = window->findChild<QWidget*>(name);
+                QVERIFY2(w->parentWidget()->rect().contains(w->geometry()), qPrintable(name));
+            }
+            const QRect list1 = window->findChild<QListView*>(u"List1"_s)->geometry();
+            QCOMPARE(window->findChild<QListView*>(u"List2"_s)->geometry().right() + 1,
+                window->centralWidget()->width() - list1.x());
+            QVERIFY(window->findChild<QWidget*>(u"b_next_alignment"_s)->isHidden());
+        }
         pair->controller.lists().list(3).select_row(0, true);
         pair->controller.lists().set_align_caption(3); // the longest caption, "align selected files"
         for (QPushButton* button : window->findChildren<QPushButton*>()) {
