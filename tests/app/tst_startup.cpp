@@ -42,26 +42,20 @@ private slots:
         QVERIFY(g.port.shown.isEmpty() && g.pane(1) == g.pane(2));
     }
 
-    void bad_command_lines_end_the_program_data()
-    {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QString>("message");
-        const QString usage = u"Invalid call line format.\r\nUsage: </path 1> '|' </path 2> "_s;
-        QTest::newRow("invalid") << u"/tmp"_s << usage;
-        QTest::newRow("missing dir 1") << u"@/missing | @/two"_s << u"Path does not exist: @/missing"_s;
-        QTest::newRow("missing dir 2") << u"@/one|@/missing"_s << u"Path does not exist: @/missing"_s;
-        QTest::newRow("relative dir 2") << u"@/one | two"_s << usage;
-        const QString long_name = u"@/one/"_s + QString(300, u'x');
-        QTest::newRow("too long") << u"@/one | "_s + long_name << u"Path is too long for this system: "_s + long_name;
-    }
+    // A line that names no pair, a missing side, a side too long: said plainly, and the program ends.
     void bad_command_lines_end_the_program()
     {
-        QFETCH(QString, line);
-        QFETCH(QString, message);
-        ControllerPair f;
-        QVERIFY(!f.load(line.replace(u'@', f.tmp.path())) && f.port.ended);
-        QCOMPARE(f.port.texts(), QStringList { message.replace(u'@', f.tmp.path()) });
-        QCOMPARE(f.port.shown[0].icon, MsgIcon::None);
+        const QString usage = u"Invalid call line format.\r\nUsage: </path 1> '|' </path 2> "_s;
+        const QString long_name = u"@/one/"_s + QString(300, u'x');
+        for (const auto& [line, message] :
+            { std::pair { u"/tmp"_s, usage }, { u"@/missing | @/two"_s, u"Path does not exist: @/missing"_s },
+                { u"@/one|@/missing"_s, u"Path does not exist: @/missing"_s },
+                { u"@/one | "_s + long_name, u"Path is too long for this system: "_s + long_name } }) {
+            ControllerPair f;
+            QVERIFY(!f.load(QString(line).replace(u'@', f.tmp.path())) && f.port.ended);
+            QCOMPARE(f.port.texts(), QStringList { QString(message).replace(u'@', f.tmp.path()) });
+            QCOMPARE(f.port.shown[0].icon, MsgIcon::None);
+        }
     }
 
     // A pair that cannot be shown goes to the current drive's root (see the tree commands' test);
