@@ -35,7 +35,7 @@ struct Fixture {
 class TestHistory : public QObject {
     Q_OBJECT
 private slots:
-    void entry_padding()
+    void entries_list_rules_and_the_file_it_mirrors()
     {
         // A dir-1 path is padded up to 35 characters, never cut; the separator comes after.
         QString a, b;
@@ -46,10 +46,7 @@ private slots:
             QVERIFY(split_history_entry(entry, a, b) && a == dir1 && b == u"/media/usb"_s);
         }
         QVERIFY(!split_history_entry(u"/a <- /b"_s, a, b));
-    }
 
-    void list_rules_and_the_file_it_mirrors()
-    {
         Fixture f;
         f.store.add_to_history(history_entry(u"/Work"_s, u"/Backup"_s));
         f.store.add_to_history(history_entry(u"/other"_s, u"/x"_s));
