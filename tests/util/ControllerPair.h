@@ -1,8 +1,6 @@
 #pragma once
-// The window's logic on a pair of temporary directories "one" and "two", wired as the program
-// wires it: the controller with the history and tree commands, on a file system with faults on
-// request, a scripted port, settings kept in memory and a shell that opens nothing. Tests reach
-// the controller through this one fixture.
+// The window's logic on temporary directories "one" and "two", wired as the program wires it, on
+// a file system with faults on request, a scripted port, settings in memory and a shell that opens nothing.
 
 #include "app/HistoryCommands.h"
 #include "app/MainController.h"
