@@ -22,17 +22,14 @@ class TestMainWindow : public QObject {
     Q_OBJECT
     std::optional<WindowPair> pair;
     MainWindow* window = nullptr;
-    QString dir1, dir2;
 
 private slots:
     void init()
     {
         pair.emplace();
-        dir1 = pair->dir1;
-        dir2 = pair->dir2;
-        QVERIFY(make_file(dir1 + u"/newer.txt"_s, "new", 1700000100)
-            && make_file(dir2 + u"/newer.txt"_s, "old", 1700000000) && make_file(dir2 + u"/only2.txt"_s)
-            && make_file(dir2 + u"/<b>x.txt"_s)); // a name is text, never markup
+        QVERIFY(make_file(pair->dir1 + u"/newer.txt"_s, "new", 1700000100)
+            && make_file(pair->dir2 + u"/newer.txt"_s, "old", 1700000000) && make_file(pair->dir2 + u"/only2.txt"_s)
+            && make_file(pair->dir2 + u"/<b>x.txt"_s)); // a name is text, never markup
         pair->open();
         window = pair->window.get();
     }
@@ -65,7 +62,7 @@ private slots:
         auto* hint = window->findChild<QLabel*>(u"lab_drag_drop"_s);
         const QRect row = list2->visualRect(list2->model()->index(0, 0));
         QTest::mouseMove(list2->viewport(), row.center());
-        QTRY_VERIFY(hint->text().endsWith(dir2 + u"/<b>x.txt"_s));
+        QTRY_VERIFY(hint->text().endsWith(pair->dir2 + u"/<b>x.txt"_s));
         QCOMPARE(hint->accessibleDescription(), hint->text()); // what a screen reader reads
         QCOMPARE(hint->textFormat(), Qt::PlainText); // a name is shown as it is, never as markup
         for (const char* pane : { "Dir1", "Dir2" }) {
@@ -112,7 +109,7 @@ private slots:
         auto* hint = window->findChild<QLabel*>(u"lab_drag_drop"_s);
         list3->setFocus();
         QTest::keyClick(list3, Qt::Key_Down);
-        QVERIFY(hint->accessibleDescription().endsWith(dir2 + u"/newer.txt"_s));
+        QVERIFY(hint->accessibleDescription().endsWith(pair->dir2 + u"/newer.txt"_s));
         // Shift+F10 opens the list's menu; Delete asks about the focused entry, and No leaves it.
         QTest::keyClick(list3, Qt::Key_F10, Qt::ShiftModifier);
         QTRY_VERIFY(window->findChild<QMenu*>(u"m_popup"_s)->isVisible());
@@ -123,7 +120,7 @@ private slots:
         QCOMPARE(pair->controller.lists().list(3).count(), 1);
         // Ctrl+Enter opens both copies as the open/run target does.
         QTest::keyClick(list3, Qt::Key_Return, Qt::ControlModifier);
-        QCOMPARE(pair->shell.paths, (QStringList { dir1 + u"/newer.txt"_s, dir2 + u"/newer.txt"_s }));
+        QCOMPARE(pair->shell.paths, (QStringList { pair->dir1 + u"/newer.txt"_s, pair->dir2 + u"/newer.txt"_s }));
     }
 
     void laid_out_in_pixels_with_captions_that_fit()
