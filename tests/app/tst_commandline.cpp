@@ -43,10 +43,8 @@ private slots:
     {
         QFETCH(QString, joined);
         QFETCH(CommandLine, expected);
-        const CommandLine got = parse_command_line(joined);
-        QCOMPARE(int(got.kind), int(expected.kind));
-        QCOMPARE(got.dir1, expected.dir1);
-        QCOMPARE(got.dir2, expected.dir2);
+        const auto shown = [](const CommandLine& c) { return u"%1 [%2] [%3]"_s.arg(int(c.kind)).arg(c.dir1, c.dir2); };
+        QCOMPARE(shown(parse_command_line(joined)), shown(expected));
     }
     // A byte that is not UTF-8 would decode to U+FFFD, the name of a look-alike that may exist;
     // U+FFFD itself, written in UTF-8, is a name like any other.
@@ -56,8 +54,7 @@ private slots:
         QString refused;
         QCOMPARE(decode_arguments(5, argv, &refused), (QStringList { u"/d\uFFFD"_s, u"|"_s }));
         QCOMPARE(refused, u"/d\\xFF"_s);
-        QCOMPARE(decode_arguments(3, argv, &refused).size(), 2);
-        QVERIFY(refused.isEmpty());
+        QVERIFY(decode_arguments(3, argv, &refused).size() == 2 && refused.isEmpty());
     }
 };
 

@@ -1,6 +1,4 @@
-// The tree comparison and the history as the main window runs them: the "§" start, the walk
-// through the branches, "next subdir", the continuation after aligning, the report's cancel, the
-// history view's commands and keys, and reopening a pair.
+// The tree comparison and the history as the window's logic runs them: the walk, its stops and cancels.
 
 #include "compare/PairComparison.h"
 #include "tests/util/ControllerPair.h"
@@ -11,8 +9,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// The fixture's pair started as trees, with the "§" of the command line.
-void start(ControllerPair& f)
+void start(ControllerPair& f) // the pair as trees, with the command line's "§"
 {
     f.start(f.pair(u" \u00A7 "_s));
 }
@@ -29,43 +26,37 @@ private slots:
         ControllerPair f;
         QVERIFY(f.same(u"/a.txt"_s) && make_file(f.dir1 + u"/r.txt"_s, "r", t0));
         start(f);
-        // Without branches the "§" compares the roots, and leaves no walk behind that would keep
-        // later comparisons out of the history.
+        // Without branches the roots are compared, and no walk is left to keep comparisons out of the history.
         QCOMPARE(f.lists.list(1).names(), QStringList({ u"r.txt"_s }));
         QVERIFY(!f.walk.walk_active() && f.port.shown.isEmpty());
         QVERIFY(QFile::remove(f.dir1 + u"/r.txt"_s));
         f.controller.bot_compare_Click();
         QCOMPARE(f.history.store().count(), 1);
 
-        QVERIFY(QDir().mkpath(f.dir1 + u"/A/B"_s) && QDir().mkpath(f.dir2 + u"/A/B"_s));
-        QVERIFY(QDir().mkpath(f.dir1 + u"/C"_s) && QDir().mkpath(f.dir2 + u"/C"_s));
-        QVERIFY(f.same(u"/A/b.txt"_s) && f.same(u"/A/B/c.txt"_s));
-        // The window is hidden throughout, so the progress goes to the box, whose Cancel reaches
-        // the scan (8 updates: both sides of the roots, A, C and A/B) and the walk after it.
+        QVERIFY(f.dirs({ u"/A/B"_s, u"/C"_s }) && f.same(u"/A/b.txt"_s) && f.same(u"/A/B/c.txt"_s));
+        // The progress box's Cancel reaches the scan (8 updates: both sides of /, A, C, A/B) and the walk.
         const auto check = [](const QString& dir) -> QString { return u"checking dir "_s + dir; };
         // Pressed at the scan's A: nothing further is read, nothing walked, nothing kept.
         f.port.cancel_at_progress = 3;
         f.tree.bot_compare_tree_Click();
         QCOMPARE(f.port.progress, QStringList({ check(f.dir1), check(f.dir2), check(f.dir1 + u"/A"_s) }));
         QVERIFY(f.tree.branches().isEmpty() && !f.walk.walk_active() && f.port.texts().isEmpty());
-        QVERIFY(f.port.main_window_visible() && !f.port.busy && !f.port.progress_up);
-        QVERIFY(f.pane(1) == f.dir1 && f.lists.hint() != f.port.progress.last());
+        QVERIFY(f.idle() && f.pane(1) == f.dir1 && f.lists.hint() != f.port.progress.last());
         QCOMPARE(f.history.store().count(), 1);
         // Pressed at the walk's A: the roots were compared, A waits for "next subdir".
         f.port.progress.clear();
         f.port.cancel_at_progress = 10;
         f.tree.bot_compare_tree_Click();
         QCOMPARE(f.port.progress.mid(8), QStringList({ check(f.dir1), check(f.dir1 + u"/A"_s) }));
-        QVERIFY(f.pane(1) == f.dir1 && f.port.texts().isEmpty() && f.port.main_window_visible());
-        QVERIFY(!f.port.busy && !f.port.progress_up);
+        QVERIFY(f.pane(1) == f.dir1 && f.port.texts().isEmpty() && f.idle());
         QVERIFY(f.controller.state().next_alignment_visible() && f.walk.more_branches());
         f.tree.b_next_alignment_Click();
         QCOMPARE(f.port.progress.mid(10),
             QStringList({ check(f.dir1 + u"/A"_s), check(f.dir1 + u"/C"_s), check(f.dir1 + u"/A/B"_s) }));
         QCOMPARE(f.port.texts(), QStringList({ end_text }));
         QVERIFY(f.pane(1) == f.dir1 && f.pane(2) == f.dir2 && f.reports.isEmpty());
-        QVERIFY(!f.walk.walk_active() && !f.walk.more_branches() && f.walk.start_path(1).isEmpty());
-        QVERIFY(!f.controller.state().next_alignment_visible());
+        QVERIFY(!f.walk.walk_active() && !f.walk.more_branches() && f.walk.start_path(1).isEmpty()
+            && !f.controller.state().next_alignment_visible());
         // The walk's comparisons add nothing to the history.
         QCOMPARE(f.history.store().entries(), QStringList({ history_entry(f.dir1, f.dir2) }));
         QVERIFY(QFileInfo::exists(f.history_file));
@@ -74,12 +65,9 @@ private slots:
     void walk_stops_at_differences_and_goes_on()
     {
         ControllerPair f;
-        QVERIFY(f.same(u"/a.txt"_s));
-        for (const QString& d : { u"/A/B"_s, u"/C"_s, u"/D"_s, u"/E"_s })
-            QVERIFY(QDir().mkpath(f.dir1 + d) && QDir().mkpath(f.dir2 + d));
-        QVERIFY(make_file(f.dir1 + u"/A/new.txt"_s, "n", t0));
+        QVERIFY(f.same(u"/a.txt"_s) && f.dirs({ u"/A/B"_s, u"/C"_s, u"/D"_s, u"/E"_s }));
+        QVERIFY(make_file(f.dir1 + u"/A/new.txt"_s, "n", t0) && make_file(f.dir1 + u"/D/d.txt"_s, "d", t0));
         QVERIFY(make_file(f.dir1 + u"/A/B/c.txt"_s, "x", t0 + 100) && make_file(f.dir2 + u"/A/B/c.txt"_s, "x", t0));
-        QVERIFY(make_file(f.dir1 + u"/D/d.txt"_s, "d", t0));
         f.fs.fail_listing(f.dir2 + u"/E"_s, err_permission_denied);
         start(f);
         // The scan could not look into E and said so; the walk then stops at A.
@@ -90,8 +78,7 @@ private slots:
         QVERIFY(f.controller.state().next_alignment_visible() && f.walk.walk_active());
 
         // C is removed and D renamed while the walk waits: both are passed by in silence.
-        QVERIFY(QDir(f.dir1 + u"/C"_s).removeRecursively());
-        QVERIFY(QDir().rename(f.dir2 + u"/D"_s, f.dir2 + u"/D2"_s));
+        QVERIFY(QDir(f.dir1 + u"/C"_s).removeRecursively() && QDir().rename(f.dir2 + u"/D"_s, f.dir2 + u"/D2"_s));
         f.tree.b_next_alignment_Click();
         QCOMPARE(f.pane(2), f.dir2 + u"/A/B"_s);
         QCOMPARE(f.lists.list(3).names(), QStringList({ u"c.txt"_s }));
@@ -102,24 +89,22 @@ private slots:
         f.tree.b_next_alignment_Click();
         // E cannot be shown: said with its reason, and the walk goes on to its end.
         QCOMPARE(f.port.texts(), QStringList({ e_error, e_error, end_text }));
-        QCOMPARE(f.pane(1), f.dir1);
-        QVERIFY(!f.walk.walk_active());
+        QVERIFY(f.pane(1) == f.dir1 && !f.walk.walk_active());
         f.tree.b_next_alignment_Click(); // a stray click after the end only hides the button
         QCOMPARE(f.port.texts().size(), 3);
 
-        // A "§" pair whose panes failed to move leaves both on the drive's root: the tree
-        // comparison started then refuses one directory twice, and scans nothing.
+        // A "§" pair whose panes failed to move leaves both on the current drive's root: refused, nothing scanned.
         ControllerPair g;
         g.fs.fail_listing(g.dir2, err_disk_not_ready);
         start(g);
         QCOMPARE(g.port.texts(),
             QStringList({ u"Directory not found or disk drive not ready ("_s + g.pair(u" \u00A7 "_s) + u')',
                 equal_directories_message() }));
-        QVERIFY(g.pane(1) == g.pane(2) && g.reports.isEmpty() && !g.walk.walk_active());
+        QVERIFY(g.pane(1) == g.fs.volume_root(g.fs.current_dir()) && g.pane(2) == g.pane(1));
+        QVERIFY(g.reports.isEmpty() && !g.walk.walk_active());
     }
 
-    // Roots reached through links are the person's choice and are walked; a branch that is a
-    // link (here swapped in while the walk waits) leads out of the tree and is passed by.
+    // Linked roots are the person's choice; a branch swapped for a link while the walk waits is passed by.
     void linked_roots_are_walked_linked_branches_are_not()
     {
         ControllerPair f;
@@ -140,22 +125,20 @@ private slots:
     void auto_next_once_the_pair_is_aligned()
     {
         ControllerPair f;
-        QVERIFY(QDir().mkpath(f.dir1 + u"/A"_s) && QDir().mkpath(f.dir2 + u"/A"_s) && QDir().mkpath(f.dir2 + u"/Z"_s));
-        QVERIFY(make_file(f.dir1 + u"/x.txt"_s, "x", t0) && make_file(f.dir2 + u"/y.txt"_s, "y", t0));
+        QVERIFY(f.dirs({ u"/A"_s }) && QDir().mkpath(f.dir2 + u"/Z"_s) && make_file(f.dir1 + u"/x.txt"_s, "x", t0)
+            && make_file(f.dir2 + u"/y.txt"_s, "y", t0));
         start(f);
         QCOMPARE(f.reports.size(), 1); // Z is only in tree 2
         QCOMPARE(f.pane(1), f.dir1); // the roots differ: the walk waits at once
 
         // List 1 aligned: y.txt still differs, the walk waits on.
         f.controller.bot_list_Click(1);
-        QVERIFY(QFileInfo::exists(f.dir2 + u"/x.txt"_s));
-        QCOMPARE(f.pane(1), f.dir1);
+        QVERIFY(QFileInfo::exists(f.dir2 + u"/x.txt"_s) && f.pane(1) == f.dir1);
         QVERIFY(f.controller.state().next_alignment_visible());
 
         // The last list aligned: the walk goes on by itself to its end.
         f.controller.bot_list_Click(2);
-        QCOMPARE(f.port.texts(), QStringList({ end_text }));
-        QVERIFY(!f.walk.walk_active());
+        QVERIFY(f.port.texts() == QStringList({ end_text }) && !f.walk.walk_active());
 
         // A pair with a file that cannot be read is not aligned by emptying its lists.
         f.fs.unreadable_name = u"locked"_s;
@@ -165,21 +148,18 @@ private slots:
         QCOMPARE(f.pane(1), f.dir1 + u"/A"_s);
         f.controller.bot_list_Click(1);
         QVERIFY(f.lists.difference_count() == 0 && f.controller.state().next_alignment_visible());
-        QCOMPARE(f.pane(1), f.dir1 + u"/A"_s);
-        QVERIFY(f.walk.walk_active() && !f.port.texts().contains(end_text));
+        QVERIFY(f.pane(1) == f.dir1 + u"/A"_s && f.walk.walk_active() && !f.port.texts().contains(end_text));
     }
 
     void cancel_at_the_question_or_in_the_report()
     {
         ControllerPair f;
-        QVERIFY(QDir().mkpath(f.dir1 + u"/X"_s));
-        QVERIFY(make_file(f.dir1 + u"/r.txt"_s, "r", t0));
+        QVERIFY(QDir().mkpath(f.dir1 + u"/X"_s) && make_file(f.dir1 + u"/r.txt"_s, "r", t0));
         f.port.answer(Answer::Cancel);
         start(f);
         QVERIFY(f.tree.branches().isEmpty() && f.reports.isEmpty());
         QVERIFY(!f.controller.state().next_alignment_visible() && !f.walk.more_branches());
-        QCOMPARE(f.history.store().count(), 0);
-        QVERIFY(!QFileInfo::exists(f.dir2 + u"/X"_s));
+        QVERIFY(f.history.store().count() == 0 && !QFileInfo::exists(f.dir2 + u"/X"_s));
 
         f.on_report = [](QString& report) { report.clear(); };
         f.port.answer(Answer::No);
@@ -188,16 +168,14 @@ private slots:
         // The panes stay on the roots as they were, and no walk waits.
         QVERIFY(f.tree.report().isEmpty() && f.pane(1) == f.dir1);
         QVERIFY(!f.walk.walk_active() && !f.controller.state().next_alignment_visible());
-        QCOMPARE(f.history.store().count(), 1);
-        QVERIFY(f.port.main_window_visible());
+        QVERIFY(f.history.store().count() == 1 && f.port.main_window_visible());
 
         // A branch reported as one-sided is not compared, even once made while the report is up.
         QVERIFY(QFile::remove(f.dir1 + u"/r.txt"_s) && make_file(f.dir1 + u"/X/f.txt"_s, "f", t0));
         f.port.answer(Answer::No);
         f.on_report = [&f](QString&) { QVERIFY(QDir().mkpath(f.dir2 + u"/X"_s)); };
         f.tree.bot_compare_tree_Click();
-        QCOMPARE(f.port.texts().last(), end_of_tree_message());
-        QCOMPARE(f.pane(1), f.dir1);
+        QVERIFY(f.port.texts().last() == end_of_tree_message() && f.pane(1) == f.dir1);
     }
 
     void history_reopened_and_its_view()
@@ -205,17 +183,14 @@ private slots:
         ControllerPair f;
         HistoryCommands& h = f.history;
         const QString file = f.history_file;
-        QVERIFY(make_file(f.dir1 + u"/a"_s, "a", t0));
-        QVERIFY(make_file(file, (history_entry(f.dir1, f.dir2) + u"\r\n/x <-> /y\r\nno separator\r\n"_s).toUtf8()));
+        QVERIFY(make_file(f.dir1 + u"/a"_s, "a", t0)
+            && make_file(file, (history_entry(f.dir1, f.dir2) + u"\r\n/x <-> /y\r\nno separator\r\n"_s).toUtf8()));
         // At start-up without a command line the newest entry is applied silently and stays where it is.
         f.controller.Main(QString(), file);
-        QCOMPARE(f.pane(1), f.dir1);
-        QCOMPARE(f.lists.list(1).names(), QStringList({ u"a"_s }));
-        QCOMPARE(h.store().count(), 3);
-        QVERIFY(f.port.shown.isEmpty());
+        QVERIFY(f.pane(1) == f.dir1 && f.lists.list(1).names() == QStringList({ u"a"_s }));
+        QVERIFY(h.store().count() == 3 && f.port.shown.isEmpty());
 
-        QVERIFY(!h.Form_KeyDown(Qt::Key_Return, false));
-        QVERIFY(h.Form_KeyDown(Qt::Key_Backspace, false));
+        QVERIFY(!h.Form_KeyDown(Qt::Key_Return, false) && h.Form_KeyDown(Qt::Key_Backspace, false));
         QVERIFY(h.view_open() && h.selected() == 0);
         h.set_selected(2);
         QVERIFY(h.Form_KeyDown(Qt::Key_Return, true)); // an entry without " <-> " does nothing
@@ -233,20 +208,16 @@ private slots:
         h.store().add_to_history(u"/x <-> /y"_s);
         h.history_DblClick(1);
         QCOMPARE(h.store().entries(), QStringList({ history_entry(f.dir1, f.dir2), u"/x <-> /y"_s }));
-        QVERIFY(!h.view_open());
-        QCOMPARE(f.lists.caption(1), u"only in dir 1"_s);
-        QVERIFY(f.port.main_window_visible() && !f.port.busy);
+        QVERIFY(!h.view_open() && f.lists.caption(1) == u"only in dir 1"_s && f.idle());
 
         // Deleting the last entry closes the view and empties the file; then there is nothing to show.
         for (int i = 0; i < 2; ++i) {
             h.m_history_Click();
             h.m_delete_Click();
         }
-        QVERIFY(!h.view_open());
-        QCOMPARE(QFileInfo(file).size(), 0);
-        QVERIFY(h.Form_KeyDown(Qt::Key_F8, false));
+        QVERIFY(!h.view_open() && QFileInfo(file).size() == 0);
+        QVERIFY(h.Form_KeyDown(Qt::Key_F8, false) && !h.view_open());
         QCOMPARE(f.port.texts().last(), u"No history data available."_s);
-        QVERIFY(!h.view_open());
 
         // A pair that is there but cannot be read says why, as the walk does, not that it is gone.
         f.fs.fail_listing(f.dir2, err_permission_denied);

@@ -36,7 +36,7 @@ struct Fixture {
 class TestHistory : public QObject {
     Q_OBJECT
 private slots:
-    void entry_padding()
+    void entries_list_rules_and_the_file_it_mirrors()
     {
         // A dir-1 path is padded up to 35 characters, never cut; the separator comes after.
         QString a, b;
@@ -47,10 +47,7 @@ private slots:
             QVERIFY(split_history_entry(entry, a, b) && a == dir1 && b == u"/media/usb"_s);
         }
         QVERIFY(!split_history_entry(u"/a <- /b"_s, a, b));
-    }
 
-    void list_rules_and_the_file_it_mirrors()
-    {
         Fixture f;
         f.store.add_to_history(history_entry(u"/Work"_s, u"/Backup"_s));
         f.store.add_to_history(history_entry(u"/other"_s, u"/x"_s));
@@ -64,51 +61,34 @@ private slots:
         for (int i = 0; i < 29; ++i)
             f.store.add_to_history(history_entry(u"/p%1"_s.arg(i), u"/q"_s));
         // The 31st different pair pushed out the oldest one.
-        QCOMPARE(f.store.count(), 30);
-        QCOMPARE(f.store.entries().first(), history_entry(u"/p28"_s, u"/q"_s));
+        QVERIFY(f.store.count() == 30 && f.store.entries().first() == history_entry(u"/p28"_s, u"/q"_s));
         QCOMPARE(f.store.entries().last(), history_entry(u"/work"_s, u"/backup"_s));
         f.store.remove_at(0);
         QCOMPARE(file_content(f.file).count("\r\n"), 29);
         f.store.clear();
-        QCOMPARE(file_content(f.file), QByteArray());
-        QVERIFY(f.port.shown.isEmpty());
+        QVERIFY(file_content(f.file).isEmpty() && f.port.shown.isEmpty());
     }
 
-    void loading_takes_what_it_can_data()
-    {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QStringList>("entries");
-        QTest::newRow("empty") << QByteArray() << QStringList();
-        QTest::newRow("CR LF, empty lines kept")
-            << QByteArray("a <-> b\r\n\r\nc\r\n") << QStringList({ u"a <-> b"_s, {}, u"c"_s });
-        QTest::newRow("LF only, no final line end")
-            << QByteArray("a <-> b\nc <-> d") << QStringList({ u"a <-> b"_s, u"c <-> d"_s });
-        QTest::newRow("binary") << QByteArray("\x00\xff\xfe\r\n\x01 <-> \x02", 12)
-                                << QStringList({ QString(QChar(0)) + u"\ufffd\ufffd"_s, u"\x01 <-> \x02"_s });
-        QTest::newRow("a line longer than two paths is no entry") << QByteArray(9000, 'x') + "\r\nok\r\n"
-                                                                  << QStringList({ u"ok"_s });
-    }
     void loading_takes_what_it_can()
     {
-        QFETCH(QByteArray, content);
-        QFETCH(QStringList, entries);
-        Fixture f;
-        QVERIFY(make_tree(f.tmp.path(), { u"tmp"_s }));
-        QVERIFY(make_file(f.file, content));
-        f.store.load_history();
-        QCOMPARE(f.store.entries(), entries);
-        QVERIFY(f.port.shown.isEmpty());
-    }
-
-    void huge_missing_or_unreadable_files()
-    {
+        // Empty; CR LF with empty lines kept; LF only, no final line end; binary; a line longer than two paths.
+        const std::pair<QByteArray, QStringList> rows[]
+            = { { QByteArray(), QStringList() }, { "a <-> b\r\n\r\nc\r\n", { u"a <-> b"_s, {}, u"c"_s } },
+                  { "a <-> b\nc <-> d", { u"a <-> b"_s, u"c <-> d"_s } },
+                  { QByteArray("\x00\xff\xfe\r\n\x01 <-> \x02", 12),
+                      { QString(QChar(0)) + u"\ufffd\ufffd"_s, u"\x01 <-> \x02"_s } },
+                  { QByteArray(9000, 'x') + "\r\nok\r\n", { u"ok"_s } } };
         Fixture f;
         f.store.load_history(); // missing: nothing, silently
-        QCOMPARE(f.store.count(), 0);
+        QVERIFY(f.store.count() == 0 && make_tree(f.tmp.path(), { u"tmp"_s }));
+        for (const auto& [content, entries] : rows) {
+            QVERIFY(make_file(f.file, content));
+            f.store.load_history();
+            QCOMPARE(f.store.entries(), entries);
+        }
         QVERIFY(f.port.shown.isEmpty());
 
         // A huge file: only its beginning is read, and a line cut at the end is dropped.
-        QVERIFY(make_tree(f.tmp.path(), { u"tmp"_s }));
         const QByteArray line = "/a <-> /b\r\n";
         QByteArray huge;
         while (huge.size() < 3 * HistoryStore::max_file_bytes)
@@ -191,8 +171,7 @@ private slots:
     void installed_program_never_writes_beside_itself()
     {
         QTemporaryDir tmp;
-        const QString bin = tmp.path() + u"/usr/bin"_s;
-        const QString copy = tmp.path() + u"/stick"_s;
+        const QString bin = tmp.path() + u"/usr/bin"_s, copy = tmp.path() + u"/stick"_s;
         const QString mark = tmp.path() + u"/usr/share/tandrel/installed"_s;
         QVERIFY(make_tree(tmp.path(), { u"usr/bin"_s, u"usr/share/tandrel"_s, u"stick"_s }) && make_file(mark));
         QCOMPARE(history_file_path(bin), history_fallback_path());

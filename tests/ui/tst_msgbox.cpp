@@ -1,6 +1,5 @@
-// The message window: one instance, a text that cannot be changed, Escape and OK, the layout; and
-// the Help menu's texts it shows: the version history and the version read from it, the
-// command-line help.
+// The message window (one instance, a text that cannot be changed, Escape and OK, the layout) and the
+// Help menu's texts: the version history, the version read from it, the command-line help.
 #include "tests/util/ScriptedPort.h"
 #include "ui/HelpTexts.h"
 #include "ui/MsgBoxWindow.h"
@@ -89,15 +88,13 @@ void TestMsgBox::version_history_and_command_line_help()
 {
     // The version string is read from the first entry: numbers and dates descend.
     const QStringList entries = version_history_entries();
-    const QRegularExpression form(u"^(\\d\\d)\\^(\\d\\d)(\\d\\d)(\\d\\d)\\.(\\d{1,2})\\) [FIN]: \\S.*[.]$"_s);
-    std::tuple<QDate, int> previous { QDate(9999, 1, 1), 0 };
+    const QRegularExpression form(u"^(\\d\\d)\\^(\\d{6})\\.(\\d{1,2})\\) [FIN]: \\S.*[.]$"_s);
+    QString previous = u"z"_s; // date and minor number, as "yyMMdd.nn"
     for (int i = 0; i < entries.size(); ++i) {
         const QRegularExpressionMatch m = form.match(entries[i]);
-        const std::tuple<QDate, int> now {
-            QDate(2000 + m.captured(2).toInt(), m.captured(3).toInt(), m.captured(4).toInt()), m.captured(5).toInt()
-        };
-        QVERIFY2(m.hasMatch() && m.captured(1).toInt() == entries.size() - 1 - i && std::get<0>(now).isValid()
-                && std::get<1>(now) >= 1 && now < previous,
+        const QString now = m.captured(2) + u'.' + m.captured(3).rightJustified(2, u'0');
+        QVERIFY2(m.hasMatch() && m.captured(1).toInt() == entries.size() - 1 - i && m.captured(3).toInt() >= 1
+                && QDate::fromString(m.captured(2), u"yyMMdd"_s).isValid() && now < previous,
             qPrintable(entries[i]));
         previous = now;
     }
@@ -112,8 +109,7 @@ void TestMsgBox::version_history_and_command_line_help()
     QVERIFY(shown.endsWith(version_1_0_line() + u"\r\n\r\n[end of version history]"_s));
     MsgBoxWindow::current()->close();
 
-    // The format and example lines can be pasted into a shell: the separators are quoted, the
-    // lines themselves are not.
+    // The format and example lines can be pasted into a shell: the separators are quoted, the lines not.
     ScriptedPort port;
     show_command_line_help(port);
     const QStringList commands = port.texts().value(0).split(u'\n').filter(u"tandrel "_s);

@@ -1,8 +1,6 @@
 #pragma once
-// The window's logic on a pair of temporary directories "one" and "two", wired as the program
-// wires it: the controller with the history and tree commands, on a file system with faults on
-// request, a scripted port, settings kept in memory and a shell that opens nothing. Tests reach
-// the controller through this one fixture.
+// The window's logic on temporary directories "one" and "two", wired as the program wires it, on
+// a file system with faults on request, a scripted port, settings in memory and a shell that opens nothing.
 
 #include "app/HistoryCommands.h"
 #include "app/MainController.h"
@@ -72,4 +70,8 @@ struct ControllerPair : ReportView {
     QString pane(int n) { return controller.pane(n).Path(); }
     // The same file, with the same date, on both sides (`rel` begins with "/").
     bool same(const QString& rel) { return make_file(dir1 + rel, "x", t0) && make_file(dir2 + rel, "x", t0); }
+    // The folders `rels` (each beginning with "/") on both sides.
+    bool dirs(const QStringList& rels) { return make_tree(dir1, rels) && make_tree(dir2, rels); }
+    // Nothing runs: the window shown, no hourglass, no progress box.
+    bool idle() const { return port.main_window_visible() && !port.busy && !port.progress_up; }
 };
