@@ -29,9 +29,9 @@ private slots:
         const QString root = tmp.path() + u"/root"_s;
         QVERIFY(make_tree(
             root, { u"alpha"_s, u".cache"_s, u".Cache"_s, u"-old"_s, u"Zeta/in"_s }, { u"file.txt"_s, u".dotfile"_s }));
-        QVERIFY(QFile::link(outside.path(), root + u"/beta-link"_s)
-            && QFile::link(root + u"/file.txt"_s, root + u"/file-link"_s)
-            && QFile::link(root + u"/gone"_s, root + u"/broken-link"_s));
+        QVERIFY(QFile::link(outside.path(), root + u"/beta-link"_s));
+        QVERIFY(QFile::link(root + u"/file.txt"_s, root + u"/file-link"_s));
+        QVERIFY(QFile::link(root + u"/gone"_s, root + u"/broken-link"_s));
         const QString shown = u"-old alpha beta-link Zeta"_s;
 
         DirPane pane(fs);
@@ -39,7 +39,8 @@ private slots:
         QCOMPARE(landed(pane, pane.set_path(root + u"/./alpha/../"_s)), root);
         const int components = int(root.count(u'/')) + 1;
         QVERIFY(pane.row_text(0) == u"/"_s && pane.row_text(components - 1) == u"root"_s);
-        QVERIFY(pane_rows(pane) == shown && pane.highlighted_row() == components - 1); // the directory itself
+        QCOMPARE(pane_rows(pane), shown);
+        QCOMPARE(pane.highlighted_row(), components - 1); // the current directory itself
         pane.refresh_files();
         QCOMPARE(pane.files(), (QStringList { u"file-link"_s, u"file.txt"_s })); // no broken link, no folder
 
@@ -48,7 +49,8 @@ private slots:
         QCOMPARE(pane.set_path(root + u"/file.txt"_s).number, int(err_path_not_found));
         fs.fail_call(FaultyFileSystem::Op::List, 1, err_permission_denied);
         QCOMPARE(pane.set_path(root + u"/alpha"_s).number, int(err_permission_denied));
-        QVERIFY(!pane.set_path(root) && moved.size() == 1);
+        QVERIFY(!pane.set_path(root));
+        QCOMPARE(moved.size(), 1);
 
         // A click highlights without moving; hidden folders join in place, once, and stay through a re-read.
         pane.highlight_row(components + 1);
@@ -68,12 +70,14 @@ private slots:
         QCOMPARE(landed(pane, pane.set_path(root + u"/ZETA/IN"_s)), root + u"/Zeta/in"_s);
         QVERIFY(QDir(root + u"/Zeta"_s).removeRecursively());
         pane.refresh();
-        QVERIFY(pane.Path() == root && moved.size() == 5);
+        QCOMPARE(pane.Path(), root);
+        QCOMPARE(moved.size(), 5);
     }
 
     void moves_down_a_deep_path()
     {
-        // A move keeps the path rows it shares and asks for a volume only where one begins.
+        // A move keeps the path rows it shares and asks for a volume only where one begins, so a
+        // walk down a deep path does not resolve the whole path again at every level.
         struct CountingVolumes : FakeVolumes {
             QString volume_root(const QString& path) const override
             {
@@ -93,10 +97,12 @@ private slots:
         QString at = tmp.path();
         for (const QString& part : deep.mid(at.size()).split(u'/', Qt::SkipEmptyParts))
             QVERIFY(!pane.set_path(at += u'/' + part));
-        QVERIFY(pane.Path() == deep && pane.drive() == vol);
+        QCOMPARE(pane.Path(), deep);
         QCOMPARE(fs.lookups, 1); // where the volume is mounted
+        QCOMPARE(pane.drive(), vol);
 
-        // Up, aside to a name that begins as the one left, down again: the rows of a pane moved there at once.
+        // Up, aside to a name that begins as the one left, down again: the rows of a pane moved
+        // there at once.
         const auto all_rows = [](const DirPane& p) -> QString {
             QStringList rows;
             for (int i = 0; i < p.row_count(); ++i)
@@ -107,7 +113,8 @@ private slots:
             QVERIFY(!pane.set_path(to));
             DirPane fresh(fs);
             QVERIFY(!fresh.set_path(to));
-            QVERIFY(all_rows(pane) == all_rows(fresh) && pane.drive() == fresh.drive());
+            QCOMPARE(all_rows(pane), all_rows(fresh));
+            QCOMPARE(pane.drive(), fresh.drive());
         }
     }
 
@@ -125,7 +132,8 @@ private slots:
         QVERIFY(!pane.set_path(b + u"/sub"_s));
         QCOMPARE(landed(pane, pane.set_drive(a + u'/')), a + u"/deep/er"_s);
         QCOMPARE(landed(pane, pane.set_drive(b)), b + u"/sub"_s);
-        QVERIFY(pane.drive() == b && drive_moves.size() == 4);
+        QCOMPARE(pane.drive(), b);
+        QCOMPARE(drive_moves.size(), 4);
 
         // An unknown or vanished volume: error 68, the pane stays.
         fs.roots << tmp.path() + u"/gone"_s;

@@ -78,7 +78,8 @@ private slots:
         QVERIFY(f.controller.state().next_alignment_visible() && f.walk.walk_active());
 
         // C is removed and D renamed while the walk waits: both are passed by in silence.
-        QVERIFY(QDir(f.dir1 + u"/C"_s).removeRecursively() && QDir().rename(f.dir2 + u"/D"_s, f.dir2 + u"/D2"_s));
+        QVERIFY(QDir(f.dir1 + u"/C"_s).removeRecursively());
+        QVERIFY(QDir().rename(f.dir2 + u"/D"_s, f.dir2 + u"/D2"_s));
         f.tree.b_next_alignment_Click();
         QCOMPARE(f.pane(2), f.dir2 + u"/A/B"_s);
         QCOMPARE(f.lists.list(3).names(), QStringList({ u"c.txt"_s }));
@@ -89,7 +90,8 @@ private slots:
         f.tree.b_next_alignment_Click();
         // E cannot be shown: said with its reason, and the walk goes on to its end.
         QCOMPARE(f.port.texts(), QStringList({ e_error, e_error, end_text }));
-        QVERIFY(f.pane(1) == f.dir1 && !f.walk.walk_active());
+        QCOMPARE(f.pane(1), f.dir1);
+        QVERIFY(!f.walk.walk_active());
         f.tree.b_next_alignment_Click(); // a stray click after the end only hides the button
         QCOMPARE(f.port.texts().size(), 3);
 
@@ -125,20 +127,22 @@ private slots:
     void auto_next_once_the_pair_is_aligned()
     {
         ControllerPair f;
-        QVERIFY(f.dirs({ u"/A"_s }) && QDir().mkpath(f.dir2 + u"/Z"_s) && make_file(f.dir1 + u"/x.txt"_s, "x", t0)
-            && make_file(f.dir2 + u"/y.txt"_s, "y", t0));
+        QVERIFY(f.dirs({ u"/A"_s }) && QDir().mkpath(f.dir2 + u"/Z"_s));
+        QVERIFY(make_file(f.dir1 + u"/x.txt"_s, "x", t0) && make_file(f.dir2 + u"/y.txt"_s, "y", t0));
         start(f);
         QCOMPARE(f.reports.size(), 1); // Z is only in tree 2
         QCOMPARE(f.pane(1), f.dir1); // the roots differ: the walk waits at once
 
         // List 1 aligned: y.txt still differs, the walk waits on.
         f.controller.bot_list_Click(1);
-        QVERIFY(QFileInfo::exists(f.dir2 + u"/x.txt"_s) && f.pane(1) == f.dir1);
+        QVERIFY(QFileInfo::exists(f.dir2 + u"/x.txt"_s));
+        QCOMPARE(f.pane(1), f.dir1);
         QVERIFY(f.controller.state().next_alignment_visible());
 
         // The last list aligned: the walk goes on by itself to its end.
         f.controller.bot_list_Click(2);
-        QVERIFY(f.port.texts() == QStringList({ end_text }) && !f.walk.walk_active());
+        QCOMPARE(f.port.texts(), QStringList({ end_text }));
+        QVERIFY(!f.walk.walk_active());
 
         // A pair with a file that cannot be read is not aligned by emptying its lists.
         f.fs.unreadable_name = u"locked"_s;
@@ -148,7 +152,8 @@ private slots:
         QCOMPARE(f.pane(1), f.dir1 + u"/A"_s);
         f.controller.bot_list_Click(1);
         QVERIFY(f.lists.difference_count() == 0 && f.controller.state().next_alignment_visible());
-        QVERIFY(f.pane(1) == f.dir1 + u"/A"_s && f.walk.walk_active() && !f.port.texts().contains(end_text));
+        QCOMPARE(f.pane(1), f.dir1 + u"/A"_s);
+        QVERIFY(f.walk.walk_active() && !f.port.texts().contains(end_text));
     }
 
     void cancel_at_the_question_or_in_the_report()
@@ -159,7 +164,8 @@ private slots:
         start(f);
         QVERIFY(f.tree.branches().isEmpty() && f.reports.isEmpty());
         QVERIFY(!f.controller.state().next_alignment_visible() && !f.walk.more_branches());
-        QVERIFY(f.history.store().count() == 0 && !QFileInfo::exists(f.dir2 + u"/X"_s));
+        QCOMPARE(f.history.store().count(), 0);
+        QVERIFY(!QFileInfo::exists(f.dir2 + u"/X"_s));
 
         f.on_report = [](QString& report) { report.clear(); };
         f.port.answer(Answer::No);
@@ -175,7 +181,8 @@ private slots:
         f.port.answer(Answer::No);
         f.on_report = [&f](QString&) { QVERIFY(QDir().mkpath(f.dir2 + u"/X"_s)); };
         f.tree.bot_compare_tree_Click();
-        QVERIFY(f.port.texts().last() == end_of_tree_message() && f.pane(1) == f.dir1);
+        QCOMPARE(f.port.texts().last(), end_of_tree_message());
+        QCOMPARE(f.pane(1), f.dir1);
     }
 
     void history_reopened_and_its_view()
@@ -183,14 +190,16 @@ private slots:
         ControllerPair f;
         HistoryCommands& h = f.history;
         const QString file = f.history_file;
-        QVERIFY(make_file(f.dir1 + u"/a"_s, "a", t0)
-            && make_file(file, (history_entry(f.dir1, f.dir2) + u"\r\n/x <-> /y\r\nno separator\r\n"_s).toUtf8()));
+        QVERIFY(make_file(f.dir1 + u"/a"_s, "a", t0));
+        QVERIFY(make_file(file, (history_entry(f.dir1, f.dir2) + u"\r\n/x <-> /y\r\nno separator\r\n"_s).toUtf8()));
         // At start-up without a command line the newest entry is applied silently and stays where it is.
         f.controller.Main(QString(), file);
-        QVERIFY(f.pane(1) == f.dir1 && f.lists.list(1).names() == QStringList({ u"a"_s }));
+        QCOMPARE(f.pane(1), f.dir1);
+        QCOMPARE(f.lists.list(1).names(), QStringList({ u"a"_s }));
         QVERIFY(h.store().count() == 3 && f.port.shown.isEmpty());
 
-        QVERIFY(!h.Form_KeyDown(Qt::Key_Return, false) && h.Form_KeyDown(Qt::Key_Backspace, false));
+        QVERIFY(!h.Form_KeyDown(Qt::Key_Return, false));
+        QVERIFY(h.Form_KeyDown(Qt::Key_Backspace, false));
         QVERIFY(h.view_open() && h.selected() == 0);
         h.set_selected(2);
         QVERIFY(h.Form_KeyDown(Qt::Key_Return, true)); // an entry without " <-> " does nothing
@@ -208,14 +217,16 @@ private slots:
         h.store().add_to_history(u"/x <-> /y"_s);
         h.history_DblClick(1);
         QCOMPARE(h.store().entries(), QStringList({ history_entry(f.dir1, f.dir2), u"/x <-> /y"_s }));
-        QVERIFY(!h.view_open() && f.lists.caption(1) == u"only in dir 1"_s && f.idle());
+        QVERIFY(!h.view_open());
+        QVERIFY(f.lists.caption(1) == u"only in dir 1"_s && f.idle());
 
         // Deleting the last entry closes the view and empties the file; then there is nothing to show.
         for (int i = 0; i < 2; ++i) {
             h.m_history_Click();
             h.m_delete_Click();
         }
-        QVERIFY(!h.view_open() && QFileInfo(file).size() == 0);
+        QVERIFY(!h.view_open());
+        QCOMPARE(QFileInfo(file).size(), 0);
         QVERIFY(h.Form_KeyDown(Qt::Key_F8, false) && !h.view_open());
         QCOMPARE(f.port.texts().last(), u"No history data available."_s);
 

@@ -61,12 +61,14 @@ private slots:
         for (int i = 0; i < 29; ++i)
             f.store.add_to_history(history_entry(u"/p%1"_s.arg(i), u"/q"_s));
         // The 31st different pair pushed out the oldest one.
-        QVERIFY(f.store.count() == 30 && f.store.entries().first() == history_entry(u"/p28"_s, u"/q"_s));
+        QCOMPARE(f.store.count(), 30);
+        QCOMPARE(f.store.entries().first(), history_entry(u"/p28"_s, u"/q"_s));
         QCOMPARE(f.store.entries().last(), history_entry(u"/work"_s, u"/backup"_s));
         f.store.remove_at(0);
         QCOMPARE(file_content(f.file).count("\r\n"), 29);
         f.store.clear();
-        QVERIFY(file_content(f.file).isEmpty() && f.port.shown.isEmpty());
+        QCOMPARE(file_content(f.file), QByteArray());
+        QVERIFY(f.port.shown.isEmpty());
     }
 
     void loading_takes_what_it_can()
@@ -80,7 +82,8 @@ private slots:
                   { QByteArray(9000, 'x') + "\r\nok\r\n", { u"ok"_s } } };
         Fixture f;
         f.store.load_history(); // missing: nothing, silently
-        QVERIFY(f.store.count() == 0 && make_tree(f.tmp.path(), { u"tmp"_s }));
+        QCOMPARE(f.store.count(), 0);
+        QVERIFY(make_tree(f.tmp.path(), { u"tmp"_s }));
         for (const auto& [content, entries] : rows) {
             QVERIFY(make_file(f.file, content));
             f.store.load_history();
@@ -171,7 +174,8 @@ private slots:
     void installed_program_never_writes_beside_itself()
     {
         QTemporaryDir tmp;
-        const QString bin = tmp.path() + u"/usr/bin"_s, copy = tmp.path() + u"/stick"_s;
+        const QString bin = tmp.path() + u"/usr/bin"_s;
+        const QString copy = tmp.path() + u"/stick"_s;
         const QString mark = tmp.path() + u"/usr/share/tandrel/installed"_s;
         QVERIFY(make_tree(tmp.path(), { u"usr/bin"_s, u"usr/share/tandrel"_s, u"stick"_s }) && make_file(mark));
         QCOMPARE(history_file_path(bin), history_fallback_path());

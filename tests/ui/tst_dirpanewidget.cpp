@@ -25,12 +25,14 @@ private slots:
         FakeVolumes fs;
         const QString a = tmp.path() + u"/volA"_s, b = tmp.path() + u"/volB"_s;
         fs.roots = QStringList { a, b };
+        QVERIFY(make_tree(tmp.path(), { u"volA/alpha"_s, u"volA/beta"_s, u"volB"_s }));
         DirPane pane(fs);
-        QVERIFY(make_tree(tmp.path(), { u"volA/alpha"_s, u"volA/beta"_s, u"volB"_s }) && !pane.set_path(a));
+        QVERIFY(!pane.set_path(a));
         QWidget window;
         auto* view = new DirPaneWidget(pane, 2, &window);
         auto* list = window.findChild<QListWidget*>(u"Dir2"_s);
         auto* box = window.findChild<QComboBox*>(u"Drive2"_s);
+        QVERIFY(list && box);
         list->setGeometry(0, 40, 400, 260);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -40,7 +42,8 @@ private slots:
 
         QSignalSpy moved(&pane, &DirPane::path_changed);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre_of(u"beta"_s));
-        QVERIFY(pane.Path() == a && pane.row_text(pane.highlighted_row()) == u"beta"_s);
+        QCOMPARE(pane.Path(), a);
+        QCOMPARE(pane.row_text(pane.highlighted_row()), u"beta"_s);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre_of(u"alpha"_s));
         QCOMPARE(pane.Path(), a + u"/alpha"_s);
         QCOMPARE(list->currentItem()->text(), u"alpha"_s); // the new current directory
@@ -48,7 +51,8 @@ private slots:
         QTest::keyClick(list, Qt::Key_Up); // the parent's row
         QCOMPARE(moved.size(), 1);
         QTest::keyClick(list, Qt::Key_Return);
-        QVERIFY(pane.Path() == a && moved.size() == 2);
+        QCOMPARE(pane.Path(), a);
+        QCOMPARE(moved.size(), 2);
 
         QSignalSpy menu(view, &DirPaneWidget::context_menu_requested);
         const QPoint at = centre_of(u"beta"_s);
@@ -57,13 +61,15 @@ private slots:
         QCOMPARE(pane.highlighted_row(), highlighted); // the menu acts on the pane's own directory
         QContextMenuEvent right_click(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
         QApplication::sendEvent(list->viewport(), &right_click);
-        QVERIFY(menu.size() == 1 && menu.first().first().toPoint() == list->viewport()->mapToGlobal(at));
+        QCOMPARE(menu.size(), 1);
+        QCOMPARE(menu.first().first().toPoint(), list->viewport()->mapToGlobal(at));
 
         // A choice moves nothing by itself: the selector shows the pane's drive again until code moves it.
         QSignalSpy chosen(view, &DirPaneWidget::drive_chosen);
         box->setCurrentIndex(1);
         emit box->activated(1);
-        QVERIFY(chosen.size() == 1 && chosen.first().first().toString() == b);
+        QCOMPARE(chosen.size(), 1);
+        QCOMPARE(chosen.first().first().toString(), b);
         QCOMPARE(box->currentData().toString(), a);
         QVERIFY(!pane.set_path(b));
         QCOMPARE(box->currentData().toString(), b);
@@ -84,7 +90,8 @@ private slots:
                 shown << (i < list->count() ? list->item(i)->text() : QString());
                 rows << pane.row_text(i);
             }
-            QVERIFY(shown == rows && list->currentRow() == pane.highlighted_row());
+            QCOMPARE(shown, rows);
+            QCOMPARE(list->currentRow(), pane.highlighted_row());
         }
         QVERIFY(!pane.set_path(deep));
 

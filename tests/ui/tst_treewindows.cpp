@@ -1,4 +1,5 @@
-// The tree comparison's report window, and the history view in the main window with its keys and menus.
+// The windows of the tree comparison and the history: the branch report window and the history
+// view in the main window, with their keys and menus.
 
 #include "compare/PairComparison.h"
 #include "tests/util/WindowPair.h"
@@ -49,12 +50,15 @@ private slots:
         w.history.store().add_to_history(u"/c <-> /d"_s);
         w.open(w.dir1 + u" | "_s + w.dir1);
         MainWindow& window = *w.window;
+        ScriptedPort& port = w.port;
         auto* list = window.findChild<QListWidget*>(u"history"_s);
         auto action = [&](const char* name) { return window.findChild<QAction*>(QString::fromLatin1(name)); };
         QVERIFY(!list->isVisible() && action("m_history")->isVisible() && !action("m_close")->isVisible());
 
         QTest::keyClick(&window, Qt::Key_F8);
-        QVERIFY(list->isVisible() && list->hasFocus() && list->count() == 2 && list->currentRow() == 0);
+        QVERIFY(list->isVisible() && list->hasFocus());
+        QCOMPARE(list->count(), 2);
+        QCOMPARE(list->currentRow(), 0);
         QVERIFY(!action("m_history")->isVisible() && !window.findChild<QMenu*>(u"m_file"_s)->menuAction()->isVisible());
         for (const char* name : { "m_close", "m_select", "m_delete", "m_clear_all" })
             QVERIFY(action(name)->isVisible());
@@ -68,11 +72,14 @@ private slots:
         QTest::mouseClick(window.centralWidget(), Qt::RightButton, {}, QPoint(2, 2));
         QVERIFY(list->isVisible());
         action("m_clear_all")->trigger();
-        QVERIFY(!list->isVisible() && list->count() == 0 && w.port.shown.isEmpty());
+        QVERIFY(!list->isVisible());
+        QCOMPARE(list->count(), 0);
+        QVERIFY(port.shown.isEmpty());
 
-        // The hidden "Close" owns no mnemonic: Alt+C compares on its first press (one directory twice).
+        // The hidden "Close" owns no mnemonic: Alt+C compares on its first press (both panes show
+        // one directory, which the comparison says).
         QTest::keyClick(window.windowHandle(), Qt::Key_C, Qt::AltModifier);
-        QTRY_COMPARE(w.port.texts(), QStringList { equal_directories_message() });
+        QTRY_COMPARE(port.texts(), QStringList { equal_directories_message() });
     }
 };
 
