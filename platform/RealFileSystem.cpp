@@ -35,6 +35,11 @@ namespace {
 // operation can reach the wrong file through them.
 bool native_path(const QString& path, QByteArray& out)
 {
+    // ASCII without a zero is the same in every encoding: the usual path needs no round trip.
+    if (std::all_of(path.cbegin(), path.cend(), [](QChar c) { return c.unicode() - 1u < 0x7fu; })) {
+        out = path.toLatin1();
+        return true;
+    }
     out = QFile::encodeName(path);
     return !out.contains('\0') && QFile::decodeName(out) == path;
 }
@@ -588,8 +593,7 @@ std::shared_ptr<const void> RealFileSystem::anchor_branch(const QString& root, c
     QByteArray relative;
     if (below != top) {
         const qsizetype at = below_prefix(below, top);
-        if (at < 0 || !native_path(below.mid(top == QString(path_separator) ? at : at + 1), relative)
-            || !plain_relative(relative))
+        if (at < 0 || !native_path(below.mid(top == QString(path_separator) ? at : at + 1), relative))
             return {};
     }
 
@@ -622,6 +626,10 @@ std::shared_ptr<const void> RealFileSystem::anchor_branch(const QString& root, c
     while (chain->levels.size() > 1 && (!shared(chain->levels.back().end) || !chain->levels.back().fd))
         chain->levels.pop_back();
     chain->native.truncate(chain->levels.back().end);
+    // The levels kept were checked when they were reached: only the names below them are new.
+    const qsizetype kept_end = chain->levels.back().end;
+    if (kept_end < relative.size() && !plain_relative(relative.mid(kept_end == 0 ? 0 : kept_end + 1)))
+        return {};
     for (qsizetype from = chain->levels.back().end; from < relative.size();) {
         if (from > 0)
             ++from; // the separator
