@@ -101,8 +101,8 @@ protected:
         std::shared_ptr<const void> keep;
         const char* c_str() const { return rel.constData(); }
     };
-    // The one place where a path is made into the arguments of a system call: false when the
-    // path cannot be given to the system exactly (see native_path).
+    // Where the lookups and listings make a path into the arguments of a system call: false when
+    // the path cannot be given to the system exactly (see native_path).
     bool sys_path(const QString& path, SysPath& out) const;
     // Opens the directory `path` (through sys_path); -1 with errno set when it cannot.
     int open_dir_path(const QString& path) const;
