@@ -36,11 +36,37 @@ FsError DirPane::set_drive(const QString& volume_root)
     }
 }
 
+namespace {
+
+// True when `path` is absolute and clean_path would give it back as it is: the paths of the walk
+// and of the rows, whose cleaning would cost a list of every name at every move of a deep pane.
+bool already_clean(const QString& path)
+{
+    if (!path.startsWith(path_separator))
+        return false;
+    if (path.size() == 1)
+        return true;
+    qsizetype start = 1;
+    for (qsizetype i = 1; i <= path.size(); ++i) {
+        if (i < path.size() && path[i] != path_separator)
+            continue;
+        const QStringView name = QStringView(path).mid(start, i - start);
+        if (name.isEmpty() || name == u"." || name == u"..")
+            return false;
+        start = i + 1;
+    }
+    return true;
+}
+
+} // namespace
+
 Result<QString> DirPane::existing_dir(const QString& path) const
 {
     if (path.trimmed().isEmpty())
         return { {}, make_error(err_path_not_found) };
-    QString dir = clean_path(is_absolute_path(path) ? path : with_final_separator(fs_.current_dir()) + path);
+    QString dir = already_clean(path)
+        ? path
+        : clean_path(is_absolute_path(path) ? path : with_final_separator(fs_.current_dir()) + path);
 
     Result<FileInfo> info = fs_.info(dir);
     if (!info.ok() && is_missing(info.error)) {

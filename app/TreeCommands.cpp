@@ -100,13 +100,28 @@ void TreeCommands::scan_tree()
     port_.set_busy(false);
 }
 
+namespace {
+
+// The progress names directories of any depth: one thousands of characters long shows its start
+// and its end, which the line under the lists and the progress box can hold.
+QString shown_progress(const QString& text)
+{
+    constexpr qsizetype most = 240;
+    if (text.size() <= most)
+        return text;
+    return text.left(most / 3) + QStringLiteral(" \u2026 ") + text.right(most - most / 3);
+}
+
+} // namespace
+
 QString TreeCommands::pane_path(int pane) const
 {
     return view_.pane_path(pane);
 }
 
-void TreeCommands::set_progress(const QString& text)
+void TreeCommands::set_progress(const QString& full_text)
 {
+    const QString text = shown_progress(full_text);
     view_.set_hint(text);
     // The hint line of a hidden window is seen by nobody: the progress box shows it, with the
     // Cancel that reaches the scan and the walk.

@@ -183,6 +183,17 @@ public:
     }
     // Creates the directory `dir` (below `root`) in its parent, reached the same way.
     virtual FsError make_branch(const QString& root, const QString& dir) = 0;
+    // Reaches `dir` from `root` as list_branch does and keeps it open while the result lives:
+    // meanwhile every path at or below `dir` (below the root itself: the root keeps its links) is
+    // looked up from that directory, never again through the names above it, however deep it
+    // lies, and a directory reached next below the same root starts from the nearest one reached
+    // before. Null when `dir` cannot be reached that way, or where nothing is kept open.
+    virtual std::shared_ptr<const void> anchor_branch(const QString& root, const QString& dir) const
+    {
+        Q_UNUSED(root);
+        Q_UNUSED(dir);
+        return {};
+    }
     // Looks `path` up following links; a broken link or a missing path is an error.
     virtual Result<FileInfo> info(const QString& path) const = 0;
     // True when an entry of any kind stands at `path` (a broken link too). The error is set only

@@ -35,6 +35,11 @@ namespace {
 // operation can reach the wrong file through them.
 bool native_path(const QString& path, QByteArray& out)
 {
+    // ASCII without a zero is the same in every encoding: the usual path needs no round trip.
+    if (std::all_of(path.cbegin(), path.cend(), [](QChar c) { return c.unicode() - 1u < 0x7fu; })) {
+        out = path.toLatin1();
+        return true;
+    }
     out = QFile::encodeName(path);
     return !out.contains('\0') && QFile::decodeName(out) == path;
 }
@@ -213,14 +218,21 @@ Result<QVector<DirEntry>> RealFileSystem::list(const QString& dir, EntryKind kin
     Result<QVector<DirEntry>> r;
     // With the final separator a missing directory reports "Path not found".
     const QString dir_path = with_final_separator(dir);
-    QByteArray native;
-    if (!native_path(dir_path, native)) {
+    SysPath at;
+    if (!sys_path(dir_path, at)) {
         r.error = bad_name();
         return r;
     }
-    DirHandle d(::opendir(native.constData()));
+    int opened;
+    do
+        opened = ::openat(at.at, at.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    while (opened < 0 && errno == EINTR);
+    DirHandle d(opened < 0 ? nullptr : ::fdopendir(opened));
     if (!d) {
-        r.error = error_from_errno(errno, dir_path);
+        const int err = errno;
+        if (opened >= 0)
+            ::close(opened);
+        r.error = error_from_errno(err, dir_path);
         return r;
     }
     const int dfd = ::dirfd(d.get());
@@ -284,14 +296,13 @@ Result<QVector<DirEntry>> RealFileSystem::list(const QString& dir, EntryKind kin
 
 namespace {
 
-// Opens `dir_path` as a directory.
-FsError open_dir(const QString& dir_path, Fd& dfd)
+int openat_retry(int at, const char* path, int flags)
 {
-    QByteArray native;
-    if (!native_path(dir_path, native))
-        return bad_name();
-    dfd = Fd(open_retry(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    return dfd.valid() ? FsError {} : error_from_errno(errno, dir_path);
+    int fd;
+    do
+        fd = ::openat(at, path, flags);
+    while (fd < 0 && errno == EINTR);
+    return fd;
 }
 
 } // namespace
@@ -425,9 +436,16 @@ Result<FileListing> RealFileSystem::list_files(const QString& dir, qsizetype lim
 {
     Result<FileListing> r;
     const QString dir_path = with_final_separator(dir);
-    Fd dfd;
-    if ((r.error = open_dir(dir_path, dfd)))
+    SysPath at;
+    if (!sys_path(dir_path, at)) {
+        r.error = bad_name();
         return r;
+    }
+    const Fd dfd(openat_retry(at.at, at.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dfd.valid()) {
+        r.error = error_from_errno(errno, dir_path);
+        return r;
+    }
     FileCollector files(dfd.get());
     const auto take = [&](const char* raw, size_t length, unsigned char type) { files.take(raw, length, type); };
     if (!for_each_raw_entry(dfd.get(), take, false)) { // opened just now
@@ -515,12 +533,229 @@ Fd open_below_root(const QString& root, const QString& dir, FsError& error)
     return fd;
 }
 
+// True when `rest` (a path relative to a directory) names something below that directory by its
+// names alone: no empty, "." or ".." component.
+bool plain_relative(const QByteArray& rest)
+{
+    for (qsizetype from = 0; from <= rest.size();) {
+        qsizetype end = rest.indexOf('/', from);
+        if (end < 0)
+            end = rest.size();
+        const qsizetype n = end - from;
+        if (n == 0 || (rest[from] == '.' && (n == 1 || (n == 2 && rest[from + 1] == '.'))))
+            return false;
+        from = end + 1;
+    }
+    return true;
+}
+
+// The length of `prefix` when `path` is `prefix` or lies below it, else -1.
+qsizetype below_prefix(const QString& path, const QString& prefix)
+{
+    if (!path.startsWith(prefix))
+        return -1;
+    if (path.size() == prefix.size() || prefix.endsWith(path_separator) || path[prefix.size()] == path_separator)
+        return prefix.size();
+    return -1;
+}
+
+// Descriptors the chain of one root keeps open: those of the last levels reached, and one every
+// so many levels, so a step back up reopens a few levels at most, whatever the depth.
+constexpr size_t recent_levels = 32;
+constexpr size_t kept_level_every = 64;
+
 } // namespace
+
+// The directories last reached below one root, from the root down, each reached from the one above
+// it without following a link.
+struct RealFileSystem::BranchChain {
+    QString root; // without its final separator
+    QByteArray native; // the path of the deepest level relative to the root, as bytes
+    struct Level {
+        qsizetype end = 0; // the length of `native` that names it (0: the root)
+        std::shared_ptr<const Fd> fd; // null once let go (see recent_levels)
+    };
+    std::vector<Level> levels;
+};
+
+struct RealFileSystem::Anchor {
+    std::shared_ptr<BranchChain> chain; // kept while the anchor lives
+    QString root; // without its final separator
+    QString path; // the directory, without its final separator
+    std::shared_ptr<const Fd> fd;
+    bool below_root = false; // paths are looked up from it only below the root
+};
+
+std::shared_ptr<const void> RealFileSystem::anchor_branch(const QString& root, const QString& dir) const
+{
+    const QString top = without_final_separator(root);
+    const QString below = without_final_separator(dir);
+    QByteArray relative;
+    if (below != top) {
+        const qsizetype at = below_prefix(below, top);
+        if (at < 0 || !native_path(below.mid(top == QString(path_separator) ? at : at + 1), relative))
+            return {};
+    }
+
+    const std::lock_guard lock(anchors_mutex_);
+    std::erase_if(anchors_, [](const std::weak_ptr<const Anchor>& a) { return a.expired(); });
+    std::erase_if(chains_, [](const std::weak_ptr<BranchChain>& c) { return c.expired(); });
+    std::shared_ptr<BranchChain> chain;
+    for (const std::weak_ptr<BranchChain>& c : chains_)
+        if (std::shared_ptr<BranchChain> live = c.lock(); live && live->root == top)
+            chain = std::move(live);
+    if (!chain) {
+        QByteArray native_root;
+        if (!native_path(top, native_root))
+            return {};
+        auto fd = std::make_shared<const Fd>(open_retry(native_root.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!fd->valid())
+            return {};
+        chain = std::make_shared<BranchChain>();
+        chain->root = top;
+        chain->levels.push_back({ 0, std::move(fd) });
+        chains_.push_back(chain);
+    }
+
+    // The levels the directory shares with the last one reached stay; below the deepest of them
+    // still open, the names are opened one at a time.
+    const qsizetype common
+        = std::mismatch(relative.cbegin(), relative.cend(), chain->native.cbegin(), chain->native.cend()).first
+        - relative.cbegin();
+    auto shared = [&](qsizetype end) { return end <= common && (end == relative.size() || relative[end] == '/'); };
+    while (chain->levels.size() > 1 && (!shared(chain->levels.back().end) || !chain->levels.back().fd))
+        chain->levels.pop_back();
+    chain->native.truncate(chain->levels.back().end);
+    // The levels kept were checked when they were reached: only the names below them are new.
+    const qsizetype kept_end = chain->levels.back().end;
+    if (kept_end < relative.size() && !plain_relative(relative.mid(kept_end == 0 ? 0 : kept_end + 1)))
+        return {};
+    for (qsizetype from = chain->levels.back().end; from < relative.size();) {
+        if (from > 0)
+            ++from; // the separator
+        qsizetype end = relative.indexOf('/', from);
+        if (end < 0)
+            end = relative.size();
+        const QByteArray name = relative.mid(from, end - from);
+        int next;
+        do
+            next = ::openat(
+                chain->levels.back().fd->get(), name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        while (next < 0 && errno == EINTR);
+        if (next < 0)
+            return {};
+        chain->native = relative.left(end);
+        chain->levels.push_back({ end, std::make_shared<const Fd>(next) });
+        const size_t n = chain->levels.size() - 1;
+        if (n > recent_levels && (n - recent_levels) % kept_level_every != 0)
+            chain->levels[n - recent_levels].fd.reset();
+        from = end;
+    }
+
+    auto anchor = std::make_shared<const Anchor>(Anchor { chain, top, below, chain->levels.back().fd, below != top });
+    anchors_.push_back(anchor);
+    return anchor;
+}
+
+bool RealFileSystem::sys_path(const QString& path, SysPath& out) const
+{
+    out.at = AT_FDCWD;
+    out.keep.reset();
+    {
+        const std::lock_guard lock(anchors_mutex_);
+        const Anchor* best = nullptr;
+        qsizetype best_at = -1;
+        for (const std::weak_ptr<const Anchor>& w : anchors_) {
+            const std::shared_ptr<const Anchor> a = w.lock();
+            if (!a || !a->below_root)
+                continue;
+            if (const qsizetype at = below_prefix(path, a->path); at > best_at) {
+                best = a.get();
+                best_at = at;
+                out.keep = a;
+            }
+        }
+        if (best) {
+            QStringView rest = QStringView(path).mid(best_at);
+            while (rest.startsWith(path_separator))
+                rest = rest.mid(1);
+            while (rest.endsWith(path_separator))
+                rest.chop(1);
+            if (rest.isEmpty()) {
+                out.at = best->fd->get();
+                out.rel = QByteArrayLiteral(".");
+                return true;
+            }
+            if (native_path(rest.toString(), out.rel) && plain_relative(out.rel)) {
+                out.at = best->fd->get();
+                return true;
+            }
+            out.keep.reset(); // a name ".." climbs out of it: the whole path is taken as given
+        }
+    }
+    return native_path(path, out.rel);
+}
+
+int RealFileSystem::open_dir_path(const QString& path) const
+{
+    SysPath at;
+    if (!sys_path(path, at)) {
+        errno = EINVAL;
+        return -1;
+    }
+    return openat_retry(at.at, at.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+int RealFileSystem::open_branch(const QString& root, const QString& dir, FsError& error) const
+{
+    const QString top = without_final_separator(root);
+    const QString below = without_final_separator(dir);
+    std::shared_ptr<const Anchor> from;
+    {
+        const std::lock_guard lock(anchors_mutex_);
+        qsizetype best_at = -1;
+        for (const std::weak_ptr<const Anchor>& w : anchors_) {
+            std::shared_ptr<const Anchor> a = w.lock();
+            if (!a || a->root != top)
+                continue;
+            if (const qsizetype at = below_prefix(below, a->path); at > best_at) {
+                best_at = at;
+                from = std::move(a);
+            }
+        }
+    }
+    if (!from)
+        return open_below_root(root, dir, error).release();
+    QByteArray rest;
+    if (below.size() > from->path.size()
+        && (!native_path(below.mid(from->path.size() + (from->path.endsWith(path_separator) ? 0 : 1)), rest)
+            || !plain_relative(rest))) {
+        error = bad_name();
+        return -1;
+    }
+    // The rest, below the anchored directory, is walked as from the root: never through a link.
+    Fd fd(::openat(from->fd->get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    for (qsizetype at = 0; fd.valid() && at < rest.size();) {
+        qsizetype end = rest.indexOf('/', at);
+        if (end < 0)
+            end = rest.size();
+        int next;
+        do
+            next = ::openat(
+                fd.get(), rest.mid(at, end - at).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        while (next < 0 && errno == EINTR);
+        fd = Fd(next);
+        at = end + 1;
+    }
+    if (!fd.valid())
+        error = error_from_errno(errno, with_final_separator(dir));
+    return fd.release();
+}
 
 Result<BranchListing> RealFileSystem::list_branch(const QString& root, const QString& dir) const
 {
     Result<BranchListing> r;
-    const Fd dfd = open_below_root(root, dir, r.error);
+    const Fd dfd(open_branch(root, dir, r.error));
     if (!dfd.valid())
         return r;
     const auto take = [&](const char* raw, size_t length, unsigned char type) {
@@ -536,7 +771,7 @@ Result<BranchListing> RealFileSystem::list_branch(const QString& root, const QSt
 Result<BranchFiles> RealFileSystem::list_branch_files(const QString& root, const QString& dir, qsizetype limit) const
 {
     Result<BranchFiles> r;
-    const Fd dfd = open_below_root(root, dir, r.error);
+    const Fd dfd(open_branch(root, dir, r.error));
     if (!dfd.valid())
         return r;
     FileCollector files(dfd.get());
@@ -562,7 +797,7 @@ FsError RealFileSystem::make_branch(const QString& root, const QString& dir)
         || !native_path(leaf, native_leaf))
         return bad_name();
     FsError error;
-    const Fd parent = open_below_root(root, path.left(path.size() - leaf.size()), error);
+    const Fd parent(open_branch(root, path.left(path.size() - leaf.size()), error));
     if (!parent.valid())
         return error;
     return ::mkdirat(parent.get(), native_leaf.constData(), 0777) == 0 ? FsError {} : error_from_errno(errno, path);
@@ -571,18 +806,18 @@ FsError RealFileSystem::make_branch(const QString& root, const QString& dir)
 Result<FileInfo> RealFileSystem::info(const QString& path) const
 {
     Result<FileInfo> r;
-    QByteArray native;
-    if (!native_path(without_final_separator(path), native)) {
+    SysPath at;
+    if (!sys_path(without_final_separator(path), at)) {
         r.error = bad_name();
         return r;
     }
     struct stat st { };
-    if (::lstat(native.constData(), &st) != 0) {
+    if (::fstatat(at.at, at.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
         r.error = error_from_errno(errno, path);
         return r;
     }
     r.value.is_link = S_ISLNK(st.st_mode);
-    if (r.value.is_link && ::stat(native.constData(), &st) != 0) {
+    if (r.value.is_link && ::fstatat(at.at, at.c_str(), &st, 0) != 0) {
         r.error = error_from_errno(errno, path);
         return r;
     }
@@ -601,13 +836,13 @@ Result<FileInfo> RealFileSystem::info(const QString& path) const
 Result<bool> RealFileSystem::exists(const QString& path) const
 {
     Result<bool> r;
-    QByteArray native;
-    if (!native_path(without_final_separator(path), native)) {
+    SysPath at;
+    if (!sys_path(without_final_separator(path), at)) {
         r.error = bad_name();
         return r;
     }
     struct stat st { };
-    if (::lstat(native.constData(), &st) == 0)
+    if (::fstatat(at.at, at.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0)
         r.value = true;
     else if (errno != ENOENT && errno != ENOTDIR)
         r.error = error_from_errno(errno, path);
@@ -616,9 +851,9 @@ Result<bool> RealFileSystem::exists(const QString& path) const
 
 bool RealFileSystem::dir_exists(const QString& path) const
 {
-    QByteArray native;
+    SysPath at;
     struct stat st { };
-    return native_path(path, native) && ::stat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    return sys_path(path, at) && ::fstatat(at.at, at.c_str(), &st, 0) == 0 && S_ISDIR(st.st_mode);
 }
 
 Result<QString> RealFileSystem::canonical_path(const QString& path) const
@@ -641,34 +876,35 @@ Result<QString> RealFileSystem::canonical_path(const QString& path) const
 
 bool RealFileSystem::is_mount_point(const QString& path) const
 {
-    QByteArray native;
-    if (!native_path(path, native))
+    SysPath at;
+    if (!sys_path(path, at))
         return false;
-    const Fd fd(open_retry(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const Fd fd(openat_retry(at.at, at.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     return fd.valid() && is_mount_root(fd.get());
 }
 
 QString RealFileSystem::resolve_case(const QString& dir, const QString& name) const
 {
     const QString dir_path = with_final_separator(dir);
-    QByteArray native_dir, native;
-    if (name.isEmpty() || !native_path(dir_path, native_dir) || !native_path(dir_path + name, native))
+    SysPath at_dir, at;
+    if (name.isEmpty() || !sys_path(dir_path, at_dir) || !sys_path(dir_path + name, at))
         return name;
     struct stat st {
     }, other {};
-    if (::lstat(native.constData(), &st) == 0) {
+    if (::fstatat(at.at, at.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
         // A volume that ignores case (a stick) finds the name in any spelling: only where nothing
         // answers to the name with every letter's case swapped is the lookup the spelling on
         // disk; elsewhere the listing tells.
         QString swapped = name;
         for (QChar& c : swapped)
             c = c.isUpper() ? c.toLower() : c.toUpper();
-        QByteArray native_swapped;
-        if (swapped == name || !native_path(dir_path + swapped, native_swapped)
-            || ::lstat(native_swapped.constData(), &other) != 0 || other.st_dev != st.st_dev)
+        SysPath at_swapped;
+        if (swapped == name || !sys_path(dir_path + swapped, at_swapped)
+            || ::fstatat(at_swapped.at, at_swapped.c_str(), &other, AT_SYMLINK_NOFOLLOW) != 0
+            || other.st_dev != st.st_dev)
             return name;
     }
-    const Fd dfd(open_retry(native_dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const Fd dfd(openat_retry(at_dir.at, at_dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!dfd.valid())
         return name;
     QStringList names;

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 class RealFileSystem : public FileSystem {
@@ -17,6 +18,7 @@ public:
     Result<BranchListing> list_branch(const QString& root, const QString& dir) const override;
     Result<BranchFiles> list_branch_files(const QString& root, const QString& dir, qsizetype limit) const override;
     FsError make_branch(const QString& root, const QString& dir) override;
+    std::shared_ptr<const void> anchor_branch(const QString& root, const QString& dir) const override;
     Result<FileInfo> info(const QString& path) const override;
     Result<bool> exists(const QString& path) const override;
     bool dir_exists(const QString& path) const override;
@@ -90,11 +92,36 @@ protected:
     // The held directory opened by `dir_path` (with its final separator), if any.
     std::shared_ptr<const HeldDir> held_path(const QString& dir_path) const;
 
+    // A path as it goes to the system: `rel` relative to the directory open at `at`, which is
+    // AT_FDCWD, or an anchored directory (anchor_branch) that the path lies in, kept open by
+    // `keep` for the call; the directory itself is ".".
+    struct SysPath {
+        int at = -100; // AT_FDCWD
+        QByteArray rel;
+        std::shared_ptr<const void> keep;
+        const char* c_str() const { return rel.constData(); }
+    };
+    // Where the lookups and listings make a path into the arguments of a system call: false when
+    // the path cannot be given to the system exactly (see native_path).
+    bool sys_path(const QString& path, SysPath& out) const;
+    // Opens the directory `path` (through sys_path); -1 with errno set when it cannot.
+    int open_dir_path(const QString& path) const;
+
 private:
     // Deletes the directory `leaf` of the directory open at `parent`, which must still be the one
     // with `device` and `inode`; `shown` is its path for errors.
     FsError delete_tree_at(int parent, const QByteArray& leaf, const QString& shown, quint64 device, quint64 inode);
 
+    // Opens `dir`, `root` or a directory below it, from the root one name at a time without
+    // following a link below the root, starting from the deepest anchored directory on the way.
+    int open_branch(const QString& root, const QString& dir, FsError& error) const;
+
+    // The directories reached below one root by anchor_branch, and the anchors taken there.
+    struct BranchChain;
+    struct Anchor;
+    mutable std::mutex anchors_mutex_;
+    mutable std::vector<std::weak_ptr<BranchChain>> chains_;
+    mutable std::vector<std::weak_ptr<const Anchor>> anchors_;
     // The directories held open (hold_dir); expired ones are dropped as they are met.
     mutable std::vector<std::weak_ptr<const HeldDir>> held_;
     // The folded names of a directory a copy looked into, and the change time it had then; a

@@ -520,10 +520,7 @@ struct CopyInto {
 std::shared_ptr<const HeldDir> RealFileSystem::hold_dir(const QString& path)
 {
     const QString dir_path = with_final_separator(path);
-    QByteArray native;
-    if (!to_native(dir_path, native))
-        return {};
-    Fd fd(open_dir_fd(native));
+    Fd fd(open_dir_path(dir_path));
     struct stat st { };
     if (!fd.valid() || ::fstat(fd.get(), &st) != 0)
         return {};
@@ -535,9 +532,9 @@ std::shared_ptr<const HeldDir> RealFileSystem::hold_dir(const QString& path)
 
 bool RealFileSystem::still_names(const HeldDir& held) const
 {
-    QByteArray native;
+    SysPath at;
     struct stat st { };
-    return to_native(held.path(), native) && ::stat(native.constData(), &st) == 0 && st.st_dev == held.device()
+    return sys_path(held.path(), at) && ::fstatat(at.at, at.c_str(), &st, 0) == 0 && st.st_dev == held.device()
         && st.st_ino == held.inode();
 }
 
@@ -786,10 +783,7 @@ FsError RealFileSystem::sync_dir(const QString& dir)
 
 bool RealFileSystem::keeps_fat_dates(const QString& dir) const
 {
-    QByteArray native;
-    if (!to_native(with_final_separator(dir), native))
-        return false;
-    const Fd fd(open_dir_fd(native));
+    const Fd fd(open_dir_path(with_final_separator(dir)));
     return fd.valid() && volume_kind(fd.get()) == VolumeKind::Fat;
 }
 

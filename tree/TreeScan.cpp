@@ -80,6 +80,8 @@ private:
     QString root2_;
     QSet<QString> offered_; // the tree-2 branches offered for creation and still missing
     qsizetype kept_names_ = 0;
+    // The directory of each tree read last, kept open (FileSystem::anchor_branch).
+    std::array<std::shared_ptr<const void>, 2> anchored_;
     // The directories of the coming pass, read ahead side by side, by tree and path.
     std::array<QHash<QString, Result<BranchFiles>>, 2> read_ahead_;
     void read_ahead();
@@ -198,7 +200,12 @@ void Scanner::list_children(qsizetype index)
     // A side that is missing, or a link, has no branches below it; a marker on either side keeps
     // the children of both out.
     auto side = [&](const QString& root, const QString& p, bool in_tree, int number) {
-        return progress(p) && in_tree ? children(root, p, number) : Children();
+        if (!progress(p) || !in_tree)
+            return Children();
+        // Reached from the directory read before on that side, which stays open until then.
+        std::shared_ptr<const void> next = fs_.anchor_branch(root, p);
+        anchored_[number - 1] = std::move(next);
+        return children(root, p, number);
     };
     const Children one = side(root1_, pair.dir1, pair.in_tree1, 1);
     const Children two = one.marker || result_.cancelled ? Children() : side(root2_, pair.dir2, pair.in_tree2, 2);

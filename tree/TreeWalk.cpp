@@ -5,6 +5,7 @@
 #include "platform/UserPort.h"
 
 #include <algorithm>
+#include <memory>
 
 TreeWalk::TreeWalk(const FileSystem& fs, UserPort& port, TreeWalkHost& host, CancelToken& cancel)
     : fs_(fs)
@@ -34,6 +35,10 @@ void TreeWalk::do_tree()
         start2_ = host_.pane_path(2);
     }
     cancel_.reset();
+    // The directories of the pair in hand stay open until the next pair is reached: every lookup
+    // below them starts there, and the next pair (in a deep tree, usually a child) is reached from
+    // them in a step or two, so a pair costs the same at any depth.
+    std::shared_ptr<const void> anchored1, anchored2;
     for (qsizetype i = 0; i < pairs_.size(); ++i) {
         // A branch the scan found on one side only was reported, not compared.
         if (pairs_[i].dir1.isEmpty() || !pairs_[i].in_tree1 || !pairs_[i].in_tree2)
@@ -48,6 +53,10 @@ void TreeWalk::do_tree()
             return;
         }
         pairs_[i].dir1.clear(); // visited
+        std::shared_ptr<const void> next1 = fs_.anchor_branch(root1_, p1);
+        std::shared_ptr<const void> next2 = fs_.anchor_branch(root2_, p2);
+        anchored1 = std::move(next1);
+        anchored2 = std::move(next2);
         const bool differs = compare_branch_pair(p1, p2);
         port_.process_events();
         // "cancel" pressed meanwhile leaves the walk waiting as a difference does, when pairs remain.
@@ -57,6 +66,8 @@ void TreeWalk::do_tree()
             return;
         }
     }
+    anchored1.reset();
+    anchored2.reset();
     const QString root1 = start1_;
     const QString root2 = start2_;
     start1_.clear();

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QStyledItemDelegate>
@@ -19,30 +20,6 @@ namespace {
 
 constexpr int path_role = Qt::UserRole;
 constexpr int depth_role = Qt::UserRole + 1;
-
-// Indents each row by its depth, so the path components read as a tree down to the current
-// directory and its subdirectories stand one step further in.
-class PaneRowDelegate final : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        QStyleOptionViewItem indented = option;
-        indented.rect.adjust(indent(index), 0, 0, 0);
-        QStyledItemDelegate::paint(painter, indented, index);
-    }
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        // One fixed row height for every row, whatever the style makes of a long or indented one.
-        const QSize base = QStyledItemDelegate::sizeHint(option, index);
-        const int height = std::max(option.fontMetrics.height(), option.decorationSize.height()) + 4;
-        return QSize(base.width() + indent(index), height);
-    }
-
-private:
-    static int indent(const QModelIndex& index) { return 12 * index.data(depth_role).toInt(); }
-};
 
 // A drive selector that reads the volumes again whenever it opens.
 class DriveBox final : public QComboBox {
@@ -95,6 +72,40 @@ QAccessibleInterface* drive_box_accessible(const QString&, QObject* object)
 
 } // namespace
 
+// Indents each row by its depth, so the path components read as a tree down to the current
+// directory and its subdirectories stand one step further in. Where the path is too deep for the
+// list's width, the indents start further down, so that the current directory and its
+// subdirectories keep theirs and stay in view; the rows above them line up at the left.
+class PaneRowDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    int deepest = 0; // the depth of the subdirectory rows
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem indented = option;
+        indented.rect.adjust(indent(option, index), 0, 0, 0);
+        QStyledItemDelegate::paint(painter, indented, index);
+    }
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        // One fixed row height for every row, whatever the style makes of a long or indented one.
+        const QSize base = QStyledItemDelegate::sizeHint(option, index);
+        const int height = std::max(option.fontMetrics.height(), option.decorationSize.height()) + 4;
+        return QSize(base.width() + indent(option, index), height);
+    }
+
+    int indent(const QStyleOptionViewItem& option, const QModelIndex& index) const
+    {
+        const auto* view = qobject_cast<const QAbstractItemView*>(option.widget);
+        const int room = view ? view->viewport()->width() / 2 / step : deepest;
+        return step * std::max(0, index.data(depth_role).toInt() - std::max(0, deepest - room));
+    }
+
+private:
+    static constexpr int step = 12;
+};
+
 DirPaneWidget::DirPaneWidget(DirPane& pane, int number, QWidget* parent)
     : QObject(parent)
     , pane_(pane)
@@ -128,7 +139,8 @@ DirPaneWidget::DirPaneWidget(DirPane& pane, int number, QWidget* parent)
     // Small icons keep as many rows in sight as the pane's few lines allow.
     const int icon = dir_list_->style()->pixelMetric(QStyle::PM_SmallIconSize);
     dir_list_->setIconSize(QSize(icon, icon));
-    dir_list_->setItemDelegate(new PaneRowDelegate(dir_list_));
+    delegate_ = new PaneRowDelegate(dir_list_);
+    dir_list_->setItemDelegate(delegate_);
     dir_list_->setContextMenuPolicy(Qt::CustomContextMenu);
     // Opening is ours alone: a style that activates items on a single click must not move the pane.
     dir_list_->installEventFilter(this);
@@ -207,15 +219,27 @@ void DirPaneWidget::show_rows()
             + QStringLiteral("</p>"));
         dir_list_->addItem(item);
     }
+    delegate_->deepest = components;
+    dir_list_->setCurrentRow(pane_.highlighted_row());
+    // A hidden list (the window hides during a tree walk) is scrolled when it shows: placing every
+    // row to scroll costs the depth of the pane at each move.
+    scroll_pending_ = !dir_list_->isVisible();
+    if (!scroll_pending_)
+        scroll_to_current();
+}
+
+void DirPaneWidget::scroll_to_current()
+{
+    scroll_pending_ = false;
     const int row = pane_.highlighted_row();
-    dir_list_->setCurrentRow(row);
-    if (row < 0)
+    if (row < 0 || row >= dir_list_->count())
         return;
     // The current directory's subdirectories come into view, as many as fit below it, and the
     // path above it takes what room is left; a highlighted subdirectory only needs to be visible.
     if (row == pane_.component_count() - 1 && dir_list_->count() > row + 1)
         dir_list_->scrollToItem(dir_list_->item(dir_list_->count() - 1), QAbstractItemView::EnsureVisible);
     dir_list_->scrollToItem(dir_list_->item(row), QAbstractItemView::EnsureVisible);
+    dir_list_->horizontalScrollBar()->setValue(0);
 }
 
 void DirPaneWidget::open(int row)
@@ -229,6 +253,8 @@ void DirPaneWidget::open(int row)
 
 bool DirPaneWidget::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == dir_list_ && event->type() == QEvent::Show && scroll_pending_)
+        scroll_to_current();
     if (watched == dir_list_ && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {

@@ -6,6 +6,7 @@
 #include <QPoint>
 
 class DirPane;
+class PaneRowDelegate;
 class QComboBox;
 class QListWidget;
 class QWidget;
@@ -41,6 +42,8 @@ protected:
 
 private:
     void show_rows();
+    // Brings the highlighted row into view, with the subdirectories below it where they fit.
+    void scroll_to_current();
     void show_drive();
     void open(int row);
 
@@ -49,6 +52,8 @@ private:
     QComboBox* drive_box_;
     QListWidget* dir_list_;
     int shown_components_ = 0; // the path rows among the items
+    PaneRowDelegate* delegate_ = nullptr;
+    bool scroll_pending_ = false; // rows changed while the list was hidden
     // The open folder of the path rows and the folder of the subdirectories, read from the style
     // once, when the first rows are made.
     QIcon open_icon_;

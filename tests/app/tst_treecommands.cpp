@@ -1,9 +1,16 @@
 // The tree comparison and the history as the window's logic runs them: the walk, its stops and cancels.
 
 #include "compare/PairComparison.h"
+#include "platform/Fd.h"
 #include "tests/util/ControllerPair.h"
 
 #include <QFileInfo>
+
+#include <array>
+
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -122,6 +129,45 @@ private slots:
         f.tree.b_next_alignment_Click();
         QCOMPARE(f.port.texts(), QStringList({ end_text }));
         QCOMPARE(entries(f.tmp.path() + u"/outside"_s), QStringList());
+
+        // A folder above the pair swapped for a link while the pair is compared: the walk stays in
+        // the directories it reached, and what the link leads to is never listed.
+        ControllerPair g;
+        QVERIFY(make_tree(g.tmp.path(), { u"one/C/D"_s, u"two/C/D"_s, u"outside/D"_s }, { u"outside/D/o.txt"_s }));
+        g.port.during_events = [&] {
+            return g.pane(2) == g.dir2 + u"/C/D"_s && QDir().rename(g.dir2 + u"/C"_s, g.dir2 + u"/C.old"_s)
+                && QFile::link(g.tmp.path() + u"/outside"_s, g.dir2 + u"/C"_s);
+        };
+        start(g);
+        QVERIFY(!g.port.during_events && QFileInfo(g.dir2 + u"/C"_s).isSymLink());
+        QCOMPARE(g.port.texts(), QStringList({ end_text }));
+    }
+
+    // Paths longer than a system call takes (PATH_MAX) are walked, shown and compared.
+    void a_chain_deeper_than_a_path_is_walked()
+    {
+        ControllerPair f;
+        QString deep;
+        std::array<Fd, 2> at { Fd(::open(qPrintable(f.dir1), O_RDONLY | O_DIRECTORY)),
+            Fd(::open(qPrintable(f.dir2), O_RDONLY | O_DIRECTORY)) };
+        for (int level = 0; level < 24; ++level) {
+            const QByteArray name(200, char('a' + level));
+            for (Fd& dir : at) {
+                QCOMPARE(::mkdirat(dir.get(), name.constData(), 0755), 0);
+                dir = Fd(::openat(dir.get(), name.constData(), O_RDONLY | O_DIRECTORY));
+            }
+            deep += u'/' + QString::fromLatin1(name);
+        }
+        QVERIFY(QFile::encodeName(f.dir2 + deep).size() > PATH_MAX);
+        const Fd file(::openat(at[0].get(), "deep.txt", O_WRONLY | O_CREAT, 0644));
+        QVERIFY(file.valid());
+        start(f);
+        QCOMPARE(f.pane(1), f.dir1 + deep);
+        QCOMPARE(f.lists.list(1).names(), QStringList({ u"deep.txt"_s }));
+        QVERIFY(f.port.texts().isEmpty());
+        f.tree.b_next_alignment_Click();
+        QCOMPARE(f.port.texts(), QStringList({ end_text }));
+        QVERIFY(!f.fs.delete_tree(f.dir1 + deep.left(201)) && !f.fs.delete_tree(f.dir2 + deep.left(201)));
     }
 
     void auto_next_once_the_pair_is_aligned()

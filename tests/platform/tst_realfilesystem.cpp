@@ -166,6 +166,39 @@ private slots:
         QCOMPARE(fs_.read_file(d_ + u"readme.md").value, QByteArray("1"));
     }
 
+    // A directory reached below a root stays open while its anchor lives: lookups at and below it
+    // start there, not through a folder on its path swapped meanwhile; a chain reached level by
+    // level keeps a bounded number of descriptors open.
+    void anchored_lookups_stay_in_the_directories_reached()
+    {
+        const QString root = d_ + u"root"_qs;
+        QString path = root;
+        for (int level = 0; level < 300; ++level)
+            path += u"/d"_qs;
+        QVERIFY(QDir().mkpath(path + u"/x"_qs) && QDir().mkpath(d_ + u"outside/d"_qs));
+        const auto open_fds = [] {
+            return QDir(u"/proc/self/fd"_qs).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size();
+        };
+        const qsizetype before = open_fds();
+        std::shared_ptr<const void> anchor;
+        for (qsizetype end = root.size() + 2; end <= path.size(); end += 2) {
+            std::shared_ptr<const void> next = fs_.anchor_branch(root, path.left(end));
+            QVERIFY(next);
+            anchor = std::move(next);
+        }
+        QVERIFY(open_fds() < before + 64);
+
+        QVERIFY(QDir().rename(root + u"/d"_qs, root + u"/moved"_qs));
+        link(qPrintable(d_ + u"outside"_qs), u"root/d"_qs);
+        QVERIFY(fs_.info(path).value.is_dir && !fs_.info(path).value.is_link);
+        QCOMPARE(names(fs_.list(path, EntryKind::Directories, false).value), QStringList({ u"x"_qs }));
+        QVERIFY(fs_.list_branch(root, path).ok());
+        anchor.reset();
+        QVERIFY(!fs_.info(path).ok() && !fs_.list(path, EntryKind::Directories, false).ok());
+        QVERIFY(!fs_.list_branch(root, path).ok());
+        QCOMPARE(open_fds(), before);
+    }
+
     void error_numbers()
     {
         QCOMPARE(fs_.info(d_ + u"missing.txt").error.number, int(err_file_not_found));

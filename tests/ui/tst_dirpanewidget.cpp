@@ -8,8 +8,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QListWidget>
 #include <QSignalSpy>
+#include <QStyleOptionViewItem>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
@@ -80,6 +82,16 @@ private slots:
         QVERIFY(!pane.set_path(deep));
         for (const QString& row : { u"12"_s, u"sub1"_s, u"sub3"_s })
             QVERIFY2(list->viewport()->rect().contains(centre_of(row)), qPrintable(row));
+        // Deeper than the list is wide, the current directory's name still stands within it.
+        QString deeper = deep;
+        for (int level = 0; level < 30; ++level)
+            deeper += u"/d"_s;
+        QVERIFY(QDir().mkpath(deeper) && !pane.set_path(deeper));
+        QStyleOptionViewItem option;
+        option.initFrom(list);
+        option.widget = list;
+        const QModelIndex current = list->currentIndex();
+        QVERIFY(list->itemDelegate()->sizeHint(option, current).width() < list->viewport()->width());
 
         // Moved up and aside to a name that begins as the one left, the list shows the pane's rows.
         QVERIFY(make_tree(a + u"/1/2"_s, { u"33/x"_s }));
