@@ -359,7 +359,7 @@ private slots:
         QVERIFY(text.contains(u"Path_exist(filepath$) - err = 71 Disk not ready - "_qs + t + u"/sub"_qs));
     }
 
-    void trace_marker_and_line_format()
+    void trace_marker_line_format_and_size_limit()
     {
         ScriptedPort port;
         Trace off(fs_, port, d_.chopped(1));
@@ -388,14 +388,10 @@ private slots:
         QVERIFY(QFile::remove(d_ + u"trace.txt") && QDir(d_).mkdir(u"trace.txt"_qs));
         trace.write_trace(QStringLiteral("lost"));
         QVERIFY(port.shown.isEmpty());
-    }
 
-    void trace_size_limit()
-    {
-        ScriptedPort port;
-        QVERIFY(make_file(d_ + u"trace.flg"));
+        // The size limit: the line that passes it is the last.
+        QVERIFY(QDir(d_).rmdir(u"trace.txt"_qs));
         QVERIFY(make_file(d_ + u"trace.txt", QByteArray(Trace::size_limit - 1, 'x')));
-        Trace trace(fs_, port, d_);
         trace.write_trace(QStringLiteral("one more"));
         const QByteArray grown = trace_text();
         QVERIFY(grown.size() > Trace::size_limit && grown.endsWith(") - one more\r\n"));
