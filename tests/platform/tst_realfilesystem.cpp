@@ -1,7 +1,9 @@
-// The machine's file system on temporary trees: listings, writes, names, errors, deletion, trash, mounts.
+// The machine's file system on temporary trees: listings, writes, names, errors, deletion, trash, mounts;
+// the trace file written through it, and the settings store.
 
 #include "platform/Paths.h"
 #include "platform/RealFileSystem.h"
+#include "platform/SettingsStore.h"
 #include "platform/Trace.h"
 #include "tests/util/AsNobody.h"
 #include "tests/util/BindMount.h"
@@ -11,6 +13,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -42,6 +47,7 @@ class TestRealFileSystem : public QObject {
     static QByteArray native(const QString& path) { return QFile::encodeName(path); }
 
     void link(const char* target, const QString& at) { QCOMPARE(::symlink(target, native(d_ + at).constData()), 0); }
+    QByteArray trace_text() const { return fs_.read_file(d_ + u"trace.txt").value; }
 
 private slots:
     void init()
@@ -384,6 +390,93 @@ private slots:
         const QString text = QString::fromUtf8(fs.read_file(t + u"/trace.txt"_qs).value);
         QCOMPARE(text.count(u"Path_exist"_qs), 1);
         QVERIFY(text.contains(u"Path_exist(filepath$) - err = 71 Disk not ready - "_qs + t + u"/sub"_qs));
+    }
+
+    void trace_marker_line_format_and_size_limit()
+    {
+        ScriptedPort port;
+        Trace off(fs_, port, d_.chopped(1));
+        off.write_trace(QStringLiteral("ignored"));
+        QVERIFY(!off.enabled() && !fs_.exists(d_ + u"trace.txt").value);
+
+        QVERIFY(make_file(d_ + u"trace.flg"));
+        Trace trace(fs_, port, d_);
+        const QDate day = QDate::currentDate();
+        const int before = QTime::currentTime().msecsSinceStartOfDay() / 1000;
+        trace.write_trace(QStringLiteral("first \u00e9"));
+        trace.write_trace(QStringLiteral("second"));
+
+        const QStringList lines = QString::fromUtf8(trace_text()).split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.size(), 3); // two lines, each ended by CR LF
+        const QLocale locale = QLocale::system();
+        const QString point = QRegularExpression::escape(locale.decimalPoint());
+        const auto m
+            = QRegularExpression(u"^(.+) \\((\\d+)"_qs + point + u"\\d\\d\\) - first \u00e9$"_qs).match(lines[0]);
+        QVERIFY2(m.hasMatch(), qPrintable(lines[0]));
+        QVERIFY(m.captured(1).startsWith(locale.toString(day, QLocale::ShortFormat)) || day != QDate::currentDate());
+        QVERIFY2(m.captured(2).toInt() >= before && m.captured(2).toInt() <= before + 5, qPrintable(lines[0]));
+        QVERIFY(lines[1].endsWith(u") - second") && lines[2].isEmpty());
+
+        // A trace that cannot be written says nothing: the work it traces goes on.
+        QVERIFY(QFile::remove(d_ + u"trace.txt") && QDir(d_).mkdir(u"trace.txt"_qs));
+        trace.write_trace(QStringLiteral("lost"));
+        QVERIFY(port.shown.isEmpty());
+
+        // The size limit: the line that passes it is the last.
+        QVERIFY(QDir(d_).rmdir(u"trace.txt"_qs));
+        QVERIFY(make_file(d_ + u"trace.txt", QByteArray(Trace::size_limit - 1, 'x')));
+        trace.write_trace(QStringLiteral("one more"));
+        const QByteArray grown = trace_text();
+        QVERIFY(grown.size() > Trace::size_limit && grown.endsWith(") - one more\r\n"));
+
+        trace.write_trace(QStringLiteral("too late"));
+        trace.write_trace(QStringLiteral("silent"));
+        QCOMPARE(trace_text(), grown);
+        const QString too_large = u"Trace file too large. Please delete it ("_qs + d_ + u"trace.txt)";
+        QCOMPARE(port.texts(), QStringList { too_large });
+
+        // Exactly at the limit: nothing is written from the first call on.
+        QVERIFY(make_file(d_ + u"trace.txt", QByteArray(Trace::size_limit, 'x')));
+        Trace(fs_, port, d_).write_trace(QStringLiteral("none"));
+        QCOMPARE(trace_text().size(), Trace::size_limit);
+        QCOMPARE(port.texts(), (QStringList { too_large, too_large }));
+    }
+
+    // Text values under "general", kept across instances and runs.
+    void settings_round_trip_through_an_ini_file()
+    {
+        const QString ini = d_ + u"tandrel.ini", key = u"ignore_one_hour_diff"_qs;
+        QtSettingsStore store(ini);
+        QCOMPARE(store.get_setting(key), QString());
+        store.save_setting(key, u"-1"_qs);
+        store.save_setting(u"other"_qs, u"a, b; c"_qs);
+        QCOMPARE(QtSettingsStore(ini).get_setting(key), u"-1"_qs);
+        QCOMPARE(QtSettingsStore(ini).get_setting(u"other"_qs), u"a, b; c"_qs);
+        QtSettingsStore(ini).save_setting(key, u"0"_qs);
+        QCOMPARE(store.get_setting(key), u"0"_qs); // written by another instance
+
+        // What the next run reads: the file itself, and a file an earlier run wrote.
+        const QByteArray text = fs_.read_file(ini).value;
+        QVERIFY2(text.startsWith("[General]\n") && text.contains("\nignore_one_hour_diff=0\n"), text.constData());
+        const QString earlier = d_ + u"earlier.ini", broken = d_ + u"broken.ini";
+        QVERIFY(make_file(earlier, "[General]\r\nignore_one_hour_diff=1\r\n"));
+        QCOMPARE(QtSettingsStore(earlier).get_setting(key), u"1"_qs);
+        QVERIFY(make_file(broken, "[General]\nignore_one_hour_diff=-1\n[unclosed\n"));
+        QCOMPARE(QtSettingsStore(broken).get_setting(key), QString()); // unreadable: empty
+    }
+
+    void a_settings_store_that_is_not_a_plain_file_is_ignored()
+    {
+        const QString fifo = d_ + u"tandrel.ini";
+        QCOMPARE(::mkfifo(native(fifo).constData(), 0600), 0);
+        QTest::ignoreMessage(QtWarningMsg,
+            qPrintable(u"tandrel: the settings file "_qs + fifo + u" is not a plain file; it is ignored"));
+        QTest::failOnWarning(QRegularExpression(u"."_qs)); // once only
+        QtSettingsStore store(fifo); // reading it would wait for a writer that never comes
+        QCOMPARE(store.get_setting(u"ignore_one_hour_diff"_qs), QString());
+        store.save_setting(u"ignore_one_hour_diff"_qs, u"-1"_qs);
+        QCOMPARE(store.get_setting(u"ignore_one_hour_diff"_qs), QString());
+        QVERIFY(QFileInfo(fifo).isFile() == false && QFileInfo(fifo).exists());
     }
 
     void volumes_and_current_dir()

@@ -1,10 +1,12 @@
-// Dropping an entry of one list on another, row by row of the transfer matrix, on a real pair; and
-// the guards every command that changes files shares (drop, delete, align, copy), a row per command.
+// Dropping an entry of one list on another, row by row of the transfer matrix, on a real pair; the
+// guards every command that changes files shares (drop, delete, align, copy), a row per command; and
+// opening files, folders, web addresses and searches, as the open/run drop of a list entry does.
 #include "transfer/DragDrop.h"
 
 #include "transfer/Alignment.h"
 #include "transfer/CopyFile.h"
 #include "transfer/Deletion.h"
+#include "transfer/OpenRun.h"
 
 #include "tests/util/TransferPair.h"
 
@@ -191,6 +193,70 @@ private slots:
         QCOMPARE(state(p), after);
         QVERIFY2(p.port.texts().value(0).contains(said), qPrintable(p.port.texts().value(0)));
         QCOMPARE(p.port.shown.first().icon == MsgIcon::Critical, said.startsWith(u"ERROR"));
+    }
+
+    void first_line_url_goes_to_the_browser()
+    {
+        // The text, and the address handed to the browser ("": not an address, nothing opened). A bare
+        // "www." address gets a scheme, so the browser does not take it for a file.
+        const std::pair<QString, QString> rows[] = { { u"HTTPS://A.example/x"_qs, u"HTTPS://A.example/x"_qs },
+            { u"ftp://files.example/f\nnext"_qs, u"ftp://files.example/f"_qs },
+            { u"http://a.example/p\r\nmore"_qs, u"http://a.example/p"_qs },
+            { u"WwW.a.example"_qs, u"https://WwW.a.example"_qs }, { u" http://a.example"_qs, {} },
+            { u"/home/me/www.txt"_qs, {} }, { u"www"_qs, {} }, { {}, {} }, { u"notes\r\nhttp://a.example"_qs, {} },
+            { u"notes\nwww.a.example"_qs, {} } };
+        for (const auto& [text, handed] : rows) {
+            FakeShell shell;
+            QCOMPARE(Is_url(text), !handed.isEmpty());
+            QCOMPARE(Open_url(shell, text), !handed.isEmpty());
+            QCOMPARE(shell.urls + shell.paths, handed.isEmpty() ? QStringList() : QStringList { handed });
+        }
+    }
+
+    void shell_open()
+    {
+        QTemporaryDir tmp;
+        const QString t = tmp.path();
+        QVERIFY(make_tree(t, { u"sub"_qs }, { u"a b.txt"_qs }));
+        const QString search = u"https://duckduckgo.com/?q="_qs;
+        // The text, then what is opened: a path as it is, an address after "url ".
+        const std::pair<QString, QString> rows[] = { { t + u"/a b.txt"_qs, t + u"/a b.txt"_qs },
+            { t + u"/sub\r\n"_qs + t + u"/a b.txt"_qs, t + u"/sub"_qs }, // the first line only
+            { t + u"/*.txt"_qs, {} }, // a pattern that matches
+            { u"caf\u00e9 & 100%?"_qs, u"url "_qs + search + u"caf%C3%A9%20%26%20100%25%3F&ia=web"_qs },
+            { u"/nonexistent-tandrel/gone.txt"_qs,
+                u"url "_qs + search + u"%2Fnonexistent-tandrel%2Fgone.txt&ia=web"_qs } };
+        for (const auto& [text, opened] : rows) {
+            FakeShell shell;
+            Shell_open(RealFileSystem(), nullptr, shell, text);
+            QCOMPARE(shell.paths + shell.urls.replaceInStrings(QRegularExpression(u"^"_qs), u"url "_qs),
+                opened.isEmpty() ? QStringList() : QStringList { opened });
+        }
+    }
+
+    void dropped_entry_opens_its_copies()
+    {
+        QTemporaryDir tmp;
+        const QString d = tmp.path() + u'/';
+        QVERIFY(make_tree(tmp.path(), { u"1"_qs, u"2"_qs },
+            { u"1/One.txt"_qs, u"1/Both.txt"_qs, u"2/BOTH.txt"_qs, u"1/One.txt\nwww.a.example"_qs }));
+        // The list, the name, what was opened and the waits in order, and the lines of details. A name
+        // is opened whole, never cut at a line feed into another file's name or a search.
+        const std::tuple<int, QString, QString, int> rows[] = { { 1, u"One.txt"_qs, u"1/One.txt,wait 2"_qs, 1 },
+            { 2, u"Two.txt"_qs, u"wait 2"_qs, 0 }, // not there: not opened
+            { 4, u"Both.txt"_qs, u"1/Both.txt,wait 2,2/BOTH.txt"_qs, 2 },
+            { 5, u"Both.txt"_qs, u"1/Both.txt,wait 2"_qs, 1 },
+            { 1, u"One.txt\nwww.a.example"_qs, u"1/One.txt\nwww.a.example,wait 2"_qs, 1 } };
+        for (const auto& [list, name, events, lines] : rows) {
+            FakeShell shell;
+            const QString details = open_list_entry(RealFileSystem(), nullptr, shell, list, name, d + u"1/", d + u"2/",
+                [&shell](int s) { shell.paths << u"wait %1"_qs.arg(s); });
+            QCOMPARE(shell.paths.join(u',').remove(d), events);
+            QVERIFY(shell.urls.isEmpty());
+            QCOMPARE(details.isEmpty() ? 0 : int(details.count(u'\n')) + 1, lines);
+            QCOMPARE(details.count(u"    length = 0"_qs) + details.count(u"   date = "_qs), 2 * lines);
+            QCOMPARE(details.startsWith(u"in path 1: "_qs) && details.contains(u"\nin path 2: "_qs), lines == 2);
+        }
     }
 };
 
