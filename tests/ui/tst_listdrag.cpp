@@ -151,7 +151,6 @@ private slots:
             QTest::keyClick(w.find<QWidget>(u"history"_qs), Qt::Key_Return);
         }) << true;
         QTest::newRow("compare button") << Command(click("bot_compare")) << true;
-        QTest::newRow("Alt+C") << Command(key(Qt::Key_C, Qt::AltModifier)) << true;
         QTest::newRow("compare trees") << Command(click("bot_compare_tree")) << true;
         QTest::newRow("refresh") << Command(action("m_refresh")) << true;
         QTest::newRow("create directory") << Command([](WindowPair& w) {
