@@ -134,7 +134,6 @@ private slots:
             };
         };
         // An entry of list 3 is selected before each command.
-        QTest::newRow("delete button") << Command(click("bot_delete")) << true;
         QTest::newRow("Alt+D") << Command(key(Qt::Key_D, Qt::AltModifier)) << true;
         QTest::newRow("list menu") << Command([](WindowPair& w) {
             w.controller.set_popup_list(3);
