@@ -21,7 +21,6 @@ private slots:
             return CommandLine { kind, QString::fromUtf8(a), QString::fromUtf8(b) };
         };
         const CommandLine invalid { Kind::Invalid, {}, {} };
-        QTest::newRow("nothing") << u""_s << CommandLine {};
         QTest::newRow("blanks only") << u"   "_s << CommandLine {};
         QTest::newRow("pair") << u"/a | /b"_s << pair(Kind::Pair, "/a", "/b");
         QTest::newRow("no blanks, outer blanks") << u"  /a|/b  "_s << pair(Kind::Pair, "/a", "/b");

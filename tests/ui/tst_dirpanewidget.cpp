@@ -48,7 +48,6 @@ private slots:
         QCOMPARE(pane.row_text(pane.highlighted_row()), u"beta"_s);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre_of(u"alpha"_s));
         QCOMPARE(pane.Path(), a + u"/alpha"_s);
-        QCOMPARE(list->currentItem()->text(), u"alpha"_s); // the new current directory
         list->setFocus();
         QTest::keyClick(list, Qt::Key_Up); // the parent's row
         QCOMPARE(moved.size(), 1);

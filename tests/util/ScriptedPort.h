@@ -99,8 +99,6 @@ public:
     std::function<bool()> during_events;
     bool ended = false;
     bool busy = false;
-    // Questions asked with no scripted answer left; a test checks it stays 0.
-    int unexpected_questions = 0;
 
 private:
     // The next scripted answer of `script`, after `while_asked` ran; nothing, and the test fails,
@@ -110,7 +108,6 @@ private:
         if (while_asked)
             while_asked();
         if (script.empty()) {
-            ++unexpected_questions;
             QTest::qFail(qPrintable(QStringLiteral("unexpected question: ") + asked), __FILE__, __LINE__);
             return std::nullopt;
         }
