@@ -1,8 +1,9 @@
 #include "transfer/EntryFiles.h"
 
 #include "platform/FileSystem.h"
-#include "platform/UserPort.h"
 #include "platform/HeldDir.h"
+#include "platform/Paths.h"
+#include "platform/UserPort.h"
 
 FsError delete_entry_file(
     FileSystem& fs, const QString& dir, const QString& name, bool to_trash, Spelling spelling, UserPort* port)
@@ -36,7 +37,12 @@ QString compared_dirs_refusal(
     const HeldDir* held[] = { held1, held2 };
     const QString* dir[] = { &dir1, &dir2 };
     for (int side = 0; side < 2; ++side)
-        if (held[side] && held[side]->path() == *dir[side] && !fs.still_names(*held[side]))
+        if (held[side] && held[side]->path() == *dir[side] && !fs.still_names(*held[side])) {
+            // A path longer than the system takes cannot be checked at all: comparing again would
+            // not help, so that is what is said.
+            if (path_too_long(*dir[side]))
+                return QStringLiteral("Path is too long for this system: ") + *dir[side];
             return QStringLiteral("dir %1 is no longer the directory that was compared; compare again").arg(side + 1);
+        }
     return {};
 }

@@ -31,7 +31,7 @@ QString same_file_refusal(
 
 // "dir 1 is no longer the directory that was compared; compare again" (or dir 2) when the pane's
 // path `dir1` (`dir2`) is the path of the directory held for it, but no longer leads to that
-// directory (another volume mounted there, the folder renamed or replaced by a link); empty
-// otherwise.
+// directory (another volume mounted there, the folder renamed or replaced by a link); "Path is too
+// long for this system: " and the path when that path cannot even be looked up; empty otherwise.
 QString compared_dirs_refusal(
     const FileSystem& fs, const HeldDir* held1, const QString& dir1, const HeldDir* held2, const QString& dir2);

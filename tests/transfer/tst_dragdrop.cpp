@@ -8,10 +8,13 @@
 #include "transfer/Deletion.h"
 #include "transfer/OpenRun.h"
 
+#include "platform/HeldDir.h"
 #include "tests/util/TransferPair.h"
 
 #include <QtTest>
 
+#include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -167,6 +170,14 @@ private slots:
         }
         QTest::newRow("dir 1 replaced: align")
             << replaced(1) << u"align3"_qs << u"-|old2|3"_qs << u"dir 1"_qs + compare_again;
+        // dir 1's path grew past what the system takes: it cannot be checked, and compare again would not help.
+        QTest::newRow("dir 1 too long a path: align") << Setup([](TransferPair& p) {
+            struct stat st { };
+            Fd fd(::open(QFile::encodeName(p.dir1).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+            QVERIFY(fd.get() >= 0 && ::fstat(fd.get(), &st) == 0);
+            p.dir1 += QString(PATH_MAX, u'd') + u'/';
+            p.held1 = std::make_shared<const HeldDir>(p.dir1, std::move(fd), st.st_dev, st.st_ino);
+        }) << u"align3"_qs << u"-|old2|3"_qs << u"Path is too long for this system: "_qs;
         QTest::newRow("other copy gone") << Setup([](TransferPair& p) {
             QVERIFY(QFile::remove(p.path(1, u"f.txt"_qs)));
         }) << u"5>1"_qs << u"-|same|5"_qs << u"f.txt is not deleted: its other copy in "_qs;
