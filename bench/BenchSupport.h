@@ -16,7 +16,7 @@
 #include <unistd.h>
 
 // Any message is a failure of the run: it is printed and counted, and answered by its default.
-struct SilentPort : UserPort {
+template <class Port> struct CountingPort : Port {
     int messages = 0;
     Answer message_box(const QString& text, MsgButtons, MsgIcon, Answer d, const QString&) override
     {
@@ -24,6 +24,10 @@ struct SilentPort : UserPort {
         ++messages;
         return d;
     }
+};
+
+// A port with no window at all.
+struct SilentPort : CountingPort<UserPort> {
     std::optional<QString> input_box(const QString&, const QString&, const QString&) override { return {}; }
     void set_busy(bool) override { }
     void process_events() override { QCoreApplication::processEvents(); }

@@ -38,15 +38,7 @@
 namespace {
 
 // The window's port, but any message is a failure of the run and waits for nobody.
-struct BenchPort : QtPort {
-    int messages = 0;
-    Answer message_box(const QString& text, MsgButtons, MsgIcon, Answer d, const QString&) override
-    {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        ++messages;
-        return d;
-    }
-};
+using BenchPort = CountingPort<QtPort>;
 
 struct MemorySettings : SettingsStore {
     QString get_setting(const QString& key) const override { return values.value(key); }
