@@ -1,6 +1,7 @@
 // Path helpers shared by every part of the program.
 #include "platform/Paths.h"
 
+#include "platform/DirPath.h"
 #include "platform/FileSystem.h"
 #include "platform/Names.h"
 #include "platform/Trace.h"
@@ -157,4 +158,21 @@ bool Path_exist(const FileSystem& fs, Trace* trace, const QString& path)
         }
     }
     return false;
+}
+
+DirPath::DirPath(const QString& path)
+    : path_(without_final_separator(path))
+{
+    if (!path_.isEmpty())
+        path_ = with_final_separator(path_);
+}
+
+QString DirPath::bare() const
+{
+    return without_final_separator(path_);
+}
+
+DirPath DirPath::parent() const
+{
+    return DirPath(parent_path(path_));
 }

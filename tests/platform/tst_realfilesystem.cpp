@@ -1,6 +1,7 @@
 // The machine's file system on temporary trees: listings, writes, names, errors, deletion, trash, mounts;
 // the trace file written through it, and the settings store.
 
+#include "platform/DirPath.h"
 #include "platform/Paths.h"
 #include "platform/RealFileSystem.h"
 #include "platform/SettingsStore.h"
@@ -364,11 +365,21 @@ private slots:
 
     void path_helpers()
     {
-        for (const auto& [path, leaf, parent] :
-            { std::tuple { u"/home/me/"_qs, u"me"_qs, u"/home"_qs }, { u"/x"_qs, u"x"_qs, u"/"_qs },
-                { u"/"_qs, QString(), u"/"_qs }, { u"name"_qs, u"name"_qs, QString() } }) {
+        // A directory's path in any spelling: itself without its final separator, and a file in it.
+        for (const auto& [path, leaf, parent, bare, file] :
+            { std::tuple { u"/home/me/"_qs, u"me"_qs, u"/home"_qs, u"/home/me"_qs, u"/home/me/f"_qs },
+                { u"/x"_qs, u"x"_qs, u"/"_qs, u"/x"_qs, u"/x/f"_qs },
+                { u"/"_qs, QString(), u"/"_qs, u"/"_qs, u"/f"_qs },
+                { u"name"_qs, u"name"_qs, QString(), u"name"_qs, u"name/f"_qs },
+                { u"/a//"_qs, u"a"_qs, u"/"_qs, u"/a"_qs, u"/a/f"_qs },
+                { QString(), QString(), QString(), QString(), QString() } }) {
             QCOMPARE(leaf_name(path), leaf);
             QCOMPARE(parent_path(path), parent);
+            const DirPath dir(path);
+            QCOMPARE(dir.bare(), bare);
+            QCOMPARE(dir.file(u"f"_qs), file);
+            QCOMPARE(dir.parent().bare(), parent);
+            QVERIFY(dir == DirPath(bare) && dir.is_empty() == path.isEmpty());
         }
         QVERIFY(!is_same_or_below(u"/a/bc"_qs, u"/a/b"_qs));
         QVERIFY(!wildcard_match(u"*.txt"_qs, u"notes.txt.bak"_qs));
