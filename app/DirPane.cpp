@@ -1,6 +1,7 @@
 // One directory pane: drive selector, directory list and the unshown file list.
 #include "app/DirPane.h"
 
+#include "platform/DirPath.h"
 #include "platform/Names.h"
 #include "platform/Paths.h"
 
@@ -19,10 +20,10 @@ QVector<Volume> DirPane::drives() const
 
 FsError DirPane::set_drive(const QString& volume_root)
 {
-    const QString root = without_final_separator(volume_root);
+    const QString root = DirPath(volume_root).bare();
     const QVector<Volume> volumes = drives();
-    const bool known = std::any_of(
-        volumes.begin(), volumes.end(), [&](const Volume& v) { return without_final_separator(v.root) == root; });
+    const bool known
+        = std::any_of(volumes.begin(), volumes.end(), [&](const Volume& v) { return DirPath(v.root).bare() == root; });
     if (root.isEmpty() || !known || !fs_.dir_exists(root))
         return make_error(err_device_unavailable);
 
@@ -66,14 +67,14 @@ Result<QString> DirPane::existing_dir(const QString& path) const
         return { {}, make_error(err_path_not_found) };
     QString dir = already_clean(path)
         ? path
-        : clean_path(is_absolute_path(path) ? path : with_final_separator(fs_.current_dir()) + path);
+        : clean_path(is_absolute_path(path) ? path : DirPath(fs_.current_dir()).file(path));
 
     Result<FileInfo> info = fs_.info(dir);
     if (!info.ok() && is_missing(info.error)) {
         // Paths reach the pane from history entries and command lines typed in any case.
         QString resolved(path_separator);
         for (const QString& part : dir.split(path_separator, Qt::SkipEmptyParts))
-            resolved = with_final_separator(resolved) + fs_.resolve_case(resolved, part);
+            resolved = DirPath(resolved).file(fs_.resolve_case(resolved, part));
         if (resolved != dir) {
             const Result<FileInfo> other = fs_.info(resolved);
             if (other.ok()) {
@@ -151,9 +152,9 @@ FsError DirPane::move_to(const QString& dir)
         from = end + 1;
     }
     component_count_ = int(rows_.size());
-    const QString base = with_final_separator(dir);
+    const DirPath base(dir);
     for (const DirEntry& e : subdirs.value)
-        rows_ << base + e.name;
+        rows_ << base.file(e.name);
 
     path_ = dir;
     list_index_ = -1;
@@ -165,7 +166,7 @@ FsError DirPane::move_to(const QString& dir)
         highlight_path(keep_highlight);
 
     const QString volume = row_volumes_.last();
-    last_dir_on_volume_.insert(without_final_separator(volume), path_);
+    last_dir_on_volume_.insert(DirPath(volume).bare(), path_);
     const bool new_drive = volume != drive_;
     drive_ = volume;
 
@@ -254,7 +255,7 @@ bool DirPane::insert_hidden_rows()
     const Result<QVector<DirEntry>> all = fs_.list(path_, EntryKind::Directories, true);
     if (!all.ok())
         return false;
-    const QString base = with_final_separator(path_);
+    const DirPath base(path_);
     bool inserted = false;
     for (const DirEntry& e : all.value) {
         if (!e.hidden)
@@ -266,7 +267,7 @@ bool DirPane::insert_hidden_rows()
             [](const QString& row, const QString& name) { return name_less(leaf_name(row), name); });
         if (at != rows_.end() && leaf_name(*at) == e.name)
             continue;
-        rows_.insert(at, base + e.name);
+        rows_.insert(at, base.file(e.name));
         inserted = true;
     }
     return inserted;

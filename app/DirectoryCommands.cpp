@@ -2,6 +2,7 @@
 #include "app/DirectoryCommands.h"
 
 #include "app/DirPane.h"
+#include "platform/DirPath.h"
 #include "platform/FileSystem.h"
 #include "platform/Names.h"
 #include "platform/Paths.h"
@@ -52,11 +53,11 @@ bool DirectoryCommands::name_taken(const QString& path, const QString& self) con
     const Result<bool> exact = fs_.exists(path);
     if (exact.ok() && exact.value)
         return path != self;
-    const QString dir = parent_path(path);
-    const QString spelled = fs_.resolve_case(dir, leaf_name(path));
+    const DirPath dir = DirPath(path).parent();
+    const QString spelled = fs_.resolve_case(dir.bare(), leaf_name(path));
     if (spelled == leaf_name(path))
         return false;
-    return with_final_separator(dir) + spelled != self;
+    return dir.file(spelled) != self;
 }
 
 // Both sides of every comparison are resolved on disk: a path typed through a link names the
@@ -111,7 +112,7 @@ void DirectoryCommands::m_create_dir()
                              "\".\" or \"..\" nor contain \"/\"."));
         return;
     }
-    const QString path = with_final_separator(dir) + name;
+    const QString path = DirPath(dir).file(name);
     if (name_taken(path, {})) {
         report_error(make_error(err_file_exists));
         return;
@@ -142,8 +143,7 @@ void DirectoryCommands::m_rename_dir()
         return;
     }
     // A bare name renames the directory where it stands; a complete path moves it there.
-    const QString target
-        = clean_path(is_absolute_path(*answer) ? *answer : with_final_separator(parent_path(dir)) + *answer);
+    const QString target = clean_path(is_absolute_path(*answer) ? *answer : DirPath(dir).parent().file(*answer));
     if (target == dir)
         return;
     if (is_same_or_below(target, dir)) {

@@ -156,9 +156,9 @@ std::optional<bool> MainController::open_pair(const QString& side1, const QStrin
 {
     // From here a failure to set the drives or the panes takes the recovery route, once.
     bool recovered = false;
-    FsError err = pane1_.set_drive(fs_.volume_root(session_.dir1));
+    FsError err = pane1_.set_drive(fs_.volume_root(session_.dir1.path()));
     if (!err.failed())
-        err = pane2_.set_drive(fs_.volume_root(session_.dir2));
+        err = pane2_.set_drive(fs_.volume_root(session_.dir2.path()));
     if (!err.failed()) {
         port_.set_busy(true);
         for (const QString& side : { side1, side2 }) {
@@ -169,9 +169,9 @@ std::optional<bool> MainController::open_pair(const QString& side1, const QStrin
             }
         }
         session_.set_dirs(side1, side2);
-        err = pane1_.set_path(session_.dir1);
+        err = pane1_.set_path(session_.dir1.path());
         if (!err.failed())
-            err = pane2_.set_path(session_.dir2);
+            err = pane2_.set_path(session_.dir2.path());
     }
     if (err.failed()) {
         take_recovery_route(command_line);
@@ -225,7 +225,7 @@ bool MainController::finish_start(
         return !ended_;
     }
     // Without a tree comparison plugged in, a tree command line compares its two roots.
-    if (!gave_up && !names_equal(session_.dir1, session_.dir2))
+    if (!gave_up && !names_equal(session_.dir1.path(), session_.dir2.path()))
         compare_directories();
     starting_up_ = false;
     emit layout_wanted();
@@ -249,9 +249,9 @@ void MainController::Dir_Change(int pane_number)
     port_.set_busy(true);
     pane.add_hidden_folders();
     pane.refresh_files();
-    session_.set_dir(pane_number, pane.Path());
+    (pane_number == 1 ? session_.dir1 : session_.dir2) = DirPath(pane.Path());
     (pane_number == 1 ? session_.held1 : session_.held2)
-        = fs_.hold_dir(pane_number == 1 ? session_.dir1 : session_.dir2);
+        = fs_.hold_dir((pane_number == 1 ? session_.dir1 : session_.dir2).path());
     show_file_lists();
     port_.set_busy(false);
 }
@@ -336,7 +336,7 @@ ShownPair MainController::show_pair(const QString& dir1, const QString& dir2)
     if (history_)
         history_->close_view();
     read_dir_panes();
-    if (!names_equal(session_.dir1, session_.dir2)) {
+    if (!names_equal(session_.dir1.path(), session_.dir2.path())) {
         shown.compared = true;
         shown.outcome = compare_directories();
     }
@@ -376,24 +376,24 @@ PairOutcome MainController::compare_directories()
 
         read_dir_panes();
         // What is done with the lists from now on is done in the directories they are read from.
-        session_.held1 = fs_.hold_dir(session_.dir1);
-        session_.held2 = fs_.hold_dir(session_.dir2);
+        session_.held1 = fs_.hold_dir(session_.dir1.path());
+        session_.held2 = fs_.hold_dir(session_.dir2.path());
         if (history_ && !(tree_ && tree_->walk_active()) && !starting_up_)
             history_->add_to_history();
         port_.set_busy(true);
 
         ListingErrors errors;
         const Classification result = compare_listed_directories(
-            fs_, port_, session_.dir1, session_.dir2, state_.ignore_one_hour_checked(), &errors);
+            fs_, port_, session_.dir1.path(), session_.dir2.path(), state_.ignore_one_hour_checked(), &errors);
         // A directory that cannot be read is not an empty one: classifying it as such would offer
         // every file of the other side for copying or deletion.
         listed = !errors.dir1.failed() && !errors.dir2.failed();
         // Unreadable names and a cut listing leave part of the pair unknown, which is not aligned.
         unknown = !result.unreadable_dir1.isEmpty() || !result.unreadable_dir2.isEmpty() || result.listing_cut;
         if (errors.dir1.failed())
-            port_.message(report_error_text(errors.dir1) + QStringLiteral(" (") + session_.dir1 + u')');
+            port_.message(report_error_text(errors.dir1) + QStringLiteral(" (") + session_.dir1.path() + u')');
         if (errors.dir2.failed())
-            port_.message(report_error_text(errors.dir2) + QStringLiteral(" (") + session_.dir2 + u')');
+            port_.message(report_error_text(errors.dir2) + QStringLiteral(" (") + session_.dir2.path() + u')');
         if (listed) {
             lists.list(1).set_names(result.only_in_dir1);
             lists.list(2).set_names(result.only_in_dir2);
@@ -428,11 +428,11 @@ void MainController::list_mouse_move(int list_number, int row)
     const QString name = list.at(row);
     QStringList paths;
     if (list_number != 2)
-        paths << session_.dir1 + name;
+        paths << session_.dir1.file(name);
     if (list_number != 1) {
         // Entries of lists 3 to 5 are spelled as in dir 1; the dir-2 file may differ in case.
-        const QString name2 = list_number == 2 ? name : fs_.resolve_case(session_.dir2, name);
-        paths << session_.dir2 + name2;
+        const QString name2 = list_number == 2 ? name : fs_.resolve_case(session_.dir2.path(), name);
+        paths << session_.dir2.file(name2);
     }
     QString text;
     session_.lists.set_hint(text);

@@ -3,8 +3,8 @@
 // controller changes it; the commands that work on the pair are given its parts.
 
 #include "compare/FileListsModel.h"
+#include "platform/DirPath.h"
 #include "platform/HeldDir.h"
-#include "platform/Names.h"
 
 #include <QString>
 
@@ -20,9 +20,9 @@ struct PairOutcome {
 };
 
 struct PairSession {
-    // The directories the panes show, each with its final separator.
-    QString dir1;
-    QString dir2;
+    // The directories the panes show.
+    DirPath dir1;
+    DirPath dir2;
     // dir 1 and dir 2 as the lists were read from them, held open so that what is done with the
     // lists afterwards is done there; null when nothing is held.
     std::shared_ptr<const HeldDir> held1;
@@ -31,11 +31,9 @@ struct PairSession {
     FileListsModel lists;
     PairOutcome last;
 
-    // Sets dir 1 or 2 (`side`) to `path`, with its final separator.
-    void set_dir(int side, const QString& path) { (side == 1 ? dir1 : dir2) = with_final_separator(path); }
     void set_dirs(const QString& path1, const QString& path2)
     {
-        set_dir(1, path1);
-        set_dir(2, path2);
+        dir1 = DirPath(path1);
+        dir2 = DirPath(path2);
     }
 };

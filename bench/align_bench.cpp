@@ -104,7 +104,7 @@ Figures measure(const QString& src, const QStringList& names, int runs, bool als
     std::shared_ptr<const HeldDir> held1, held2;
     CancelToken cancel;
     SilentHost host;
-    QString dir1 = src, dir2 = dst;
+    const DirPath dir1(src), dir2(dst);
     TransferContext ctx { fs, port, lists, dir1, dir2, held1, held2, cancel, host, nullptr };
 
     std::vector<double> tandrel, system, each;
@@ -113,7 +113,7 @@ Figures measure(const QString& src, const QStringList& names, int runs, bool als
             prepare(dst, names, older);
             lists.list(list).set_names(names);
             tandrel.push_back(timed([&] {
-                align_list(ctx, list, src, dst);
+                align_list(ctx, list, dir1, dir2);
                 return port.messages == 0 && lists.list(5).count() == names.size();
             }));
             lists.list(5).clear();
@@ -143,8 +143,8 @@ Figures measure(const QString& src, const QStringList& names, int runs, bool als
             each.push_back(timed([&] {
                 for (const QString& n : names) {
                     CopyRequest r;
-                    r.from_dir = src;
-                    r.to_dir = dst;
+                    r.from_dir = dir1;
+                    r.to_dir = dir2;
                     r.from_name = r.to_name = n;
                     r.flush = true;
                     Copy_file(ctx, r);

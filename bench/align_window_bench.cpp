@@ -128,7 +128,7 @@ int main(int argc, char* argv[])
     std::shared_ptr<const HeldDir> held1, held2;
     CancelToken cancel;
     SilentHost host;
-    QString dir1 = src, dir2 = dst;
+    const DirPath dir1(src), dir2(dst);
     TransferContext engine { engine_fs, silent, lists, dir1, dir2, held1, held2, cancel, host, nullptr };
 
     auto ready = [&] {
@@ -158,7 +158,7 @@ int main(int argc, char* argv[])
             lists.list(1).set_names(names);
             lists.list(5).clear();
             clock.start();
-            align_list(engine, 1, src, dst);
+            align_list(engine, 1, dir1, dir2);
             const double ms = double(clock.nsecsElapsed()) / 1e6;
             if (silent.messages || lists.list(5).count() != files)
                 fail("engine");

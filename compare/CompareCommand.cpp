@@ -1,5 +1,6 @@
 #include "compare/CompareCommand.h"
 
+#include "platform/DirPath.h"
 #include "platform/FileSystem.h"
 #include "platform/Names.h"
 #include "platform/Paths.h"
@@ -110,7 +111,7 @@ Result<QString> compare_directory_argument(const FileSystem& fs, const QString& 
                                 : arg + QStringLiteral(": the current directory no longer exists");
         return r;
     }
-    const QString path = is_absolute_path(arg) ? arg : fs.current_dir() + arg;
+    const QString path = is_absolute_path(arg) ? arg : DirPath(fs.current_dir()).file(arg);
     const Result<FileInfo> info = fs.info(path);
     if (path_too_long(path)) {
         r.error = make_error(err_bad_file_name);
@@ -122,7 +123,7 @@ Result<QString> compare_directory_argument(const FileSystem& fs, const QString& 
         r.error = make_error(err_path_not_found);
         r.value = arg + QStringLiteral(": not a directory");
     } else {
-        r.value = with_final_separator(path);
+        r.value = DirPath(path).path();
     }
     return r;
 }

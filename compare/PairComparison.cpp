@@ -1,5 +1,6 @@
 #include "compare/PairComparison.h"
 
+#include "platform/DirPath.h"
 #include "platform/FileSystem.h"
 #include "platform/Names.h"
 #include "platform/UserPort.h"
@@ -13,7 +14,7 @@ QString equal_directories_message()
 
 bool same_directory(const FileSystem& fs, const QString& dir1, const QString& dir2)
 {
-    if (names_equal(with_final_separator(dir1), with_final_separator(dir2)))
+    if (names_equal(DirPath(dir1).path(), DirPath(dir2).path()))
         return true;
     const Result<FileInfo> a = fs.info(dir1);
     const Result<FileInfo> b = fs.info(dir2);

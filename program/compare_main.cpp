@@ -4,6 +4,7 @@
 #include "compare/CompareOutput.h"
 #include "compare/ConsolePort.h"
 #include "compare/PairComparison.h"
+#include "platform/DirPath.h"
 #include "platform/Names.h"
 #include "platform/RealFileSystem.h"
 #include "tree/TreeReport.h"
@@ -90,8 +91,8 @@ int main(int argc, char* argv[])
 
     ConsolePort port(stderr, program_prefix);
     if (command.tree) {
-        const TreeComparison tree = compare_trees(fs, port, without_final_separator(dir1.value),
-            without_final_separator(dir2.value), command.ignore_one_hour);
+        const TreeComparison tree
+            = compare_trees(fs, port, DirPath(dir1.value).bare(), DirPath(dir2.value).bare(), command.ignore_one_hour);
         const int code = tree.trouble  ? exit_trouble
             : tree.differences_found() ? exit_differences
                                        : exit_no_differences;

@@ -46,7 +46,7 @@ QString trash_space_note(const FileSystem& fs, const QString& dir)
         + QStringLiteral(" of deleted files; emptying it gives that space back.");
 }
 
-void align_list(TransferContext& ctx, int list_number, const QString& from_dir, const QString& to_dir)
+void align_list(TransferContext& ctx, int list_number, const DirPath& from_dir, const DirPath& to_dir)
 {
     if (ctx.running || ctx.ended)
         return;
@@ -134,7 +134,7 @@ void align_list(TransferContext& ctx, int list_number, const QString& from_dir, 
             discard(); // after a failed flush nothing more goes in place
         else if (!pending.isEmpty()) {
             flush_name = pending.last().name;
-            flush_error = ctx.fs.sync_volume(to_dir);
+            flush_error = ctx.fs.sync_volume(to_dir.path());
             if (flush_error.failed())
                 discard();
             bool placed = false;
@@ -148,7 +148,7 @@ void align_list(TransferContext& ctx, int list_number, const QString& from_dir, 
                     done.push_back(p.name);
             }
             if (placed)
-                flush_error = ctx.fs.sync_dir(to_dir);
+                flush_error = ctx.fs.sync_dir(to_dir.path());
             move_to_aligned(done);
         }
         pending.clear();
@@ -168,7 +168,7 @@ void align_list(TransferContext& ctx, int list_number, const QString& from_dir, 
             ctx.copy_ok = false;
             ctx.port.set_busy(false);
             ctx.port.message(transfer_error_text(flush_error, flush_name)
-                    + (flush_error.number == err_disk_full ? trash_space_note(ctx.fs, to_dir) : QString()),
+                    + (flush_error.number == err_disk_full ? trash_space_note(ctx.fs, to_dir.path()) : QString()),
                 MsgIcon::Critical);
         }
         if (ctx.dates_not_held > 0) {
@@ -240,8 +240,8 @@ void bot_list_Click(TransferContext& ctx, int list_number)
         return;
     const bool from_dir1 = list_number == 1 || list_number == 3;
     // Copies of the paths: the panes may change while the alignment lets events run.
-    const QString from_dir = from_dir1 ? ctx.dir1 : ctx.dir2;
-    const QString to_dir = from_dir1 ? ctx.dir2 : ctx.dir1;
+    const DirPath from_dir = from_dir1 ? ctx.dir1 : ctx.dir2;
+    const DirPath to_dir = from_dir1 ? ctx.dir2 : ctx.dir1;
     align_list(ctx, list_number, from_dir, to_dir);
     if (ctx.ended)
         return;

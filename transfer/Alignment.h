@@ -5,6 +5,7 @@
 
 #include <QString>
 
+class DirPath;
 class FileSystem;
 struct TransferContext;
 
@@ -18,7 +19,7 @@ QString trash_space_note(const FileSystem& fs, const QString& dir);
 // Copies the selected entries of list `list_number` (1..4), or all of them when none is
 // selected, from `from_dir` to `to_dir`, and moves every copied entry to the aligned list.
 // "cancel" stops it after the file under way.
-void align_list(TransferContext& ctx, int list_number, const QString& from_dir, const QString& to_dir);
+void align_list(TransferContext& ctx, int list_number, const DirPath& from_dir, const DirPath& to_dir);
 
 // The button under list `list_number` (1..4): the alignment, then the waiting tree walk.
 void bot_list_Click(TransferContext& ctx, int list_number);

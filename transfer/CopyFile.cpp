@@ -46,19 +46,20 @@ QString refusal_reason(const TransferContext& ctx, const CopyResult& r, const Co
     const QString again = QStringLiteral(". Compare again to see the new state.");
     switch (r.refusal) {
     case CopyRefusal::Exists:
-        return QStringLiteral("a file named ") + quoted(r.existing) + QStringLiteral(" is already in ") + request.to_dir
-            + QStringLiteral(": it appeared there since the comparison, and it is not replaced") + again;
+        return QStringLiteral("a file named ") + quoted(r.existing) + QStringLiteral(" is already in ")
+            + request.to_dir.path() + QStringLiteral(": it appeared there since the comparison, and it is not replaced")
+            + again;
     case CopyRefusal::CaseTwin:
-        return request.to_dir + QStringLiteral(" holds ") + quoted(r.existing)
+        return request.to_dir.path() + QStringLiteral(" holds ") + quoted(r.existing)
             + QStringLiteral(", whose name differs only in case: a second file of that name is not made beside it")
             + again;
     case CopyRefusal::Changed:
-        return QStringLiteral("the file in ") + request.to_dir
+        return QStringLiteral("the file in ") + request.to_dir.path()
             + QStringLiteral(" is no longer the older copy: it changed or went away since the comparison, and it is "
                              "left as it is")
             + again;
     case CopyRefusal::EditedMeanwhile:
-        return QStringLiteral("the file in ") + request.to_dir
+        return QStringLiteral("the file in ") + request.to_dir.path()
             + QStringLiteral(" changed while the copy ran: that edit is kept and the copy is dropped") + again;
     case CopyRefusal::NameRefused:
         return volume_limit_reason(ctx, request, r.error);
@@ -86,13 +87,14 @@ void fatal(TransferContext& ctx, const CopyRequest& request, const FsError& erro
 {
     QString text = report_error_text(error) + QStringLiteral("\r\nFile: ") + request.source();
     if (error.number == err_disk_not_ready && !error.path.isEmpty()) {
-        const bool dir2 = error.path.startsWith(ctx.dir2)
-            && (!error.path.startsWith(ctx.dir1) || ctx.dir2.size() > ctx.dir1.size());
+        const QString &path1 = ctx.dir1.path(), &path2 = ctx.dir2.path();
+        const bool dir2
+            = error.path.startsWith(path2) && (!error.path.startsWith(path1) || path2.size() > path1.size());
         text = report_error_text(make_error(err_disk_not_ready)) + QStringLiteral(": the volume of ")
             + (dir2 ? u"dir 2" : u"dir 1") + QStringLiteral(" went away\r\nFile: ") + error.path;
     }
     if (error.number == err_disk_full)
-        text += trash_space_note(ctx.fs, request.to_dir);
+        text += trash_space_note(ctx.fs, request.to_dir.path());
     if (request.before_message)
         request.before_message();
     ctx.port.message(text);
@@ -129,7 +131,7 @@ bool outside_copy(TransferContext& ctx, const CopyRequest& request, const QStrin
 {
     return ctx.shell
         && ctx.shell->start_detached(
-            program, { QStringLiteral("-p"), QStringLiteral("--"), request.source(), request.to_dir + temp });
+            program, { QStringLiteral("-p"), QStringLiteral("--"), request.source(), request.to_dir.file(temp) });
 }
 
 } // namespace
@@ -144,9 +146,9 @@ CopyRequest entry_copy(const TransferContext& ctx, int list_number, const QStrin
     r.from_name = r.to_name = name;
     // Entries of lists 3 and 4 are spelled as in dir 1; their dir-2 file may differ in case.
     if (list_number == 3)
-        r.to_name = ctx.fs.resolve_case(ctx.dir2, name);
+        r.to_name = ctx.fs.resolve_case(ctx.dir2.path(), name);
     else if (list_number == 4)
-        r.from_name = ctx.fs.resolve_case(ctx.dir2, name);
+        r.from_name = ctx.fs.resolve_case(ctx.dir2.path(), name);
     return r;
 }
 
@@ -155,7 +157,7 @@ void Copy_file(TransferContext& ctx, const CopyRequest& request)
     ctx.copy_ok = true;
     QString copy_note;
 
-    if (same_directory(ctx.fs, request.from_dir, request.to_dir)) {
+    if (same_directory(ctx.fs, request.from_dir.path(), request.to_dir.path())) {
         unable_to_copy(ctx, request, QStringLiteral("source and destination are the same directory"));
         return;
     }
@@ -163,7 +165,7 @@ void Copy_file(TransferContext& ctx, const CopyRequest& request)
     if (request.pending)
         *request.pending = {};
     auto attempt = [&] {
-        CopyResult r = ctx.fs.copy_into(request.source(), request.to_dir, request.to_name, options);
+        CopyResult r = ctx.fs.copy_into(request.source(), request.to_dir.path(), request.to_name, options);
         if (r.ok() && request.pending)
             *request.pending = r.pending;
         return r;
@@ -220,7 +222,7 @@ void Copy_file(TransferContext& ctx, const CopyRequest& request)
     }
     ctx.host.wait(1);
 
-    const QString written = request.to_dir + temp;
+    const QString written = request.to_dir.file(temp);
     const Result<FileInfo> source = ctx.fs.info(request.source());
     const Result<FileInfo> copy = ctx.fs.info(written);
     // The outside copy is of one version only when the source is the same file, untouched, after it.
@@ -232,7 +234,7 @@ void Copy_file(TransferContext& ctx, const CopyRequest& request)
         // Flushed on its own: what the outside copy wrote is put in place now.
         CopyOptions placed = options;
         placed.flush = true;
-        r = ctx.fs.place_file(request.to_dir, temp, request.to_name, source.value, placed);
+        r = ctx.fs.place_file(request.to_dir.path(), temp, request.to_name, source.value, placed);
         if (settled(r))
             return;
     } else {

@@ -2,6 +2,7 @@
 // Copying one file of the pair to the other side: Copy_file with its four attempts, the check of an
 // outside copy, and the wait that lets window events run.
 
+#include "platform/DirPath.h"
 #include "platform/FileSystem.h"
 
 #include <QString>
@@ -18,9 +19,9 @@ enum class CopyKind {
 };
 
 struct CopyRequest {
-    QString from_dir; // with its final separator
+    DirPath from_dir;
     QString from_name;
-    QString to_dir;
+    DirPath to_dir;
     QString to_name; // the other side's spelling for a pair's file
     CopyKind kind = CopyKind::OnlyIn;
     // The file reaches the device before the copy counts as done.
@@ -35,8 +36,8 @@ struct CopyRequest {
     // at once (by the outside copy, which flushes it on its own).
     PendingCopy* pending = nullptr;
 
-    QString source() const { return from_dir + from_name; }
-    QString destination() const { return to_dir + to_name; }
+    QString source() const { return from_dir.file(from_name); }
+    QString destination() const { return to_dir.file(to_name); }
 };
 
 // The request for an entry of list 1 to 4 copied to the other side (list 1 and 3 from dir 1).

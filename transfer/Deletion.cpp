@@ -58,7 +58,7 @@ void Deletion::clear_free_space_labels()
 bool Deletion::same_directory_state(const DeletionContext& ctx) const
 {
     // The same directory reached another way (a link, a bind mount) also shows in both lists.
-    return same_directory(fs_, ctx.dir1, ctx.dir2);
+    return same_directory(fs_, ctx.dir1.path(), ctx.dir2.path());
 }
 
 void Deletion::refill_if_same_directory(const DeletionContext& ctx)
@@ -75,7 +75,7 @@ FsError Deletion::delete_entry(
     FileListModel& source = lists_.list(list);
     // A newer copy deleted in favour of the older one: the older must be another file.
     if (list == 3 || list == 4) {
-        const QString name2 = fs_.resolve_case(ctx.dir2, name);
+        const QString name2 = fs_.resolve_case(ctx.dir2.path(), name);
         refused = list == 3 ? same_file_refusal(fs_, ctx.dir1, name, ctx.dir2, name2)
                             : same_file_refusal(fs_, ctx.dir2, name2, ctx.dir1, name);
         if (!refused.isEmpty())
@@ -93,7 +93,7 @@ FsError Deletion::delete_entry(
             // The dir 1 copy is gone already: the entry is no longer aligned, but only in dir 2.
             if (row.dir1) {
                 source.remove(name);
-                lists_.list(2).add(fs_.resolve_case(ctx.dir2, name));
+                lists_.list(2).add(fs_.resolve_case(ctx.dir2.path(), name));
             }
             return e;
         }
@@ -102,7 +102,7 @@ FsError Deletion::delete_entry(
     source.remove(name);
     // The copy left behind keeps its own spelling.
     if (row.moves_to == 2)
-        lists_.list(2).add(fs_.resolve_case(ctx.dir2, name));
+        lists_.list(2).add(fs_.resolve_case(ctx.dir2.path(), name));
     else if (row.moves_to == 1)
         lists_.list(1).add(name);
     // Both lists show the one directory: the file has left both.

@@ -2,6 +2,7 @@
 // Deleting files from the five lists: the delete button, the lists' context menu and the delete
 // drop target. Which copy goes follows from the list the entry is in.
 
+#include "platform/DirPath.h"
 #include "platform/ErrorCodes.h"
 
 #include <QString>
@@ -16,8 +17,8 @@ struct TransferContext;
 
 // What a deletion reads from the pair and the window when it starts.
 struct DeletionContext {
-    QString dir1; // with final separators
-    QString dir2;
+    DirPath dir1;
+    DirPath dir2;
     bool skip_confirmations = false; // the File menu's check mark
     bool to_trash = true;
     // The directories held since the comparison (TransferContext::held1, held2).

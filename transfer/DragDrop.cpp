@@ -64,7 +64,7 @@ void list_drag_drop(TransferContext& ctx, int source, int target, const QString&
         !why.isEmpty())
         return tell(why);
     // The same directory twice: deleting "the other copy" would delete the only one.
-    if (rule.action != DropAction::Copy && same_directory(ctx.fs, ctx.dir1, ctx.dir2))
+    if (rule.action != DropAction::Copy && same_directory(ctx.fs, ctx.dir1.path(), ctx.dir2.path()))
         return refuse(QStringLiteral("is left where it is: dir 1 and dir 2 are the same directory, so it has no "
                                      "other copy and would be lost."));
 
@@ -100,16 +100,16 @@ void list_drag_drop(TransferContext& ctx, int source, int target, const QString&
         break;
     }
     case DropAction::DeleteOnly: {
-        const QString& delete_dir = rule.side == 1 ? ctx.dir1 : ctx.dir2;
-        const QString& keep_dir = rule.side == 1 ? ctx.dir2 : ctx.dir1;
-        const Result<FileInfo> kept = ctx.fs.info(keep_dir + ctx.fs.resolve_case(keep_dir, name));
+        const DirPath& delete_dir = rule.side == 1 ? ctx.dir1 : ctx.dir2;
+        const DirPath& keep_dir = rule.side == 1 ? ctx.dir2 : ctx.dir1;
+        const Result<FileInfo> kept = ctx.fs.info(keep_dir.file(ctx.fs.resolve_case(keep_dir.path(), name)));
         if (!kept.ok() || !kept.value.is_file)
-            return refuse(QStringLiteral("is not deleted: its other copy in ") + keep_dir
+            return refuse(QStringLiteral("is not deleted: its other copy in ") + keep_dir.path()
                 + QStringLiteral(" is no longer there. Compare again to see the new state."));
         // Entries of lists 3 to 5 are spelled as in dir 1.
         const Spelling spelling = rule.side == 1 ? Spelling::ThisSide : Spelling::OtherSide;
-        const QString delete_name = rule.side == 1 ? name : ctx.fs.resolve_case(delete_dir, name);
-        const QString keep_name = rule.side == 1 ? ctx.fs.resolve_case(keep_dir, name) : name;
+        const QString delete_name = rule.side == 1 ? name : ctx.fs.resolve_case(delete_dir.path(), name);
+        const QString keep_name = rule.side == 1 ? ctx.fs.resolve_case(keep_dir.path(), name) : name;
         if (const QString why = same_file_refusal(ctx.fs, delete_dir, delete_name, keep_dir, keep_name); !why.isEmpty())
             return tell(why);
         if (const FsError e

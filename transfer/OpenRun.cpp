@@ -1,6 +1,7 @@
 // Opening things with the user's own programs: files, folders, web addresses and web searches.
 #include "transfer/OpenRun.h"
 
+#include "platform/DirPath.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "platform/Shell.h"
@@ -98,13 +99,13 @@ void open_entry(const FileSystem& fs, Trace* trace, Shell& shell, const QString&
 } // namespace
 
 QString open_list_entry(const FileSystem& fs, Trace* trace, Shell& shell, int list, const QString& name,
-    const QString& dir1, const QString& dir2, const std::function<void(int)>& wait_seconds)
+    const DirPath& dir1, const DirPath& dir2, const std::function<void(int)>& wait_seconds)
 {
     if (list < 1 || list > 5 || name.isEmpty())
         return {};
     // Entries of lists 3 to 5 are spelled as in dir 1; the dir 2 copy may differ in case.
-    const QString first = list == 2 ? dir2 + name : dir1 + name;
-    const QString second = list == 3 || list == 4 ? dir2 + fs.resolve_case(dir2, name) : QString();
+    const QString first = (list == 2 ? dir2 : dir1).file(name);
+    const QString second = list == 3 || list == 4 ? dir2.file(fs.resolve_case(dir2.path(), name)) : QString();
     QStringList details;
     open_entry(fs, trace, shell, first, details);
     if (wait_seconds)

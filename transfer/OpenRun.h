@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class DirPath;
 class FileSystem;
 class Shell;
 class Trace;
@@ -31,4 +32,4 @@ void Shell_open(const FileSystem& fs, Trace* trace, Shell& shell, const QString&
 // and 4. A copy that is not there is not opened. Returns the date and length of what was opened
 // ("   date = 06/Dec/2026 12:31.05    length = 42"; two lines for two copies).
 QString open_list_entry(const FileSystem& fs, Trace* trace, Shell& shell, int list, const QString& name,
-    const QString& dir1, const QString& dir2, const std::function<void(int)>& wait_seconds);
+    const DirPath& dir1, const DirPath& dir2, const std::function<void(int)>& wait_seconds);

@@ -4,6 +4,7 @@
 // that runs them.
 
 #include "platform/CancelToken.h"
+#include "platform/DirPath.h"
 
 #include <QString>
 
@@ -54,8 +55,8 @@ struct TransferContext {
     FileSystem& fs;
     UserPort& port;
     FileListsModel& lists;
-    const QString& dir1; // with its final separator
-    const QString& dir2;
+    const DirPath& dir1;
+    const DirPath& dir2;
     // dir 1 and dir 2 as the lists were read from them, held open (FileSystem::hold_dir) so that
     // what is done afterwards is done there; null when nothing is held.
     const std::shared_ptr<const HeldDir>& held1;

@@ -1,5 +1,6 @@
 #include "tree/TreeLog.h"
 
+#include "platform/DirPath.h"
 #include "platform/FileSystem.h"
 #include "platform/Shell.h"
 #include "platform/UserPort.h"
@@ -14,7 +15,7 @@ QByteArray tree_log_content(const QString& report, const QDateTime& now, const Q
 QString show_text_in_notepad(
     FileSystem& fs, Shell& shell, UserPort& port, const QString& report, const QDateTime& now, const QLocale& locale)
 {
-    const QString path = fs.current_dir() + tree_log_name;
+    const QString path = DirPath(fs.current_dir()).file(tree_log_name);
     // Never through a link or into anything but a plain file standing at that name: a link planted
     // in an unpacked folder would have the report replace the file it points to.
     if (FsError e = fs.write_file(path, tree_log_content(report, now, locale))) {

@@ -1,8 +1,8 @@
 #include "tree/TreeReport.h"
 
 #include "compare/CompareOutput.h"
+#include "platform/DirPath.h"
 #include "platform/FileSystem.h"
-#include "platform/Names.h"
 #include "platform/UserPort.h"
 
 #include <QJsonArray>
@@ -95,8 +95,8 @@ TreeComparison compare_trees(
     auto work = [&] {
         for (size_t i; (i = next++) < jobs.size();) {
             PairJob& job = jobs[i];
-            const QString dir1 = with_final_separator(job.branch.dir1);
-            const QString dir2 = with_final_separator(job.branch.dir2);
+            const QString dir1 = DirPath(job.branch.dir1).path();
+            const QString dir2 = DirPath(job.branch.dir2).path();
             const auto kept1 = tree.scan.files1.constFind(job.branch.dir1);
             const auto kept2 = tree.scan.files2.constFind(job.branch.dir2);
             job.branch.result = kept1 != tree.scan.files1.cend() && kept2 != tree.scan.files2.cend()

@@ -1,6 +1,7 @@
 #include "tree/TreeScan.h"
 
 #include "platform/CancelToken.h"
+#include "platform/DirPath.h"
 #include "platform/FileSystem.h"
 #include "platform/Names.h"
 #include "platform/Paths.h"
@@ -18,12 +19,6 @@
 namespace {
 
 const QString crlf = QStringLiteral("\r\n");
-
-// "/" gives children "/name".
-QString base_of(const QString& p)
-{
-    return p.endsWith(path_separator) ? p : p + path_separator;
-}
 
 bool holds_marker(const BranchListing& listing)
 {
@@ -173,7 +168,7 @@ Scanner::Children Scanner::children(const QString& root, const QString& dir, int
             c.dirs << e.name;
     }
     for (const QString& shown : listed.value.undecodable_dirs)
-        result_.undecodable << base_of(dir) + shown;
+        result_.undecodable << DirPath(dir).file(shown);
     sort_names(c.dirs);
     return c;
 }
@@ -226,8 +221,8 @@ void Scanner::list_children(qsizetype index)
     for (const QString& n : one.dirs)
         ++count1[fold_name(n)];
 
-    const QString base1 = base_of(pair.dir1);
-    const QString base2 = base_of(pair.dir2);
+    const DirPath base1(pair.dir1);
+    const DirPath base2(pair.dir2);
     QSet<QString> paired2;
     for (const QString& n : one.dirs) {
         const QString key = fold_name(n);
@@ -239,11 +234,11 @@ void Scanner::list_children(qsizetype index)
             partner = n;
         if (!partner.isEmpty())
             paired2.insert(partner);
-        if (!append(base1 + n, base2 + (partner.isEmpty() ? n : partner), true, !partner.isEmpty()))
+        if (!append(base1.file(n), base2.file(partner.isEmpty() ? n : partner), true, !partner.isEmpty()))
             break;
     }
     for (const QString& n : two.dirs) {
-        if (!paired2.contains(n) && !append(base1 + n, base2 + n, false, true))
+        if (!paired2.contains(n) && !append(base1.file(n), base2.file(n), false, true))
             break;
     }
 }

@@ -25,12 +25,12 @@ int main(int argc, char** argv)
     const QStringList args = app.arguments();
     if (args.size() != 4 && args.size() != 5)
         return 2;
-    const QString dir1 = QDir(args[1]).absolutePath() + u'/';
-    const QString dir2 = QDir(args[2]).absolutePath() + u'/';
+    const DirPath dir1(QDir(args[1]).absolutePath());
+    const DirPath dir2(QDir(args[2]).absolutePath());
     RealFileSystem fs;
     ConsolePort port(stdout, QStringLiteral("message: "));
     FileListsModel lists;
-    const Classification c = compare_listed_directories(fs, port, dir1, dir2, false);
+    const Classification c = compare_listed_directories(fs, port, dir1.path(), dir2.path(), false);
     lists.list(1).set_names(c.only_in_dir1);
     lists.list(2).set_names(c.only_in_dir2);
     lists.list(3).set_names(c.newer_in_dir1);
@@ -52,7 +52,7 @@ int main(int argc, char** argv)
         std::printf("list %d: %s\n", n, qPrintable(lists.list(n).names().join(u'|')));
     // The drives the window offers: the volume of each directory must be one.
     const QVector<Volume> drives = fs.volumes();
-    for (const QString& dir : { dir1, dir2 }) {
+    for (const QString& dir : { dir1.path(), dir2.path() }) {
         const QString root = fs.volume_root(dir);
         if (std::any_of(drives.begin(), drives.end(), [&](const Volume& v) { return v.root == root; }))
             std::printf("drive: %s\n", qPrintable(root));

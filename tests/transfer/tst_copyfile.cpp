@@ -130,7 +130,8 @@ private slots:
         QVERIFY(p.read(2, u"new.txt"_qs) == "appeared" && p.read(2, u"late.txt"_qs) == "theirs");
         const QStringList texts = p.port.texts();
         QCOMPARE(texts.size(), 3);
-        QVERIFY2(texts.at(0).startsWith(u"Unable to copy file \""_qs + p.dir1 + u"new.txt\" (a file named \"new.txt\"")
+        QVERIFY2(texts.at(0).startsWith(
+                     u"Unable to copy file \""_qs + p.dir1.path() + u"new.txt\" (a file named \"new.txt\"")
                 && texts.at(0).contains(u"appeared there since the comparison"),
             qPrintable(texts.at(0)));
         QVERIFY2(texts.at(1).contains(u"holds \"TWIN.TXT\", whose name differs only in case"), qPrintable(texts.at(1)));
@@ -219,12 +220,12 @@ private slots:
         QVERIFY(p.put(2, u".tandrel-tmp-killed"_qs, "half", 0) && p.put(2, u".tandrel-tmp-running"_qs, "half", 0));
         QFile running(p.path(2, u".tandrel-tmp-running"_qs));
         QVERIFY(running.open(QIODevice::ReadOnly) && ::flock(running.handle(), LOCK_EX) == 0);
-        const auto held1 = p.fs.hold_dir(p.dir1), held2 = p.fs.hold_dir(p.dir2);
-        for (const QString& dir : { p.dir1, p.dir2 })
+        const auto held1 = p.fs.hold_dir(p.dir1.path()), held2 = p.fs.hold_dir(p.dir2.path());
+        for (const QString& dir : { p.dir1.path(), p.dir2.path() })
             QVERIFY(QDir().rename(dir, dir.chopped(1) + u"-compared"_qs) && QDir().mkpath(dir));
         QVERIFY(p.put(1, u"f"_qs, "planted", 1600000000) && p.put(2, u"gone"_qs, "planted", 0));
         Copy_file(p.ctx, request(p, u"f"_qs, CopyKind::OnlyIn));
-        QVERIFY(p.copy_ok && !p.fs.remove_entry(p.dir2, u"gone"_qs, false, false));
+        QVERIFY(p.copy_ok && !p.fs.remove_entry(p.dir2.path(), u"gone"_qs, false, false));
         QCOMPARE(p.on_disk(2), (QStringList { u"gone"_qs }));
         QCOMPARE(entries(p.tmp.path() + u"/two-compared"_qs), (QStringList { u".tandrel-tmp-running"_qs, u"f"_qs }));
         QFile copied(p.tmp.path() + u"/two-compared/f"_qs);
@@ -236,7 +237,7 @@ private slots:
         TransferPair p;
         QVERIFY(p.put(1, u"f"_qs, "newer", 1600000000) && p.put(2, u"f"_qs, "older", 1500000000));
         p.shell.on_start = [](const QString&, const QStringList&) { return true; }; // and copies nothing
-        for (const auto& [dir, mode] : { std::pair { p.tmp.path(), 0711 }, { p.dir2, 0555 } })
+        for (const auto& [dir, mode] : { std::pair { p.tmp.path(), 0711 }, { p.dir2.path(), 0555 } })
             QCOMPARE(::chmod(QFile::encodeName(dir).constData(), mode), 0);
         {
             const AsNobody nobody;
@@ -244,7 +245,7 @@ private slots:
         }
         QVERIFY(!p.copy_ok && p.port.texts().value(0).endsWith(u" may be open)"));
         QVERIFY(p.on_disk(2) == QStringList { u"f"_qs } && p.read(2, u"f"_qs) == "older");
-        QVERIFY(QDir(p.dir2).removeRecursively());
+        QVERIFY(QDir(p.dir2.path()).removeRecursively());
         Copy_file(p.ctx, request(p, u"f"_qs, CopyKind::OnlyIn));
         QVERIFY(!p.copy_ok && !p.port.ended && p.port.texts().value(1).startsWith(u"Unable to copy file"));
     }
@@ -301,8 +302,8 @@ private slots:
             QCOMPARE(p.read(2, u"f.txt"_qs), QByteArray(c.message.isEmpty() ? "newer" : "older"));
             QCOMPARE(p.on_disk(2), QStringList { u"f.txt"_qs }); // the outside copy's name is gone too
             if (!p.shell.started.isEmpty())
-                QVERIFY(
-                    p.shell.started.first().startsWith(u"cp -p -- "_qs + source + u' ' + p.dir2 + u".tandrel-tmp-"));
+                QVERIFY(p.shell.started.first().startsWith(
+                    u"cp -p -- "_qs + source + u' ' + p.dir2.file(u".tandrel-tmp-"_qs)));
             const bool waited = c.second_error && c.second_error != err_disk_full && (c.cp_starts || c.bin_cp_starts);
             QCOMPARE(p.host.waits, waited ? QStringList { u"1"_qs } : QStringList());
         }
@@ -383,7 +384,7 @@ private slots:
         QVERIFY(p.host.exit_focused == 1 && p.host.labels_cleared == 1 && !p.port.busy);
         // Every aligned entry is on both sides with the same content and date.
         for (const QString& n : aligned.split(u',')) {
-            const QString n2 = p.fs.resolve_case(p.dir2, n);
+            const QString n2 = p.fs.resolve_case(p.dir2.path(), n);
             QCOMPARE(p.read(1, n), p.read(2, n2));
             QCOMPARE(p.mtime(1, n), p.mtime(2, n2));
         }
@@ -419,7 +420,7 @@ private slots:
         QCOMPARE(p.lists.list(1).selected_names(), QStringList { u"b.txt"_qs }); // still selected
         QCOMPARE(p.lists.list(5).names(), (QStringList { u"c.txt"_qs, u"s.txt"_qs }));
         QCOMPARE(p.port.texts().size(), 1);
-        QVERIFY(p.port.texts().first().startsWith(u"Unable to copy file \""_qs + p.dir1 + u"b.txt\""));
+        QVERIFY(p.port.texts().first().startsWith(u"Unable to copy file \""_qs + p.dir1.file(u"b.txt\""_qs)));
         QCOMPARE(p.read(2, u"b.txt"_qs), QByteArray("theirs"));
         QCOMPARE(p.host.exit_focused, 1);
 
@@ -491,11 +492,11 @@ private slots:
         // On a volume other than the home folder's, the message says what its trash holds.
         TransferPair q;
         fill(q);
-        const BindMount volume(q.dir2, q.dir2);
+        const BindMount volume(q.dir2.path(), q.dir2.path());
         if (!volume.ok())
             QSKIP(volume.why_not());
         qputenv("XDG_DATA_HOME", QFile::encodeName(q.tmp.path() + u"/data"_qs));
-        const QString trash = q.dir2 + u".Trash-"_qs + QString::number(::geteuid());
+        const QString trash = q.dir2.file(u".Trash-"_qs) + QString::number(::geteuid());
         QVERIFY(make_tree(trash, { u"files"_qs, u"info"_qs }));
         QVERIFY(make_file(trash + u"/files/old.bin"_qs, QByteArray(1 << 20, 'x')));
         q.fs.fail_call(FaultyFileSystem::Op::CopyFile, 1, err_disk_full);

@@ -47,7 +47,7 @@ private slots:
         QVERIFY(make_tree(tmp, {},
             { u"one/only1.txt"_s, u"one/New3.txt"_s, u"one/old4.txt"_s, u"one/same5.txt"_s, u"two/only2.txt"_s,
                 u"two/new3.TXT"_s, u"two/OLD4.txt"_s, u"two/same5.txt"_s, u"outside.txt"_s }));
-        QVERIFY(QFile::link(u"../outside.txt"_s, p_->dir2 + u"link2"_s));
+        QVERIFY(QFile::link(u"../outside.txt"_s, p_->dir2.file(u"link2"_s)));
         const QStringList names
             = { u"only1.txt"_s, u"link2,only2.txt"_s, u"New3.txt"_s, u"old4.txt"_s, u"same5.txt"_s };
         for (int n = 1; n <= 5; ++n)
@@ -118,14 +118,15 @@ private slots:
         QCOMPARE(entries(trash_).size(), 3);
         QVERIFY(QFileInfo(trash_ + u"/link2"_s).isSymLink());
         QFile info(p_->tmp.path() + u"/data/Trash/info/link2.trashinfo"_s);
-        QVERIFY(info.open(QIODevice::ReadOnly) && info.readAll().contains(QFile::encodeName(p_->dir2 + u"link2"_s)));
+        QVERIFY(
+            info.open(QIODevice::ReadOnly) && info.readAll().contains(QFile::encodeName(p_->dir2.file(u"link2"_s))));
         QCOMPARE(disk(), u"New3.txt,old4.txt,only1.txt|OLD4.txt,new3.TXT,only2.txt"_s);
 
         // No trash can be set up: nothing goes for good without a Yes, nor lands in the working directory.
         QVERIFY(make_file(p_->tmp.path() + u"/plain"_s));
         qputenv("XDG_DATA_HOME", QFile::encodeName(p_->tmp.path() + u"/plain/data"_s));
         const QString cwd = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(p_->dir2));
+        QVERIFY(QDir::setCurrent(p_->dir2.path()));
         answer(u"ny"_s);
         for (int i = 0; i < 2; ++i) {
             select(3, { u"New3.txt"_s });
@@ -133,7 +134,7 @@ private slots:
         }
         QVERIFY(QDir::setCurrent(cwd));
         QCOMPARE(p_->port.texts().value(0).section(u'\n', 0, 0),
-            p_->dir1 + u"New3.txt: No trash can take it (the trash "_s + p_->tmp.path()
+            p_->dir1.path() + u"New3.txt: No trash can take it (the trash "_s + p_->tmp.path()
                 + u"/plain/data/Trash cannot be made)."_s);
         QVERIFY(p_->port.texts().value(1).startsWith(u"Error: 75 - Not deleted"_s));
         QCOMPARE(disk(), u"old4.txt,only1.txt|OLD4.txt,new3.TXT,only2.txt"_s);
@@ -160,7 +161,7 @@ private slots:
         QFETCH(QString, asked);
         QFETCH(QString, left);
         const QStringList names = { u"a"_s, u"b"_s, u"c"_s };
-        QVERIFY(make_tree(p_->dir1, {}, names));
+        QVERIFY(make_tree(p_->dir1.path(), {}, names));
         p_->lists.list(1).set_names(names + QStringList { u"x"_s });
         select(1, names);
         p_->host.skip_confirmations = false;
@@ -175,7 +176,7 @@ private slots:
             QVERIFY(s.default_button == Answer::No && s.icon == MsgIcon::Question);
         QCOMPARE(p_->lists.list(1).names().join(u','), left);
         for (const QString& n : names)
-            QCOMPARE(QFile::exists(p_->dir1 + n), left.contains(n));
+            QCOMPARE(QFile::exists(p_->dir1.file(n)), left.contains(n));
         QVERIFY(!p_->port.busy);
     }
 
@@ -224,8 +225,8 @@ private slots:
         QCOMPARE(disk(), u"New3.txt,only1.txt|OLD4.txt,link2,new3.TXT,same5.txt"_s);
 
         // A file gone since (its case twin is not taken for it); a directory that took a file's name.
-        QVERIFY(QFile::rename(p_->dir1 + u"New3.txt"_s, p_->dir1 + u"NEW3.txt"_s));
-        QVERIFY(QFile::remove(p_->dir1 + u"only1.txt"_s) && make_tree(p_->dir1, { u"only1.txt/inside"_s }));
+        QVERIFY(QFile::rename(p_->dir1.file(u"New3.txt"_s), p_->dir1.file(u"NEW3.txt"_s)));
+        QVERIFY(QFile::remove(p_->dir1.file(u"only1.txt"_s)) && make_tree(p_->dir1.path(), { u"only1.txt/inside"_s }));
         p_->port.answer(Answer::Yes);
         del_->Text2_DragDrop(3, u"New3.txt"_s);
         del_->bot_delete_Click();
@@ -233,14 +234,14 @@ private slots:
             (QStringList { u"ERROR 53 File not found"_s,
                 u"Error: 75 - Path/File access error\r\nCurrent file: only1.txt"_s, u"No file deleted."_s }));
         QCOMPARE(p_->on_disk(1), (QStringList { u"NEW3.txt"_s, u"only1.txt"_s }));
-        QCOMPARE(entries(p_->dir1 + u"only1.txt"_s), QStringList { u"inside"_s });
+        QCOMPARE(entries(p_->dir1.file(u"only1.txt"_s)), QStringList { u"inside"_s });
     }
 
     // Both panes on one directory (through a link): a file deleted through one list is not deleted again.
     void one_directory_in_both_panes()
     {
         QVERIFY(QFile::link(u"one"_s, p_->tmp.path() + u"/link"_s));
-        p_->dir2 = p_->tmp.path() + u"/link/"_s;
+        p_->dir2 = DirPath(p_->tmp.path() + u"/link/"_s);
         for (int n = 1; n <= 2; ++n)
             p_->lists.list(n).set_names({ u"New3.txt"_s, u"old4.txt"_s, u"only1.txt"_s });
         select(1, { u"only1.txt"_s });

@@ -141,15 +141,15 @@ private slots:
             });
         };
         const Setup one_dir = [](TransferPair& p) {
-            p.dir2 = p.tmp.path() + u"/link/";
-            QVERIFY(QFile::link(p.dir1, p.tmp.path() + u"/link"));
+            p.dir2 = DirPath(p.tmp.path() + u"/link/");
+            QVERIFY(QFile::link(p.dir1.path(), p.tmp.path() + u"/link"));
         };
         // Another stick mounted where the directory was compared: nothing is done on either side.
         const auto replaced = [](int side) {
             return Setup([side](TransferPair& p) {
-                p.held1 = p.fs.hold_dir(p.dir1);
-                p.held2 = p.fs.hold_dir(p.dir2);
-                const QString dir = side == 1 ? p.dir1 : p.dir2;
+                p.held1 = p.fs.hold_dir(p.dir1.path());
+                p.held2 = p.fs.hold_dir(p.dir2.path());
+                const QString dir = (side == 1 ? p.dir1 : p.dir2).path();
                 QVERIFY(QDir().rename(dir, p.tmp.path() + u"/compared"_qs) && QDir().mkpath(dir));
             });
         };
@@ -173,10 +173,10 @@ private slots:
         // dir 1's path grew past what the system takes: it cannot be checked, and compare again would not help.
         QTest::newRow("dir 1 too long a path: align") << Setup([](TransferPair& p) {
             struct stat st { };
-            Fd fd(::open(QFile::encodeName(p.dir1).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+            Fd fd(::open(QFile::encodeName(p.dir1.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
             QVERIFY(fd.get() >= 0 && ::fstat(fd.get(), &st) == 0);
-            p.dir1 += QString(PATH_MAX, u'd') + u'/';
-            p.held1 = std::make_shared<const HeldDir>(p.dir1, std::move(fd), st.st_dev, st.st_ino);
+            p.dir1 = DirPath(p.dir1.file(QString(PATH_MAX, u'd')));
+            p.held1 = std::make_shared<const HeldDir>(p.dir1.path(), std::move(fd), st.st_dev, st.st_ino);
         }) << u"align3"_qs << u"-|old2|3"_qs << u"Path is too long for this system: "_qs;
         QTest::newRow("other copy gone") << Setup([](TransferPair& p) {
             QVERIFY(QFile::remove(p.path(1, u"f.txt"_qs)));
@@ -260,8 +260,8 @@ private slots:
             { 1, u"One.txt\nwww.a.example"_qs, u"1/One.txt\nwww.a.example,wait 2"_qs, 1 } };
         for (const auto& [list, name, events, lines] : rows) {
             FakeShell shell;
-            const QString details = open_list_entry(RealFileSystem(), nullptr, shell, list, name, d + u"1/", d + u"2/",
-                [&shell](int s) { shell.paths << u"wait %1"_qs.arg(s); });
+            const QString details = open_list_entry(RealFileSystem(), nullptr, shell, list, name, DirPath(d + u"1"),
+                DirPath(d + u"2"), [&shell](int s) { shell.paths << u"wait %1"_qs.arg(s); });
             QCOMPARE(shell.paths.join(u',').remove(d), events);
             QVERIFY(shell.urls.isEmpty());
             QCOMPARE(details.isEmpty() ? 0 : int(details.count(u'\n')) + 1, lines);

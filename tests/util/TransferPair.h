@@ -19,8 +19,8 @@
 
 struct TransferPair {
     QTemporaryDir tmp;
-    QString dir1 = tmp.path() + QStringLiteral("/one/");
-    QString dir2 = tmp.path() + QStringLiteral("/two/");
+    DirPath dir1 { tmp.path() + QStringLiteral("/one") };
+    DirPath dir2 { tmp.path() + QStringLiteral("/two") };
     FaultyFileSystem fs;
     ScriptedPort port;
     FileListsModel lists;
@@ -33,7 +33,7 @@ struct TransferPair {
 
     TransferPair() { make_tree(tmp.path(), { QStringLiteral("one"), QStringLiteral("two") }); }
 
-    QString path(int side, const QString& name) const { return (side == 1 ? dir1 : dir2) + name; }
+    QString path(int side, const QString& name) const { return (side == 1 ? dir1 : dir2).file(name); }
     bool put(int side, const QString& name, const QByteArray& content, qint64 mtime)
     {
         return make_file(path(side, name), content, mtime);
@@ -44,5 +44,5 @@ struct TransferPair {
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
     }
     qint64 mtime(int side, const QString& name) const { return fs.info(path(side, name)).value.mtime; }
-    QStringList on_disk(int side) const { return entries(side == 1 ? dir1 : dir2); }
+    QStringList on_disk(int side) const { return entries((side == 1 ? dir1 : dir2).path()); }
 };
