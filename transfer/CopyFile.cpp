@@ -87,9 +87,8 @@ void fatal(TransferContext& ctx, const CopyRequest& request, const FsError& erro
 {
     QString text = report_error_text(error) + QStringLiteral("\r\nFile: ") + request.source();
     if (error.number == err_disk_not_ready && !error.path.isEmpty()) {
-        const QString &path1 = ctx.dir1.path(), &path2 = ctx.dir2.path();
-        const bool dir2
-            = error.path.startsWith(path2) && (!error.path.startsWith(path1) || path2.size() > path1.size());
+        const bool dir2 = error.path.startsWith(ctx.dir2.path())
+            && (!error.path.startsWith(ctx.dir1.path()) || ctx.dir2.path().size() > ctx.dir1.path().size());
         text = report_error_text(make_error(err_disk_not_ready)) + QStringLiteral(": the volume of ")
             + (dir2 ? u"dir 2" : u"dir 1") + QStringLiteral(" went away\r\nFile: ") + error.path;
     }

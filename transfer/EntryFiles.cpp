@@ -1,6 +1,5 @@
 #include "transfer/EntryFiles.h"
 
-#include "platform/DirPath.h"
 #include "platform/FileSystem.h"
 #include "platform/HeldDir.h"
 #include "platform/Paths.h"

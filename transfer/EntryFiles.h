@@ -1,11 +1,11 @@
 #pragma once
 // Removing the file a list entry stands for, on one side of the pair.
 
+#include "platform/DirPath.h"
 #include "platform/ErrorCodes.h"
 
 #include <QString>
 
-class DirPath;
 class FileSystem;
 class UserPort;
 class HeldDir;

@@ -1,7 +1,6 @@
 // Opening things with the user's own programs: files, folders, web addresses and web searches.
 #include "transfer/OpenRun.h"
 
-#include "platform/DirPath.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "platform/Shell.h"

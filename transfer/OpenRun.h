@@ -2,11 +2,12 @@
 // Opening things with the user's own programs: files with their default program, folders in the
 // file browser, web addresses in the browser, any other text as a web search.
 
+#include "platform/DirPath.h"
+
 #include <QString>
 
 #include <functional>
 
-class DirPath;
 class FileSystem;
 class Shell;
 class Trace;
