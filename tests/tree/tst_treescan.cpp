@@ -92,8 +92,8 @@ private slots:
             QCOMPARE(t.port.shown[0].buttons, MsgButtons::YesNoCancel);
             QCOMPARE(s.cancelled, answers.first() == Answer::Cancel);
             QCOMPARE(s.report, t.report(report));
-            QCOMPARE(QFileInfo(t.two + u"/A"_s).isDir(), created);
             QCOMPARE(QFileInfo(t.two + u"/A/B/C"_s).isDir(), created);
+            QCOMPARE(s.pairs.back().in_tree2, created); // a branch made is walked
             QVERIFY(t.progress.contains(u"checking dir "_s + t.one + u"/A/B"_s));
         }
     }
@@ -185,9 +185,7 @@ private slots:
             QCOMPARE(::mkdir(QByteArray(QFile::encodeName(t.two) + name).constData(), 0755), 0);
         const TreeComparison tree = compare_trees(t.fs, t.port, t.one, t.two, false);
         const QString shown = t.two + u"/same/bad\\xFF"_s;
-        QCOMPARE(tree.scan.undecodable, QStringList({ shown }));
         QCOMPARE(t.port.texts(), QStringList({ undecodable_message({ shown }) }));
-        QVERIFY(tree.differences_found());
         QVERIFY(tree.scan.report.endsWith(undecodable_line(shown)));
     }
 
