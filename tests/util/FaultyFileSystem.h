@@ -42,11 +42,8 @@ public:
     QStringList flushes;
     // Every volume counts as served by a user-space driver.
     bool user_space = false;
-    // Runs `hook` in delete_tree for every entry of a directory it has read, before it acts on it.
-    void on_tree_entry(std::function<void(const QString& dir, const QString& name)> hook)
-    {
-        before_tree_entry_ = std::move(hook);
-    }
+    // Runs `hook(dir, name)` in delete_tree for every entry of a directory it has read, before it acts on it.
+    void on_tree_entry(decltype(before_tree_entry_) hook) { before_tree_entry_ = std::move(hook); }
 
     // Runs `hook` in a replacing copy between its last byte and the last look at the older copy.
     void on_replace_check(std::function<void()> hook) { before_replace_check_ = std::move(hook); }
