@@ -6,7 +6,6 @@
 #include "tests/util/ScriptedPort.h"
 #include "tests/util/TestFiles.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -138,9 +137,7 @@ private slots:
         next.load_history();
         QCOMPARE(next.entries(), QStringList({ u"/g <-> /h"_s, u"/a <-> /b"_s }));
         QCOMPARE(next.file(), fallback);
-        QFile away(fallback);
-        QVERIFY(away.open(QIODevice::ReadWrite)
-            && away.setFileTime(QDateTime::fromSecsSinceEpoch(1700000001), QFileDevice::FileModificationTime));
+        QVERIFY(make_file(fallback, f.fs.read_file(fallback).value, 1700000001));
         QVERIFY(make_file(f.file, "/new <-> /y\r\n/a <-> /b\r\n", 1700000002));
         next.set_files(f.file, fallback);
         next.load_history();
