@@ -24,7 +24,7 @@ class TestMsgBox : public QObject {
     }
 
 private slots:
-    void one_window_with_a_text_that_cannot_be_changed_closed_by_escape_or_ok()
+    void one_window_with_a_text_that_cannot_be_changed_closed_by_escape_or_ok_and_its_layout()
     {
         show_box(QStringLiteral("old"), QStringLiteral("Caption one"));
         MsgBoxWindow* window = MsgBoxWindow::current();
@@ -52,17 +52,14 @@ private slots:
         show_box(QStringLiteral("text"), QStringLiteral("x"));
         QTest::mouseClick(ok_button(), Qt::LeftButton);
         QVERIFY(closed());
-    }
 
-    void layout_and_minimum_height()
-    {
         show_box(QString(2000, u'x'), QStringLiteral("x"));
-        MsgBoxWindow* window = MsgBoxWindow::current();
+        window = MsgBoxWindow::current();
         QVERIFY(QTest::qWaitForWindowExposed(window));
         window->resize(500, 400);
         // The text fills the width, the button centred under it; the long text wraps.
-        const QRect box = text_box()->geometry(), ok = ok_button()->geometry();
-        QVERIFY(box.left() > 0 && box.left() + box.right() == 499 && ok.top() > box.bottom());
+        const QRect area = text_box()->geometry(), ok = ok_button()->geometry();
+        QVERIFY(area.left() > 0 && area.left() + area.right() == 499 && ok.top() > area.bottom());
         QVERIFY(qAbs(ok.center().x() - 250) <= 1 && text_box()->document()->size().height() > 1);
 
         // Too low: back to 2000 twips of outer height, the button still inside; minimised: left alone.
