@@ -6,7 +6,6 @@
 #include "tests/util/ScriptedPort.h"
 #include "tests/util/TestFiles.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -15,12 +14,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-QByteArray file_content(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 struct Fixture {
     Fixture() { store.set_files(file); }
@@ -56,7 +49,7 @@ private slots:
         QCOMPARE(f.store.entries(),
             QStringList({ history_entry(u"/work"_s, u"/backup"_s), history_entry(u"/other"_s, u"/x"_s) }));
         // The first save made the missing folder; every line ends in CR LF.
-        QCOMPARE(file_content(f.file), (f.store.entries().join(u"\r\n"_s) + u"\r\n"_s).toUtf8());
+        QCOMPARE(f.fs.read_file(f.file).value, (f.store.entries().join(u"\r\n"_s) + u"\r\n"_s).toUtf8());
 
         for (int i = 0; i < 29; ++i)
             f.store.add_to_history(history_entry(u"/p%1"_s.arg(i), u"/q"_s));
@@ -65,9 +58,9 @@ private slots:
         QCOMPARE(f.store.entries().first(), history_entry(u"/p28"_s, u"/q"_s));
         QCOMPARE(f.store.entries().last(), history_entry(u"/work"_s, u"/backup"_s));
         f.store.remove_at(0);
-        QCOMPARE(file_content(f.file).count("\r\n"), 29);
+        QCOMPARE(f.fs.read_file(f.file).value.count("\r\n"), 29);
         f.store.clear();
-        QCOMPARE(file_content(f.file), QByteArray());
+        QCOMPARE(f.fs.read_file(f.file).value, QByteArray());
         QVERIFY(f.port.shown.isEmpty());
     }
 
@@ -119,7 +112,7 @@ private slots:
         f.store.add_to_history(u"/a <-> /b"_s);
         QCOMPARE(f.store.file(), fallback);
         QVERIFY(QDir(f.file).removeRecursively());
-        QCOMPARE(file_content(fallback), QByteArray("/a <-> /b\r\n"));
+        QCOMPARE(f.fs.read_file(fallback).value, QByteArray("/a <-> /b\r\n"));
         QVERIFY(f.port.shown.isEmpty());
 
         // Neither place can be written: said once, and the list keeps every entry.
@@ -144,14 +137,12 @@ private slots:
         next.load_history();
         QCOMPARE(next.entries(), QStringList({ u"/g <-> /h"_s, u"/a <-> /b"_s }));
         QCOMPARE(next.file(), fallback);
-        QFile away(fallback);
-        QVERIFY(away.open(QIODevice::ReadWrite)
-            && away.setFileTime(QDateTime::fromSecsSinceEpoch(1700000001), QFileDevice::FileModificationTime));
+        QVERIFY(make_file(fallback, f.fs.read_file(fallback).value, 1700000001));
         QVERIFY(make_file(f.file, "/new <-> /y\r\n/a <-> /b\r\n", 1700000002));
         next.set_files(f.file, fallback);
         next.load_history();
         QCOMPARE(next.entries(), QStringList({ u"/new <-> /y"_s, u"/a <-> /b"_s, u"/g <-> /h"_s }));
-        QCOMPARE(file_content(fallback), QByteArray("/new <-> /y\r\n/a <-> /b\r\n/g <-> /h\r\n"));
+        QCOMPARE(f.fs.read_file(fallback).value, QByteArray("/new <-> /y\r\n/a <-> /b\r\n/g <-> /h\r\n"));
     }
 
     void two_programs_lose_no_entry()
@@ -167,7 +158,11 @@ private slots:
         // A deletion in one program is not undone by the other's next save.
         f.store.remove_at(0);
         other.add_to_history(u"/e <-> /f"_s);
-        QCOMPARE(file_content(f.file), QByteArray("/e <-> /f\r\n/c <-> /d\r\n"));
+        QCOMPARE(f.fs.read_file(f.file).value, QByteArray("/e <-> /f\r\n/c <-> /d\r\n"));
+        // Nor does it take the entry again once the other has added it back.
+        other.add_to_history(u"/a <-> /b"_s);
+        f.store.add_to_history(u"/g <-> /h"_s);
+        QCOMPARE(f.store.entries(), QStringList({ u"/g <-> /h"_s, u"/a <-> /b"_s, u"/e <-> /f"_s, u"/c <-> /d"_s }));
     }
 
     void installed_program_never_writes_beside_itself()

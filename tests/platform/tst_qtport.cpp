@@ -31,7 +31,20 @@ class TestQtPort : public QObject {
     }
 
 private slots:
-    void boxes_answer_and_pause_the_hourglass_switch()
+    // Programs started detached get their arguments unchanged, no shell between.
+    void arguments_arrive_as_given()
+    {
+        QTemporaryDir dir;
+        const QString out = dir.filePath(u"out.txt"_qs);
+        const QString argument = u"a b | c; $HOME '\u00a7' *"_qs; // what a shell would act on
+        QtShell shell;
+        QVERIFY(shell.start_detached(u"sh"_qs, { u"-c"_qs, u"printf %s \"$1\" > \"$2\""_qs, u"sh"_qs, argument, out }));
+        QTRY_COMPARE_WITH_TIMEOUT(RealFileSystem().read_file(out).value, argument.toUtf8(), 10000);
+        QVERIFY(!shell.start_detached(dir.filePath(u"no-such-program"_qs), {}));
+        QVERIFY(!shell.open_path(QString()));
+    }
+
+    void boxes_the_hourglass_the_main_window_and_the_end()
     {
         QtPort port;
         port.set_busy(true);
@@ -83,24 +96,7 @@ private slots:
             std::optional<QString>(u"new name"_qs));
         when_up<QInputDialog>([](QInputDialog* dialog) { dialog->reject(); });
         QCOMPARE(port.input_box(u"Name:"_qs, {}, u"old"_qs), std::nullopt);
-    }
 
-    // Programs started detached get their arguments unchanged, no shell between.
-    void arguments_arrive_as_given()
-    {
-        QTemporaryDir dir;
-        const QString out = dir.filePath(u"out.txt"_qs);
-        const QString argument = u"a b | c; $HOME '\u00a7' *"_qs; // what a shell would act on
-        QtShell shell;
-        QVERIFY(shell.start_detached(u"sh"_qs, { u"-c"_qs, u"printf %s \"$1\" > \"$2\""_qs, u"sh"_qs, argument, out }));
-        QTRY_COMPARE_WITH_TIMEOUT(RealFileSystem().read_file(out).value, argument.toUtf8(), 10000);
-        QVERIFY(!shell.start_detached(dir.filePath(u"no-such-program"_qs), {}));
-        QVERIFY(!shell.open_path(QString()));
-    }
-
-    void shown_again_active_and_ended_before_the_loop_runs()
-    {
-        QtPort port;
         QWidget window;
         auto* button = new QPushButton(u"compare"_qs, &window);
         port.set_main_window(&window);

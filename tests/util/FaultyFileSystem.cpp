@@ -1,17 +1,5 @@
 #include "tests/util/FaultyFileSystem.h"
 
-#include "platform/Names.h"
-
-void FaultyFileSystem::fail_path(const QString& path, int error_number)
-{
-    path_faults_.insert(without_final_separator(path), error_number);
-}
-
-void FaultyFileSystem::fail_listing(const QString& dir, int error_number)
-{
-    listing_faults_.insert(without_final_separator(dir), error_number);
-}
-
 FsError FaultyFileSystem::path_fault(const QString& path) const
 {
     const auto it = path_faults_.constFind(without_final_separator(path));

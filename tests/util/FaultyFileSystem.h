@@ -2,6 +2,7 @@
 // The machine's file system with faults on request, for tests: the Nth call of an operation fails,
 // a write stops at a chosen byte, or the lookups of a chosen path fail.
 
+#include "platform/Names.h"
 #include "platform/RealFileSystem.h"
 
 #include <QFile>
@@ -26,11 +27,11 @@ public:
     // reach that byte; -1 means every one.
     void fail_write_at(qint64 offset, int errnum, int times = -1) { write_fault_ = { offset, errnum, times }; }
     // info(), exists() and list() of `path` (with or without a final separator) fail with the
-    // program's error `error_number`; dir_exists() of it is false.
-    void fail_path(const QString& path, int error_number);
+    // program's error `error`; dir_exists() of it is false.
+    void fail_path(const QString& path, int error) { path_faults_.insert(without_final_separator(path), error); }
     // Only the listings of the directory `dir` fail (list, list_files, list_branch), as for a
     // drive that is not ready or a folder the user may not read; the folder itself is there.
-    void fail_listing(const QString& dir, int error_number);
+    void fail_listing(const QString& dir, int error) { listing_faults_.insert(without_final_separator(dir), error); }
     // Files of this name are listed, but cannot be read.
     QString unreadable_name;
     // The next `times` renames of a copied file into place fail with the errno value `errnum`.
@@ -41,11 +42,8 @@ public:
     QStringList flushes;
     // Every volume counts as served by a user-space driver.
     bool user_space = false;
-    // Runs `hook` in delete_tree for every entry of a directory it has read, before it acts on it.
-    void on_tree_entry(std::function<void(const QString& dir, const QString& name)> hook)
-    {
-        before_tree_entry_ = std::move(hook);
-    }
+    // Runs `hook(dir, name)` in delete_tree for every entry of a directory it has read, before it acts on it.
+    void on_tree_entry(decltype(before_tree_entry_) hook) { before_tree_entry_ = std::move(hook); }
 
     // Runs `hook` in a replacing copy between its last byte and the last look at the older copy.
     void on_replace_check(std::function<void()> hook) { before_replace_check_ = std::move(hook); }
@@ -80,12 +78,11 @@ public:
     // The source's path faults (set with fail_path) make the source missing.
     CopyResult copy_into(const QString& from, const QString& d, const QString& n, const CopyOptions& o) override
     {
-        if (failed(Op::CopyFile, from)) {
-            CopyResult r;
-            r.error = due_;
-            return r;
-        }
-        return Real::copy_into(from, d, n, o);
+        if (!failed(Op::CopyFile, from))
+            return Real::copy_into(from, d, n, o);
+        CopyResult r;
+        r.error = due_;
+        return r;
     }
     FsError sync_volume(const QString& d) override { return failed(Op::Sync) ? due_ : Real::sync_volume(d); }
     FsError remove_file(const QString& p) override { return failed(Op::RemoveFile) ? due_ : Real::remove_file(p); }
