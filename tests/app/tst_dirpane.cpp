@@ -76,8 +76,7 @@ private slots:
 
     void moves_down_a_deep_path()
     {
-        // A move keeps the path rows it shares and asks for a volume only where one begins, so a
-        // walk down a deep path does not resolve the whole path again at every level.
+        // A volume is looked up only where one begins: a walk down a deep path does not resolve it at every level.
         struct CountingVolumes : FakeVolumes {
             QString volume_root(const QString& path) const override
             {
@@ -101,8 +100,7 @@ private slots:
         QCOMPARE(fs.lookups, 1); // where the volume is mounted
         QCOMPARE(pane.drive(), vol);
 
-        // Up, aside to a name that begins as the one left, down again: the rows of a pane moved
-        // there at once.
+        // Up, aside to a name that begins as the one left, down again: the rows a fresh pane shows there.
         const auto all_rows = [](const DirPane& p) -> QString {
             QStringList rows;
             for (int i = 0; i < p.row_count(); ++i)

@@ -54,8 +54,7 @@ private slots:
         }
     }
 
-    // A pair that cannot be shown goes to the current drive's root (see the tree commands' test);
-    // when that root fails too, loading ends there after the one message.
+    // A pair that cannot be shown goes to the drive's root; when that fails too, loading ends after one message.
     void recovery_route_is_taken_once()
     {
         ControllerPair g;

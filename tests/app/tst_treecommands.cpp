@@ -126,8 +126,7 @@ private slots:
         QCOMPARE(f.port.texts(), QStringList({ end_text }));
         QCOMPARE(entries(f.tmp.path() + u"/outside"_s), QStringList());
 
-        // A folder above the pair swapped for a link while the pair is compared: the walk stays in
-        // the directories it reached, and what the link leads to is never listed.
+        // A folder above the pair swapped for a link during the comparison: what it leads to is never listed.
         ControllerPair g;
         QVERIFY(make_tree(g.tmp.path(), { u"one/C/D"_s, u"two/C/D"_s, u"outside/D"_s }, { u"outside/D/o.txt"_s }));
         g.port.during_events = [&] {

@@ -82,9 +82,7 @@ private slots:
         for (const QString& row : { u"12"_s, u"sub1"_s, u"sub3"_s })
             QVERIFY2(list->viewport()->rect().contains(centre_of(row)), qPrintable(row));
         // Deeper than the list is wide, the current directory's name still stands within it.
-        QString deeper = deep;
-        for (int level = 0; level < 30; ++level)
-            deeper += u"/d"_s;
+        const QString deeper = deep + u"/d"_s.repeated(30);
         QVERIFY(QDir().mkpath(deeper) && !pane.set_path(deeper));
         QStyleOptionViewItem option;
         option.initFrom(list);

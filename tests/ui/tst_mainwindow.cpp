@@ -1,5 +1,4 @@
-// The main window as a person meets it: clicks and hovering reaching the logic, the hint line,
-// the keyboard and a screen reader's view, captions at the smallest size.
+// The main window as a person meets it: mouse, hint line, keyboard, screen reader, captions that fit.
 
 #include "tests/util/WindowPair.h"
 #include "ui/MainLayout.h"
@@ -71,7 +70,6 @@ private slots:
             QTest::mouseMove(dirs->viewport(), dirs->viewport()->rect().center());
             QTRY_COMPARE(hint->text(), FileListsModel::standing_hint());
         }
-        // The open/run target empties it.
         auto* open_target = window->findChild<QWidget*>(u"Text1"_s);
         QTest::mouseMove(open_target, open_target->rect().center());
         QTRY_COMPARE(hint->text(), QString());
@@ -123,8 +121,7 @@ private slots:
 
     void laid_out_in_pixels_with_captions_that_fit()
     {
-        // Grown, then raised to the minimum outer size; nothing clipped by its parent, the lists
-        // as far from the right edge as from the left.
+        // Grown, then raised to the minimum; nothing clipped, the lists as far from the right edge as the left.
         const QSize frame_extra = window->frameGeometry().size() - window->size();
         for (const QSize size : { QSize(1280, 900), QSize(100, 100) }) {
             window->resize(size);

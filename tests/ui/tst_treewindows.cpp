@@ -1,5 +1,4 @@
-// The windows of the tree comparison and the history: the branch report window and the history
-// view in the main window, with their keys and menus.
+// The tree comparison's report window and the history view in the main window, their keys and menus.
 
 #include "compare/PairComparison.h"
 #include "tests/util/WindowPair.h"
@@ -50,7 +49,6 @@ private slots:
         w.history.store().add_to_history(u"/c <-> /d"_s);
         w.open(w.dir1 + u" | "_s + w.dir1);
         MainWindow& window = *w.window;
-        ScriptedPort& port = w.port;
         auto* list = window.findChild<QListWidget*>(u"history"_s);
         auto action = [&](const char* name) { return window.findChild<QAction*>(QString::fromLatin1(name)); };
         QVERIFY(!list->isVisible() && action("m_history")->isVisible() && !action("m_close")->isVisible());
@@ -74,12 +72,12 @@ private slots:
         action("m_clear_all")->trigger();
         QVERIFY(!list->isVisible());
         QCOMPARE(list->count(), 0);
-        QVERIFY(port.shown.isEmpty());
+        QVERIFY(w.port.shown.isEmpty());
 
         // The hidden "Close" owns no mnemonic: Alt+C compares on its first press (both panes show
         // one directory, which the comparison says).
         QTest::keyClick(window.windowHandle(), Qt::Key_C, Qt::AltModifier);
-        QTRY_COMPARE(port.texts(), QStringList { equal_directories_message() });
+        QTRY_COMPARE(w.port.texts(), QStringList { equal_directories_message() });
     }
 };
 
