@@ -376,6 +376,7 @@ private slots:
         QCOMPARE(p.fs.flushes.last(), u"dir"_qs);
         QCOMPARE(p.port.events_run, 1 + p.fs.flushes.count(u"sync"_qs)); // per batch, not per file
         const int copied = int(aligned.count(u',')); // all but s.txt
+        QCOMPARE(p.fs.flushes.count(u"sync"_qs), flush_each ? copied : 1);
         QVERIFY(shown.size() >= 2 && !shown.last().visible);
         const AlignProgress& full = shown.at(shown.size() - 2);
         QVERIFY(full.visible && full.files_done == copied && full.files_total == copied);
