@@ -67,7 +67,15 @@ void HistoryView::fill_list()
     const QSignalBlocker quiet(list_);
     list_->clear();
     list_->addItems(history_.store().entries());
-    list_->setCurrentRow(history_.selected());
+    mark_current();
+}
+
+void HistoryView::mark_current()
+{
+    // Qt reports a view's current entry as focused whether the view shows or not: a closed list
+    // keeps none, or a screen reader hears the hidden entry beside the control that has the focus.
+    const QSignalBlocker quiet(list_);
+    list_->setCurrentRow(history_.view_open() ? history_.selected() : -1);
 }
 
 void HistoryView::place_list()
@@ -88,10 +96,7 @@ void HistoryView::sync_view()
     show(m_history_, !open);
     for (QAction* a : { m_close_, m_select_, m_delete_, m_clear_all_ })
         show(a, open);
-    {
-        const QSignalBlocker quiet(list_);
-        list_->setCurrentRow(history_.selected());
-    }
+    mark_current();
     if (open) {
         place_list();
         list_->show();

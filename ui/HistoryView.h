@@ -24,6 +24,7 @@ protected:
 
 private:
     void fill_list();
+    void mark_current();
     void sync_view();
     void place_list();
 

@@ -4,6 +4,7 @@
 #include "tests/util/WindowPair.h"
 #include "ui/ResultsWindow.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QListWidget>
 #include <QMenu>
@@ -63,6 +64,14 @@ private slots:
 
         action("m_close")->trigger();
         QVERIFY(!list->isVisible() && action("m_history")->isVisible());
+        // Closed, or refilled as when the entry reached by arrows is reopened, the hidden list leaves
+        // no entry a screen reader takes for the focused one.
+        auto focused
+            = [&](int row) { return QAccessible::queryAccessibleInterface(list)->child(row)->state().focused; };
+        QVERIFY(!focused(0));
+        w.history.set_selected(1);
+        w.history.store().add_to_history(u"/e <-> /f"_s);
+        QVERIFY(!focused(1));
 
         // A right click on the window's own surface opens the view; on a control it does not.
         QTest::mouseClick(window.findChild<QPushButton*>(u"bot_exit"_s), Qt::RightButton);
