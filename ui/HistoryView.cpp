@@ -107,19 +107,36 @@ void HistoryView::sync_view()
     }
 }
 
+QAction* HistoryView::command_for(const QKeyEvent& key) const
+{
+    // A shown command owns its Alt key. Qt hands a key shared with another control to each in
+    // turn: Alt+H would open Help every other time, and Alt+C and Alt+D in the open view would
+    // compare, or delete files, with the buttons the list covers.
+    const QKeySequence pressed(key.keyCombination());
+    for (auto it = captions_.cbegin(); it != captions_.cend(); ++it)
+        if (it.key()->isVisible() && QKeySequence::mnemonic(it.value()) == pressed)
+            return it.key();
+    return nullptr;
+}
+
 bool HistoryView::eventFilter(QObject* watched, QEvent* event)
 {
     // The list would keep Esc for itself; in this window Esc ends the program wherever the focus is.
     if (event->type() == QEvent::ShortcutOverride && watched == list_
         && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
         return true;
-    if (event->type() == QEvent::KeyPress) {
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (widget && widget->window() == window_) {
-            const auto* key = static_cast<QKeyEvent*>(event);
-            if (history_.Form_KeyDown(key->key(), list_->hasFocus()))
-                return true;
+    const bool key_event = event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (key_event && widget && widget->window() == window_) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (QAction* command = command_for(*key)) {
+            if (event->type() == QEvent::KeyPress)
+                command->trigger();
+            event->accept();
+            return true;
         }
+        if (event->type() == QEvent::KeyPress && history_.Form_KeyDown(key->key(), list_->hasFocus()))
+            return true;
     } else if (watched == client_ && event->type() == QEvent::MouseButtonPress) {
         // A press a control let through reaches the surface too: only one where no control is
         // counts.

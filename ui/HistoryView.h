@@ -8,6 +8,7 @@
 
 class HistoryCommands;
 class QAction;
+class QKeyEvent;
 class QListWidget;
 class MainWindow;
 class QWidget;
@@ -27,6 +28,7 @@ private:
     void mark_current();
     void sync_view();
     void place_list();
+    QAction* command_for(const QKeyEvent& key) const;
 
     MainWindow* window_;
     HistoryCommands& history_;
