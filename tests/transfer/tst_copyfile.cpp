@@ -441,19 +441,27 @@ private slots:
     void a_fatal_error_or_a_failed_flush_stops_the_alignment()
     {
         for (const int list : { 1, 3 }) {
-            for (const bool flush : { false, true }) {
+            // 0: the second file cannot be copied at all, with the first waiting for its flush; 1: the
+            // flush at the end fails; 2: the flush of the first file's own batch fails.
+            for (const int mode : { 0, 1, 2 }) {
+                const bool flush = mode > 0;
                 TransferPair p;
                 fill(p);
                 qputenv("XDG_DATA_HOME", QFile::encodeName(p.tmp.path() + u"/data"_qs)); // its trash holds nothing
                 const QStringList before = p.on_disk(2);
-                p.fs.fail_call(flush ? FaultyFileSystem::Op::Sync : FaultyFileSystem::Op::CopyFile, 1, err_disk_full);
-                p.fs.fail_call(FaultyFileSystem::Op::AnyMutating, flush ? 0 : 2, err_disk_full); // 0: not armed
+                p.ctx.flush_after_bytes = mode == 2 ? 1 : p.ctx.flush_after_bytes;
+                p.fs.fail_call(
+                    flush ? FaultyFileSystem::Op::Sync : FaultyFileSystem::Op::CopyFile, flush ? 1 : 2, err_disk_full);
+                p.fs.fail_call(FaultyFileSystem::Op::AnyMutating, flush ? 0 : 3, err_disk_full); // 0: not armed
                 bot_list_Click(p.ctx, list);
                 // A failed flush names the batch's last file, in capitals.
+                const QString last
+                    = mode == 1 ? (list == 1 ? u"E.TXT"_qs : u"N2"_qs) : (list == 1 ? u"A.TXT"_qs : u"N1"_qs);
                 const QString said = flush
-                    ? QString(u"ERROR 61: Disk full while copying "_qs + (list == 1 ? u"E.TXT" : u"N2"))
-                    : u"Error 61 - Disk full\r\nFile: "_qs + p.path(1, list == 1 ? u"a.txt"_qs : u"n1"_qs);
+                    ? u"ERROR 61: Disk full while copying "_qs + last
+                    : u"Error 61 - Disk full\r\nFile: "_qs + p.path(1, list == 1 ? u"b.txt"_qs : u"n2"_qs);
                 QCOMPARE(p.port.texts(), QStringList { said });
+                QCOMPARE(p.fs.calls(FaultyFileSystem::Op::CopyFile) == 1, mode == 2); // nothing copied after it
                 QVERIFY(p.port.ended == !flush && p.ctx.ended == !flush && (flush || p.host.auto_nexts == 0));
                 QCOMPARE(p.on_disk(2), before);
                 QVERIFY(p.read(2, u"n2"_qs) == "old" && p.lists.list(list).count() == (list == 1 ? 5 : 2));
