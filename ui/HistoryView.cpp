@@ -101,9 +101,14 @@ void HistoryView::sync_view()
         place_list();
         list_->show();
         list_->raise();
+        if (!list_->hasFocus())
+            focus_before_ = QApplication::focusWidget();
         list_->setFocus();
     } else {
+        const bool had_focus = list_->hasFocus();
         list_->hide();
+        if (had_focus && focus_before_ && focus_before_->isVisible() && focus_before_->isEnabled())
+            focus_before_->setFocus();
     }
 }
 

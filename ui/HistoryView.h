@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 class HistoryCommands;
@@ -34,6 +35,8 @@ private:
     HistoryCommands& history_;
     QListWidget* list_;
     QWidget* client_;
+    // The control that had the focus when the view opened: it has it again when the view closes.
+    QPointer<QWidget> focus_before_;
     QAction* m_file_ = nullptr;
     QAction* m_history_ = nullptr;
     QAction* m_close_ = nullptr;

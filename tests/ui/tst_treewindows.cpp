@@ -53,6 +53,8 @@ private slots:
         auto* list = window.findChild<QListWidget*>(u"history"_s);
         auto action = [&](const char* name) { return window.findChild<QAction*>(QString::fromLatin1(name)); };
         QVERIFY(!list->isVisible() && action("m_history")->isVisible() && !action("m_close")->isVisible());
+        auto* compare = window.findChild<QPushButton*>(u"bot_compare"_s);
+        compare->setFocus();
 
         QTest::keyClick(&window, Qt::Key_F8);
         QVERIFY(list->isVisible() && list->hasFocus());
@@ -67,6 +69,7 @@ private slots:
         for (int press = 0; press < 2; ++press) {
             QTest::keyClick(window.windowHandle(), Qt::Key_C, Qt::AltModifier);
             QTRY_VERIFY(!list->isVisible() && action("m_history")->isVisible());
+            QVERIFY(compare->hasFocus()); // the keyboard is back where it was
             QTest::keyClick(window.windowHandle(), Qt::Key_H, Qt::AltModifier);
             QTRY_VERIFY(list->isVisible());
         }
