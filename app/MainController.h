@@ -29,8 +29,6 @@ public:
 
     MainController(FileSystem& fs, UserPort& port, SettingsStore& settings, Trace& trace, QObject* parent = nullptr);
 
-    // The pair compared and what its last comparison found.
-    const PairSession& session() const { return session_; }
     FileListsModel& lists() { return session_.lists; }
     // Check marks, enabled buttons and free-space labels, for the window to show.
     const WindowState& state() const { return state_; }
